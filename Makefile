@@ -1,0 +1,57 @@
+# Ollendor: the two set-up commands are `make run` and `make test`.
+# Each installs the Debian packages that are missing (and only those), configures, builds,
+# then starts the emulator or runs every test.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+
+# Everything the build, the tests and the benchmarks use, by Debian package name.
+PACKAGES := cmake ninja-build g++ pkg-config \
+            libsdl2-dev libimgui-dev libcli11-dev libstb-dev \
+            libgtest-dev libgmock-dev libbenchmark-dev libz80ex-dev z80asm \
+            clang libclang-rt-14-dev \
+            xvfb xauth xdotool imagemagick
+
+.PHONY: all deps configure build run test bench check clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing packages:$$missing"; \
+	  if [ "$$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi; \
+	  $$sudo apt-get update -q && \
+	  DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/ollendor ]; then cd $(BUILD) && ./ollendor; \
+	 else echo "The emulator program is not part of this build yet."; exit 1; fi
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD)/ollendor-bench
+
+# The whole test suite (less the long exerciser run) under AddressSanitizer and
+# UndefinedBehaviorSanitizer, built with clang.
+check: deps
+	@[ -f $(ASAN_BUILD)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOLLENDOR_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE long
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)
