@@ -1,5 +1,5 @@
 // Shared by the sound stream tests: a counting stand-in for the synthesis and a bounded
-// wait for what another thread does.
+// wait for what another thread does, soundClose included.
 #pragma once
 
 #include <atomic>
@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <thread>
+
+#include "sound/soundchip.h"
+#include "sound/stream.h"
 
 namespace soundtest {
 
@@ -34,6 +37,25 @@ bool waitUntil(Done done, std::chrono::milliseconds limit = std::chrono::millise
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+// Runs soundClose on a helper thread and reports whether it returned within the limit.
+// If not, the sound thread is woken by hand until it does, so a hang becomes a failure.
+inline bool closeWithin(std::chrono::milliseconds limit)
+{
+    std::atomic<bool> closed = false;
+    std::thread closer([&] {
+        soundClose();
+        closed = true;
+    });
+    bool inTime = waitUntil([&] { return closed.load(); }, limit);
+    while (!closed) {
+        firstHalfEvent.set();
+        secondHalfEvent.set();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    closer.join();
+    return inTime;
 }
 
 } // namespace soundtest
