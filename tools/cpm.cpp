@@ -68,6 +68,8 @@ int main(int argc, char** argv)
     const auto start = std::chrono::steady_clock::now();
     cpuRun<CpmBus>(cpu);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    if (CpmBus::lastOutput != '\n')
+        std::fputc('\n', stdout); // keep the report below the program's last line
     std::fflush(stdout);
 
     const double seconds = elapsed.count();

@@ -27,6 +27,7 @@ struct CpmBus {
     static inline uint64_t tStates = 0;                  // T-states executed so far
     static inline uint64_t maxTStates = 0;               // stop at the first slice end past this; 0: no limit
     static inline bool finished = false;                 // the program ended (warm boot or function 0)
+    static inline char lastOutput = '\n';                // the last character printed
 
     static uint8_t memRead(uint16_t address) { return memory[address]; }
     static void memWrite(uint16_t address, uint8_t value) { memory[address] = value; }
@@ -76,6 +77,7 @@ struct CpmBus {
 
     static void put(char c)
     {
+        lastOutput = c;
         if (console)
             std::fputc(c, console);
     }
@@ -95,6 +97,7 @@ struct CpmBus {
         std::copy(program.begin(), program.end(), memory.begin() + programStart);
         tStates = 0;
         finished = false;
+        lastOutput = '\n';
 
         cpu = Z80State{};
         cpu.cyclesPerHook = 2048;
