@@ -18,9 +18,15 @@ struct ToolRun {
     std::string out, err;
 };
 
+// A file of this test's own, since ctest runs the test cases in parallel.
 std::string tempPath(const std::string& name)
 {
-    return testing::TempDir() + "ollendor_cpm_" + name;
+    std::string path = testing::TempDir();
+    path += "ollendor_cpm_";
+    path += testing::UnitTest::GetInstance()->current_test_info()->name();
+    path += "_";
+    path += name;
+    return path;
 }
 
 std::string writeFile(const std::string& name, const std::vector<uint8_t>& bytes)

@@ -247,5 +247,5 @@ TEST(CpuED, SecondPrefixAndTapeTrap)
     cpu.F = 0xA5;
     EXPECT_EQ(runToTrap(cpu), 0);
     EXPECT_EQ(cpu.F, 0xA5);
-    EXPECT_EQ(cpu.PC, 0x0004); // past the CPIR and the end trap
+    EXPECT_EQ(cpu.PC, 0x0002);
 }
