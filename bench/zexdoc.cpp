@@ -19,7 +19,7 @@ extern "C" {
 namespace {
 
 // Long enough to cover the first exerciser tests and take several seconds on each core.
-constexpr uint64_t workloadTStates = 6'000'000'000;
+constexpr uint64_t workloadTStates = 10'000'000'000;
 
 const char* const zexdocPath = OLLENDOR_TESTDATA_DIR "/zex/zexdoc.com";
 

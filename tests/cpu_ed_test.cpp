@@ -55,6 +55,16 @@ TEST(CpuED, LdirStopsAtSliceEndAndResumes)
     EXPECT_EQ(cpu.DE(), 0x600A);
 }
 
+TEST(CpuED, LdirStopsWhenTheBudgetIsExactlySpent)
+{
+    Z80State cpu = copySetup(0xB0, 0x1000);
+    cpu.cyclesLeft = 42; // 21, 0: two steps, no third
+    cpuRun<TestBus>(cpu);
+    EXPECT_EQ(TestBus::hookCalls[0].cyclesLeft, 0);
+    EXPECT_EQ(cpu.BC(), 0x0FFE);
+    EXPECT_EQ(TestBus::memory[0x6002], 0);
+}
+
 TEST(CpuED, InterruptBetweenRepetitionsReturnsToTheBlock)
 {
     Z80State cpu = copySetup(0xB8, 0x0100); // LDDR
@@ -131,6 +141,7 @@ TEST(CpuED, ArithmeticFlags)
         uint16_t hl, bc;
         uint8_t expectedA, expectedF;
         uint16_t expectedHL;
+        uint8_t expectedMemory = 0x20; // at 0x8000, which holds 0x20 before
     };
     const Row rows[] = {
         {"NEG of 0x80", {0xED, 0x44}, 0x80, 0x00, 0, 0, 0x80, 0x87, 0},
@@ -141,8 +152,8 @@ TEST(CpuED, ArithmeticFlags)
         {"SBC HL,BC overflows", {0xED, 0x42}, 0, 0x00, 0x8000, 0x0001, 0, 0x16, 0x7FFF},
         {"ADC HL,BC overflows", {0xED, 0x4A}, 0, 0x00, 0x7FFF, 0x0001, 0, 0x94, 0x8000},
         {"ADC HL,BC carries", {0xED, 0x4A}, 0, 0x01, 0xFFFF, 0x0000, 0, 0x51, 0x0000},
-        {"RLD", {0xED, 0x6F}, 0x84, 0x01, 0x8000, 0, 0x82, 0x85, 0x8000},
-        {"RRD", {0xED, 0x67}, 0x84, 0x00, 0x8000, 0, 0x80, 0x80, 0x8000},
+        {"RLD", {0xED, 0x6F}, 0x84, 0x01, 0x8000, 0, 0x82, 0x85, 0x8000, 0x04},
+        {"RRD", {0xED, 0x67}, 0x84, 0x00, 0x8000, 0, 0x80, 0x80, 0x8000, 0x42},
     };
     for (const auto& row : rows) {
         Z80State cpu = freshCpu(row.code);
@@ -155,24 +166,8 @@ TEST(CpuED, ArithmeticFlags)
         EXPECT_EQ(cpu.A, row.expectedA) << row.what;
         EXPECT_EQ(cpu.F, row.expectedF) << row.what;
         EXPECT_EQ(cpu.HL(), row.expectedHL) << row.what;
+        EXPECT_EQ(TestBus::memory[0x8000], row.expectedMemory) << row.what;
     }
-}
-
-TEST(CpuED, DigitRotatesWriteMemory)
-{
-    Z80State cpu = freshCpu({0xED, 0x6F}); // RLD
-    cpu.A = 0x84;
-    cpu.setHL(0x8000);
-    TestBus::memory[0x8000] = 0x20;
-    EXPECT_EQ(runSlice(cpu), 18);
-    EXPECT_EQ(TestBus::memory[0x8000], 0x04);
-
-    cpu = freshCpu({0xED, 0x67}); // RRD
-    cpu.A = 0x84;
-    cpu.setHL(0x8000);
-    TestBus::memory[0x8000] = 0x20;
-    runSlice(cpu);
-    EXPECT_EQ(TestBus::memory[0x8000], 0x42);
 }
 
 TEST(CpuED, LoadAFromRFollowsTheCycleCounter)
