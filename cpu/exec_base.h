@@ -11,6 +11,26 @@
 #include "cpu/alu.h"
 #include "cpu/exec.h"
 
+// Some prefixed forms cost no T-states: DD or FD before an opcode without an index form
+// (DD 00, DD 18 FE, a second DD), unrecognised ED opcodes and unrecognised DD CB forms.
+// Code made only of them would never use up the slice, so the periodic hook - interrupts,
+// frames, the window and quitting - would never run again. They are counted per slice,
+// and past this many the slice ends. Real code never comes near it: a slice of 2048
+// T-states holds at most 512 instructions that cost anything.
+inline constexpr uint16_t zeroCostLimit = 4096;
+
+// Runs one prefix page's executor and counts it when it charged nothing.
+template <class Exec>
+inline void execPrefix(Z80State& cpu, Exec exec)
+{
+    const int32_t before = cpu.cyclesLeft;
+    exec(cpu);
+    if (cpu.cyclesLeft == before) [[unlikely]] {
+        if (++cpu.zeroCostSteps >= zeroCostLimit)
+            cpu.cyclesLeft = 0;
+    }
+}
+
 // The extra T-states of a taken conditional branch, charged only on the unprefixed page.
 template <bool chargeTaken>
 inline void chargeTakenBranch(Z80State& cpu, int cycles)
@@ -344,7 +364,7 @@ template <Z80Bus Bus, bool chargeTaken>
     case 0xDA: jumpIf<Bus>(cpu, isCarry(cpu)); break; // JP C,nn
     case 0xDB: cpu.A = Bus::portIn(fetchByte<Bus>(cpu)); break; // IN A,(n)
     case 0xDC: callIf<Bus, chargeTaken>(cpu, isCarry(cpu)); break; // CALL C,nn
-    case 0xDD: execDD<Bus>(cpu); break; // prefix DD
+    case 0xDD: execPrefix(cpu, execDD<Bus>); break; // prefix DD
     case 0xDE: sbc8(cpu, fetchByte<Bus>(cpu)); break; // SBC A,n
     case 0xDF: restart<Bus>(cpu, 0x18); break; // RST 18h
 
@@ -366,7 +386,7 @@ template <Z80Bus Bus, bool chargeTaken>
         break;
     }
     case 0xEC: callIf<Bus, chargeTaken>(cpu, isParityEven(cpu)); break; // CALL PE,nn
-    case 0xED: execED<Bus>(cpu); break; // prefix ED
+    case 0xED: execPrefix(cpu, execED<Bus>); break; // prefix ED
     case 0xEE: xor8(cpu, fetchByte<Bus>(cpu)); break; // XOR n
     case 0xEF: restart<Bus>(cpu, 0x28); break; // RST 28h
 
@@ -383,7 +403,7 @@ template <Z80Bus Bus, bool chargeTaken>
     case 0xFA: jumpIf<Bus>(cpu, isMinus(cpu)); break; // JP M,nn
     case 0xFB: cpu.intState |= IFF1; break; // EI
     case 0xFC: callIf<Bus, chargeTaken>(cpu, isMinus(cpu)); break; // CALL M,nn
-    case 0xFD: execFD<Bus>(cpu); break; // prefix FD
+    case 0xFD: execPrefix(cpu, execFD<Bus>); break; // prefix FD
     case 0xFE: cp8(cpu, fetchByte<Bus>(cpu)); break; // CP n
     case 0xFF: restart<Bus>(cpu, 0x38); break; // RST 38h
     }

@@ -14,4 +14,5 @@ void cpuReset(Z80State& cpu)
     cpu.intState = 0;
     cpu.I = 0;
     cpu.cyclesLeft = cpu.cyclesPerHook;
+    cpu.zeroCostSteps = 0;
 }

@@ -67,6 +67,7 @@ uint16_t cpuRun(Z80State& cpu)
             continue;
         const uint16_t code = Bus::periodicHook(cpu);
         cpu.cyclesLeft = cpu.cyclesPerHook;
+        cpu.zeroCostSteps = 0;
         if (code == hookQuit)
             return cpu.PC;
         if (code != hookContinue)

@@ -54,6 +54,7 @@ struct Z80State {
     uint8_t reportUnknown;     // non-zero: report unrecognised prefixed opcodes
     uint16_t traceAddress;     // PC at which tracing switches on
     uint8_t traceFlag;         // tracing on
+    uint16_t zeroCostSteps;    // prefixed instructions that charged nothing in this slice
 
     uint16_t AF() const { return uint16_t(A << 8 | F); }
     uint16_t BC() const { return uint16_t(B << 8 | C); }

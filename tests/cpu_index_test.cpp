@@ -213,3 +213,33 @@ TEST(CpuIndexCB, BitReadsOnlyAndUnknownFormsTouchNothing)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[Z80 0] Unrecognized instruction: FD CB 03 C1 at PC=0200\n");
     EXPECT_TRUE(TestBus::accessesAt(0x8003).empty());
 }
+
+// Forms that cost no T-states must not keep the periodic hook from running: a program
+// stuck in them would otherwise freeze the window and could never be quit.
+TEST(CpuRunLoop, ZeroCostLoopsStillReachTheHook)
+{
+    struct Row {
+        const char* what;
+        std::initializer_list<uint8_t> code;
+    };
+    const Row rows[] = {
+        {"DD before JR back onto itself", {0xDD, 0x18, 0xFD}},
+        {"unrecognised ED opcode and JR through DD", {0xED, 0x00, 0xDD, 0x18, 0xFB}},
+        {"unrecognised DD CB form in a loop", {0xDD, 0xCB, 0x00, 0xC0, 0xDD, 0x18, 0xF9}},
+    };
+    for (const auto& row : rows) {
+        Z80State cpu = freshCpu(row.code, 0x0100);
+        TestBus::hookAnswers = {hookContinue};
+        cpu.cyclesLeft = 2048;
+        cpuRun<TestBus>(cpu); // the second hook call quits
+        ASSERT_EQ(TestBus::hookCalls.size(), 2u) << row.what;
+        EXPECT_EQ(TestBus::hookCalls[0].cyclesLeft, 0) << row.what;
+        EXPECT_EQ(cpu.zeroCostSteps, 0) << row.what << ": the count starts again each slice";
+    }
+
+    // Memory full of DD bytes: every one is a dropped prefix, and PC runs round for ever.
+    Z80State cpu = freshCpu({});
+    TestBus::memory.fill(0xDD);
+    cpuRun<TestBus>(cpu);
+    EXPECT_EQ(TestBus::hookCalls.size(), 1u);
+}
