@@ -20,9 +20,10 @@ public:
     ScratchFolder()
     {
         const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        static unsigned made = 0;
         path_ = std::filesystem::temp_directory_path() /
                 ("ollendor-" + std::string(test ? test->name() : "test") + "-" +
-                 std::to_string(getpid()));
+                 std::to_string(getpid()) + "-" + std::to_string(++made));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
