@@ -28,29 +28,6 @@ TEST(KeyMatrixMap, LettersAndDigitsOnceEach)
     EXPECT_EQ(codes.size(), 52u); // 26 letters, 10 digits, 16 other keys
 }
 
-TEST(KeyMatrixMap, PositionsOfSomeKeys)
-{
-    struct Cell { unsigned row, col; uint8_t code; };
-    const Cell cells[] = {
-        {0, 0, vk1},       // 1
-        {0, 5, 0x2B},      // Execute
-        {0, 6, 0xE2},      // the key beside left Shift
-        {1, 6, 0xBF},      // slash
-        {1, 8, 0x08},      // Backspace
-        {2, 8, vkTab},     // Tab
-        {2, 9, vkDelete},  // Delete
-        {3, 0, vkQ},       // Q
-        {5, 0, vkA},       // A
-        {5, 6, vkEnter},   // Enter
-        {5, 7, 0x11},      // Ctrl
-        {6, 0, vkShift},   // Shift
-        {7, 8, vkSpace},   // Space
-        {7, 9, noKey},     // nothing
-    };
-    for (const Cell& c : cells)
-        EXPECT_EQ(keyMatrixMap[c.row][c.col], c.code) << "row " << c.row << " col " << c.col;
-}
-
 TEST_F(KeyboardTest, SenseBytesStartReleased)
 {
     EXPECT_EQ(portIn(5), 0xFF);

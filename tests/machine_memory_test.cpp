@@ -155,12 +155,4 @@ TEST_F(MemoryTest, SlightlyLongImageWarnsAndRunsOnIntoRam)
     EXPECT_EQ(memoryPages.page[0][0x4000 + 16], 0x00);
 }
 
-TEST_F(MemoryTest, ExactImagesLoadQuietly)
-{
-    writeRoms(roms.path());
-    testing::internal::CaptureStderr();
-    ASSERT_TRUE(loadRomImages(roms.path()).ok);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-}
-
 } // namespace

@@ -147,15 +147,4 @@ TEST_F(TimingTest, SecondRolloverEndsThePeriod)
     EXPECT_EQ(measuredClockHz, 2u * 2048 * 30);
 }
 
-TEST_F(TimingTest, ResetTimingTakesAMark)
-{
-    testHost.millis = 400;
-    hooks(10);
-    testHost.millis = 700;
-    resetTiming();
-    EXPECT_EQ(markMillis, 700);
-    EXPECT_EQ(cycleAccumulator, 0u);
-    EXPECT_EQ(measuredClockHz, 0u);
-}
-
 } // namespace
