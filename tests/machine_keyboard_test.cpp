@@ -10,7 +10,7 @@ namespace {
 
 using KeyboardTest = MachineTest;
 
-constexpr uint8_t vkA = 0x41, vkEnter = 0x0D, vkSpace = 0x20, vkShift = 0x10, vk1 = 0x31,
+constexpr uint8_t vkA = 0x41, vkEnter = 0x0D, vkSpace = 0x20, vk1 = 0x31,
                   vkQ = 0x51, vkDelete = 0x2E, vkTab = 0x09;
 
 TEST(KeyMatrixMap, LettersAndDigitsOnceEach)
