@@ -1,6 +1,5 @@
 #include "machine/machine.h"
 
-#if __has_include("cpu/run.h")
 #include "cpu/run.h"
 #include "machine/bus.h"
 
@@ -8,4 +7,3 @@ uint16_t machineRun()
 {
     return cpuRun<MtxBus>(z80);
 }
-#endif

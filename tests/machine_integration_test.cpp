@@ -2,8 +2,6 @@
 // and machineRun, with the scripted host standing in for the window.
 #include "machine_support.h"
 
-#if __has_include("cpu/run.h")
-
 #include <cstring>
 #include <iterator>
 
@@ -128,5 +126,3 @@ TEST_F(MachineRunTest, TapeHeaderLoadsThroughTheTrap)
 }
 
 } // namespace
-
-#endif
