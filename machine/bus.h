@@ -1,0 +1,20 @@
+// The MTX as the Z80 core's bus: memory through the page selectors, the port map, the
+// periodic hook and the tape trap, all reached without a call through a pointer.
+#pragma once
+
+#include "cpu/bus.h"
+#include "machine/memory.h"
+#include "machine/ports.h"
+#include "machine/tape.h"
+#include "machine/timing.h"
+
+struct MtxBus {
+    static uint8_t memRead(uint16_t address) { return ::memRead(address); }
+    static void memWrite(uint16_t address, uint8_t value) { ::memWrite(address, value); }
+    static uint8_t portIn(uint16_t port) { return ::portIn(port); }
+    static void portOut(uint16_t port, uint8_t value) { ::portOut(port, value); }
+    static uint16_t periodicHook(Z80State& cpu) { return ::periodicHook(cpu); }
+    static void tapeTrap(Z80State& cpu) { ::tapeTrap(cpu); }
+};
+
+static_assert(Z80Bus<MtxBus>);

@@ -1,0 +1,158 @@
+// Paged memory, the ROM images' layout, the tape trap patch.
+#include "machine_support.h"
+
+#include <cstring>
+#include <memory>
+
+#include "machine/memory.h"
+
+namespace {
+
+class MemoryTest : public MachineTest {
+protected:
+    // Three distinct 8 KiB images: osrom counts from 0x00, basicrom from 0x40, assemrom
+    // from 0x80, so every slot's origin can be told apart.
+    void writeRoms(const std::filesystem::path& folder)
+    {
+        writeFile(folder / "osrom", countingBytes(romImageSize, 0x00));
+        writeFile(folder / "basicrom", countingBytes(romImageSize, 0x40));
+        writeFile(folder / "assemrom", countingBytes(romImageSize, 0x80));
+    }
+    void loadRoms()
+    {
+        writeRoms(roms.path());
+        ASSERT_TRUE(loadRomImages(roms.path()).ok);
+        patchTapeTrap();
+    }
+    ScratchFolder roms;
+};
+
+TEST_F(MemoryTest, CommonRamIgnoresTheRamPage)
+{
+    setPages(0x03);
+    memWrite(0xC123, 0x5A);
+    EXPECT_EQ(memRead(0xC123), 0x5A);
+    setPages(0x00);
+    EXPECT_EQ(memRead(0xC123), 0x5A);
+    EXPECT_EQ(memoryPages.page[0][0xC123], 0x5A);
+    EXPECT_EQ(memoryPages.page[3][0xC123], 0x00);
+}
+
+TEST_F(MemoryTest, PagedRamFollowsTheRamPage)
+{
+    setPages(0x03);
+    memWrite(0x8123, 0xA7);
+    memWrite(0x4000, 0x11);
+    memWrite(0xBFFF, 0x22);
+    EXPECT_EQ(memoryPages.page[3][0x8123], 0xA7);
+    EXPECT_EQ(memoryPages.page[3][0x4000], 0x11);
+    EXPECT_EQ(memoryPages.page[3][0xBFFF], 0x22);
+    setPages(0x00);
+    EXPECT_EQ(memRead(0x8123), 0x00);
+    setPages(0x0F);
+    memWrite(0x8123, 0x3C);
+    EXPECT_EQ(memoryPages.page[15][0x8123], 0x3C);
+    setPages(0x03);
+    EXPECT_EQ(memRead(0x8123), 0xA7);
+}
+
+TEST_F(MemoryTest, RomWritesAreDropped)
+{
+    loadRoms();
+    const auto before = std::make_unique<MemoryPages>(memoryPages);
+    for (uint16_t address : {0x0000, 0x0AAE, 0x2000, 0x3FFF})
+        memWrite(address, uint8_t(~memRead(address)));
+    EXPECT_EQ(std::memcmp(before.get(), &memoryPages, sizeof memoryPages), 0);
+    EXPECT_EQ(memRead(0x3FFF), uint8_t(0x40 + 0x1FFF));
+}
+
+TEST_F(MemoryTest, PortZeroSelectsPages)
+{
+    setPages(0xF3);
+    EXPECT_EQ(ramPage, 3);
+    EXPECT_EQ(romPage, 7);
+    setPages(0x8A);
+    EXPECT_EQ(ramPage, 10);
+    EXPECT_EQ(romPage, 0);
+}
+
+TEST_F(MemoryTest, RomSlotsAfterLoading)
+{
+    loadRoms();
+    // Page 0: OS with the trap, then BASIC.
+    EXPECT_EQ(memRead(0x0000), 0x00);
+    EXPECT_EQ(memRead(0x0AAE), 0xED);
+    EXPECT_EQ(memRead(0x0AAF), 0xFE);
+    EXPECT_EQ(memRead(0x0AB0), 0xC9);
+    EXPECT_EQ(memRead(0x2000), 0x40);
+    // Page 1: the OS's own bytes at the trap, the assembler at 0x2000.
+    setPages(0x10);
+    EXPECT_EQ(memRead(0x0AAE), uint8_t(0x0AAE));
+    EXPECT_EQ(memRead(0x2000), 0x80);
+    // Pages 2-7: the OS, then 0xFF.
+    for (uint8_t rom = 2; rom <= 7; ++rom) {
+        setPages(uint8_t(rom << 4));
+        EXPECT_EQ(memRead(0x1234), uint8_t(0x1234)) << "ROM page " << int(rom);
+        EXPECT_EQ(memRead(0x0AAE), uint8_t(0x0AAE)) << "ROM page " << int(rom);
+        for (unsigned a = 0x2000; a <= 0x3FFF; ++a)
+            ASSERT_EQ(memRead(uint16_t(a)), 0xFF) << "ROM page " << int(rom) << " at " << a;
+    }
+    // Pages 8-15 are never ROM and stay zero, RAM included.
+    EXPECT_EQ(memoryPages.page[8][0x1234], 0);
+    EXPECT_EQ(memoryPages.page[1][0x4000], 0);
+}
+
+TEST_F(MemoryTest, MissingRomImageNamesFileAndFolder)
+{
+    writeFile(roms.path() / "osrom", countingBytes(romImageSize));
+    writeFile(roms.path() / "assemrom", countingBytes(romImageSize));
+    const RomLoadResult result = loadRomImages(roms.path());
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.message.find("basicrom"), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find(roms.path().string()), std::string::npos) << result.message;
+}
+
+TEST_F(MemoryTest, MachineInitReportsMissingRom)
+{
+    const RomLoadResult result = machineInit(roms.path());
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.message.find("osrom"), std::string::npos) << result.message;
+}
+
+TEST_F(MemoryTest, ShortImageLeavesTheRestOfItsSlotZero)
+{
+    writeRoms(roms.path());
+    writeFile(roms.path() / "basicrom", filledBytes(100, 0x77));
+    ASSERT_TRUE(loadRomImages(roms.path()).ok);
+    EXPECT_EQ(memoryPages.page[0][0x2000 + 99], 0x77);
+    EXPECT_EQ(memoryPages.page[0][0x2000 + 100], 0x00);
+    EXPECT_EQ(memoryPages.page[0][0x3FFF], 0x00);
+}
+
+TEST_F(MemoryTest, LongImageStopsAtTheEndOfItsPage)
+{
+    writeRoms(roms.path());
+    // 0x2000 bytes of slot plus 0xC000 of RAM fill the page; 100 more would reach page 2.
+    writeFile(roms.path() / "assemrom", filledBytes(0xE000 + 100, 0x99));
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(loadRomImages(roms.path()).ok);
+    const std::string warning = testing::internal::GetCapturedStderr();
+    EXPECT_NE(warning.find("assemrom"), std::string::npos) << warning;
+    EXPECT_NE(warning.find("longer than 8 KiB"), std::string::npos) << warning;
+    EXPECT_EQ(memoryPages.page[1][0xFFFF], 0x99);
+    EXPECT_EQ(memoryPages.page[2][0x0000], 0x00); // the OS copy, not the file
+    EXPECT_EQ(memoryPages.page[2][0x2000], 0xFF);
+}
+
+TEST_F(MemoryTest, SlightlyLongImageWarnsAndRunsOnIntoRam)
+{
+    writeRoms(roms.path());
+    writeFile(roms.path() / "basicrom", filledBytes(romImageSize + 16, 0x55));
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(loadRomImages(roms.path()).ok);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("basicrom"), std::string::npos);
+    EXPECT_EQ(memoryPages.page[0][0x4000 + 15], 0x55);
+    EXPECT_EQ(memoryPages.page[0][0x4000 + 16], 0x00);
+}
+
+} // namespace
