@@ -11,6 +11,12 @@ void installHost(Host& host)
     installed = &host;
 }
 
+void uninstallHost(Host& host)
+{
+    if (installed == &host)
+        installed = nullptr;
+}
+
 Host& host()
 {
     assert(installed && "no host installed");

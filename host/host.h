@@ -36,5 +36,7 @@ public:
 
 // Installs the host every later call goes to. The host must outlive its use.
 void installHost(Host& host);
-// The installed host. Calling it before installHost is a programming error.
+// Removes the installed host, if it is this one (a host going away must not stay reachable).
+void uninstallHost(Host& host);
+// The installed host. Calling it with none installed is a programming error.
 Host& host();

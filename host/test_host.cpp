@@ -17,6 +17,8 @@ TestHost::~TestHost()
     current = previous_;
     if (previous_)
         installHost(*previous_);
+    else
+        uninstallHost(*this);
 }
 
 void TestHost::advanceMillis(unsigned ms)
