@@ -46,12 +46,17 @@ bench: build
 	$(BUILD)/ollendor-bench
 
 # The whole test suite (less the long exerciser run) under AddressSanitizer and
-# UndefinedBehaviorSanitizer, built with clang.
+# UndefinedBehaviorSanitizer, built with clang, then every fuzz target for FUZZ_SECONDS
+# over its seed corpus (tests/fuzz), two at a time.
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS    ?= 2
+
 check: deps
 	@[ -f $(ASAN_BUILD)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOLLENDOR_SANITIZE=ON
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOLLENDOR_SANITIZE=ON -DOLLENDOR_FUZZ=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE long
+	tools/run_fuzzers.sh $(ASAN_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
