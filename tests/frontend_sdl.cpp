@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include <SDL.h>
 
@@ -19,15 +20,16 @@ protected:
     {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        installToolkit(kit);
+        installToolkit(*toolkitOwner);
     }
     void TearDown() override
     {
-        kit.sdlConsole.close();
+        toolkitOwner.reset(); // its windows go before SDL's video
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
-    SdlToolkit kit{1};
+    std::unique_ptr<SdlToolkit> toolkitOwner = std::make_unique<SdlToolkit>(1);
+    SdlToolkit& kit = *toolkitOwner;
 };
 
 TEST_F(SdlOffscreen, ConsolePresentsLockedPixelsAsRedGreenBlue)
@@ -174,8 +176,8 @@ TEST(SdlPicture, WholeFactorCentredBelowTheMenu)
     const Case cases[] = {
         {960, 619, 19, {0, 19, 960, 600}},     // the window as made at scale 3
         {1000, 700, 19, {20, 59, 960, 600}},   // larger: same factor, centred
-        {1920, 1080, 19, {320, 69, 1280, 800}}, // full screen: factor 4
-        {200, 100, 19, {-60, 9, 320, 200}},    // too small: never below 1
+        {1920, 1080, 19, {160, 49, 1600, 1000}}, // full screen: factor 5
+        {200, 100, 19, {-60, -40, 320, 200}},  // too small: never below 1
     };
     for (const Case& c : cases) {
         const SDL_Rect r = SdlWindow::pictureRect(c.width, c.height, c.menu);
@@ -190,8 +192,9 @@ TEST(SdlKeys, EveryMatrixKeyHasAScancode)
 {
     for (const auto& row : keyMatrixMap)
         for (uint8_t key : row)
-            if (key != noKey)
+            if (key != noKey) {
                 EXPECT_NE(scancodesOf(key).first, SDL_SCANCODE_UNKNOWN) << std::hex << int(key);
+            }
     EXPECT_EQ(scancodesOf(0x2B).first, SDL_SCANCODE_EXECUTE);
     EXPECT_EQ(scancodesOf(0xE2).first, SDL_SCANCODE_NONUSBACKSLASH);
     EXPECT_EQ(scancodesOf(0xBF).first, SDL_SCANCODE_SLASH);

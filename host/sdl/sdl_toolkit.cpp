@@ -48,9 +48,7 @@ void SdlConsole::open(AppWindow& window, int width, int height, const PixelForma
     if (!sdlWindow)
         throw DynamicError("console: not an SDL window");
 
-    if (SDL_SetWindowFullscreen(sdlWindow->window(),
-                                options.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
-        throwSdlError("SDL_SetWindowFullscreen");
+    sdlWindow->setFullscreen(options.fullscreen);
     // Not every renderer can switch synchronisation; the picture shows either way.
     SDL_RenderSetVSync(sdlWindow->renderer(), options.unsynchronized ? 0 : 1);
     texture = SDL_CreateTexture(sdlWindow->renderer(), SDL_PIXELFORMAT_ARGB8888,

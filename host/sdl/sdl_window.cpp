@@ -31,6 +31,21 @@ SdlWindow::~SdlWindow()
     SDL_DestroyWindow(sdlWindow);
 }
 
+void SdlWindow::setFullscreen(bool fullscreen)
+{
+    const bool isFullscreen = (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (fullscreen == isFullscreen)
+        return;
+    if (fullscreen)
+        SDL_GetWindowSize(sdlWindow, &windowedWidth, &windowedHeight);
+    if (SDL_SetWindowFullscreen(sdlWindow, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+        throwSdlError("SDL_SetWindowFullscreen");
+    // Back in a window, ask for the earlier size again: without a window manager to answer
+    // the full-screen request, SDL would otherwise keep the screen's size for the window.
+    if (!fullscreen && windowedWidth > 0)
+        SDL_SetWindowSize(sdlWindow, windowedWidth, windowedHeight);
+}
+
 SDL_Rect SdlWindow::pictureRect(int width, int height, int topMargin)
 {
     const int areaHeight = std::max(0, height - topMargin);

@@ -29,6 +29,9 @@ public:
     SDL_Renderer* renderer() const { return sdlRenderer; }
     Uint32 id() const { return SDL_GetWindowID(sdlWindow); }
 
+    // Full-screen output on the window's display, or back to the window's earlier size.
+    void setFullscreen(bool fullscreen);
+
     // Shows the texture (320 x 200) in the client area and presents the window.
     virtual void present(SDL_Texture* texture);
     // Where the picture goes in a client area of that size, below topMargin pixels.
@@ -40,6 +43,7 @@ protected:
 private:
     SDL_Window* sdlWindow = nullptr;
     SDL_Renderer* sdlRenderer = nullptr;
+    int windowedWidth = 0, windowedHeight = 0; // size before going full screen
 };
 
 class MainWindow : public SdlWindow {
