@@ -1,6 +1,8 @@
 #include "host/sdl/sdl_toolkit.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 
 #include "host/sdl/sdl_error.h"
@@ -60,6 +62,8 @@ void SdlConsole::open(AppWindow& window, int width, int height, const PixelForma
     else
         SDL_StopTextInput();
     target = sdlWindow;
+    // A new texture holds nothing yet: the next unlock uploads whatever is drawn.
+    pictureChanged = true;
 }
 
 void SdlConsole::openTitled(const std::string& title, const PixelFormat& format)
@@ -80,13 +84,10 @@ AppWindow& SdlConsole::window()
 
 void SdlConsole::close()
 {
-    if (texture) {
-        if (lockedPixels)
-            SDL_UnlockTexture(texture);
+    if (texture)
         SDL_DestroyTexture(texture);
-    }
     texture = nullptr;
-    lockedPixels = nullptr;
+    locked = false;
     // An own window stays until the next openTitled, so that a full-screen toggle can
     // reopen the console on it.
     target = nullptr;
@@ -95,47 +96,45 @@ void SdlConsole::close()
 uint32_t* SdlConsole::lock()
 {
     checkOpen("lock");
-    if (lockedPixels)
+    if (locked)
         throw DynamicError("console: already locked");
-    if (SDL_LockTexture(texture, nullptr, &lockedPixels, &lockedPitch) != 0) {
-        lockedPixels = nullptr;
-        throwSdlError("SDL_LockTexture");
-    }
-    return static_cast<uint32_t*>(lockedPixels);
+    locked = true;
+    return pixels;
 }
 
 int SdlConsole::pitch()
 {
     checkOpen("pitch");
-    return lockedPitch;
+    return consoleWidth * 4;
 }
 
 void SdlConsole::unlock()
 {
     checkOpen("unlock");
-    if (!lockedPixels)
+    if (!locked)
         throw DynamicError("console: not locked");
-    SDL_UnlockTexture(texture);
-    lockedPixels = nullptr;
+    locked = false;
+    if (!pictureChanged && std::memcmp(pixels, uploaded, sizeof pixels) == 0)
+        return;
+    if (SDL_UpdateTexture(texture, nullptr, pixels, consoleWidth * 4) != 0)
+        throwSdlError("SDL_UpdateTexture");
+    std::memcpy(uploaded, pixels, sizeof pixels);
+    pictureChanged = true;
 }
 
 void SdlConsole::update()
 {
     checkOpen("update");
-    if (lockedPixels)
+    if (locked)
         throw DynamicError("console: update while locked");
-    target->present(texture);
+    target->present(texture, pictureChanged);
+    pictureChanged = false;
 }
 
 void SdlConsole::clear(const Colour& colour)
 {
-    const uint32_t pixel = packColour(colour);
-    uint32_t* pixels = lock();
-    for (int row = 0; row < consoleHeight; ++row) {
-        uint32_t* line = reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(pixels) + row * lockedPitch);
-        for (int x = 0; x < consoleWidth; ++x)
-            line[x] = pixel;
-    }
+    uint32_t* drawn = lock();
+    std::fill(drawn, drawn + consoleWidth * consoleHeight, packColour(colour));
     unlock();
 }
 

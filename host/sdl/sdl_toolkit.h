@@ -1,5 +1,10 @@
 // The pixel toolkit on SDL: the console is a 320 x 200 streaming texture of 32-bit pixels
 // (SDL_PIXELFORMAT_ARGB8888: red in bits 16-23, the top byte unused) shown in an SdlWindow.
+//
+// The console is drawn in a pixel array of its own; unlock uploads it to the texture only
+// when it differs from what was uploaded last, and update presents the window only when
+// the picture, the menu or the window changed. A still picture so costs no scaling and no
+// presentation, which on a machine without a graphics card is most of the program's time.
 #pragma once
 
 #include <memory>
@@ -37,8 +42,10 @@ private:
     SdlWindow* target = nullptr;                // the window drawn in while open
     std::unique_ptr<SdlWindow> ownWindow;       // made by openTitled
     SDL_Texture* texture = nullptr;             // the pixels, while open
-    void* lockedPixels = nullptr;               // between lock and unlock
-    int lockedPitch = consoleWidth * 4;         // pitch of the last lock
+    bool locked = false;                        // between lock and unlock
+    bool pictureChanged = false;                // uploaded since the last presentation
+    uint32_t pixels[consoleWidth * consoleHeight] = {};   // what is drawn
+    uint32_t uploaded[consoleWidth * consoleHeight] = {}; // what the texture holds
 };
 
 class SdlToolkit : public Toolkit {

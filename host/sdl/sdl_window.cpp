@@ -66,7 +66,7 @@ void SdlWindow::drawPicture(SDL_Texture* texture, int topMargin)
         throwSdlError("SDL_RenderCopy");
 }
 
-void SdlWindow::present(SDL_Texture* texture)
+void SdlWindow::present(SDL_Texture* texture, bool)
 {
     drawPicture(texture, 0);
     SDL_RenderPresent(sdlRenderer);
@@ -96,6 +96,8 @@ void MainWindow::handleEvent(const SDL_Event& event)
 {
     if (event.type == SDL_KEYDOWN && commandsEnabled && isAccelerator(event.key))
         chosen.push_back(acceleratorCommand);
+    if (event.type == SDL_WINDOWEVENT)
+        redrawNeeded = true; // exposed, resized, shown: the window's contents are to be drawn again
     menu.processEvent(event);
 }
 
@@ -118,8 +120,12 @@ void MainWindow::menuFrame()
 
 void MainWindow::service()
 {
-    if (menu.framePending() || SDL_GetTicks64() - lastFrameTicks >= idleMenuFrameMillis)
+    if (menu.framePending()) {
         menuFrame();
+        redrawNeeded = true; // input may have opened, closed or highlighted the menu
+    } else if (SDL_GetTicks64() - lastFrameTicks >= idleMenuFrameMillis) {
+        menuFrame(); // without input the menu looks the same
+    }
     // Carried out after the frame: a command may reopen the console or wait for a box.
     std::vector<int> commands;
     commands.swap(chosen);
@@ -127,8 +133,11 @@ void MainWindow::service()
         onCommand(command);
 }
 
-void MainWindow::present(SDL_Texture* texture)
+void MainWindow::present(SDL_Texture* texture, bool pictureChanged)
 {
+    if (!pictureChanged && !redrawNeeded)
+        return; // the screen already shows this
+    redrawNeeded = false;
     drawPicture(texture, menuHeight);
     menu.draw();
     SDL_RenderPresent(renderer());

@@ -32,8 +32,9 @@ public:
     // Full-screen output on the window's display, or back to the window's earlier size.
     void setFullscreen(bool fullscreen);
 
-    // Shows the texture (320 x 200) in the client area and presents the window.
-    virtual void present(SDL_Texture* texture);
+    // Shows the texture (320 x 200) in the client area and presents the window; a window
+    // that knows it looks the same skips it when the picture has not changed.
+    virtual void present(SDL_Texture* texture, bool pictureChanged);
     // Where the picture goes in a client area of that size, below topMargin pixels.
     static SDL_Rect pictureRect(int width, int height, int topMargin);
 
@@ -57,7 +58,7 @@ public:
     // Runs the menu's frame when input asks for one (or now and then), then carries out the
     // commands chosen since the last call.
     void service();
-    void present(SDL_Texture* texture) override;
+    void present(SDL_Texture* texture, bool pictureChanged) override;
 
     // The accelerator's command, sent by Alt with a lower-case f.
     static constexpr int acceleratorCommand = 0;
@@ -77,4 +78,5 @@ private:
     int menuHeight = 19;                       // height of the menu bar in pixels
     Uint64 lastFrameTicks = 0;                 // SDL_GetTicks64 of the last menu frame
     bool commandsEnabled = true;               // false once shut down
+    bool redrawNeeded = true;                  // the menu or the window changed since the last present
 };
