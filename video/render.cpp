@@ -1,0 +1,214 @@
+#include "video/render.h"
+
+#include <array>
+#include <bit>
+#include <cstdio>
+#include <cstring>
+
+#include "host/host.h"
+#include "video/vdp.h"
+
+FrameBuffer frameBuffer;
+RenderState renderState;
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little,
+              "pattern masks put the leftmost pixel in the lowest-addressed byte");
+
+// Each pattern byte as eight byte masks (0xFF where the bit is set), bit 7 in the lowest
+// byte, so one 64-bit store writes a cell's eight pixels in screen order.
+constexpr std::array<uint64_t, 256> makePatternMasks()
+{
+    std::array<uint64_t, 256> masks{};
+    for (unsigned pattern = 0; pattern < 256; ++pattern)
+        for (unsigned pixel = 0; pixel < 8; ++pixel)
+            if (pattern & (0x80u >> pixel))
+                masks[pattern] |= uint64_t(0xFF) << (8 * pixel);
+    return masks;
+}
+
+constexpr std::array<uint64_t, 256> patternMasks = makePatternMasks();
+
+// A palette index in all eight bytes.
+constexpr uint64_t spread(unsigned colour)
+{
+    return colour * 0x0101010101010101ull;
+}
+
+// Eight pixels from pattern bits 7-0: foreground where set, background where clear.
+inline uint64_t expand(uint8_t pattern, unsigned foreground, unsigned background)
+{
+    uint64_t fg = spread(foreground);
+    uint64_t bg = spread(background);
+    return bg ^ (patternMasks[pattern] & (fg ^ bg));
+}
+
+// Graphics I and II: the colour byte holds the foreground in its high nibble.
+inline void drawCell(uint8_t* pixels, uint8_t pattern, uint8_t colour)
+{
+    uint64_t eight = expand(pattern, colour >> 4, colour & 0x0F);
+    std::memcpy(pixels, &eight, 8);
+}
+
+// All eight bits of register 2 form the graphics name table base, so values from 0x10 up
+// would place it at 0x4000 or above. Video memory addresses wrap at 14 bits, as the data
+// port's do; the wrapped base is at most 0x3C00 and the 768-byte table ends by 0x3EFF.
+// Every other table base is built from few enough bits to stay inside by itself.
+unsigned graphicsNameBase()
+{
+    return (vdp.registers[2] * 0x400u) & (vramSize - 1);
+}
+
+void drawGraphics1(FrameBuffer& frame)
+{
+    const uint8_t* names = vdp.vram + graphicsNameBase();
+    const uint8_t* colours = vdp.vram + vdp.registers[3] * 0x40u;       // ends by 0x3FDF
+    const uint8_t* patterns = vdp.vram + (vdp.registers[4] & 7) * 0x800u; // ends by 0x3FFF
+    for (unsigned y = 0; y < frameHeight; ++y) {
+        const uint8_t* rowNames = names + (y >> 3) * 32;
+        const uint8_t* rowPatterns = patterns + (y & 7);
+        uint8_t* pixels = frame.pixels + y * frameWidth;
+        for (unsigned c = 0; c < 32; ++c) {
+            uint8_t name = rowNames[c];
+            drawCell(pixels + 8 * c, rowPatterns[name * 8u], colours[name >> 3]);
+        }
+    }
+}
+
+void drawGraphics2(FrameBuffer& frame)
+{
+    const uint8_t* names = vdp.vram + graphicsNameBase();
+    const uint8_t* colours = vdp.vram + ((vdp.registers[3] & 0x80) ? 0x2000 : 0);
+    const uint8_t* patterns = vdp.vram + ((vdp.registers[4] & 0x04) ? 0x2000 : 0);
+    for (unsigned y = 0; y < frameHeight; ++y) {
+        const uint8_t* rowNames = names + (y >> 3) * 32;
+        // Each third of the screen has its own 2 KiB block of both tables.
+        unsigned rowIndex = (y >> 6) * 0x800 + (y & 7);
+        uint8_t* pixels = frame.pixels + y * frameWidth;
+        for (unsigned c = 0; c < 32; ++c) {
+            unsigned index = rowIndex + rowNames[c] * 8u;
+            drawCell(pixels + 8 * c, patterns[index], colours[index]);
+        }
+    }
+}
+
+// 40 cells of six pixels from pattern bits 7-2; columns 240-255 are not written.
+void drawText(FrameBuffer& frame)
+{
+    const uint8_t* names = vdp.vram + (vdp.registers[2] & 0x0F) * 0x400u; // ends by 0x3FBF
+    const uint8_t* patterns = vdp.vram + (vdp.registers[4] & 7) * 0x800u;
+    unsigned foreground = vdp.registers[7] >> 4;
+    unsigned background = vdp.registers[7] & 0x0F;
+    for (unsigned y = 0; y < frameHeight; ++y) {
+        const uint8_t* rowNames = names + (y >> 3) * 40;
+        const uint8_t* rowPatterns = patterns + (y & 7);
+        uint8_t* pixels = frame.pixels + y * frameWidth;
+        for (unsigned c = 0; c < 40; ++c) {
+            uint64_t eight = expand(rowPatterns[rowNames[c] * 8u], foreground, background);
+            std::memcpy(pixels + 6 * c, &eight, 6);
+        }
+    }
+}
+
+// One sprite row, unmagnified: bit 15 of bits is column x. Row 0 and column 0 are never
+// drawn, and nothing wraps past the right or bottom edge.
+void drawSpriteRow(FrameBuffer& frame, unsigned x, unsigned y, unsigned bits, uint8_t colour)
+{
+    if (y < 1 || y > frameHeight - 1)
+        return;
+    if (x == 0)
+        bits &= 0x7FFF;
+    if (x > frameWidth - 16)
+        bits &= 0xFFFFu << (16 - (frameWidth - x)); // keep columns up to 255
+    uint8_t* row = frame.pixels + y * frameWidth;
+    while (bits) {
+        unsigned k = unsigned(std::countl_zero(uint16_t(bits)));
+        row[x + k] = colour;
+        bits &= ~(0x8000u >> k);
+    }
+}
+
+// One sprite row, magnified: each bit a 2 x 2 block with its top-left corner at
+// (x + 2k, y), drawn whole or not at all.
+void drawMagnifiedRow(FrameBuffer& frame, unsigned x, unsigned y, unsigned bits, uint8_t colour)
+{
+    if (y < 1 || y > frameHeight - 2)
+        return;
+    uint8_t* top = frame.pixels + y * frameWidth;
+    uint8_t* bottom = top + frameWidth;
+    while (bits) {
+        unsigned k = unsigned(std::countl_zero(uint16_t(bits)));
+        bits &= ~(0x8000u >> k);
+        unsigned left = x + 2 * k;
+        if (left < 1 || left > frameWidth - 2)
+            continue;
+        top[left] = top[left + 1] = colour;
+        bottom[left] = bottom[left + 1] = colour;
+    }
+}
+
+// One pass over the 32 attribute entries; later entries are drawn over earlier ones.
+void drawSprites(FrameBuffer& frame)
+{
+    const uint8_t* attributes = vdp.vram + (vdp.registers[5] & 0x7F) * 0x80u; // ends by 0x3FFF
+    const uint8_t* patterns = vdp.vram + (vdp.registers[6] & 7) * 0x800u;     // ends by 0x3FFF
+    bool large = vdp.registers[1] & 0x02;
+    bool magnified = vdp.registers[1] & 0x01;
+    unsigned rows = large ? 16 : 8;
+    unsigned step = magnified ? 2 : 1;
+    for (unsigned i = 0; i < 32; ++i) {
+        const uint8_t* entry = attributes + 4 * i;
+        unsigned y = entry[0];
+        if (y == 208)
+            break; // terminator: this and all later entries are not drawn
+        uint8_t colour = entry[3] & 0x0F;
+        if (colour == 0)
+            continue;
+        unsigned x = entry[1];
+        const uint8_t* pattern = patterns + (large ? (entry[2] & 0xFC) : entry[2]) * 8u;
+        for (unsigned r = 0; r < rows; ++r) {
+            // 16 pixels, bit 15 leftmost; a large sprite's right half lies 16 bytes on.
+            unsigned bits = unsigned(pattern[r]) << 8 | (large ? pattern[r + 16] : 0);
+            if (!bits)
+                continue;
+            if (magnified)
+                drawMagnifiedRow(frame, x, y + step * r, bits, colour);
+            else
+                drawSpriteRow(frame, x, y + r, bits, colour);
+        }
+    }
+}
+
+void reportUnsupported(uint8_t mode)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "Mode not supported: %i", int(mode));
+    host().messageBox("Unsupported mode", text);
+}
+
+} // namespace
+
+void vdpRender(FrameBuffer& frame)
+{
+    uint8_t mode = vdp.mode;
+    bool entered = mode != renderState.previousMode;
+    renderState.previousMode = mode;
+    switch (mode) {
+    case modeGraphics1:
+        drawGraphics1(frame);
+        break;
+    case modeGraphics2:
+        drawGraphics2(frame);
+        break;
+    case modeText:
+        drawText(frame);
+        return; // no sprites in Text mode
+    default:
+        // The picture keeps its previous contents; say so once, when the mode is entered.
+        if (entered)
+            reportUnsupported(mode);
+        break;
+    }
+    drawSprites(frame);
+}
