@@ -1,0 +1,47 @@
+// The sound output on emulated time, written to a WAV file (for running without a sound
+// device, e.g. headless with --wav FILE).
+//
+// The halves the sound thread would fill are filled here when emulated time reaches their
+// end: 3,125 samples per 100 ms of emulated time, that is one sample per 128 cycles of the
+// 4 MHz CPU (400,000 cycles per 3,125 samples). Halves alternate 1,562 and 1,563 samples,
+// the first one first, each synthesised by fillHalf from the published channel values at
+// that moment. The output depends only on the emulated program, never on the host's speed.
+//
+// Use from the headless host:
+//     wavStart("out.wav");               // before the run; false: cannot create the file
+//     wavAdvance(2048);                  // from the periodic hook: cycles since last call
+//     wavFinish();                       // at shutdown; false: a write failed
+// This takes the sound thread's place: it owns channelPhase, so it must not run while the
+// sound thread does (wavStart refuses then). Main thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "host/audio.h"
+#include "sound/synth.h"
+#include "sound/wav.h"
+
+// CPU cycles per output sample: 4,000,000 per second over 31,250 samples per second.
+inline constexpr unsigned cyclesPerOutputSample = 4000000 / audioSampleRate;
+static_assert(cyclesPerOutputSample * audioSampleRate == 4000000);
+
+struct WavStream {
+    WavFile wav;                              // the output file
+    uint64_t cycles;                          // emulated cycles since wavStart
+    uint64_t samples;                         // samples written, always whole halves
+    bool secondHalfNext;                      // the next half is the 1,563-sample one
+    int16_t half[secondHalfSamples];          // one half as synthesised
+};
+
+extern WavStream wavStream;
+
+// Creates the file and starts the sound from silence: publishes amplitude 0 and 440 Hz on
+// tone channels 0-2 (as opening a sound device does) and sets channelPhase to 0. False if
+// the file cannot be created or the sound thread is running.
+bool wavStart(const char* path);
+// Lets cycles more emulated cycles pass: fills and writes every half whose end has been
+// reached. Does nothing when no file is open.
+void wavAdvance(uint64_t cycles);
+// Closes the file with its sizes fixed up; halves not yet due are not written. False if
+// any write failed. Harmless when no file is open (returns true).
+bool wavFinish();

@@ -1,0 +1,180 @@
+// The WAV writer and the sound output on emulated time.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "sound/soundchip.h"
+#include "sound/wavstream.h"
+#include "tests/sound_stream_support.h"
+
+namespace {
+
+std::string tempPath(const char* name)
+{
+    return testing::TempDir() + "ollendor_" + name + "_" + std::to_string(::getpid()) + ".wav";
+}
+
+std::vector<uint8_t> readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+uint32_t le(const std::vector<uint8_t>& b, size_t at, unsigned bytes)
+{
+    uint32_t value = 0;
+    for (unsigned i = bytes; i-- > 0;)
+        value = value << 8 | b[at + i];
+    return value;
+}
+
+// Counts the places where a sample differs from the one before.
+unsigned polarityChanges(const std::vector<uint8_t>& file, size_t samples)
+{
+    unsigned changes = 0;
+    for (size_t i = 1; i < samples; ++i)
+        changes += le(file, wavHeaderBytes + 2 * i, 2) != le(file, wavHeaderBytes + 2 * i - 2, 2);
+    return changes;
+}
+
+class WavTest : public testing::Test {
+protected:
+    void SetUp() override { soundChipPowerOn(); }
+    void TearDown() override
+    {
+        wavFinish();
+        std::remove(path.c_str());
+    }
+    std::string path = tempPath("wav");
+};
+
+TEST_F(WavTest, HalvesComeDueOnEmulatedTimeAndTheHeaderGetsTheirSize)
+{
+    ASSERT_TRUE(wavStart(path.c_str()));
+    struct Step {
+        uint64_t cycles;  // passed to wavAdvance
+        uint64_t samples; // written after it
+    };
+    const Step steps[] = {
+        {1562 * 128 - 1, 0},    // one cycle short of the first half's end
+        {1, 1562},              // the first half: 1,562 samples
+        {1563 * 128 - 1, 1562}, // one cycle short of the second's
+        {1, 3125},              // 100 ms: the second half, 1,563 samples
+        {400000 * 3, 12500},    // one long step writes every half it passed
+    };
+    for (const Step& step : steps) {
+        wavAdvance(step.cycles);
+        EXPECT_EQ(wavStream.samples, step.samples) << "after " << wavStream.cycles;
+    }
+    ASSERT_TRUE(wavFinish());
+
+    std::vector<uint8_t> file = readFile(path);
+    ASSERT_EQ(file.size(), wavHeaderBytes + 25000u);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
+    EXPECT_EQ(le(file, 4, 4), 36u + 25000u); // RIFF chunk size
+    EXPECT_EQ(std::string(file.begin() + 8, file.begin() + 16), "WAVEfmt ");
+    const uint32_t fields[][3] = {
+        {16, 4, 16},    // fmt chunk size
+        {20, 2, 1},     // PCM
+        {22, 2, 1},     // mono
+        {24, 4, 31250}, // samples per second
+        {28, 4, 62500}, // bytes per second
+        {32, 2, 2},     // block alignment
+        {34, 2, 16},    // bits per sample
+        {40, 4, 25000}, // sample bytes
+    };
+    for (const auto& field : fields)
+        EXPECT_EQ(le(file, field[0], field[1]), field[2]) << "at byte " << field[0];
+    EXPECT_EQ(std::string(file.begin() + 36, file.begin() + 40), "data");
+}
+
+TEST_F(WavTest, ToneOnChannel0GivesItsFrequencyOverOneSecond)
+{
+    ASSERT_TRUE(wavStart(path.c_str()));
+    EXPECT_EQ(soundChip.channelFrequency[0].load(), 440);
+    setChannelAmplitude(0, 25600);
+    uint64_t left = 4000000; // one second, as the periodic hook passes it
+    for (; left >= 2048; left -= 2048)
+        wavAdvance(2048);
+    wavAdvance(left);
+    ASSERT_TRUE(wavFinish());
+
+    std::vector<uint8_t> file = readFile(path);
+    ASSERT_EQ(file.size(), wavHeaderBytes + 2 * 31250u);
+    for (size_t i = 0; i < 31250; ++i) {
+        int16_t sample = int16_t(le(file, wavHeaderBytes + 2 * i, 2));
+        ASSERT_TRUE(sample == 25600 || sample == -25600) << "sample " << i;
+    }
+    // 440 Hz is 880 polarity changes a second (the wave is 440.1 Hz).
+    unsigned changes = polarityChanges(file, 31250);
+    EXPECT_GE(changes, 878u);
+    EXPECT_LE(changes, 882u);
+}
+
+TEST_F(WavTest, SameEmulatedRunGivesTheSameFileAndChangesApplyFromTheNextHalf)
+{
+    std::string second = tempPath("wav_again");
+    std::vector<uint8_t> files[2];
+    for (int run = 0; run < 2; ++run) {
+        const std::string& name = run == 0 ? path : second;
+        soundChipPowerOn();
+        ASSERT_TRUE(wavStart(name.c_str()));
+        setChannelAmplitude(1, 12800);
+        wavAdvance(123457);
+        setChannelFrequency(1, 1000);
+        wavAdvance(400000 - 123457);
+        ASSERT_TRUE(wavFinish());
+        files[run] = readFile(name);
+    }
+    std::remove(second.c_str());
+    ASSERT_EQ(files[0].size(), wavHeaderBytes + 6250u);
+    EXPECT_EQ(files[0], files[1]);
+    // The first half came due after the change: about 100 polarity changes in its 50 ms
+    // at 1000 Hz, where 440 Hz would give 44.
+    unsigned changes = polarityChanges(files[0], firstHalfSamples);
+    EXPECT_GE(changes, 98u);
+    EXPECT_LE(changes, 101u);
+}
+
+TEST_F(WavTest, StartRefusedForAFileThatCannotBeCreatedOrWhileTheSoundThreadRuns)
+{
+    std::string bad = testing::TempDir() + "no_such_dir_ollendor/x.wav";
+    EXPECT_FALSE(wavStart(bad.c_str()));
+    wavAdvance(400000);
+    EXPECT_EQ(wavStream.samples, 0u);
+    EXPECT_TRUE(wavFinish());
+
+    FakeAudioDevice device;
+    soundStream.fill = soundtest::numberedFill;
+    ASSERT_TRUE(soundOpen(device));
+    startSoundThread();
+    EXPECT_FALSE(wavStart(path.c_str()));
+    EXPECT_TRUE(soundtest::closeWithin(std::chrono::milliseconds(1000)));
+    soundStream.fill = nullptr;
+    EXPECT_TRUE(wavStart(path.c_str()));
+}
+
+TEST(WavFile, SamplesAreLittleEndianAndWritesAfterCloseAreRefused)
+{
+    std::string path = tempPath("wavfile");
+    WavFile wav{};
+    ASSERT_TRUE(wavOpen(wav, path.c_str()));
+    const int16_t samples[] = {1, -1, 32767, -32768};
+    ASSERT_TRUE(wavWrite(wav, samples, 4));
+    ASSERT_TRUE(wavClose(wav));
+    EXPECT_FALSE(wavWrite(wav, samples, 4));
+    EXPECT_TRUE(wavClose(wav));
+
+    std::vector<uint8_t> file = readFile(path);
+    std::remove(path.c_str());
+    const std::vector<uint8_t> expected = {0x01, 0x00, 0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x80};
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + wavHeaderBytes, file.end()), expected);
+}
+
+} // namespace
