@@ -34,7 +34,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.add_flag("--headless", options.headless, "Run without a window or sound device, as fast as possible");
     app.add_option("--frames", options.frames, "Stop after N rendered frames")->check(CLI::Range(1u, 100000000u));
     app.add_option("--screenshot", screenshot, "Write the last rendered frame as a PNG file at exit");
-    app.add_option("--wav", wav, "Write the sound output to a WAV file");
+    app.add_option("--wav", wav, "Write the sound output to a WAV file, on emulated time (needs --headless)");
     app.add_option("--type", typeText, "Type TEXT on the emulated keyboard after start (\\n is Enter)");
     app.add_flag("--unconstrained", options.unconstrained, "Start with the speed limit off");
     app.add_flag("--no-sound", options.noSound, "Do not open the sound device");
@@ -68,6 +68,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     if (app.count("--wav")) {
         if (wav.empty()) {
             std::fprintf(stderr, "ollendor: --wav: the file name is empty\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        if (!options.headless) {
+            std::fprintf(stderr, "ollendor: --wav: needs --headless (the sound is written on emulated time)\n");
             return {false, exitBadCommandLine, {}};
         }
         options.wav = wav;

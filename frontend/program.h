@@ -6,8 +6,8 @@
 
 inline constexpr int exitToolkitError = 1;
 
-// The frame step the platform's host runs: renders and presents a frame and remembers what
-// --screenshot needs of it.
+// The frame step the platform's host runs: renders and presents a frame, remembers what
+// --screenshot needs of it, and with --wav writes the sound of the frame's cycles.
 void programFrameStep();
 
 // Runs the program on the platform: machine start-up, main window, console, display, sound,

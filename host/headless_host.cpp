@@ -67,6 +67,7 @@ public:
     Host& host() override { return headlessHost; }
     Toolkit& toolkit() override { return memoryToolkit; }
     Desktop& desktop() override { return headlessDesktop; }
+    AudioDevice* audioDevice() override { return nullptr; }
 
 private:
     HeadlessHost headlessHost;

@@ -1,4 +1,5 @@
-// One platform for a run: the host the machine calls, the pixel toolkit and the desktop.
+// One platform for a run: the host the machine calls, the pixel toolkit, the desktop and
+// the sound device.
 // Made by createSdlPlatform (host/sdl/sdl_platform.h) or createHeadlessPlatform
 // (headless_host.h); program entry installs its host and toolkit and uses its desktop.
 #pragma once
@@ -6,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "host/audio.h"
 #include "host/desktop.h"
 #include "host/host.h"
 #include "host/key_typist.h"
@@ -24,4 +26,6 @@ public:
     virtual Host& host() = 0;
     virtual Toolkit& toolkit() = 0;
     virtual Desktop& desktop() = 0;
+    // The host's sound device, or null where there is none (headless).
+    virtual AudioDevice* audioDevice() = 0;
 };

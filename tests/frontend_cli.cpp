@@ -62,7 +62,7 @@ TEST(CommandLine, BadValuesExitWithCode2)
         {"--frames", "ten"}, {"--frames", "0"}, {"--frames", "-3"}, {"--scale", "0"},
         {"--scale", "x"},    {"--rom-dir", "/no/such/folder"},    {"--tape-dir", "/no/such/folder"},
         {"--type", "a~b"},   {"--screenshot", ""},                {"--bogus"},
-        {"--frames"},        {"stray"},
+        {"--frames"},        {"stray"},                           {"--wav", "a.wav"}, // needs --headless
     };
     for (const auto& args : bad) {
         const CommandLine c = parse(args);
@@ -139,6 +139,27 @@ TEST_F(HeadlessRun, RunsAreDeterministic)
     ASSERT_EQ(run(common + second.string()), 0);
     EXPECT_EQ(readFile(first), readFile(second));
     EXPECT_FALSE(readFile(first).empty());
+}
+
+TEST_F(HeadlessRun, WavHoldsTheSoundOfEveryFrameOnEmulatedTime)
+{
+    const auto wav = folder / "sound.wav";
+    ASSERT_EQ(run("--headless --frames 30 --rom-dir " + testRoms.string() + " --wav " + wav.string()), 0);
+    const std::string data = readFile(wav);
+    ASSERT_GE(data.size(), 44u);
+    EXPECT_EQ(data.substr(0, 4), "RIFF");
+    EXPECT_EQ(data.substr(8, 4), "WAVE");
+    // 30 frames of 133,120 cycles; one sample per 128 cycles, written in whole halves of
+    // 1,562 and 1,563 samples as their ends are reached.
+    const uint64_t cycles = 30ull * 133120;
+    uint64_t samples = 0;
+    for (bool second = false;; second = !second) {
+        const uint64_t end = samples + (second ? 1563 : 1562);
+        if (end * 128 > cycles)
+            break;
+        samples = end;
+    }
+    EXPECT_EQ(data.size(), 44 + samples * 2);
 }
 
 TEST_F(HeadlessRun, MissingRomsAreReportedWithExitCode1)

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include "host/sdl/sdl_audio.h"
 #include "host/sdl/sdl_desktop.h"
 #include "host/sdl/sdl_keys.h"
 #include "host/sdl/sdl_toolkit.h"
@@ -70,8 +71,10 @@ public:
     Host& host() override { return sdlHost; }
     Toolkit& toolkit() override { return sdlToolkit; }
     Desktop& desktop() override { return sdlDesktop; }
+    AudioDevice* audioDevice() override { return &sdlAudio; }
 
 private:
+    SdlAudioDevice sdlAudio;
     SdlDesktop sdlDesktop;
     SdlToolkit sdlToolkit;
     SdlHost sdlHost;
