@@ -52,8 +52,12 @@ FUZZ_SECONDS ?= 60
 FUZZ_JOBS    ?= 2
 
 check: deps
-	@[ -f $(ASAN_BUILD)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOLLENDOR_SANITIZE=ON -DOLLENDOR_FUZZ=ON
+	@if [ -f $(ASAN_BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(ASAN_BUILD) -DOLLENDOR_SANITIZE=ON -DOLLENDOR_FUZZ=ON >/dev/null; \
+	else \
+	  CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja \
+	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOLLENDOR_SANITIZE=ON -DOLLENDOR_FUZZ=ON; \
+	fi
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE long
 	tools/run_fuzzers.sh $(ASAN_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS)
