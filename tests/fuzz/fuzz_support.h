@@ -46,18 +46,28 @@ inline void silenceStdout()
         std::perror("cannot silence stdout");
 }
 
-// A folder of this process's own under the system's temporary folder, made once and
-// removed at exit, for fuzzers that need files.
-inline const std::filesystem::path& fuzzScratchFolder(const char* purpose)
+// A path of this process's own under the system's temporary folder; nothing is made there.
+inline std::filesystem::path fuzzScratchPath(const char* purpose)
 {
-    static const std::filesystem::path folder = [purpose] {
-        std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                     ("ollendor-fuzz-" + std::string(purpose) + "-" +
-                                      std::to_string(getpid()));
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-        std::atexit([] { std::filesystem::remove_all(folder); });
-        return path;
-    }();
-    return folder;
+    return std::filesystem::temp_directory_path() /
+           ("ollendor-fuzz-" + std::string(purpose) + "-" + std::to_string(getpid()));
 }
+
+// A folder for one input's files, made empty when the input starts and removed with its
+// contents when it ends. libFuzzer leaves through _Exit, so nothing may wait for exit.
+class InputScratchFolder {
+public:
+    explicit InputScratchFolder(const char* purpose) : path_(fuzzScratchPath(purpose))
+    {
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~InputScratchFolder() { std::filesystem::remove_all(path_); }
+    InputScratchFolder(const InputScratchFolder&) = delete;
+    InputScratchFolder& operator=(const InputScratchFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};

@@ -46,8 +46,9 @@ void setKeys(TestHost& host, const uint8_t* bits)
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     silenceStdout();
-    // No tape folder: a tape request reports the missing file through the test host.
-    setTapeFolder(fuzzScratchFolder("machine") / "no-tapes");
+    // A tape folder that is never made: a tape request reports the missing file through
+    // the test host.
+    setTapeFolder(fuzzScratchPath("machine") / "no-tapes");
     return 0;
 }
 

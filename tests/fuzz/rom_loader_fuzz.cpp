@@ -84,9 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TestHost host;
     FuzzedDataProvider input(data, size);
 
-    const std::filesystem::path folder = fuzzScratchFolder("rom") / "roms";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directory(folder);
+    const InputScratchFolder scratch("rom");
+    const std::filesystem::path& folder = scratch.path();
 
     Image images[3];
     for (unsigned n = 0; n < 3; ++n) {
@@ -119,6 +118,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } else if (result.message.empty()) {
         __builtin_trap(); // a refusal must say why
     }
-    std::filesystem::remove_all(folder);
     return 0;
 }

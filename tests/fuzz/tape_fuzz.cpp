@@ -63,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t i = 0; i < imageSize; ++i)
         image[i] = pattern[i % pattern.size()];
 
-    const std::filesystem::path folder = fuzzScratchFolder("tape") / "tapes";
-    std::filesystem::remove_all(folder);
+    const InputScratchFolder scratch("tape");
+    const std::filesystem::path folder = scratch.path() / "tapes";
     setTapeFolder(folder);
     if (!(flags & 4)) {
         std::filesystem::create_directory(folder);
@@ -105,6 +105,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (z80.HL() != hl || z80.DE() != de || z80.AF() != 0x1234 || z80.BC() != 0x5678)
             __builtin_trap();
     }
-    std::filesystem::remove_all(folder);
     return 0;
 }
