@@ -13,7 +13,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
             clang libclang-rt-14-dev \
             xvfb xauth xdotool imagemagick
 
-.PHONY: all deps configure build run test bench check clean
+.PHONY: all deps configure build run test bench check golden clean
 
 all: build
 
@@ -52,6 +52,11 @@ check: deps
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOLLENDOR_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE long
+
+# Regenerates the built-in ROM's reference pictures in tests/golden/ from the current build.
+# Only on purpose: review every changed picture before committing it.
+golden: build
+	tests/golden/update.sh $(BUILD)/ollendor
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
