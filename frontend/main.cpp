@@ -1,0 +1,22 @@
+// Ollendor: an emulator of the Memotech MTX home computer.
+#include "frontend/options.h"
+#include "frontend/program.h"
+#include "host/headless_host.h"
+#include "host/sdl/sdl_platform.h"
+
+int main(int argc, char** argv)
+{
+    const CommandLine commandLine = parseCommandLine(argc, argv);
+    if (!commandLine.run)
+        return commandLine.exitCode;
+    const Options& options = commandLine.options;
+
+    PlatformSettings settings;
+    settings.scale = options.scale;
+    settings.frameLimit = options.frames;
+    settings.typist = KeyTypist(options.typeText);
+    settings.frameStep = programFrameStep;
+    std::unique_ptr<Platform> platform =
+        options.headless ? createHeadlessPlatform(settings) : createSdlPlatform(settings);
+    return runProgram(options, *platform);
+}

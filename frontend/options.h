@@ -1,0 +1,37 @@
+// The command line. Without options the program behaves as it always has: ROM images from
+// the current directory, tapes from "tapes" below it, a window at three times the console's
+// size, sound when a device exists, emulation held to the machine's own speed.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+struct Options {
+    std::filesystem::path romDir = ".";                // where osrom, basicrom, assemrom are
+    std::optional<std::filesystem::path> tapeDir;      // tape images, when not "tapes"
+    bool headless = false;                             // no window, no sound device, unconstrained
+    unsigned frames = 0;                               // stop after this many frames; 0: never
+    std::optional<std::filesystem::path> screenshot;   // PNG of the last frame, written at exit
+    std::optional<std::filesystem::path> wav;          // the sound output as a WAV file
+    std::string typeText;                              // typed on the emulated keyboard
+    bool unconstrained = false;                        // start with the speed limit off
+    bool noSound = false;                              // do not open the sound device
+    int scale = 3;                                     // whole factor of the window's picture
+    bool fullscreen = false;                           // start in full-screen output
+};
+
+struct CommandLine {
+    bool run;       // false: exit at once with exitCode (help, version, or a bad value)
+    int exitCode;   // 0 for --help and --version, 2 for a bad value
+    Options options; // when run is true
+};
+
+inline constexpr int exitBadCommandLine = 2;
+
+// Parses the arguments. --help and --version print to standard output; a bad value prints
+// one line to standard error.
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// The text of --type as typed: the two characters \n become Enter.
+std::string unescapeTypedText(const std::string& text);

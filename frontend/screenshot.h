@@ -1,0 +1,11 @@
+// --screenshot: the console as displayUpdate presents the last rendered frame, as a PNG.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "video/render.h"
+
+// Writes the 320 x 200 console for that frame; throws DynamicError when it cannot.
+void writeScreenshot(const std::filesystem::path& file, const FrameBuffer& frame, bool blanked,
+                     uint8_t backdrop);

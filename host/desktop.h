@@ -1,0 +1,42 @@
+// What the front end asks of the window system: the main window with its menu, the three
+// information windows, the About box and the way out.
+//
+// The SDL desktop (host/sdl/) implements it with real windows; the headless desktop
+// (headless_host.h) has no windows at all. Everything here runs on the main thread.
+#pragma once
+
+#include <functional>
+#include <span>
+
+#include "host/toolkit.h"
+
+enum class InfoWindow { timings, videoChip, sound };
+inline constexpr int infoWindowCount = 3;
+
+// One item of the main window's menu: its text and the command it sends.
+struct MenuEntry {
+    const char* text; // as shown
+    int command;      // handed to the command handler when chosen
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // Creates the main window titled "Ollendor" with one menu of that title and items;
+    // choosing an item (or the accelerator) calls onCommand on the main thread, from inside
+    // the event pump. Throws DynamicError "could not create window" when it cannot.
+    virtual AppWindow& createMainWindow(const char* menuTitle, std::span<const MenuEntry> items,
+                                        std::function<void(int command)> onCommand) = 0;
+    // Whether an information window of that kind exists (its open flag).
+    virtual bool infoWindowOpen(InfoWindow kind) = 0;
+    // Opens an information window of that kind. A window that cannot be created is reported
+    // to the user and the program goes on.
+    virtual void openInfoWindow(InfoWindow kind) = 0;
+    // A modal box owned by the main window with an OK button; returns once it is closed.
+    virtual void showMessage(const char* caption, const char* text) = 0;
+    // Asks the event pump to report quit at its next call.
+    virtual void postQuit() = 0;
+    // Releases the main window's resources at shutdown (the accelerator table and menu).
+    virtual void destroyMainWindow() = 0;
+};

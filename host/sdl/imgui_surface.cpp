@@ -1,0 +1,80 @@
+#include "host/sdl/imgui_surface.h"
+
+#include <imgui.h>
+
+#include <imgui_impl_sdl.h>
+#include <imgui_impl_sdlrenderer.h>
+#include "host/toolkit.h"
+
+namespace {
+// Makes a context current for the life of the scope.
+class CurrentContext {
+public:
+    explicit CurrentContext(ImGuiContext* context) : previous(ImGui::GetCurrentContext())
+    {
+        ImGui::SetCurrentContext(context);
+    }
+    ~CurrentContext() { ImGui::SetCurrentContext(previous); }
+
+private:
+    ImGuiContext* previous;
+};
+} // namespace
+
+ImGuiSurface::ImGuiSurface(SDL_Window* window, SDL_Renderer* renderer)
+    : context(ImGui::CreateContext()), previous(nullptr)
+{
+    CurrentContext current(context);
+    ImGui::GetIO().IniFilename = nullptr; // nothing is kept between runs
+    ImGui::StyleColorsLight();
+    if (!ImGui_ImplSDL2_InitForSDLRenderer(window)) {
+        ImGui::DestroyContext(context);
+        throw DynamicError("ImGui_ImplSDL2_InitForSDLRenderer failed");
+    }
+    if (!ImGui_ImplSDLRenderer_Init(renderer)) {
+        ImGui_ImplSDL2_Shutdown();
+        ImGui::DestroyContext(context);
+        throw DynamicError("ImGui_ImplSDLRenderer_Init failed");
+    }
+}
+
+ImGuiSurface::~ImGuiSurface()
+{
+    {
+        CurrentContext current(context);
+        ImGui_ImplSDLRenderer_Shutdown();
+        ImGui_ImplSDL2_Shutdown();
+    }
+    ImGui::DestroyContext(context);
+}
+
+void ImGuiSurface::processEvent(const SDL_Event& event)
+{
+    CurrentContext current(context);
+    ImGui_ImplSDL2_ProcessEvent(&event);
+    pendingFrames = 2;
+}
+
+void ImGuiSurface::beginFrame()
+{
+    previous = ImGui::GetCurrentContext();
+    ImGui::SetCurrentContext(context);
+    ImGui_ImplSDLRenderer_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+}
+
+void ImGuiSurface::endFrame()
+{
+    ImGui::Render();
+    ImGui::SetCurrentContext(previous);
+    if (pendingFrames > 0)
+        --pendingFrames;
+}
+
+void ImGuiSurface::draw()
+{
+    CurrentContext current(context);
+    if (ImDrawData* data = ImGui::GetDrawData())
+        ImGui_ImplSDLRenderer_RenderDrawData(data);
+}

@@ -1,0 +1,37 @@
+// One Dear ImGui context bound to one SDL window and its renderer.
+//
+// Every window of the program that shows ImGui widgets (the main window's menu bar, each
+// information window) has its own context, so that each keeps its own input state and
+// draw data; the surface makes its context current around everything it does.
+#pragma once
+
+#include <SDL.h>
+
+struct ImGuiContext;
+struct ImDrawData;
+
+class ImGuiSurface {
+public:
+    // Throws DynamicError when the ImGui back-ends cannot be set up.
+    ImGuiSurface(SDL_Window* window, SDL_Renderer* renderer);
+    ~ImGuiSurface();
+    ImGuiSurface(const ImGuiSurface&) = delete;
+    ImGuiSurface& operator=(const ImGuiSurface&) = delete;
+
+    // Hands an event of this window to ImGui and notes that a frame is due.
+    void processEvent(const SDL_Event& event);
+    // Whether input arrived since the last frame, or the frame after it is still to come
+    // (a click that came and went between two frames needs both to be seen).
+    bool framePending() const { return pendingFrames > 0; }
+
+    // Starts a frame: the context becomes current and widgets may be issued until endFrame.
+    void beginFrame();
+    void endFrame();
+    // Draws the last finished frame with the renderer.
+    void draw();
+
+private:
+    ImGuiContext* context;   // this window's ImGui state
+    ImGuiContext* previous;  // the context that was current before beginFrame
+    int pendingFrames = 1;   // frames still due because of input (the first frame too)
+};

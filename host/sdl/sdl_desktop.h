@@ -1,0 +1,36 @@
+// The desktop on SDL: the main window, the information windows and the main thread's event
+// pump that serves them all.
+#pragma once
+
+#include <memory>
+
+#include "host/desktop.h"
+#include "host/sdl/info_window.h"
+#include "host/sdl/sdl_window.h"
+
+class SdlDesktop : public Desktop {
+public:
+    explicit SdlDesktop(int scale) : scale(scale) {}
+    ~SdlDesktop() override;
+
+    AppWindow& createMainWindow(const char* menuTitle, std::span<const MenuEntry> items,
+                                std::function<void(int command)> onCommand) override;
+    bool infoWindowOpen(InfoWindow kind) override;
+    void openInfoWindow(InfoWindow kind) override;
+    void showMessage(const char* caption, const char* text) override;
+    void postQuit() override { quitPosted = true; }
+    void destroyMainWindow() override;
+
+    // Handles every waiting event, services the windows; false once quit was asked for (the
+    // menu, closing the main window, SIGINT or SIGTERM).
+    bool pump();
+
+private:
+    void dispatch(const SDL_Event& event);
+
+    int scale;                                              // console factor of the main window
+    bool videoStarted = false;                              // SDL's video subsystem is up
+    std::unique_ptr<MainWindow> mainWindow;                 // made once
+    std::unique_ptr<InfoWindowView> infoWindows[infoWindowCount]; // open information windows
+    bool quitPosted = false;                                // the quit path was taken
+};

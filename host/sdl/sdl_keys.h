@@ -1,0 +1,20 @@
+// Host key states from SDL's keyboard state, asked for by Windows virtual-key code (the
+// codes of the machine's keyboard matrix).
+#pragma once
+
+#include <cstdint>
+
+#include <SDL.h>
+
+// The SDL scancodes of a virtual-key code: up to two (Shift and Ctrl count either side);
+// SDL_SCANCODE_UNKNOWN where there is none.
+struct ScancodePair {
+    SDL_Scancode first;  // the key
+    SDL_Scancode second; // the key's twin, or SDL_SCANCODE_UNKNOWN
+};
+ScancodePair scancodesOf(uint8_t virtualKey);
+
+// Whether a key of that code is down in SDL's keyboard state now.
+bool sdlKeyDown(uint8_t virtualKey);
+// Caps Lock as one value: bit 0 while the lock is on, bit 15 while the key is held.
+int16_t sdlCapsLockState();

@@ -1,0 +1,144 @@
+#include "host/sdl/sdl_window.h"
+
+#include <algorithm>
+
+#include <imgui.h>
+
+#include "host/sdl/sdl_error.h"
+
+namespace {
+constexpr Uint64 idleMenuFrameMillis = 100; // menu frames without input: ten a second
+} // namespace
+
+SdlWindow::SdlWindow(const std::string& title, int clientWidth, int clientHeight)
+{
+    sdlWindow = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                 clientWidth, clientHeight, SDL_WINDOW_RESIZABLE);
+    if (!sdlWindow)
+        throw DynamicError(std::string("could not create window (SDL_CreateWindow: ") +
+                           SDL_GetError() + ")");
+    sdlRenderer = SDL_CreateRenderer(sdlWindow, -1, 0);
+    if (!sdlRenderer) {
+        std::string reason = SDL_GetError();
+        SDL_DestroyWindow(sdlWindow);
+        throw DynamicError("could not create window (SDL_CreateRenderer: " + reason + ")");
+    }
+}
+
+SdlWindow::~SdlWindow()
+{
+    SDL_DestroyRenderer(sdlRenderer);
+    SDL_DestroyWindow(sdlWindow);
+}
+
+void SdlWindow::setFullscreen(bool fullscreen)
+{
+    const bool isFullscreen = (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (fullscreen == isFullscreen)
+        return;
+    if (fullscreen)
+        SDL_GetWindowSize(sdlWindow, &windowedWidth, &windowedHeight);
+    if (SDL_SetWindowFullscreen(sdlWindow, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+        throwSdlError("SDL_SetWindowFullscreen");
+    // Back in a window, ask for the earlier size again: without a window manager to answer
+    // the full-screen request, SDL would otherwise keep the screen's size for the window.
+    if (!fullscreen && windowedWidth > 0)
+        SDL_SetWindowSize(sdlWindow, windowedWidth, windowedHeight);
+}
+
+SDL_Rect SdlWindow::pictureRect(int width, int height, int topMargin)
+{
+    const int areaHeight = std::max(0, height - topMargin);
+    const int factor = std::max(1, std::min(width / consoleWidth, areaHeight / consoleHeight));
+    const int w = consoleWidth * factor, h = consoleHeight * factor;
+    return SDL_Rect{(width - w) / 2, topMargin + (areaHeight - h) / 2, w, h};
+}
+
+void SdlWindow::drawPicture(SDL_Texture* texture, int topMargin)
+{
+    int width = 0, height = 0;
+    if (SDL_GetRendererOutputSize(sdlRenderer, &width, &height) != 0)
+        throwSdlError("SDL_GetRendererOutputSize");
+    if (SDL_SetRenderDrawColor(sdlRenderer, 0, 0, 0, 255) != 0 || SDL_RenderClear(sdlRenderer) != 0)
+        throwSdlError("SDL_RenderClear");
+    const SDL_Rect target = pictureRect(width, height, topMargin);
+    if (texture && SDL_RenderCopy(sdlRenderer, texture, nullptr, &target) != 0)
+        throwSdlError("SDL_RenderCopy");
+}
+
+void SdlWindow::present(SDL_Texture* texture, bool)
+{
+    drawPicture(texture, 0);
+    SDL_RenderPresent(sdlRenderer);
+}
+
+MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
+                       std::function<void(int)> onCommand)
+    : SdlWindow("Ollendor", consoleWidth * scale, consoleHeight * scale + 19),
+      menu(window(), renderer()), menuTitle(menuTitle), items(items.begin(), items.end()),
+      onCommand(std::move(onCommand))
+{
+    menuFrame();
+    // The font decides the bar's height; make the client area fit the picture exactly.
+    SDL_SetWindowSize(window(), consoleWidth * scale, consoleHeight * scale + menuHeight);
+}
+
+bool MainWindow::isAccelerator(const SDL_KeyboardEvent& key)
+{
+    const Uint16 mod = key.keysym.mod;
+    if (key.repeat || key.keysym.sym != SDLK_f || !(mod & KMOD_ALT) || (mod & KMOD_CTRL))
+        return false;
+    const bool capital = ((mod & KMOD_SHIFT) != 0) != ((mod & KMOD_CAPS) != 0);
+    return !capital;
+}
+
+void MainWindow::handleEvent(const SDL_Event& event)
+{
+    if (event.type == SDL_KEYDOWN && commandsEnabled && isAccelerator(event.key))
+        chosen.push_back(acceleratorCommand);
+    if (event.type == SDL_WINDOWEVENT)
+        redrawNeeded = true; // exposed, resized, shown: the window's contents are to be drawn again
+    menu.processEvent(event);
+}
+
+void MainWindow::menuFrame()
+{
+    menu.beginFrame();
+    if (ImGui::BeginMainMenuBar()) {
+        if (ImGui::BeginMenu(menuTitle.c_str())) {
+            for (const MenuEntry& item : items)
+                if (ImGui::MenuItem(item.text) && commandsEnabled)
+                    chosen.push_back(item.command);
+            ImGui::EndMenu();
+        }
+        menuHeight = int(ImGui::GetWindowSize().y);
+        ImGui::EndMainMenuBar();
+    }
+    menu.endFrame();
+    lastFrameTicks = SDL_GetTicks64();
+}
+
+void MainWindow::service()
+{
+    if (menu.framePending()) {
+        menuFrame();
+        redrawNeeded = true; // input may have opened, closed or highlighted the menu
+    } else if (SDL_GetTicks64() - lastFrameTicks >= idleMenuFrameMillis) {
+        menuFrame(); // without input the menu looks the same
+    }
+    // Carried out after the frame: a command may reopen the console or wait for a box.
+    std::vector<int> commands;
+    commands.swap(chosen);
+    for (int command : commands)
+        onCommand(command);
+}
+
+void MainWindow::present(SDL_Texture* texture, bool pictureChanged)
+{
+    if (!pictureChanged && !redrawNeeded)
+        return; // the screen already shows this
+    redrawNeeded = false;
+    drawPicture(texture, menuHeight);
+    menu.draw();
+    SDL_RenderPresent(renderer());
+}

@@ -1,0 +1,82 @@
+// The program's SDL windows that a console can be opened in.
+//
+// SdlWindow is a window with its renderer that presents a console texture, scaled by the
+// largest whole factor that fits its client area and centred there. MainWindow adds the
+// menu bar above the picture (drawn with ImGui) and the Alt+f accelerator.
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include <SDL.h>
+
+#include "host/desktop.h"
+#include "host/sdl/imgui_surface.h"
+#include "host/toolkit.h"
+
+class SdlWindow : public AppWindow {
+public:
+    // A resizable window of clientWidth x clientHeight; throws DynamicError
+    // "could not create window" (with SDL's reason) when it cannot be made.
+    SdlWindow(const std::string& title, int clientWidth, int clientHeight);
+    ~SdlWindow() override;
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    SDL_Window* window() const { return sdlWindow; }
+    SDL_Renderer* renderer() const { return sdlRenderer; }
+    Uint32 id() const { return SDL_GetWindowID(sdlWindow); }
+
+    // Full-screen output on the window's display, or back to the window's earlier size.
+    void setFullscreen(bool fullscreen);
+
+    // Shows the texture (320 x 200) in the client area and presents the window; a window
+    // that knows it looks the same skips it when the picture has not changed.
+    virtual void present(SDL_Texture* texture, bool pictureChanged);
+    // Where the picture goes in a client area of that size, below topMargin pixels.
+    static SDL_Rect pictureRect(int width, int height, int topMargin);
+
+protected:
+    void drawPicture(SDL_Texture* texture, int topMargin);
+
+private:
+    SDL_Window* sdlWindow = nullptr;
+    SDL_Renderer* sdlRenderer = nullptr;
+    int windowedWidth = 0, windowedHeight = 0; // size before going full screen
+};
+
+class MainWindow : public SdlWindow {
+public:
+    // The main window, sized for the console at the given whole factor below the menu bar.
+    MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
+               std::function<void(int command)> onCommand);
+
+    // An event of this window: to the menu, or the accelerator.
+    void handleEvent(const SDL_Event& event);
+    // Runs the menu's frame when input asks for one (or now and then), then carries out the
+    // commands chosen since the last call.
+    void service();
+    void present(SDL_Texture* texture, bool pictureChanged) override;
+
+    // The accelerator's command, sent by Alt with a lower-case f.
+    static constexpr int acceleratorCommand = 0;
+    // True for Alt+f giving a lower-case f: no Shift, or Shift cancelled by Caps Lock.
+    static bool isAccelerator(const SDL_KeyboardEvent& key);
+    // Stops menu commands and the accelerator (the accelerator table is gone).
+    void disableCommands() { commandsEnabled = false; }
+
+private:
+    void menuFrame();
+
+    ImGuiSurface menu;                         // the menu bar's ImGui context
+    std::string menuTitle;                     // the one menu's title
+    std::vector<MenuEntry> items;              // its items in order
+    std::function<void(int)> onCommand;        // carries out a command
+    std::vector<int> chosen;                   // commands chosen, not yet carried out
+    int menuHeight = 19;                       // height of the menu bar in pixels
+    Uint64 lastFrameTicks = 0;                 // SDL_GetTicks64 of the last menu frame
+    bool commandsEnabled = true;               // false once shut down
+    bool redrawNeeded = true;                  // the menu or the window changed since the last present
+};

@@ -1,0 +1,236 @@
+// The SDL side against SDL's offscreen video driver: the console texture and its options,
+// the picture's placement, the accelerator, the key map and the desktop's event pump.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include <SDL.h>
+
+#include "host/sdl/sdl_desktop.h"
+#include "host/sdl/sdl_keys.h"
+#include "host/sdl/sdl_toolkit.h"
+#include "machine/keyboard.h"
+#include "machine/timing.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define OLLENDOR_LSAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define OLLENDOR_LSAN 1
+#endif
+#endif
+#ifdef OLLENDOR_LSAN
+#include <sanitizer/lsan_interface.h>
+#endif
+
+namespace {
+// SDL's video start-up loads and unloads libraries whose allocations outlive
+// SDL_QuitSubSystem; under the leak checker those would fail every test here, so what is
+// allocated while SDL's video is up is not counted as a leak.
+void ignoreSdlAllocations(bool ignore)
+{
+#ifdef OLLENDOR_LSAN
+    if (ignore)
+        __lsan_disable();
+    else
+        __lsan_enable();
+#else
+    (void)ignore;
+#endif
+}
+
+class SdlOffscreen : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ignoreSdlAllocations(true);
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        installToolkit(*toolkitOwner);
+    }
+    void TearDown() override
+    {
+        toolkitOwner.reset(); // its windows go before SDL's video
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        ignoreSdlAllocations(false);
+    }
+
+    std::unique_ptr<SdlToolkit> toolkitOwner = std::make_unique<SdlToolkit>(1);
+    SdlToolkit& kit = *toolkitOwner;
+};
+
+TEST_F(SdlOffscreen, ConsolePresentsLockedPixelsAsRedGreenBlue)
+{
+    SdlWindow window("Ollendor", consoleWidth, consoleHeight);
+    SdlConsole& console = kit.sdlConsole;
+    console.setOption("windowed output");
+    console.open(window, consoleWidth, consoleHeight, consoleFormat);
+    EXPECT_EQ(&console.window(), &window);
+
+    uint32_t* pixels = console.lock();
+    const int pitch = console.pitch();
+    ASSERT_GE(pitch, consoleWidth * 4);
+    for (int y = 0; y < consoleHeight; ++y)
+        for (int x = 0; x < consoleWidth; ++x)
+            reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(pixels) + y * pitch)[x] =
+                x < 160 ? 0xFF0000 : 0x0000CC;
+    console.unlock();
+    console.update();
+
+    uint32_t shown[2] = {};
+    const SDL_Rect left{10, 100, 1, 1}, right{300, 100, 1, 1};
+    ASSERT_EQ(SDL_RenderReadPixels(window.renderer(), &left, SDL_PIXELFORMAT_ARGB8888, &shown[0], 4), 0);
+    ASSERT_EQ(SDL_RenderReadPixels(window.renderer(), &right, SDL_PIXELFORMAT_ARGB8888, &shown[1], 4), 0);
+    EXPECT_EQ(shown[0] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shown[1] & 0xFFFFFF, 0x0000CCu);
+}
+
+TEST_F(SdlOffscreen, OptionsTakeEffectAtTheOpen)
+{
+    SdlWindow window("Ollendor", consoleWidth, consoleHeight);
+    SdlConsole& console = kit.sdlConsole;
+    console.setOption("fullscreen output");
+    console.open(window, consoleWidth, consoleHeight, consoleFormat);
+    EXPECT_TRUE(SDL_GetWindowFlags(window.window()) & SDL_WINDOW_FULLSCREEN_DESKTOP);
+    console.setOption("disable key buffering");
+    EXPECT_FALSE(SDL_IsTextInputActive());
+
+    console.close();
+    console.setOption("windowed output");
+    console.open(window, consoleWidth, consoleHeight, consoleFormat);
+    EXPECT_FALSE(SDL_GetWindowFlags(window.window()) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_FALSE(SDL_IsTextInputActive()); // the setting stays for later opens
+}
+
+TEST_F(SdlOffscreen, MisuseAndForeignWindowsAreDynamicErrors)
+{
+    SdlConsole& console = kit.sdlConsole;
+    AppWindow foreign;
+    EXPECT_THROW(console.open(foreign, consoleWidth, consoleHeight, consoleFormat), DynamicError);
+    EXPECT_THROW(console.lock(), DynamicError);
+    EXPECT_THROW(console.setOption("double buffering"), DynamicError);
+
+    console.openTitled("Vostrel", consoleFormat);
+    auto* own = dynamic_cast<SdlWindow*>(&console.window());
+    ASSERT_NE(own, nullptr);
+    EXPECT_STREQ(SDL_GetWindowTitle(own->window()), "Vostrel");
+    EXPECT_THROW(console.openTitled("Vostrel", consoleFormat), DynamicError);
+    console.lock();
+    EXPECT_THROW(console.update(), DynamicError);
+    EXPECT_THROW(console.clear(Colour{0, 1, 0, 1}), DynamicError);
+    console.unlock();
+    console.clear(Colour{0, 1, 0, 1});
+    console.update();
+}
+
+TEST_F(SdlOffscreen, DesktopServesInformationWindowsAndTheAccelerator)
+{
+    SdlDesktop desktop(1);
+    std::vector<int> commands;
+    const MenuEntry items[] = {{"Quit", 5}};
+    auto& window = dynamic_cast<MainWindow&>(
+        desktop.createMainWindow("Stuff", items, [&commands](int command) { commands.push_back(command); }));
+    EXPECT_STREQ(SDL_GetWindowTitle(window.window()), "Ollendor");
+
+    desktop.openInfoWindow(InfoWindow::timings);
+    ASSERT_TRUE(desktop.infoWindowOpen(InfoWindow::timings));
+    EXPECT_FALSE(desktop.infoWindowOpen(InfoWindow::sound));
+    EXPECT_TRUE(desktop.pump());
+
+    // Closing the Timings window clears its flag; the speed setting is left as it is.
+    constrainSpeed.store(0);
+    SDL_Window* timings = nullptr;
+    for (Uint32 id = 1; id < 16 && !timings; ++id)
+        if (SDL_Window* w = SDL_GetWindowFromID(id); w && w != window.window())
+            timings = w;
+    ASSERT_NE(timings, nullptr);
+    EXPECT_STREQ(SDL_GetWindowTitle(timings), "Ollendor");
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    close.window.windowID = SDL_GetWindowID(timings);
+    SDL_PushEvent(&close);
+    EXPECT_TRUE(desktop.pump());
+    EXPECT_FALSE(desktop.infoWindowOpen(InfoWindow::timings));
+    EXPECT_EQ(constrainSpeed.load(), 0u);
+    constrainSpeed.store(1);
+
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = window.id();
+    key.key.keysym.sym = SDLK_f;
+    key.key.keysym.scancode = SDL_SCANCODE_F;
+    key.key.keysym.mod = KMOD_LALT;
+    SDL_PushEvent(&key);
+    EXPECT_TRUE(desktop.pump());
+    EXPECT_EQ(commands, std::vector<int>{MainWindow::acceleratorCommand});
+
+    // Closing the main window ends the run.
+    close.window.windowID = window.id();
+    SDL_PushEvent(&close);
+    EXPECT_FALSE(desktop.pump());
+}
+
+TEST(SdlAccelerator, OnlyAltWithALowerCaseFToggles)
+{
+    auto press = [](Uint16 mod, bool repeat = false) {
+        SDL_KeyboardEvent key{};
+        key.type = SDL_KEYDOWN;
+        key.repeat = repeat;
+        key.keysym.sym = SDLK_f;
+        key.keysym.mod = mod;
+        return MainWindow::isAccelerator(key);
+    };
+    EXPECT_TRUE(press(KMOD_LALT));
+    EXPECT_TRUE(press(KMOD_RALT));
+    EXPECT_FALSE(press(KMOD_NONE));
+    EXPECT_FALSE(press(KMOD_LALT | KMOD_LSHIFT));          // capital F
+    EXPECT_FALSE(press(KMOD_LALT | KMOD_CAPS));            // capital F
+    EXPECT_TRUE(press(KMOD_LALT | KMOD_CAPS | KMOD_RSHIFT)); // Shift undoes Caps Lock
+    EXPECT_FALSE(press(KMOD_LALT, true));                  // held down: one toggle only
+    SDL_KeyboardEvent other{};
+    other.keysym.sym = SDLK_g;
+    other.keysym.mod = KMOD_LALT;
+    EXPECT_FALSE(MainWindow::isAccelerator(other));
+}
+
+TEST(SdlPicture, WholeFactorCentredBelowTheMenu)
+{
+    struct Case {
+        int width, height, menu;
+        SDL_Rect expected;
+    };
+    const Case cases[] = {
+        {960, 619, 19, {0, 19, 960, 600}},     // the window as made at scale 3
+        {1000, 700, 19, {20, 59, 960, 600}},   // larger: same factor, centred
+        {1920, 1080, 19, {160, 49, 1600, 1000}}, // full screen: factor 5
+        {200, 100, 19, {-60, -40, 320, 200}},  // too small: never below 1
+    };
+    for (const Case& c : cases) {
+        const SDL_Rect r = SdlWindow::pictureRect(c.width, c.height, c.menu);
+        EXPECT_EQ(r.x, c.expected.x) << c.width << "x" << c.height;
+        EXPECT_EQ(r.y, c.expected.y) << c.width << "x" << c.height;
+        EXPECT_EQ(r.w, c.expected.w) << c.width << "x" << c.height;
+        EXPECT_EQ(r.h, c.expected.h) << c.width << "x" << c.height;
+    }
+}
+
+TEST(SdlKeys, EveryMatrixKeyHasAScancode)
+{
+    for (const auto& row : keyMatrixMap)
+        for (uint8_t key : row)
+            if (key != noKey) {
+                EXPECT_NE(scancodesOf(key).first, SDL_SCANCODE_UNKNOWN) << std::hex << int(key);
+            }
+    EXPECT_EQ(scancodesOf(0x2B).first, SDL_SCANCODE_EXECUTE);
+    EXPECT_EQ(scancodesOf(0xE2).first, SDL_SCANCODE_NONUSBACKSLASH);
+    EXPECT_EQ(scancodesOf(0xBF).first, SDL_SCANCODE_SLASH);
+    EXPECT_EQ(scancodesOf(0x10).second, SDL_SCANCODE_RSHIFT);
+    EXPECT_EQ(scancodesOf(0x11).first, SDL_SCANCODE_LCTRL);
+    EXPECT_EQ(scancodesOf(0x30).first, SDL_SCANCODE_0);
+    EXPECT_EQ(scancodesOf(0x31).first, SDL_SCANCODE_1);
+    EXPECT_EQ(scancodesOf(0x5A).first, SDL_SCANCODE_Z);
+    EXPECT_EQ(scancodesOf(0x70).first, SDL_SCANCODE_UNKNOWN); // F1: not in the matrix
+}
+} // namespace
