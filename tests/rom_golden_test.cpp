@@ -137,6 +137,21 @@ TEST_P(GoldenPicture, MatchesTheReference)
 INSTANTIATE_TEST_SUITE_P(BuiltinRom, GoldenPicture, testing::ValuesIn(goldenRuns()),
                          [](const testing::TestParamInfo<GoldenRun>& info) { return info.param.name; });
 
+// A ROM image file that is there but cannot be used stops the program before it runs.
+TEST(GoldenProgram, StopsOnAnUnusableRomImage)
+{
+    if (!std::filesystem::exists(program))
+        GTEST_SKIP() << "no " << program << " in this build";
+    ScratchFolder folder;
+    std::filesystem::create_directories(folder.path() / "roms" / "osrom");
+    const auto errors = folder.path() / "stderr.txt";
+    EXPECT_NE(runProgram(folder, 5, "", "", errors), 0);
+    const std::string printed = readText(errors);
+    EXPECT_NE(printed.find("'osrom'"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("is a folder"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("built-in ROM"), std::string::npos) << printed;
+}
+
 // The samples of a 16-bit mono PCM WAV file, with its rate; empty if it is not one.
 struct Sound {
     unsigned rate = 0;
