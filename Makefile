@@ -35,9 +35,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Starts in the build folder, where the demo tape lies in tapes/; options go in ARGS,
+# e.g. make run ARGS="--rom-dir $$HOME/mtx".
 run: build
-	@if [ -x $(BUILD)/ollendor ]; then cd $(BUILD) && ./ollendor; \
-	 else echo "The emulator program is not part of this build yet."; exit 1; fi
+	cd $(BUILD) && ./ollendor $(ARGS)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
