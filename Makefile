@@ -13,7 +13,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
             clang libclang-rt-14-dev \
             xvfb xauth xdotool imagemagick
 
-.PHONY: all deps configure build run test bench check clean
+.PHONY: all deps configure build run test bench check golden clean
 
 all: build
 
@@ -35,9 +35,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Starts in the build folder, where the demo tape lies in tapes/; options go in ARGS,
+# e.g. make run ARGS="--rom-dir $$HOME/mtx".
 run: build
-	@if [ -x $(BUILD)/ollendor ]; then cd $(BUILD) && ./ollendor; \
-	 else echo "The emulator program is not part of this build yet."; exit 1; fi
+	cd $(BUILD) && ./ollendor $(ARGS)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -61,6 +62,11 @@ check: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE long
 	tools/run_fuzzers.sh $(ASAN_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS)
+
+# Regenerates the built-in ROM's reference pictures in tests/golden/ from the current build.
+# Only on purpose: review every changed picture before committing it.
+golden: build
+	tests/golden/update.sh $(BUILD)/ollendor
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -18,9 +18,15 @@ extern Z80State z80;
 
 // Start-up: load the ROM images from romFolder and patch the tape trap, reset the video
 // chip, the CPU and the pacing clock, and set the hook period last, so that the first hook
-// call comes right after the first instruction. Stops at a ROM image that cannot be read
-// and gives the reason; the caller reports it.
+// call comes right after the first instruction.
+// When any of osrom, basicrom and assemrom does not exist in romFolder, the built-in ROM
+// set runs instead, and a line on stderr names the missing files and the folder. A file
+// that exists but cannot serve as an image (a folder, unreadable, empty) stops the start:
+// the result is not ok and its message names the file and the folder; the caller reports it.
 RomLoadResult machineInit(const std::filesystem::path& romFolder = ".");
+
+// Whether the last machineInit fell back on the built-in ROM set.
+bool runningBuiltinRom();
 
 // Runs the CPU until the host quits; gives the program counter it stopped at.
 uint16_t machineRun();

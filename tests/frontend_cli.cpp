@@ -162,8 +162,10 @@ TEST_F(HeadlessRun, WavHoldsTheSoundOfEveryFrameOnEmulatedTime)
     EXPECT_EQ(data.size(), 44 + samples * 2);
 }
 
-TEST_F(HeadlessRun, MissingRomsAreReportedWithExitCode1)
+TEST_F(HeadlessRun, MissingRomsRunTheBuiltinRomAndAnUnusableOneExitsWithCode1)
 {
+    EXPECT_EQ(run("--headless --frames 5 --rom-dir " + folder.string()), 0);
+    std::filesystem::create_directory(folder / "osrom");
     EXPECT_EQ(run("--headless --frames 5 --rom-dir " + folder.string()), 1);
 }
 

@@ -112,13 +112,6 @@ TEST_F(MemoryTest, MissingRomImageNamesFileAndFolder)
     EXPECT_NE(result.message.find(roms.path().string()), std::string::npos) << result.message;
 }
 
-TEST_F(MemoryTest, MachineInitReportsMissingRom)
-{
-    const RomLoadResult result = machineInit(roms.path());
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.message.find("osrom"), std::string::npos) << result.message;
-}
-
 TEST_F(MemoryTest, ShortImageLeavesTheRestOfItsSlotZero)
 {
     writeRoms(roms.path());
