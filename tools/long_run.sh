@@ -1,9 +1,10 @@
 #!/bin/sh
 # A long headless run of the built-in ROM with the memory use watched.
 #   tools/long_run.sh BUILD_DIR FRAMES [extra ollendor options...]
-# The ROM folder is empty, so the built-in ROM set runs. Types its way through the ROM's pages (the demo tape, sound, then Graphics II with sprites), writes the sound
-# to a WAV file, samples VmRSS ten times a second, and prints the samples' first, last and
-# largest values with the run's maximum resident set size and time from /usr/bin/time.
+# The ROM folder is empty, so the built-in ROM set runs. Types its way through the ROM's
+# pages (the demo tape, sound, then Graphics II with sprites), writes the sound to a WAV
+# file, samples VmRSS ten times a second, and prints the samples' first, last and largest
+# values with the run's maximum resident set size and time from /usr/bin/time.
 # 30 frames are about one second of emulated time: 18030 frames are ten minutes.
 set -eu
 build=$1 frames=$2
