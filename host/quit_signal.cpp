@@ -21,3 +21,8 @@ bool quitSignalled()
 {
     return signalled != 0;
 }
+
+void clearQuitSignal()
+{
+    signalled = 0;
+}

@@ -6,3 +6,5 @@
 void installQuitSignals();
 // True once either signal has arrived.
 bool quitSignalled();
+// Forgets an earlier signal (for a test that raises one and goes on).
+void clearQuitSignal();

@@ -2,13 +2,19 @@
 // the picture's placement, the accelerator, the key map and the desktop's event pump.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 #include <SDL.h>
 
+#include "host/quit_signal.h"
 #include "host/sdl/sdl_desktop.h"
 #include "host/sdl/sdl_keys.h"
+#include "host/sdl/sdl_platform.h"
 #include "host/sdl/sdl_toolkit.h"
 #include "machine/keyboard.h"
 #include "machine/timing.h"
@@ -170,6 +176,110 @@ TEST_F(SdlOffscreen, DesktopServesInformationWindowsAndTheAccelerator)
     close.window.windowID = window.id();
     SDL_PushEvent(&close);
     EXPECT_FALSE(desktop.pump());
+}
+
+// A key pressed in the window (down only: ImGui sees a key that is down at a frame).
+SDL_Event keyDown(Uint32 windowId, SDL_Keycode sym, SDL_Scancode scancode, Uint16 mod)
+{
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = windowId;
+    key.key.keysym.sym = sym;
+    key.key.keysym.scancode = scancode;
+    key.key.keysym.mod = mod;
+    return key;
+}
+
+// A message box of the emulation (the tape trap's "File not found") is open in the main
+// window when a quit request comes from another thread: the box closes, messageBox returns
+// and the next pump reports quit. Alt+f pressed meanwhile does nothing.
+TEST_F(SdlOffscreen, QuitRequestClosesAnOpenMessageBox)
+{
+    using namespace std::chrono_literals;
+    enum class Quit { sdlQuit, windowClosed, signal };
+    installQuitSignals();
+    for (Quit quit : {Quit::sdlQuit, Quit::windowClosed, Quit::signal}) {
+        SCOPED_TRACE(int(quit));
+        PlatformSettings settings;
+        settings.scale = 1;
+        auto platform = createSdlPlatform(settings);
+        std::vector<int> commands;
+        const MenuEntry items[] = {{"Quit", 5}};
+        auto& window = dynamic_cast<MainWindow&>(platform->desktop().createMainWindow(
+            "Stuff", items, [&commands](int command) { commands.push_back(command); }));
+        const Uint32 id = window.id();
+
+        std::thread requester([quit, id] {
+            std::this_thread::sleep_for(100ms);
+            SDL_Event accelerator = keyDown(id, SDLK_f, SDL_SCANCODE_F, KMOD_LALT);
+            SDL_PushEvent(&accelerator);
+            std::this_thread::sleep_for(100ms);
+            SDL_Event event{};
+            switch (quit) {
+            case Quit::sdlQuit: event.type = SDL_QUIT; SDL_PushEvent(&event); break;
+            case Quit::windowClosed:
+                event.type = SDL_WINDOWEVENT;
+                event.window.event = SDL_WINDOWEVENT_CLOSE;
+                event.window.windowID = id;
+                SDL_PushEvent(&event);
+                break;
+            case Quit::signal: std::raise(SIGTERM); break;
+            }
+        });
+        const auto start = std::chrono::steady_clock::now();
+        platform->host().messageBox("File not found", "NOSUCH.MTX");
+        const auto waited = std::chrono::steady_clock::now() - start;
+        requester.join();
+        EXPECT_GE(waited, 200ms); // the box waited for the request
+        EXPECT_LT(waited, 2000ms);
+        EXPECT_FALSE(window.boxOpen());
+        EXPECT_FALSE(platform->host().pumpMessages());
+        EXPECT_TRUE(commands.empty()); // the accelerator was held back by the box
+        clearQuitSignal();
+    }
+}
+
+// OK (here Enter) closes the box without ending the run, and the menu answers again.
+TEST_F(SdlOffscreen, EnterClosesTheMessageBoxAndTheRunGoesOn)
+{
+    using namespace std::chrono_literals;
+    PlatformSettings settings;
+    settings.scale = 1;
+    auto platform = createSdlPlatform(settings);
+    std::vector<int> commands;
+    const MenuEntry items[] = {{"Quit", 5}};
+    auto& window = dynamic_cast<MainWindow&>(platform->desktop().createMainWindow(
+        "Stuff", items, [&commands](int command) { commands.push_back(command); }));
+    const Uint32 id = window.id();
+    std::atomic<bool> returned = false;
+    std::thread presser([id, &returned] {
+        std::this_thread::sleep_for(100ms);
+        SDL_Event enter = keyDown(id, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_NONE);
+        SDL_PushEvent(&enter);
+        // Should Enter not close it, a quit ends the wait (and the test fails below).
+        for (int i = 0; i < 200 && !returned; ++i)
+            std::this_thread::sleep_for(10ms);
+        if (!returned) {
+            SDL_Event quit{};
+            quit.type = SDL_QUIT;
+            SDL_PushEvent(&quit);
+        }
+    });
+    platform->desktop().showMessage("Unsupported mode", "Mode 3");
+    returned = true;
+    presser.join();
+    SDL_Event up{};
+    up.type = SDL_KEYUP;
+    up.key.windowID = id;
+    up.key.keysym.sym = SDLK_RETURN;
+    up.key.keysym.scancode = SDL_SCANCODE_RETURN;
+    SDL_PushEvent(&up);
+    EXPECT_TRUE(platform->host().pumpMessages());
+
+    SDL_Event accelerator = keyDown(id, SDLK_f, SDL_SCANCODE_F, KMOD_LALT);
+    SDL_PushEvent(&accelerator);
+    EXPECT_TRUE(platform->host().pumpMessages());
+    EXPECT_EQ(commands, std::vector<int>{MainWindow::acceleratorCommand});
 }
 
 TEST(SdlAccelerator, OnlyAltWithALowerCaseFToggles)

@@ -6,7 +6,10 @@
 #include <cstdlib>
 #include <string>
 
+#include <SDL.h>
+
 #include "host/sdl/sdl_audio.h"
+#include "host/sdl/sdl_platform.h"
 #include "sound/soundchip.h"
 #include "sound/stream.h"
 #include "tests/sound_stream_support.h"
@@ -65,6 +68,48 @@ TEST_F(SdlAudioTest, DummyDriverPlaysTheRingAndCloseFinishes)
     ASSERT_TRUE(closeWithin(1000ms));
     EXPECT_EQ(soundStopState.load(), 2u);
     EXPECT_FALSE(soundChip.soundRunning.load());
+}
+
+// SDL reports our device removed while it plays: the stream is closed at the next pump,
+// one line says so, the run goes on, and closing again at shutdown is harmless. The
+// removal of another device changes nothing.
+TEST_F(SdlAudioTest, RemovedDeviceClosesTheStreamOnceAndTheRunGoesOn)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    PlatformSettings settings;
+    auto platform = createSdlPlatform(settings);
+    auto* device = dynamic_cast<SdlAudioDevice*>(platform->audioDevice());
+    ASSERT_NE(device, nullptr);
+    if (!soundOpen(*device))
+        GTEST_SKIP() << "SDL's dummy audio driver did not open: " << device->failure();
+    startSoundThread();
+    ASSERT_TRUE(waitUntil([] { return fills >= 2; }, 3000ms));
+
+    SDL_Event removed{};
+    removed.type = SDL_AUDIODEVICEREMOVED;
+    removed.adevice.which = device->id() + 1;
+    SDL_PushEvent(&removed);
+    EXPECT_TRUE(platform->host().pumpMessages());
+    EXPECT_TRUE(soundChip.soundRunning.load());
+    EXPECT_NE(device->id(), 0u);
+
+    removed.adevice.which = device->id();
+    SDL_PushEvent(&removed);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(platform->host().pumpMessages());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "ollendor: the sound device was removed; continuing without sound\n");
+    EXPECT_EQ(soundStream.device, nullptr);
+    EXPECT_EQ(device->id(), 0u);
+    EXPECT_FALSE(soundChip.soundRunning.load());
+    EXPECT_FALSE(soundStream.thread.joinable());
+    EXPECT_EQ(soundStopState.load(), 2u);
+
+    // A second report of it (or of an id reused later) says nothing more.
+    SDL_PushEvent(&removed);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(platform->host().pumpMessages());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(SdlAudioTest, MissingDriverFailsCleanlyAndRunsSilent)

@@ -5,8 +5,9 @@
 // is allowed to SDL: where the device takes something else, SDL converts for us, so the
 // source always gets exactly the samples the stream expects; only the callback's block
 // size is left to the device. The callback runs on SDL's audio thread and passes each
-// block straight to the source. A device that goes away (unplugged) needs nothing here:
-// the stream copes with callbacks that stop, and close releases it as usual.
+// block straight to the source. A device that goes away (unplugged) stops calling back;
+// the stream copes with that, and the platform closes the stream when SDL's event pump
+// reports the removal of the device with our id.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,8 @@ public:
     // Why the last open failed: the SDL call and SDL's message. Sound start-up failures
     // are silent; this is for a caller that wants to say more.
     const std::string& failure() const { return failure_; }
+    // SDL's id of the open device, 0 while closed.
+    uint32_t id() const { return device_; }
 
 private:
     static void callback(void* self, uint8_t* stream, int bytes);

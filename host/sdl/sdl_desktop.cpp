@@ -6,6 +6,8 @@
 #include "host/toolkit.h"
 
 namespace {
+constexpr Uint32 boxFrameMillis = 10; // pause between frames of a box: it waits, idle
+
 // The window an event belongs to, or 0 for an event of no window.
 Uint32 eventWindowId(const SDL_Event& event)
 {
@@ -65,9 +67,27 @@ void SdlDesktop::openInfoWindow(InfoWindow kind)
 
 void SdlDesktop::showMessage(const char* caption, const char* text)
 {
-    SDL_Window* owner = mainWindow ? mainWindow->window() : nullptr;
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, owner) != 0)
+    if (!mainWindow) {
         std::fprintf(stderr, "%s: %s\n", caption, text);
+        return;
+    }
+    // The box is drawn in the main window by a loop of our own rather than by SDL's
+    // message box, whose loop would hold back a quit request until OK was pressed. The
+    // machine waits meanwhile; the other windows are served. A quit request closes the box
+    // and stays posted, so the next pump reports it.
+    mainWindow->openBox(caption, text);
+    while (mainWindow->boxOpen()) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event))
+            dispatch(event);
+        if (quitPosted || quitSignalled()) {
+            mainWindow->closeBox();
+            break;
+        }
+        mainWindow->boxFrame();
+        serviceInfoWindows();
+        SDL_Delay(boxFrameMillis);
+    }
 }
 
 void SdlDesktop::destroyMainWindow()
@@ -80,6 +100,11 @@ void SdlDesktop::dispatch(const SDL_Event& event)
 {
     if (event.type == SDL_QUIT) {
         quitPosted = true;
+        return;
+    }
+    if (event.type == SDL_AUDIODEVICEREMOVED) {
+        if (!event.adevice.iscapture && audioDeviceRemoved)
+            audioDeviceRemoved(event.adevice.which);
         return;
     }
     const Uint32 id = eventWindowId(event);
@@ -106,11 +131,16 @@ bool SdlDesktop::pump()
         dispatch(event);
     if (mainWindow)
         mainWindow->service();
+    serviceInfoWindows();
+    return !(quitPosted || quitSignalled());
+}
+
+void SdlDesktop::serviceInfoWindows()
+{
     for (auto& view : infoWindows) {
         if (view && view->closeRequested())
             view.reset();
         else if (view)
             view->service();
     }
-    return !(quitPosted || quitSignalled());
 }

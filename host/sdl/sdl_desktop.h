@@ -24,13 +24,20 @@ public:
     // Handles every waiting event, services the windows; false once quit was asked for (the
     // menu, closing the main window, SIGINT or SIGTERM).
     bool pump();
+    // Called from the pump with SDL's id of an output device that went away (unplugged).
+    void setAudioDeviceRemoved(std::function<void(uint32_t device)> handler)
+    {
+        audioDeviceRemoved = std::move(handler);
+    }
 
 private:
     void dispatch(const SDL_Event& event);
+    void serviceInfoWindows();
 
     int scale;                                              // console factor of the main window
     bool videoStarted = false;                              // SDL's video subsystem is up
     std::unique_ptr<MainWindow> mainWindow;                 // made once
     std::unique_ptr<InfoWindowView> infoWindows[infoWindowCount]; // open information windows
     bool quitPosted = false;                                // the quit path was taken
+    std::function<void(uint32_t)> audioDeviceRemoved;       // told of a lost output device
 };

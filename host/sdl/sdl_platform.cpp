@@ -1,5 +1,6 @@
 #include "host/sdl/sdl_platform.h"
 
+#include <cstdio>
 #include <ctime>
 
 #include <SDL.h>
@@ -8,6 +9,7 @@
 #include "host/sdl/sdl_desktop.h"
 #include "host/sdl/sdl_keys.h"
 #include "host/sdl/sdl_toolkit.h"
+#include "sound/stream.h"
 
 namespace {
 // The host the machine calls on the desktop: the system clock, real sleeps, SDL's key
@@ -62,6 +64,7 @@ public:
     explicit SdlPlatform(const PlatformSettings& settings)
         : sdlDesktop(settings.scale), sdlToolkit(settings.scale), sdlHost(sdlDesktop, settings)
     {
+        sdlDesktop.setAudioDeviceRemoved([this](uint32_t device) { audioDeviceRemoved(device); });
     }
     ~SdlPlatform() override
     {
@@ -74,6 +77,18 @@ public:
     AudioDevice* audioDevice() override { return &sdlAudio; }
 
 private:
+    // Our output device went away while playing: the stream is closed (which always
+    // finishes, waking the sound thread) and the run goes on silent. Shutdown's own
+    // soundClose then finds nothing open.
+    void audioDeviceRemoved(uint32_t device)
+    {
+        if (device == 0 || device != sdlAudio.id())
+            return;
+        soundClose();
+        sdlAudio.close(); // in case the stream was not playing through it
+        std::fprintf(stderr, "ollendor: the sound device was removed; continuing without sound\n");
+    }
+
     SdlAudioDevice sdlAudio;
     SdlDesktop sdlDesktop;
     SdlToolkit sdlToolkit;

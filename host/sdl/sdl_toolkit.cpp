@@ -84,6 +84,8 @@ AppWindow& SdlConsole::window()
 
 void SdlConsole::close()
 {
+    if (target)
+        target->forgetPicture();
     if (texture)
         SDL_DestroyTexture(texture);
     texture = nullptr;

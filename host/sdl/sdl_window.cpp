@@ -68,6 +68,7 @@ void SdlWindow::drawPicture(SDL_Texture* texture, int topMargin)
 
 void SdlWindow::present(SDL_Texture* texture, bool)
 {
+    shownTexture = texture;
     drawPicture(texture, 0);
     SDL_RenderPresent(sdlRenderer);
 }
@@ -94,7 +95,7 @@ bool MainWindow::isAccelerator(const SDL_KeyboardEvent& key)
 
 void MainWindow::handleEvent(const SDL_Event& event)
 {
-    if (event.type == SDL_KEYDOWN && commandsEnabled && isAccelerator(event.key))
+    if (event.type == SDL_KEYDOWN && commandsEnabled && !boxOpen() && isAccelerator(event.key))
         chosen.push_back(acceleratorCommand);
     if (event.type == SDL_WINDOWEVENT)
         redrawNeeded = true; // exposed, resized, shown: the window's contents are to be drawn again
@@ -107,15 +108,60 @@ void MainWindow::menuFrame()
     if (ImGui::BeginMainMenuBar()) {
         if (ImGui::BeginMenu(menuTitle.c_str())) {
             for (const MenuEntry& item : items)
-                if (ImGui::MenuItem(item.text) && commandsEnabled)
+                if (ImGui::MenuItem(item.text) && commandsEnabled && !boxOpen())
                     chosen.push_back(item.command);
             ImGui::EndMenu();
         }
         menuHeight = int(ImGui::GetWindowSize().y);
         ImGui::EndMainMenuBar();
     }
+    if (boxWanted || boxShown)
+        boxWidgets();
     menu.endFrame();
     lastFrameTicks = SDL_GetTicks64();
+}
+
+void MainWindow::openBox(const char* caption, const char* text)
+{
+    // The caption is the popup's title; "###" keeps any "##" in it from being read as an id.
+    boxId = std::string(caption) + "###box";
+    boxText = text;
+    boxWanted = true;
+    redrawNeeded = true;
+}
+
+void MainWindow::boxWidgets()
+{
+    if (boxWanted && !boxShown) {
+        ImGui::OpenPopup(boxId.c_str());
+        boxShown = true;
+    }
+    const ImGuiViewport* viewport = ImGui::GetMainViewport();
+    ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+    if (!ImGui::BeginPopupModal(boxId.c_str(), nullptr,
+                                ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove)) {
+        boxShown = boxWanted = false; // ImGui closed it itself
+        return;
+    }
+    ImGui::TextUnformatted(boxText.c_str()); // ImGui skips the \r of \r\n line ends
+    ImGui::Spacing();
+    const bool ok = ImGui::Button("OK", ImVec2(80, 0)) ||
+                    ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false) ||
+                    ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_KeyPadEnter), false) ||
+                    ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false);
+    if (ok || !boxWanted) {
+        // Closed by OK, or by closeBox: either way the popup goes, so the menu answers again.
+        ImGui::CloseCurrentPopup();
+        boxShown = boxWanted = false;
+    }
+    ImGui::EndPopup();
+}
+
+void MainWindow::boxFrame()
+{
+    menuFrame();
+    redrawNeeded = true;
+    present(shownTexture, true);
 }
 
 void MainWindow::service()
@@ -135,6 +181,7 @@ void MainWindow::service()
 
 void MainWindow::present(SDL_Texture* texture, bool pictureChanged)
 {
+    shownTexture = texture;
     if (!pictureChanged && !redrawNeeded)
         return; // the screen already shows this
     redrawNeeded = false;

@@ -38,8 +38,12 @@ public:
     // Where the picture goes in a client area of that size, below topMargin pixels.
     static SDL_Rect pictureRect(int width, int height, int topMargin);
 
+    // The texture is about to go (the console closes): nothing is to draw it again.
+    void forgetPicture() { shownTexture = nullptr; }
+
 protected:
     void drawPicture(SDL_Texture* texture, int topMargin);
+    SDL_Texture* shownTexture = nullptr; // the console's texture last presented here
 
 private:
     SDL_Window* sdlWindow = nullptr;
@@ -67,8 +71,18 @@ public:
     // Stops menu commands and the accelerator (the accelerator table is gone).
     void disableCommands() { commandsEnabled = false; }
 
+    // The modal box drawn in this window: caption, text and an OK button over the picture.
+    // While it is open the menu and the accelerator send nothing.
+    void openBox(const char* caption, const char* text);
+    bool boxOpen() const { return boxWanted; }
+    // Closes the box as if OK had been pressed (a quit request arrived meanwhile).
+    void closeBox() { boxWanted = false; }
+    // One frame of the box (and the menu bar under it), drawn and presented.
+    void boxFrame();
+
 private:
     void menuFrame();
+    void boxWidgets();
 
     ImGuiSurface menu;                         // the menu bar's ImGui context
     std::string menuTitle;                     // the one menu's title
@@ -79,4 +93,8 @@ private:
     Uint64 lastFrameTicks = 0;                 // SDL_GetTicks64 of the last menu frame
     bool commandsEnabled = true;               // false once shut down
     bool redrawNeeded = true;                  // the menu or the window changed since the last present
+    std::string boxId;                         // the box's caption, as its popup's ImGui id
+    std::string boxText;                       // the box's text
+    bool boxWanted = false;                    // the box is open until OK or a quit request
+    bool boxShown = false;                     // ImGui has the box's popup open
 };
