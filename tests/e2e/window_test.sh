@@ -1,7 +1,9 @@
 #!/bin/sh
 # End-to-end test of the desktop program under a virtual X display: start it on the test
 # ROM, capture the window and check the picture, toggle full-screen with Alt+f twice, then
-# choose "Quit" from the "Stuff" menu with the mouse and expect exit code 0.
+# choose "Quit" from the "Stuff" menu with the mouse and expect exit code 0. A second run
+# opens the About box from the menu and sends SIGTERM while it is open: the program must
+# still end at once with exit code 0.
 #   window_test.sh PROGRAM ROM_DIR
 # Needs xvfb-run, xdotool and ImageMagick (import, convert, compare, identify).
 set -eu
@@ -86,4 +88,36 @@ done
 kill -0 "$pid" 2>/dev/null && fail "still running after Quit"
 wait "$pid" && status=0 || status=$?
 [ "$status" -eq 0 ] || fail "exit code $status"
+
+# Second run: Stuff -> About, then SIGTERM while the box is open.
+"$program" --rom-dir "$romdir" --no-sound >"$work/out.txt" 2>&1 &
+pid=$!
+window=""
+for i in $(seq 1 300); do # up to 30 s: the machine is shared, a start can be slow
+  window=$(xdotool search --name '^Ollendor$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no window titled Ollendor in the second run"
+sleep 1.5
+import -window "$window" "$work/before.png" || fail "cannot capture the window"
+xdotool mousemove --window "$window" 20 8 click 1
+sleep 0.7
+about_y=$((menu + 16 + 4 * 17)) # the fifth item
+xdotool mousemove --window "$window" 40 "$about_y" click 1
+sleep 1
+# The box shows over the picture (the menu has closed again), and the program waits in it.
+xdotool mousemove --window "$window" 900 590
+sleep 0.5
+import -window "$window" "$work/about.png" || fail "cannot capture the window"
+difference=$(compare -metric AE "$work/before.png" "$work/about.png" null: 2>&1 || true)
+[ "${difference%% *}" != "0" ] || fail "the About box did not show"
+kill -0 "$pid" 2>/dev/null || fail "ended while the About box was open"
+kill -TERM "$pid"
+for i in $(seq 1 50); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "still running 5 s after SIGTERM with the About box open"
+wait "$pid" && status=0 || status=$?
+[ "$status" -eq 0 ] || fail "exit code $status after SIGTERM with the About box open"
 echo "window test passed"
