@@ -33,7 +33,8 @@ public:
     // Opens an information window of that kind. A window that cannot be created is reported
     // to the user and the program goes on.
     virtual void openInfoWindow(InfoWindow kind) = 0;
-    // A modal box owned by the main window with an OK button; returns once it is closed.
+    // A modal box owned by the main window with an OK button; returns once it is closed,
+    // or at once when a quit request arrives meanwhile (the next pump then reports quit).
     virtual void showMessage(const char* caption, const char* text) = 0;
     // Asks the event pump to report quit at its next call.
     virtual void postQuit() = 0;
