@@ -1,20 +1,25 @@
 #!/bin/sh
 # End-to-end test of the desktop program under a virtual X display: start it on the test
 # ROM, capture the window and check the picture, toggle full-screen with Alt+f twice, then
-# choose "Quit" from the "Stuff" menu with the mouse and expect exit code 0. A second run
-# opens the About box from the menu and sends SIGTERM while it is open: the program must
-# still end at once with exit code 0.
-#   window_test.sh PROGRAM ROM_DIR
+# choose "Quit" from the "Stuff" menu with the mouse and expect exit code 0 (part "menu").
+# Part "about" opens the About box from the menu and sends SIGTERM while it is open: the
+# program must still end at once with exit code 0. Each part has an X server of its own.
+#   window_test.sh PROGRAM ROM_DIR menu|about
 # Needs xvfb-run, xdotool and ImageMagick (import, convert, compare, identify).
 set -eu
 program=$1
 romdir=$2
+part=${3:-menu}
 for tool in xvfb-run xdotool import convert compare identify; do
   command -v $tool >/dev/null || { echo "window test: $tool not installed"; exit 1; }
 done
 
+# Each part searches for a free display from a number of its own: an X server that has
+# just ended can leave its display number looking free while its socket still answers, and
+# a program started right then could reach the old server instead of the new one.
 if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  OLLENDOR_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  case $part in menu) first=120 ;; *) first=160 ;; esac
+  OLLENDOR_IN_XVFB=1 exec xvfb-run -a -n $first -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 
 # In a sanitizer build the system's X, D-Bus and GL libraries leave allocations behind at
@@ -34,10 +39,11 @@ fail() {
   exit 1
 }
 
-# The window appears.
+# The window appears (up to 30 s: the machine may be busy with other tests).
 window=""
-for i in $(seq 1 100); do
+for i in $(seq 1 300); do
   window=$(xdotool search --name '^Ollendor$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
   sleep 0.1
 done
 [ -n "$window" ] || fail "no window titled Ollendor"
@@ -58,6 +64,7 @@ check_picture() {
   [ "$(pixel 200 $((menu + 13)))" = "FFFFFF" ] || fail "picture row 0 is $(pixel 200 $((menu + 13))), expected FFFFFF"
   [ "$(pixel 200 $((menu + 16)))" = "5555FF" ] || fail "picture row 1 is $(pixel 200 $((menu + 16))), expected 5555FF"
 }
+if [ "$part" = menu ]; then
 check_picture
 
 # Alt+f twice: full screen and back. Keys go to the window under the pointer. Without a
@@ -89,16 +96,12 @@ kill -0 "$pid" 2>/dev/null && fail "still running after Quit"
 wait "$pid" && status=0 || status=$?
 [ "$status" -eq 0 ] || fail "exit code $status"
 
-# Second run: Stuff -> About, then SIGTERM while the box is open.
-"$program" --rom-dir "$romdir" --no-sound >"$work/out.txt" 2>&1 &
-pid=$!
-window=""
-for i in $(seq 1 300); do # up to 30 s: the machine is shared, a start can be slow
-  window=$(xdotool search --name '^Ollendor$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window titled Ollendor in the second run"
-sleep 1.5
+echo "window test passed"
+exit 0
+fi
+
+# Part "about": Stuff -> About, then SIGTERM while the box is open.
+check_picture
 import -window "$window" "$work/before.png" || fail "cannot capture the window"
 xdotool mousemove --window "$window" 20 8 click 1
 sleep 0.7
