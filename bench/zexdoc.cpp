@@ -16,6 +16,8 @@ extern "C" {
 #include "cpu/run.h"
 #include "tools/cpm_bus.h"
 
+using namespace ollendor;
+
 namespace {
 
 // Long enough to cover the first exerciser tests and take several seconds on each core.
@@ -37,7 +39,7 @@ double runOllendor(const std::vector<uint8_t>& program)
     CpmBus::console = nullptr;
     CpmBus::maxTStates = workloadTStates;
     const double start = threadSeconds();
-    cpuRun<CpmBus>(cpu);
+    cpuRun(CpmBus{}, cpu);
     const double seconds = threadSeconds() - start;
     return double(CpmBus::tStates) / seconds / 1e6;
 }

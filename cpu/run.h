@@ -1,11 +1,13 @@
 // The CPU's run loop and interrupt acceptance; the one header a machine includes to run
-// the core over its bus: cpuRun<MtxBus>(cpu).
+// the core over its bus: cpuRun(MtxBus{machine}, machine.cpu).
 //
 // The loop executes one instruction at a time, subtracting its T-states from cyclesLeft.
 // When the slice is spent it calls the bus's periodicHook, reloads a full cyclesPerHook
 // (the overshoot is dropped: each hook call stands for exactly one slice of emulated
 // time) and acts on the hook's answer: go on, return, or deliver an interrupt. Interrupts
-// are therefore only taken between instructions at slice ends; EI has no delay.
+// are therefore only taken between instructions at slice ends; EI has no delay. The bus
+// may ask the loop to return at the next instruction boundary (requestStop) without
+// changing where slices end, so a machine can stop for an event and go on seamlessly.
 #pragma once
 
 #include <cstdint>
@@ -18,17 +20,12 @@
 #include "cpu/exec_index.h"
 #include "cpu/exec_index_cb.h"
 
-// Asked before each instruction while traceFlag is set; false stops cpuRun. No tracer is
-// attached, so it always lets the program go on.
-inline bool traceStep(Z80State&)
-{
-    return true;
-}
+namespace ollendor {
 
 // Accepts or drops one interrupt request. A maskable request while IFF1 is clear is
 // dropped, not remembered. Accepting one costs no T-states.
 template <Z80Bus Bus>
-void cpuInterrupt(Z80State& cpu, uint16_t code)
+void cpuInterrupt(Bus bus, Z80State& cpu, uint16_t code)
 {
     const bool enabled = cpu.intState & IFF1;
     if (!enabled && code != hookNmi)
@@ -38,39 +35,86 @@ void cpuInterrupt(Z80State& cpu, uint16_t code)
         cpu.PC = uint16_t(cpu.PC + 1); // resume past the HALT
         cpu.intState &= uint8_t(~HALTED);
     }
-    push<Bus>(cpu, cpu.PC);
+    push<Bus>(bus, cpu, cpu.PC);
     if (code == hookNmi)
         cpu.PC = 0x0066;
     else if (cpu.intState & IM2)
-        cpu.PC = readWord<Bus>(uint16_t(cpu.I << 8 | (code & 0xFF)));
+        cpu.PC = readWord<Bus>(bus, uint16_t(cpu.I << 8 | (code & 0xFF)));
     else if (cpu.intState & IM1)
         cpu.PC = 0x0038;
     else
         cpu.PC = code; // mode 0: the code is the address to call
 }
 
-// Runs until the periodic hook answers hookQuit (or a tracer says stop); gives PC then.
+// One instruction at PC: fetch, charge its cycles, execute.
 template <Z80Bus Bus>
-uint16_t cpuRun(Z80State& cpu)
+[[gnu::always_inline]] inline void cpuExecute(Bus bus, Z80State& cpu)
+{
+    const uint8_t op = fetchByte<Bus>(bus, cpu);
+    cpu.cyclesLeft -= cyclesBase[op];
+    execBase<Bus, true>(bus, cpu, op);
+}
+
+// After an instruction that left cyclesLeft at 0 or below: gives back the cycles a stop
+// request set aside and, if the slice is then spent, calls the periodic hook, starts a new
+// slice (the overshoot is dropped: each hook call stands for exactly one slice of emulated
+// time) and acts on the hook's answer. True when the run is to return: a stop was asked for
+// (before or during the hook, or while an interrupt was accepted) or the hook said quit.
+// Either way the slice end is complete, so the next run starts with a fresh instruction.
+template <Z80Bus Bus>
+[[gnu::noinline]] bool cpuAfterSlice(Bus bus, Z80State& cpu)
+{
+    bool stop = false;
+    if (cpu.stopRequested) {
+        cpu.stopRequested = false;
+        cpu.cyclesLeft += cpu.cyclesHeld;
+        cpu.cyclesHeld = 0;
+        stop = true;
+        if (cpu.cyclesLeft > 0)
+            return true;
+    }
+    const uint16_t code = bus.periodicHook(cpu);
+    // A stop asked for by the hook (a frame ends) applies to the new slice, which is whole.
+    cpu.cyclesHeld = 0;
+    cpu.cyclesLeft = cpu.cyclesPerHook;
+    cpu.zeroCostSteps = 0;
+    if (code == hookQuit) {
+        cpu.stopRequested = false;
+        return true;
+    }
+    if (code != hookContinue)
+        cpuInterrupt<Bus>(bus, cpu, code);
+    if (cpu.stopRequested) {
+        cpu.stopRequested = false;
+        cpu.cyclesLeft += cpu.cyclesHeld;
+        cpu.cyclesHeld = 0;
+        stop = true;
+    }
+    return stop;
+}
+
+// Runs until a stop is asked for (see requestStop) or the hook answers hookQuit; gives PC
+// then. Slice ends that fall due are always completed before it returns.
+template <Z80Bus Bus>
+uint16_t cpuRun(Bus bus, Z80State& cpu)
 {
     for (;;) {
-        if (cpu.PC == cpu.traceAddress) [[unlikely]]
-            cpu.traceFlag = 1;
-        if (cpu.traceFlag && !traceStep(cpu))
-            return cpu.PC;
-
-        const uint8_t op = fetchByte<Bus>(cpu);
-        cpu.cyclesLeft -= cyclesBase[op];
-        execBase<Bus, true>(cpu, op);
-
+        cpuExecute<Bus>(bus, cpu);
         if (cpu.cyclesLeft > 0) [[likely]]
             continue;
-        const uint16_t code = Bus::periodicHook(cpu);
-        cpu.cyclesLeft = cpu.cyclesPerHook;
-        cpu.zeroCostSteps = 0;
-        if (code == hookQuit)
+        if (cpuAfterSlice<Bus>(bus, cpu))
             return cpu.PC;
-        if (code != hookContinue)
-            cpuInterrupt<Bus>(cpu, code);
     }
 }
+
+// Executes exactly one instruction, then the slice end if it falls due (the hook, and an
+// interrupt it raises: a HALT with an interrupt due steps into the handler). True when a
+// stop was asked for on the way or the hook said quit.
+template <Z80Bus Bus>
+bool cpuStep(Bus bus, Z80State& cpu)
+{
+    cpuExecute<Bus>(bus, cpu);
+    return cpu.cyclesLeft <= 0 && cpuAfterSlice<Bus>(bus, cpu);
+}
+
+} // namespace ollendor

@@ -2,6 +2,8 @@
 // periodic hook and the tape trap, all reached without a call through a pointer.
 #pragma once
 
+#include <cstdio>
+
 #include "cpu/bus.h"
 #include "machine/memory.h"
 #include "machine/ports.h"
@@ -13,8 +15,9 @@ struct MtxBus {
     static void memWrite(uint16_t address, uint8_t value) { ::memWrite(address, value); }
     static uint8_t portIn(uint16_t port) { return ::portIn(port); }
     static void portOut(uint16_t port, uint8_t value) { ::portOut(port, value); }
-    static uint16_t periodicHook(Z80State& cpu) { return ::periodicHook(cpu); }
-    static void tapeTrap(Z80State& cpu) { ::tapeTrap(cpu); }
+    static uint16_t periodicHook(ollendor::Z80State& cpu) { return ::periodicHook(cpu); }
+    static void tapeTrap(ollendor::Z80State& cpu) { ::tapeTrap(cpu); }
+    static void diagnostic(ollendor::Z80State&, const char* line) { std::printf("%s\n", line); }
 };
 
-static_assert(Z80Bus<MtxBus>);
+static_assert(ollendor::Z80Bus<MtxBus>);

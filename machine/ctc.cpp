@@ -1,6 +1,7 @@
 #include "machine/ctc.h"
 
 #include "cpu/z80.h"
+using namespace ollendor; // FIXME: until the machine moves into the namespace
 
 CtcState ctc;
 

@@ -114,7 +114,6 @@ RomLoadResult machineInit(const std::filesystem::path& romFolder)
     vdpReset();
     cpuReset(z80);   // copies cyclesPerHook, still 0, into cyclesLeft
     resetTiming();
-    z80.traceFlag = 0;
     z80.cyclesPerHook = mtxCyclesPerHook;
     return roms;
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "cpu/z80.h"
+using namespace ollendor; // FIXME: until the machine moves into the namespace
 #include "machine/memory.h"
 
 inline constexpr int32_t mtxCyclesPerHook = 2048;

@@ -5,5 +5,5 @@
 
 uint16_t machineRun()
 {
-    return cpuRun<MtxBus>(z80);
+    return ollendor::cpuRun(MtxBus{}, z80);
 }

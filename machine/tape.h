@@ -19,6 +19,7 @@
 #include <filesystem>
 
 #include "cpu/z80.h"
+using namespace ollendor; // FIXME: until the machine moves into the namespace
 
 inline constexpr unsigned tapeBufferSize = 0x10000;
 inline constexpr uint16_t tapeNameAddress = 0xC002;   // 15-byte name field; 9 bytes are used

@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "cpu/z80.h"
+using namespace ollendor; // FIXME: until the machine moves into the namespace
 
 inline constexpr uint32_t hooksPerFrame = 65;            // a frame on every 65th call
 inline constexpr uint32_t cyclesPerPacingPeriod = 133333; // 4,000,000 / 30

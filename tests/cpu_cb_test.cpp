@@ -3,6 +3,7 @@
 
 #include "tests/cpu_test_bus.h"
 
+
 TEST(CpuCB, RotateAndShiftFlags)
 {
     struct Row {

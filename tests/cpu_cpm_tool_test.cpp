@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+
 namespace {
 
 struct ToolRun {

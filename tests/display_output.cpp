@@ -9,6 +9,7 @@
 #include "video/display.h"
 #include "video/vdp.h"
 
+
 namespace {
 class DisplayOutput : public ::testing::Test {
 protected:

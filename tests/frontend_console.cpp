@@ -10,6 +10,7 @@
 #include "frontend/main_window.h"
 #include "host/toolkit_memory.h"
 
+
 namespace {
 class RecordingDesktop : public Desktop {
 public:

@@ -9,6 +9,8 @@
 #include "sound/soundchip.h"
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 namespace {
 std::string line(int number)
 {

@@ -28,6 +28,8 @@
 #endif
 #ifdef OLLENDOR_LSAN
 #include <sanitizer/lsan_interface.h>
+
+using namespace ollendor;
 #endif
 
 namespace {

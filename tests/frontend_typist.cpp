@@ -4,6 +4,7 @@
 
 #include "host/key_typist.h"
 
+
 namespace {
 TEST(KeyTypist, CharactersMapToTheirKeysAndShift)
 {

@@ -4,6 +4,8 @@
 #include "machine/ctc.h"
 #include "machine/ports.h"
 
+using namespace ollendor;
+
 namespace {
 
 using CtcTest = MachineTest;

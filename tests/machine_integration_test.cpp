@@ -9,6 +9,8 @@
 #include "machine/tape.h"
 #include "machine/timing.h"
 
+using namespace ollendor;
+
 namespace {
 
 std::vector<uint8_t> readProgram(const std::string& name)

@@ -6,6 +6,8 @@
 #include "machine/keyboard.h"
 #include "machine/ports.h"
 
+using namespace ollendor;
+
 namespace {
 
 using KeyboardTest = MachineTest;

@@ -6,6 +6,8 @@
 
 #include "machine/memory.h"
 
+using namespace ollendor;
+
 namespace {
 
 class MemoryTest : public MachineTest {

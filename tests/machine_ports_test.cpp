@@ -7,6 +7,8 @@
 #include "sound/soundchip.h"
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 namespace {
 
 using PortsTest = MachineTest;

@@ -7,6 +7,8 @@
 
 #include "machine/tape.h"
 
+using namespace ollendor;
+
 namespace {
 
 class TapeTest : public MachineTest {

@@ -4,6 +4,8 @@
 #include "machine/ctc.h"
 #include "machine/timing.h"
 
+using namespace ollendor;
+
 namespace {
 
 class TimingTest : public MachineTest {

@@ -12,6 +12,8 @@
 #include "roms/builtin_rom.h"
 #include "video/render.h"
 
+using namespace ollendor;
+
 namespace {
 
 class BadInputTest : public MachineTest {

@@ -16,6 +16,7 @@
 
 #include "frontend/options.h"
 
+
 namespace {
 
 CommandLine parse(std::vector<const char*> args)

@@ -16,6 +16,8 @@
 #include "sound/soundchip.h"
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 namespace {
 
 constexpr double cyclesPerFrame = 65.0 * 2048;

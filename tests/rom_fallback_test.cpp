@@ -9,6 +9,7 @@
 
 #include "roms/builtin_rom.h"
 
+
 namespace {
 
 class RomFallbackTest : public MachineTest {

@@ -17,6 +17,7 @@
 #define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 
+
 namespace {
 
 const std::filesystem::path program = std::filesystem::path(OLLENDOR_BINARY_DIR) / "ollendor";

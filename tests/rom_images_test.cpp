@@ -12,6 +12,7 @@
 
 #include "roms/builtin_rom.h"
 
+
 namespace {
 
 const std::string buildDir = OLLENDOR_BINARY_DIR;

@@ -5,6 +5,7 @@
 
 #include "sound/soundchip.h"
 
+
 namespace {
 
 class SoundChipPorts : public ::testing::Test {

@@ -14,6 +14,7 @@
 #include "sound/stream.h"
 #include "tests/sound_stream_support.h"
 
+
 using namespace soundtest;
 using namespace std::chrono_literals;
 

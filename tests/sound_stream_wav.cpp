@@ -13,6 +13,7 @@
 #include "sound/wavstream.h"
 #include "tests/sound_stream_support.h"
 
+
 namespace {
 
 std::string tempPath(const char* name)

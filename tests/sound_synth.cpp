@@ -7,6 +7,7 @@
 #include "sound/soundchip.h"
 #include "sound/synth.h"
 
+
 namespace {
 
 using Samples = std::vector<int16_t>;

@@ -9,6 +9,7 @@
 #include "video/render.h"
 #include "video/vdp.h"
 
+
 namespace {
 
 // Records the message boxes the renderer asks for; everything else is inert.

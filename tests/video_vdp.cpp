@@ -3,6 +3,7 @@
 
 #include "video/vdp.h"
 
+
 namespace {
 
 void writeRegister(unsigned reg, uint8_t value)

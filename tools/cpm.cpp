@@ -16,6 +16,8 @@
 #include "cpu/run.h"
 #include "tools/cpm_bus.h"
 
+using namespace ollendor;
+
 namespace {
 
 // Reads the whole program file; on failure says why in `error`.
@@ -66,7 +68,7 @@ int main(int argc, char** argv)
     CpmBus::maxTStates = maxTStates;
 
     const auto start = std::chrono::steady_clock::now();
-    cpuRun<CpmBus>(cpu);
+    cpuRun(CpmBus{}, cpu);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     if (CpmBus::lastOutput != '\n')
         std::fputc('\n', stdout); // keep the report below the program's last line

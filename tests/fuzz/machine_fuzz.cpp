@@ -24,6 +24,8 @@
 #include "roms/builtin_rom.h"
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 namespace {
 
 constexpr unsigned frameCount = 2;   // frames rendered before the pump says quit
@@ -85,7 +87,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     vdpReset();
     cpuReset(z80);
     resetTiming();
-    z80.traceFlag = 0;
     z80.cyclesPerHook = mtxCyclesPerHook;
     z80.reportUnknown = (flags >> 2) & 1;
     z80.intState = intState;

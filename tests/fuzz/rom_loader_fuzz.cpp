@@ -16,6 +16,8 @@
 #include "host/test_host.h"
 #include "roms/builtin_rom.h"
 
+using namespace ollendor;
+
 namespace {
 
 constexpr size_t maxImageSize = 256u << 10;

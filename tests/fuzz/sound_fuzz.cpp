@@ -14,6 +14,8 @@
 #include "sound/soundchip.h"
 #include "sound/synth.h"
 
+using namespace ollendor;
+
 namespace {
 
 int16_t output[secondHalfSamples + 1];

@@ -19,6 +19,8 @@
 #include "host/test_host.h"
 #include "machine/tape.h"
 
+using namespace ollendor;
+
 namespace {
 
 constexpr size_t maxImageSize = 1u << 20;

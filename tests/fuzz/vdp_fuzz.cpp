@@ -13,6 +13,8 @@
 #include "host/test_host.h"
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     powerOnVideo();
