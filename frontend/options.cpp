@@ -1,10 +1,53 @@
 #include "frontend/options.h"
 
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include <CLI/CLI.hpp>
 
 #include "host/key_typist.h"
+#include "host/message_text.h"
+
+namespace {
+
+// A whole number from min to max. CLI11's own range check calls anything it cannot read
+// "not in range"; this one says whether the text is no number at all or one out of range,
+// and leaves the value in plain digits for the conversion that follows.
+CLI::Validator wholeNumber(unsigned long long min, unsigned long long max)
+{
+    const std::string range = std::to_string(min) + " to " + std::to_string(max);
+    return CLI::Validator(
+        [min, max, range](std::string& text) -> std::string {
+            const bool negative = !text.empty() && text[0] == '-';
+            const std::size_t first = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+            const char* begin = text.data() + first;
+            const char* end = text.data() + text.size();
+            unsigned long long value = 0;
+            const auto [stop, error] = std::from_chars(begin, end, value);
+            const bool tooLarge = error == std::errc::result_out_of_range;
+            if (begin == end || stop != end || (error != std::errc() && !tooLarge))
+                return "'" + escapedForMessage(text) + "' is not a whole number";
+            if (tooLarge || (negative && value != 0) || value < min || value > max)
+                return escapedForMessage(text) + " is out of range (" + range + ")";
+            text = std::to_string(value);
+            return {};
+        },
+        "INT in " + range);
+}
+
+// Help and version text go to standard output; a full disk or a closed pipe there is a
+// failure to report, not a success.
+int finishStandardOutput()
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    std::fprintf(stderr, "ollendor: cannot write to standard output: %s\n", std::strerror(errno));
+    return 1;
+}
+
+} // namespace
 
 std::string unescapeTypedText(const std::string& text)
 {
@@ -32,25 +75,26 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.add_option("--tape-dir", tapeDir, "Folder holding the tape images (default: tapes)")
         ->check(CLI::ExistingDirectory);
     app.add_flag("--headless", options.headless, "Run without a window or sound device, as fast as possible");
-    app.add_option("--frames", options.frames, "Stop after N rendered frames")->check(CLI::Range(1u, 100000000u));
+    app.add_option("--frames", options.frames, "Stop after N rendered frames")->check(wholeNumber(1, 100000000));
     app.add_option("--screenshot", screenshot, "Write the last rendered frame as a PNG file at exit");
     app.add_option("--wav", wav, "Write the sound output to a WAV file, on emulated time (needs --headless)");
     app.add_option("--type", typeText, "Type TEXT on the emulated keyboard after start (\\n is Enter)");
     app.add_flag("--unconstrained", options.unconstrained, "Start with the speed limit off");
     app.add_flag("--no-sound", options.noSound, "Do not open the sound device");
-    app.add_option("--scale", options.scale, "Show the picture at N times its size (default 3)")->check(CLI::Range(1, 16));
+    app.add_option("--scale", options.scale, "Show the picture at N times its size (default 3)")->check(wholeNumber(1, 16));
     app.add_flag("--fullscreen", options.fullscreen, "Start in full-screen output");
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         std::fputs(app.help().c_str(), stdout);
-        return {false, 0, {}};
+        return {false, finishStandardOutput(), {}};
     } catch (const CLI::CallForVersion&) {
         std::puts("ollendor Release 1");
-        return {false, 0, {}};
+        return {false, finishStandardOutput(), {}};
     } catch (const CLI::ParseError& error) {
-        std::fprintf(stderr, "ollendor: %s\n", error.what());
+        // The message may quote the arguments: shown escaped, on one line.
+        std::fprintf(stderr, "ollendor: %s\n", escapedForMessage(error.what()).c_str());
         return {false, exitBadCommandLine, {}};
     }
 
@@ -79,7 +123,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     options.typeText = unescapeTypedText(typeText);
     const std::size_t bad = KeyTypist::firstUntypable(options.typeText);
     if (bad != std::string::npos) {
-        std::fprintf(stderr, "ollendor: --type: the character '%c' has no key\n", options.typeText[bad]);
+        const std::string shown = escapedForMessage(characterAt(options.typeText, bad));
+        std::fprintf(stderr, "ollendor: --type: the character '%s' has no key\n", shown.c_str());
         return {false, exitBadCommandLine, {}};
     }
     return {true, 0, options};

@@ -23,14 +23,14 @@ struct Options {
 
 struct CommandLine {
     bool run;       // false: exit at once with exitCode (help, version, or a bad value)
-    int exitCode;   // 0 for --help and --version, 2 for a bad value
+    int exitCode;   // 0 for --help and --version (1 when standard output failed), 2 for a bad value
     Options options; // when run is true
 };
 
 inline constexpr int exitBadCommandLine = 2;
 
 // Parses the arguments. --help and --version print to standard output; a bad value prints
-// one line to standard error.
+// one line to standard error, with the bytes of the arguments that do not print escaped.
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
 // The text of --type as typed: the two characters \n become Enter.

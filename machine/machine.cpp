@@ -1,6 +1,5 @@
 #include "machine/machine.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -8,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "host/file_open.h"
 #include "machine/ctc.h"
 #include "machine/keyboard.h"
 #include "machine/tape.h"
@@ -37,8 +37,9 @@ std::string shownFolder(const std::filesystem::path& folder)
 
 // Which ROM images to run: the three files, the built-in set (some file does not exist),
 // or neither, because a file that exists cannot serve as an image. Only a file that is
-// not there at all counts as missing; a folder, an unreadable or an empty file in its
-// place is the user's mistake and stops the start, rather than being passed over.
+// not there at all counts as missing; a folder, a FIFO or device, an unreadable or an
+// empty file in its place is the user's mistake and stops the start, rather than being
+// passed over.
 struct RomChoice {
     std::vector<std::string> missing; // names of the images not in the folder
     std::string error;                // why an existing file cannot be used; empty if none
@@ -60,15 +61,17 @@ RomChoice chooseRomImages(const std::filesystem::path& folder)
             continue;
         const std::string where = "the ROM image '" + std::string(name) + "' in the folder '" +
                                   shownFolder(folder) + "'";
-        if (std::filesystem::is_directory(path, error)) {
+        // Never a plain open: a FIFO in an image's place would wait for a writer forever.
+        const OpenedFile opened = openRegularFile(path.c_str());
+        if (opened.problem == FileProblem::folder) {
             choice.error = where + " is a folder, not a file";
             continue;
         }
-        std::FILE* file = std::fopen(path.c_str(), "rb");
-        if (!file) {
-            choice.error = "cannot open " + where + ": " + std::strerror(errno);
+        if (!opened.file) {
+            choice.error = "cannot open " + where + ": " + opened.why;
             continue;
         }
+        std::FILE* file = opened.file;
         const bool empty = std::fgetc(file) == EOF;
         const bool failed = std::ferror(file) != 0;
         std::fclose(file);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/file_open.h"
+
 MemoryPages memoryPages;
 uint8_t ramPage;
 uint8_t romPage;
@@ -23,16 +25,20 @@ void memoryPowerOn()
 namespace {
 
 // Copies the file into the page from the offset on. The bytes stop at the end of the page
-// whatever the file's length; a file longer than its 8 KiB slot is reported on stderr.
+// whatever the file's length; a file longer than its 8 KiB slot is reported on stderr, and
+// so is a shorter one, whose slot is zero past its end (the file may be cut short or not
+// an image at all: the machine would show a blank screen without a word).
 RomLoadResult loadImage(const std::filesystem::path& folder, const char* name, unsigned page,
                         unsigned offset)
 {
     const std::filesystem::path path = folder / name;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
+    // Only a regular file is opened: a FIFO would wait for a writer forever.
+    const OpenedFile opened = openRegularFile(path.c_str());
+    if (!opened.file) {
         return {false, "cannot open the ROM image '" + std::string(name) + "' in the folder '" +
-                           folder.string() + "'"};
+                           folder.string() + "': " + opened.why};
     }
+    std::FILE* file = opened.file;
     uint8_t* start = &memoryPages.page[page][offset];
     const size_t room = pageSize - offset;
     const size_t read = std::fread(start, 1, room, file);
@@ -41,6 +47,11 @@ RomLoadResult loadImage(const std::filesystem::path& folder, const char* name, u
     std::fclose(file);
     if (failed)
         return {false, "cannot read the ROM image '" + path.string() + "'"};
+    if (read < romImageSize) {
+        std::memset(start + read, 0, romImageSize - read);
+        std::fprintf(stderr, "warning: the ROM image '%s' is shorter than 8 KiB: %zu byte%s of "
+                     "8192; the rest of its slot is zero\n", path.c_str(), read, read == 1 ? "" : "s");
+    }
     if (read > romImageSize || moreInFile) {
         std::fprintf(stderr, "warning: the ROM image '%s' is longer than 8 KiB%s\n",
                      path.c_str(), moreInFile ? "; the bytes past the end of its page are ignored" : "");

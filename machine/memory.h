@@ -64,7 +64,8 @@ struct RomLoadResult {
 
 // Reads osrom, basicrom and assemrom from the folder into the ROM slots and lays out the
 // copies above. An image longer than 8 KiB is read only up to the end of its page, with a
-// warning on stderr. Stops at the first image that cannot be opened.
+// warning on stderr; a shorter one is warned about too, and the rest of its 8 KiB is zero.
+// Stops at the first image that cannot be opened; only regular files are opened.
 RomLoadResult loadRomImages(const std::filesystem::path& folder = ".");
 
 // Writes ED FE C9 over the OS's tape routine in page 0 only (after loadRomImages).

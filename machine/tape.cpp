@@ -2,14 +2,18 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
+#include "host/file_open.h"
 #include "host/host.h"
 #include "machine/memory.h"
 
 uint8_t tapeBuffer[tapeBufferSize];
 uint8_t tapeOpened;
+uint32_t tapeLeft;
 
 namespace {
 
@@ -53,78 +57,140 @@ bool safeFileName(const char* name, size_t length)
     return true;
 }
 
-// Opens folder/name if it is a regular file; nullptr otherwise.
-std::FILE* openTapeFile(const char* name, size_t length)
+// Shown as text: bytes that do not print become '?'.
+void copyShown(char* shown, const char* name, size_t length)
 {
-    if (!safeFileName(name, length))
+    for (size_t i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        shown[i] = (c >= 0x20 && c < 0x7F) ? char(c) : '?';
+    }
+    shown[length] = '\0';
+}
+
+// Why no tape image was opened, for the message. The most telling reason wins: a file
+// that is there but cannot be used says more than one that is not there.
+struct TapeProblem {
+    FileProblem problem = FileProblem::none;
+    const char* why = nullptr;              // in words; nullptr while nothing was tried
+    char name[tapeNameLength + 5] = {};     // the name tried that the reason belongs to
+    bool exactName = false;                 // that name is the 9-byte name itself
+};
+
+void noteProblem(TapeProblem& problem, FileProblem kind, const char* why, const char* name,
+                 size_t length, bool exactName)
+{
+    if (problem.why != nullptr && problem.problem != FileProblem::missing)
+        return;
+    problem.problem = kind;
+    problem.why = why;
+    copyShown(problem.name, name, length);
+    problem.exactName = exactName;
+}
+
+// Opens folder/name if it is a regular file; nullptr otherwise, with the reason noted.
+// The trap runs inside an emulated instruction, so the open must never wait: a FIFO or a
+// device in the tape folder is refused before it is opened (openRegularFile).
+std::FILE* openTapeFile(const char* name, size_t length, bool exactName, TapeProblem& problem)
+{
+    if (!safeFileName(name, length)) {
+        noteProblem(problem, FileProblem::other, "its name would lead out of the tape folder", name, length,
+                    exactName);
         return nullptr;
+    }
     char path[4096];
     const std::string& dir = folder.native();
     const int written = std::snprintf(path, sizeof path, "%s/%.*s", dir.c_str(), int(length), name);
-    if (written < 0 || size_t(written) >= sizeof path)
-        return nullptr;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return nullptr;
-    struct stat info;
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::fclose(file); // a folder of that name is not a tape
+    if (written < 0 || size_t(written) >= sizeof path) {
+        noteProblem(problem, FileProblem::other, "its path is too long", name, length, exactName);
         return nullptr;
     }
-    return file;
+    const OpenedFile opened = openRegularFile(path);
+    if (!opened.file)
+        noteProblem(problem, opened.problem, opened.why, name, length, exactName);
+    return opened.file;
+}
+
+// The length of the name without its trailing spaces.
+size_t trimmedLength(const char* name)
+{
+    size_t length = tapeNameLength;
+    while (length > 0 && name[length - 1] == ' ')
+        --length;
+    return length;
 }
 
 // The exact name first; then, for the user's convenience, without trailing spaces and with
 // the usual extension in either case.
-std::FILE* findTape(const char* name)
+std::FILE* findTape(const char* name, TapeProblem& problem)
 {
-    if (std::FILE* file = openTapeFile(name, tapeNameLength))
+    if (std::FILE* file = openTapeFile(name, tapeNameLength, true, problem))
         return file;
     if (!safeFileName(name, tapeNameLength))
         return nullptr; // an unsafe name gets no variants either
-    size_t length = tapeNameLength;
-    while (length > 0 && name[length - 1] == ' ')
-        --length;
+    const size_t length = trimmedLength(name);
     if (length == 0)
         return nullptr;
     char candidate[tapeNameLength + 4];
     std::memcpy(candidate, name, length);
     if (length < tapeNameLength) {
-        if (std::FILE* file = openTapeFile(candidate, length))
+        if (std::FILE* file = openTapeFile(candidate, length, false, problem))
             return file;
     }
     for (const char* extension : {".mtx", ".MTX"}) {
         std::memcpy(candidate + length, extension, 4);
-        if (std::FILE* file = openTapeFile(candidate, length + 4))
+        if (std::FILE* file = openTapeFile(candidate, length + 4, false, problem))
             return file;
     }
     return nullptr;
 }
 
-void reportMissing(const char* name)
+// "The file tapes/GAME      could not be opened." and then why, as a sentence of its own:
+// "There is no such file (nor GAME, GAME.mtx, GAME.MTX)." or "It is a FIFO, not a
+// regular file (tried as GAME.mtx)."
+void reportMissing(const char* name, const TapeProblem& problem)
 {
     if (alreadyReported(name))
         return;
     rememberReported(name);
-    // Shown as text: bytes that do not print become '?'.
     char shown[tapeNameLength + 1];
-    for (unsigned i = 0; i < tapeNameLength; ++i) {
-        const unsigned char c = static_cast<unsigned char>(name[i]);
-        shown[i] = (c >= 0x20 && c < 0x7F) ? char(c) : '?';
+    copyShown(shown, name, tapeNameLength);
+
+    const char* why = problem.why ? problem.why : "there is no such file";
+    char detail[64] = "";
+    struct stat info;
+    const bool folderThere = stat(folder.c_str(), &info) == 0;
+    if (!folderThere && problem.problem != FileProblem::other) {
+        why = "the tape folder does not exist";
+    } else if (folderThere && !S_ISDIR(info.st_mode)) {
+        why = "the tape folder is not a folder";
+    } else if (problem.problem == FileProblem::missing) {
+        const size_t length = trimmedLength(name);
+        if (length > 0 && safeFileName(name, tapeNameLength)) {
+            char trimmed[tapeNameLength + 1];
+            copyShown(trimmed, name, length);
+            std::snprintf(detail, sizeof detail, " (nor %s%s%s.mtx, %s.MTX)",
+                          length < tapeNameLength ? trimmed : "", length < tapeNameLength ? ", " : "",
+                          trimmed, trimmed);
+        }
+    } else if (problem.why && !problem.exactName) {
+        std::snprintf(detail, sizeof detail, " (tried as %s)", problem.name);
     }
-    shown[tapeNameLength] = '\0';
-    char text[4200];
-    std::snprintf(text, sizeof text, "The file %s/%s could not be opened.", folder.c_str(), shown);
+    char text[4300];
+    std::snprintf(text, sizeof text, "The file %s/%s could not be opened. %c%s%s.", folder.c_str(), shown,
+                  std::toupper(static_cast<unsigned char>(why[0])), why + 1, detail);
     host().messageBox("File not found", text);
 }
 
+// A header request opens the named image when none is open, or when the open one has
+// been handed out to its end (the tape has run out: loading again starts a fresh one).
 void openTape()
 {
     char name[tapeNameLength];
     std::memcpy(name, &memoryPages.page[0][tapeNameAddress], tapeNameLength);
-    std::FILE* file = findTape(name);
+    TapeProblem problem;
+    std::FILE* file = findTape(name, problem);
     if (!file) {
-        reportMissing(name);
+        reportMissing(name, problem);
         return;
     }
     tapeOpened = 1;
@@ -134,6 +200,7 @@ void openTape()
                      "first 65,536 are loaded\n", int(tapeNameLength), name);
     }
     std::fclose(file);
+    tapeLeft = uint32_t(read);
 }
 
 } // namespace
@@ -152,6 +219,7 @@ void tapePowerOn()
 {
     std::memset(tapeBuffer, 0, sizeof tapeBuffer);
     tapeOpened = 0;
+    tapeLeft = 0;
     reportedCount = 0;
     reportedNext = 0;
 }
@@ -164,8 +232,9 @@ void tapeTrap(Z80State& cpu)
 
     const uint16_t address = cpu.HL();
     const uint16_t length = cpu.DE();
-    if (!tapeOpened && address == tapeHeaderAddress && length == tapeHeaderLength)
+    if ((!tapeOpened || tapeLeft == 0) && address == tapeHeaderAddress && length == tapeHeaderLength)
         openTape();
+    tapeLeft -= std::min<uint32_t>(tapeLeft, length);
 
     // Straight into the store, past memWrite: a block may fill the RAM page's ROM slot too.
     // Addresses wrap at 16 bits.

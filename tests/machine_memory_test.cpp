@@ -1,6 +1,7 @@
 // Paged memory, the ROM images' layout, the tape trap patch.
 #include "machine_support.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -114,14 +115,45 @@ TEST_F(MemoryTest, MissingRomImageNamesFileAndFolder)
     EXPECT_NE(result.message.find(roms.path().string()), std::string::npos) << result.message;
 }
 
-TEST_F(MemoryTest, ShortImageLeavesTheRestOfItsSlotZero)
+// A short image is used (its slot is zero past its end, even over bytes left there
+// before), and said on stderr with the file and its size, as a long one is.
+TEST_F(MemoryTest, ShortImageWarnsAndLeavesTheRestOfItsSlotZero)
 {
+    struct Case {
+        const char* name;
+        size_t size;
+        unsigned page, offset;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"osrom", 1, 0, 0x0000, "is shorter than 8 KiB: 1 byte of 8192"},
+        {"basicrom", 100, 0, 0x2000, "is shorter than 8 KiB: 100 bytes of 8192"},
+        {"assemrom", romImageSize - 1, 1, 0x2000, "is shorter than 8 KiB: 8191 bytes of 8192"},
+    };
+    for (const Case& c : cases) {
+        machinePowerOn();
+        std::memset(&memoryPages.page[c.page][c.offset], 0xEE, romImageSize); // stale bytes
+        writeRoms(roms.path());
+        writeFile(roms.path() / c.name, filledBytes(c.size, 0x77));
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(loadRomImages(roms.path()).ok) << c.name;
+        const std::string warning = testing::internal::GetCapturedStderr();
+        std::string said = "'"; // built with += (GCC 12 warns wrongly on a chain of +)
+        said += (roms.path() / c.name).string();
+        said += "' ";
+        said += c.said;
+        EXPECT_NE(warning.find(said), std::string::npos) << warning;
+        EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1) << warning;
+        const uint8_t* slot = &memoryPages.page[c.page][c.offset];
+        EXPECT_EQ(slot[c.size - 1], 0x77) << c.name;
+        EXPECT_EQ(slot[c.size], 0x00) << c.name;
+        EXPECT_EQ(slot[romImageSize - 1], 0x00) << c.name;
+    }
+    // A whole image says nothing.
     writeRoms(roms.path());
-    writeFile(roms.path() / "basicrom", filledBytes(100, 0x77));
+    testing::internal::CaptureStderr();
     ASSERT_TRUE(loadRomImages(roms.path()).ok);
-    EXPECT_EQ(memoryPages.page[0][0x2000 + 99], 0x77);
-    EXPECT_EQ(memoryPages.page[0][0x2000 + 100], 0x00);
-    EXPECT_EQ(memoryPages.page[0][0x3FFF], 0x00);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(MemoryTest, LongImageStopsAtTheEndOfItsPage)

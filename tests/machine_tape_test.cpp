@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "machine/tape.h"
 
@@ -190,8 +191,9 @@ TEST_F(TapeTest, MissingTapeReportsOnceAndRetries)
     requestHeader();
     ASSERT_EQ(testHost.messages.size(), 1u);
     EXPECT_EQ(testHost.messages[0].caption, "File not found");
-    EXPECT_EQ(testHost.messages[0].text,
-              "The file " + (tapes / "GAME     ").string() + " could not be opened.");
+    EXPECT_EQ(testHost.messages[0].text, "The file " + (tapes / "GAME     ").string() +
+                                             " could not be opened. There is no such file (nor "
+                                             "GAME, GAME.mtx, GAME.MTX).");
     EXPECT_FALSE(tapeOpened);
     EXPECT_EQ(memoryPages.page[0][tapeHeaderAddress], 0x42); // from the buffer as usual
 
@@ -230,8 +232,112 @@ TEST_F(TapeTest, NamesNeverLeaveTheTapeFolder)
     EXPECT_FALSE(tapeOpened);
     EXPECT_EQ(memoryPages.page[0][tapeHeaderAddress], 0);
     ASSERT_EQ(testHost.messages.size(), 5u);
+    const std::string leaves = "Its name would lead out of the tape folder";
+    EXPECT_EQ(testHost.messages[0].text,
+              "The file " + (tapes / "../secret").string() + " could not be opened. " + leaves + ".");
     EXPECT_EQ(testHost.messages[2].text,
-              "The file " + (tapes / "HELLO????").string() + " could not be opened.");
+              "The file " + (tapes / "HELLO????").string() + " could not be opened. " + leaves + ".");
+    EXPECT_EQ(testHost.messages[3].text, "The file " + (tapes / "..       ").string() +
+                                             " could not be opened. " + leaves + " (tried as ..).");
+    EXPECT_EQ(testHost.messages[4].text, "The file " + (tapes / "FOLDER   ").string() +
+                                             " could not be opened. It is a folder, not a file "
+                                             "(tried as FOLDER).");
+}
+
+// The message says why the tape cannot be used, and for which of the names tried when it
+// is not the exact one. (A FIFO is covered by a whole run: before the mend it froze.)
+TEST_F(TapeTest, UnusableTapeSaysWhy)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const std::filesystem::path&)> make; // given the tape folder
+        const char* why;                                         // after "could not be opened. "
+    };
+    const Case cases[] = {
+        {"nothing there", [](const auto&) {}, "There is no such file (nor GAME, GAME.mtx, GAME.MTX)."},
+        {"exact name a folder", [](const auto& t) { std::filesystem::create_directory(t / "GAME     "); },
+         "It is a folder, not a file."},
+        {"variant a folder", [](const auto& t) { std::filesystem::create_directory(t / "GAME.mtx"); },
+         "It is a folder, not a file (tried as GAME.mtx)."},
+        {"a device", [](const auto& t) { std::filesystem::create_symlink("/dev/zero", t / "GAME"); },
+         "It is a character device, not a regular file (tried as GAME)."},
+        {"a link to nothing",
+         [](const auto& t) { std::filesystem::create_symlink(t / "gone", t / "GAME     "); },
+         "It is a link to a file that does not exist."},
+        {"no tape folder", [](const auto& t) { std::filesystem::remove(t); }, "The tape folder does not exist."},
+        {"tape folder a file",
+         [](const auto& t) {
+             std::filesystem::remove(t);
+             writeFile(t, {1, 2, 3});
+         },
+         "The tape folder is not a folder."},
+    };
+    for (const Case& c : cases) {
+        machinePowerOn();
+        memoryPages.page[0][tapeLoadFlagAddress] = 1;
+        std::filesystem::remove_all(tapes);
+        std::filesystem::create_directories(tapes);
+        c.make(tapes);
+        setName("GAME");
+        requestHeader();
+        EXPECT_FALSE(tapeOpened) << c.what;
+        ASSERT_EQ(testHost.messages.size(), 1u) << c.what;
+        EXPECT_EQ(testHost.messages[0].text,
+                  "The file " + (tapes / "GAME     ").string() + " could not be opened. " + c.why)
+            << c.what;
+        testHost.messages.clear();
+    }
+}
+
+TEST_F(TapeTest, UnreadableTapeSaysPermissionDenied)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root: file permissions do not keep root from reading";
+    writeFile(tapes / "GAME     ", countingBytes(18));
+    std::filesystem::permissions(tapes / "GAME     ", std::filesystem::perms::none);
+    setName("GAME");
+    requestHeader();
+    EXPECT_FALSE(tapeOpened);
+    ASSERT_EQ(testHost.messages.size(), 1u);
+    EXPECT_NE(testHost.messages[0].text.find("could not be opened. Permission denied."), std::string::npos)
+        << testHost.messages[0].text;
+}
+
+// A tape read to its end has run out: the next header request opens the file named then,
+// so a load can be repeated (after the user changed the file, too) or another tape loaded.
+TEST_F(TapeTest, TapeReadToItsEndIsOpenedAfreshByTheNextHeader)
+{
+    const auto first = countingBytes(18 + 10, 0x10);
+    writeFile(tapes / "FIRST    ", first);
+    setName("FIRST");
+    requestHeader();
+    trap(0x8000, 5);
+    requestHeader();             // 5 bytes are left: the tape plays on, short of a header
+    EXPECT_EQ(memoryPages.page[0][tapeHeaderAddress], first[23]);
+    EXPECT_EQ(tapeLeft, 0u);
+
+    const auto second = countingBytes(18, 0x90);
+    writeFile(tapes / "SECOND   ", second);
+    setName("SECOND");
+    requestHeader();             // run out: the named tape is opened
+    EXPECT_TRUE(headerIs(second));
+
+    const auto changed = countingBytes(18 + 4, 0xC0);
+    writeFile(tapes / "SECOND   ", changed);
+    trap(0x8000, 4);             // past the end of the image: it stays run out
+    requestHeader();             // the same name again, with the file changed meanwhile
+    EXPECT_TRUE(headerIs(changed));
+    EXPECT_EQ(tapeLeft, 4u);
+    EXPECT_TRUE(testHost.messages.empty());
+
+    // Read out, then gone: said once, and found again once it is back.
+    trap(0x8000, 4);
+    std::filesystem::remove(tapes / "SECOND   ");
+    requestHeader();
+    ASSERT_EQ(testHost.messages.size(), 1u);
+    writeFile(tapes / "SECOND   ", second);
+    requestHeader();
+    EXPECT_TRUE(headerIs(second));
 }
 
 TEST_F(TapeTest, FriendlierNamesAreTriedInOrder)

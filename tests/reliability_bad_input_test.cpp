@@ -33,9 +33,9 @@ protected:
         z80.setDE(tapeHeaderLength);
         tapeTrap(z80);
     }
-    std::string missingText(const std::filesystem::path& folder)
+    std::string missingText(const std::filesystem::path& folder, const std::string& why)
     {
-        return "The file " + (folder / "GAME     ").string() + " could not be opened.";
+        return "The file " + (folder / "GAME     ").string() + " could not be opened. " + why;
     }
 
     ScratchFolder scratch;
@@ -49,7 +49,7 @@ TEST_F(BadInputTest, MissingTapeFolderIsReportedAndCanAppearLater)
     requestHeader();
     ASSERT_EQ(testHost.messages.size(), 1u);
     EXPECT_EQ(testHost.messages[0].caption, "File not found");
-    EXPECT_EQ(testHost.messages[0].text, missingText(tapes));
+    EXPECT_EQ(testHost.messages[0].text, missingText(tapes, "The tape folder does not exist."));
     EXPECT_FALSE(tapeOpened);
     EXPECT_EQ(memoryPages.page[0][tapeHeaderAddress], 0x42); // the buffer, as for any block
 
@@ -70,7 +70,7 @@ TEST_F(BadInputTest, TapeFolderThatIsAFileHoldsNoTapes)
     requestHeader();
     EXPECT_FALSE(tapeOpened);
     ASSERT_EQ(testHost.messages.size(), 1u);
-    EXPECT_EQ(testHost.messages[0].text, missingText(notAFolder));
+    EXPECT_EQ(testHost.messages[0].text, missingText(notAFolder, "The tape folder is not a folder."));
 }
 
 TEST_F(BadInputTest, EmptyTapeImageOpensAndHandsOutWhatTheBufferHolds)

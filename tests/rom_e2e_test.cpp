@@ -6,8 +6,11 @@
 // 2048 cycles, so frame n is rendered after 65 n × 2048 cycles.
 #include "machine_support.h"
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 
 #include "machine/tape.h"
@@ -25,7 +28,7 @@ constexpr double cpuHz = 4000000;
 
 // Virtual-key codes.
 constexpr uint8_t key1 = 0x31, key2 = 0x32, key3 = 0x33, key4 = 0x34, key5 = 0x35;
-constexpr uint8_t keyH = 0x48, keyQ = 0x51, keyCtrl = 0x11;
+constexpr uint8_t keyH = 0x48, keyL = 0x4C, keyQ = 0x51, keyCtrl = 0x11;
 
 class BuiltinRomRun : public MachineTest {
 protected:
@@ -298,11 +301,14 @@ TEST_F(BuiltinRomRun, TapePageLoadsTheDemoTape)
 
 TEST_F(BuiltinRomRun, TapePageWithoutATapeSaysSoAndKeepsRunning)
 {
-    std::string clockThen, said;
+    std::string clockThen, said, againShown;
+    bool againInverse = false;
     tap(5, key5);
     then(20, [&] {
         clockThen = clockText();
         said = textRow(5, 1, 35);
+        againShown = textRow(21, 1, 21);
+        againInverse = inverse(21, 1);
     });
     tap(22, key1);
     run(75);
@@ -312,8 +318,63 @@ TEST_F(BuiltinRomRun, TapePageWithoutATapeSaysSoAndKeepsRunning)
     EXPECT_FALSE(tapeOpened);
     EXPECT_EQ(said, "Nothing was loaded: the header came");
     EXPECT_EQ(clockThen, "00:00");
+    EXPECT_EQ(againShown, "L load the tape again");
+    EXPECT_TRUE(againInverse) << "the key is shown as the page keys are";
     EXPECT_EQ(textRow(0, 1, 8), "OLLENDOR") << "the page keys still work";
     EXPECT_EQ(clockText(), "00:02") << "the clock still runs (2.5 s)";
+}
+
+// The demo tape as built, with another title (the header's last 12 bytes).
+std::vector<uint8_t> demoTapeTitled(const std::string& title)
+{
+    std::ifstream in(std::filesystem::path(OLLENDOR_BINARY_DIR) / "tapes" / "OLLENDEMO", std::ios::binary);
+    std::vector<uint8_t> tape(std::istreambuf_iterator<char>(in), {});
+    EXPECT_GT(tape.size(), 18u);
+    EXPECT_EQ(title.size(), 12u);
+    std::copy(title.begin(), title.end(), tape.begin() + 6);
+    return tape;
+}
+
+// The README's promise on our own ROM: a tape missing at the first load is put in place,
+// and L on the tape page loads it.
+TEST_F(BuiltinRomRun, TapePageLoadsAgainOnLOnceTheTapeIsInPlace)
+{
+    std::string before;
+    tap(5, key5);
+    then(15, [&] {
+        before = textRow(5, 1, 18);
+        writeFile(emptyTapes.path() / "OLLENDEMO", demoTapeTitled("Hello, tape!"));
+    });
+    tap(18, keyL);
+    run(30);
+    EXPECT_EQ(before, "Nothing was loaded");
+    ASSERT_EQ(testHost.messages.size(), 1u) << "the missing tape, said once";
+    EXPECT_TRUE(tapeOpened);
+    EXPECT_EQ(textRow(5, 1, 20), "Title:  Hello, tape!");
+    EXPECT_TRUE(startsWith(textRow(8, 1), "This text came from the demo tape, a")) << textRow(8);
+}
+
+// After a load, L reads the file afresh (it was changed meanwhile) — once per press, not
+// again and again while the key is held.
+TEST_F(BuiltinRomRun, TapePageLoadsAChangedTapeOncePerPress)
+{
+    writeFile(emptyTapes.path() / "OLLENDEMO", demoTapeTitled("First title "));
+    std::string first, whileHeld;
+    tap(5, key5);
+    then(15, [&] {
+        first = textRow(5, 9, 12);
+        writeFile(emptyTapes.path() / "OLLENDEMO", demoTapeTitled("Second title"));
+    });
+    tap(18, keyL, 12);
+    then(24, [&] { writeFile(emptyTapes.path() / "OLLENDEMO", demoTapeTitled("Third title ")); });
+    then(29, [&] { whileHeld = textRow(5, 9, 12); });
+    tap(34, keyL);
+    run(45);
+    EXPECT_EQ(first, "First title ");
+    EXPECT_EQ(whileHeld, "Second title") << "held L must not load again";
+    EXPECT_EQ(textRow(5, 9, 12), "Third title ");
+    EXPECT_TRUE(testHost.messages.empty());
+    EXPECT_EQ(ramPage, 0) << "the page puts RAM page 0 back";
 }
 
 } // namespace

@@ -125,6 +125,9 @@ TEST_F(RomFallbackTest, UnusableFilesAreErrorsNotFallbacks)
         {"empty file", [](const auto& p) { writeFile(p, {}); }, "is empty"},
         {"dangling link", [](const auto& p) { std::filesystem::create_symlink(p.string() + ".gone", p); },
          "cannot open"},
+        // A device is no image: /dev/zero would pass for 8 KiB of zeros and more.
+        {"device", [](const auto& p) { std::filesystem::create_symlink("/dev/zero", p); },
+         "it is a character device, not a regular file"},
     };
     for (const Case& c : cases) {
         for (const char* name : {"osrom", "assemrom"}) {

@@ -1,0 +1,15 @@
+// Text from outside the program (command-line arguments, names read from files) made safe
+// to print in a one-line message: control bytes would act on the terminal and a byte cut
+// from a UTF-8 character prints as garbage, so only printable ASCII is shown as it is.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Printable ASCII as it is; newline, tab and carriage return as \n, \t, \r; every other
+// byte as \xNN (two upper-case hex digits).
+std::string escapedForMessage(std::string_view text);
+
+// The whole UTF-8 character that starts at `at` (its lead byte and the continuation bytes
+// that follow), or the single byte when it starts no valid sequence.
+std::string_view characterAt(std::string_view text, std::size_t at);
