@@ -1,0 +1,54 @@
+// Parsing the embedded label files of the built-in ROM images.
+#include "debug/builtin_symbols.h"
+
+#include <cassert>
+
+#include "debug/symbol_file.h"
+#include "roms/builtin_rom.h"
+#include "roms/builtin_rom_labels.h"
+
+namespace ollendor {
+
+namespace {
+
+std::string_view labelText(std::string_view romFileName)
+{
+    if (romFileName == romFileNames[0])
+        return builtinOsRomLabels;
+    if (romFileName == romFileNames[1])
+        return builtinBasicRomLabels;
+    if (romFileName == romFileNames[2])
+        return builtinAssemRomLabels;
+    return {};
+}
+
+// The build wrote these files itself, so a bad line is a broken build, not bad input.
+void addImageSymbols(Symbols& symbols, std::string_view romFileName)
+{
+    [[maybe_unused]] const SymbolFileResult result =
+        loadSymbolText(symbols, labelText(romFileName), romFileName);
+    assert(result.ok() && result.problemCount == 0);
+}
+
+} // namespace
+
+const Symbols& builtinRomSymbols()
+{
+    static const Symbols all = [] {
+        Symbols symbols;
+        for (std::string_view name : romFileNames)
+            addImageSymbols(symbols, name);
+        return symbols;
+    }();
+    return all;
+}
+
+Symbols builtinRomSymbols(std::string_view romFileName)
+{
+    Symbols symbols;
+    if (!labelText(romFileName).empty())
+        addImageSymbols(symbols, romFileName);
+    return symbols;
+}
+
+} // namespace ollendor
