@@ -46,7 +46,7 @@ constexpr uint8_t operandBytes(std::string_view pattern, bool indexed)
             continue;
         switch (pattern[i + 1]) {
         case 'n': case 'j': ++count; break;
-        case 'w': count += 2; break;
+        case 'w': case 'v': count += 2; break;
         case 'M': count += indexed ? 1 : 0; break;
         default: break;
         }
@@ -254,6 +254,7 @@ bool writeText(Instruction& instruction, const Decoded& decoded, const Symbols* 
         switch (pattern[++i]) {
         case 'n': out.hex(bytes[at++], 2); break;
         case 'w': out.address(wordAt(bytes, at), symbols); at += 2; break;
+        case 'v': out.hex(wordAt(bytes, at), 4); at += 2; break;
         case 'j': out.address(uint16_t(instruction.nextAddress() + int8_t(bytes[at++])), symbols); break;
         case 'R': out.put(registerName(index, "HL", "IX", "IY")); break;
         case 'H': out.put(registerName(index, "H", "IXH", "IYH")); break;
@@ -318,26 +319,21 @@ uint8_t instructionLength(const std::array<uint8_t, 4>& bytes)
 
 uint16_t previousStartInWindow(uint16_t address, const std::array<uint8_t, backtrackWindow + 3>& window)
 {
-    // For each possible last start before `address`: how many starts lead to it, and the
-    // earliest of them.
+    // For each possible last start before `address`: how many starts lead to it.
     std::array<uint8_t, backtrackWindow> votes{};
-    std::array<uint8_t, backtrackWindow> earliest{};
     for (unsigned start = 0; start < backtrackWindow; ++start) {
         unsigned at = start, last = start;
         while (at < backtrackWindow) {
             last = at;
             at += instructionLength({window[at], window[at + 1], window[at + 2], window[at + 3]});
         }
-        if (at != backtrackWindow)
-            continue;
-        if (votes[last]++ == 0)
-            earliest[last] = uint8_t(start);
+        if (at == backtrackWindow)
+            ++votes[last];
     }
     unsigned best = backtrackWindow - 1; // no decoding lands on `address`: one byte back
-    for (unsigned last = 0; last < backtrackWindow; ++last) {
-        if (votes[last] > votes[best] || (votes[last] == votes[best] && votes[last] > 0 && earliest[last] < earliest[best]))
+    for (unsigned last = 0; last < backtrackWindow; ++last)
+        if (votes[last] > votes[best])
             best = last;
-    }
     return uint16_t(address - backtrackWindow + best);
 }
 

@@ -5,7 +5,9 @@
 // stack), the address it goes to, and whether the CPU treats it as one of its
 // unrecognised prefixed forms. Text is Zilog syntax with upper-case mnemonics and $ hex
 // ($1234, $A5, (IX-$05)); relative jumps show the address they go to; with a symbol table,
-// jump and call targets and 16-bit addresses show as names when one fits the text.
+// jump and call targets and (nn) addresses show as names when one fits the text. 16-bit
+// immediates (LD HL,nn) stay numbers: as often counts or constants as addresses, and label
+// files mix constants in with labels (LD BC,1 would become LD BC,someColour).
 //
 // Unrecognised forms, as the core runs them:
 // - DD or FD before an opcode with no index form runs that opcode on HL as if unprefixed,

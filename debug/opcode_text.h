@@ -2,7 +2,9 @@
 //
 // Operand tokens, filled in the order of the operand bytes:
 //   %n  an 8-bit immediate or port              $A5
-//   %w  a 16-bit immediate or address           $1234, or a symbol's name
+//   %w  a 16-bit address: (nn) or a target      $1234, or a symbol's name
+//   %v  a 16-bit immediate value                $1234 (it may be a count as well as an
+//                                               address, so it is never named)
 //   %j  a relative jump's target                $1234, or a symbol's name
 // Tokens of the HL family, which the DD and FD pages turn into their index forms:
 //   %R  HL, IX or IY
@@ -21,16 +23,16 @@ namespace ollendor::opcodeText {
 // Unprefixed page; empty for the prefixes CB, DD, ED and FD.
 inline constexpr std::array<std::string_view, 256> base = {
     // 0x
-    "NOP", "LD BC,%w", "LD (BC),A", "INC BC", "INC B", "DEC B", "LD B,%n", "RLCA",
+    "NOP", "LD BC,%v", "LD (BC),A", "INC BC", "INC B", "DEC B", "LD B,%n", "RLCA",
     "EX AF,AF'", "ADD %R,BC", "LD A,(BC)", "DEC BC", "INC C", "DEC C", "LD C,%n", "RRCA",
     // 1x
-    "DJNZ %j", "LD DE,%w", "LD (DE),A", "INC DE", "INC D", "DEC D", "LD D,%n", "RLA",
+    "DJNZ %j", "LD DE,%v", "LD (DE),A", "INC DE", "INC D", "DEC D", "LD D,%n", "RLA",
     "JR %j", "ADD %R,DE", "LD A,(DE)", "DEC DE", "INC E", "DEC E", "LD E,%n", "RRA",
     // 2x
-    "JR NZ,%j", "LD %R,%w", "LD (%w),%R", "INC %R", "INC %H", "DEC %H", "LD %H,%n", "DAA",
+    "JR NZ,%j", "LD %R,%v", "LD (%w),%R", "INC %R", "INC %H", "DEC %H", "LD %H,%n", "DAA",
     "JR Z,%j", "ADD %R,%R", "LD %R,(%w)", "DEC %R", "INC %L", "DEC %L", "LD %L,%n", "CPL",
     // 3x
-    "JR NC,%j", "LD SP,%w", "LD (%w),A", "INC SP", "INC %M", "DEC %M", "LD %M,%n", "SCF",
+    "JR NC,%j", "LD SP,%v", "LD (%w),A", "INC SP", "INC %M", "DEC %M", "LD %M,%n", "SCF",
     "JR C,%j", "ADD %R,SP", "LD A,(%w)", "DEC SP", "INC A", "DEC A", "LD A,%n", "CCF",
     // 4x
     "LD B,B", "LD B,C", "LD B,D", "LD B,E", "LD B,%H", "LD B,%L", "LD B,%M", "LD B,A",
