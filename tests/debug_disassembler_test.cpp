@@ -1,10 +1,8 @@
 // The disassembler's use beyond single forms: names in the text, addresses wrapping at
-// 64 KiB, readers of any kind, and finding the previous instruction when scrolling back.
+// 64 KiB, and finding the previous instruction when scrolling back.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -88,18 +86,6 @@ TEST(Disassembler, AddressesWrapAt64KiB)
     EXPECT_EQ(disassemble(0xFFFC, memory).target, 0x0003);
     memory.place(0x0002, {0x10, 0xFA}); // DJNZ back below 0
     EXPECT_STREQ(disassemble(0x0002, memory).text, "DJNZ $FFFE");
-}
-
-TEST(Disassembler, ReadsThroughAnyCallable)
-{
-    const std::array<uint8_t, 4> plain = {0xED, 0xB0, 0, 0};
-    auto fromArray = [&](uint16_t address) { return plain[address & 3]; };
-    EXPECT_STREQ(disassemble(0, fromArray).text, "LDIR");
-
-    struct Page { // a functor answering int, as a memory page view might
-        int operator()(uint16_t address) const { return address == 0x2000 ? 0xC9 : 0; }
-    };
-    EXPECT_EQ(disassemble(0x2000, Page{}).flow, Flow::ret);
 }
 
 TEST(Disassembler, ScrollingBackFindsEachInstructionOfTheRomCode)
