@@ -22,12 +22,28 @@ std::string_view labelText(std::string_view romFileName)
     return {};
 }
 
+// The names defined with equ in the ROM sources.
+bool isEquate(std::string_view name)
+{
+    std::string_view rest = builtinRomEquates;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        if (rest.substr(0, end) == name)
+            return true;
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    }
+    return false;
+}
+
 // The build wrote these files itself, so a bad line is a broken build, not bad input.
 void addImageSymbols(Symbols& symbols, std::string_view romFileName)
 {
-    [[maybe_unused]] const SymbolFileResult result =
-        loadSymbolText(symbols, labelText(romFileName), romFileName);
+    Symbols labels;
+    [[maybe_unused]] const SymbolFileResult result = loadSymbolText(labels, labelText(romFileName), romFileName);
     assert(result.ok() && result.problemCount == 0);
+    labels.forEach([&](uint16_t address, std::string_view name) {
+        symbols.add(name, address, isEquate(name) ? SymbolKind::value : SymbolKind::label);
+    });
 }
 
 } // namespace

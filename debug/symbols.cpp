@@ -51,21 +51,26 @@ bool isValidSymbolName(std::string_view name)
     return !name.empty() && isNameStart(name[0]) && std::all_of(name.begin(), name.end(), isNameChar);
 }
 
-Symbols::AddResult Symbols::add(std::string_view name, uint16_t address)
+Symbols::AddResult Symbols::add(std::string_view name, uint16_t address, SymbolKind kind)
 {
     if (!isValidSymbolName(name))
         return AddResult::invalidName;
     if (auto found = byName_.find(name); found != byName_.end())
-        return found->second == address ? AddResult::duplicate : AddResult::conflict;
+        return found->second.address == address ? AddResult::duplicate : AddResult::conflict;
 
-    const std::string& entry = byName_.emplace(std::string(name), address).first->first;
-    auto& names = byAddress_[address];
-    // After every name that ranks before or with it: local-looking names go last.
-    const bool local = looksLocal(entry);
-    auto position = local ? names.end()
-                          : std::find_if(names.begin(), names.end(),
-                                         [](const std::string& other) { return looksLocal(other); });
-    names.insert(position, entry);
+    const std::string& entry = byName_.emplace(std::string(name), Entry{address, kind}).first->first;
+    // Labels before values, then names that do not look local; in the order added.
+    auto rank = [this](const std::string& other) {
+        return int(byName_.find(other)->second.kind) * 2 + (looksLocal(other) ? 1 : 0);
+    };
+    const int ownRank = rank(entry);
+    auto insertRanked = [&](std::vector<std::string>& names) {
+        auto after = std::find_if(names.begin(), names.end(), [&](const std::string& other) { return rank(other) > ownRank; });
+        names.insert(after, entry);
+    };
+    insertRanked(byAddress_[address]);
+    if (kind == SymbolKind::label)
+        insertRanked(labelsByAddress_[address]);
     byFoldedName_.emplace(folded(name), entry);
     return AddResult::added;
 }
@@ -74,19 +79,20 @@ void Symbols::clear()
 {
     byName_.clear();
     byAddress_.clear();
+    labelsByAddress_.clear();
     byFoldedName_.clear();
 }
 
 std::optional<uint16_t> Symbols::addressOf(std::string_view name) const
 {
     if (auto found = byName_.find(name); found != byName_.end())
-        return found->second;
+        return found->second.address;
     auto [first, last] = byFoldedName_.equal_range(folded(name));
     if (first == last)
         return std::nullopt;
-    const uint16_t address = byName_.find(first->second)->second;
+    const uint16_t address = byName_.find(first->second)->second.address;
     for (auto it = std::next(first); it != last; ++it)
-        if (byName_.find(it->second)->second != address)
+        if (byName_.find(it->second)->second.address != address)
             return std::nullopt; // "Loop" and "LOOP" at different places: ambiguous
     return address;
 }
@@ -105,10 +111,17 @@ std::span<const std::string> Symbols::namesAt(uint16_t address) const
     return found->second;
 }
 
-std::string Symbols::nearest(uint16_t address, uint16_t maxOffset) const
+std::string_view Symbols::labelAt(uint16_t address) const
 {
-    auto above = byAddress_.upper_bound(address);
-    if (above == byAddress_.begin())
+    auto found = labelsByAddress_.find(address);
+    return found == labelsByAddress_.end() ? std::string_view() : std::string_view(found->second.front());
+}
+
+std::string Symbols::nearestIn(const std::map<uint16_t, std::vector<std::string>>& table, uint16_t address,
+                               uint16_t maxOffset) const
+{
+    auto above = table.upper_bound(address);
+    if (above == table.begin())
         return {};
     const auto& [base, names] = *std::prev(above);
     const unsigned offset = address - base;
@@ -121,6 +134,14 @@ std::string Symbols::nearest(uint16_t address, uint16_t maxOffset) const
         text += suffix;
     }
     return text;
+}
+
+std::string Symbols::nearest(uint16_t address, uint16_t maxOffset) const
+{
+    // Labels first, so that a constant (a colour of 7) does not name the code at 7; a
+    // value names what no label is near, such as a variable in RAM.
+    std::string label = nearestIn(labelsByAddress_, address, maxOffset);
+    return label.empty() ? nearestIn(byAddress_, address, maxOffset) : label;
 }
 
 std::optional<uint16_t> Symbols::resolve(std::string_view text) const

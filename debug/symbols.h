@@ -1,10 +1,12 @@
 // A table of symbols: names for 16-bit addresses, for the debugger's views and traces.
 //
 // A name has one address; an address may have several names (a routine's entry and a
-// constant of the same value), of which one is the best to show: a name that does not
-// look local (starting with '.', '_' or '@') before one that does, and otherwise the one
-// added first. Names are case-sensitive; a lookup that finds no exact match falls back on
-// a case-insensitive one when that is unambiguous.
+// constant of the same value), of which one is the best to show: a label (a place in the
+// program) before a value (a name given to a number with EQU, such as a port or a colour),
+// then a name that does not look local (starting with '.', '_' or '@') before one that
+// does, and otherwise the one added first. Label files do not tell labels from values, so
+// what they hold loads as labels. Names are case-sensitive; a lookup that finds no exact
+// match falls back on a case-insensitive one when that is unambiguous.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +23,11 @@ namespace ollendor {
 // Letters, digits and _ . ? @ $, not starting with a digit: what z80asm and pasmo write.
 bool isValidSymbolName(std::string_view name);
 
+enum class SymbolKind : uint8_t {
+    label, // a place in the program
+    value, // a number given a name, which may or may not be an address
+};
+
 class Symbols {
 public:
     enum class AddResult {
@@ -30,7 +37,7 @@ public:
         invalidName, // not a valid name; nothing changed
     };
 
-    AddResult add(std::string_view name, uint16_t address);
+    AddResult add(std::string_view name, uint16_t address, SymbolKind kind = SymbolKind::label);
     void clear();
     std::size_t size() const { return byName_.size(); }
     bool empty() const { return byName_.empty(); }
@@ -41,11 +48,14 @@ public:
     // The best name of an address, or an empty view when it has none.
     std::string_view nameAt(uint16_t address) const;
 
+    // The best label of an address (for the label column of a listing), or an empty view.
+    std::string_view labelAt(uint16_t address) const;
+
     // Every name of an address, best first.
     std::span<const std::string> namesAt(uint16_t address) const;
 
-    // "name" for a named address, "name+$1A" for one up to maxOffset bytes past the
-    // nearest named address below it, and "" when there is none that close.
+    // "name" or "name+$1A" (up to maxOffset bytes past it) for the nearest label at or
+    // below the address; with no label that close the nearest value; else "".
     std::string nearest(uint16_t address, uint16_t maxOffset = 0x1000) const;
 
     // What a user typed to go somewhere: a name, "name+offset" or "name-offset", or a
@@ -63,8 +73,16 @@ public:
     }
 
 private:
-    std::map<std::string, uint16_t, std::less<>> byName_;
+    struct Entry {
+        uint16_t address;
+        SymbolKind kind;
+    };
+    std::string nearestIn(const std::map<uint16_t, std::vector<std::string>>& table, uint16_t address,
+                          uint16_t maxOffset) const;
+
+    std::map<std::string, Entry, std::less<>> byName_;
     std::map<uint16_t, std::vector<std::string>> byAddress_;           // best name first
+    std::map<uint16_t, std::vector<std::string>> labelsByAddress_;     // labels only, best first
     std::multimap<std::string, std::string, std::less<>> byFoldedName_; // lower case -> name
 };
 

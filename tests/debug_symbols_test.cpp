@@ -33,6 +33,22 @@ TEST(Symbols, TheBestNameOfAnAddressIsTheFirstThatDoesNotLookLocal)
                                                  "32768 .inner"}));
 }
 
+TEST(Symbols, LabelsComeBeforeValuesAndNameTheCodeNearThem)
+{
+    Symbols symbols;
+    symbols.add("colourCyan", 0x0007, SymbolKind::value);
+    symbols.add("portKeys", 0x0005, SymbolKind::value);
+    symbols.add("_entry", 0x0005);
+    symbols.add("counter", 0xD00A, SymbolKind::value);
+    EXPECT_EQ(symbols.nameAt(0x0005), "_entry") << "a label, though added later and local-looking";
+    EXPECT_EQ(symbols.labelAt(0x0005), "_entry");
+    EXPECT_EQ(symbols.nameAt(0x0007), "colourCyan");
+    EXPECT_EQ(symbols.labelAt(0x0007), "") << "a value is no label";
+    EXPECT_EQ(symbols.nearest(0x0007), "_entry+$2") << "code past a label is not named by a constant";
+    EXPECT_EQ(symbols.nearest(0xD00B), "counter+$1") << "with no label near, a value names it";
+    EXPECT_EQ(symbols.nearest(0x0004), "");
+}
+
 TEST(Symbols, ANameKeepsItsFirstAddress)
 {
     Symbols symbols;
