@@ -39,7 +39,8 @@ bool isEquate(std::string_view name)
 void addImageSymbols(Symbols& symbols, std::string_view romFileName)
 {
     Symbols labels;
-    [[maybe_unused]] const SymbolFileResult result = loadSymbolText(labels, labelText(romFileName), romFileName);
+    [[maybe_unused]] const SymbolFileResult result =
+        loadSymbolText(labels, labelText(romFileName), romFileName);
     assert(result.ok() && result.problemCount == 0);
     labels.forEach([&](uint16_t address, std::string_view name) {
         symbols.add(name, address, isEquate(name) ? SymbolKind::value : SymbolKind::label);

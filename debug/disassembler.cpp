@@ -97,7 +97,8 @@ Decoded decodeBase(uint8_t op, uint8_t cycles, IndexRegister index, uint8_t pref
     decoded.index = index;
     decoded.opcode = op;
     decoded.operandStart = uint8_t(prefixLength + 1);
-    decoded.length = uint8_t(decoded.operandStart + operandBytes(decoded.pattern, index != IndexRegister::none));
+    const bool indexed = index != IndexRegister::none;
+    decoded.length = uint8_t(decoded.operandStart + operandBytes(decoded.pattern, indexed));
     decoded.cycles = cycles;
     const BaseFlow flow = baseFlow(op);
     decoded.flow = flow.flow;
@@ -224,7 +225,8 @@ private:
     bool overflowed_ = false;
 };
 
-std::string_view registerName(IndexRegister index, std::string_view plain, std::string_view ix, std::string_view iy)
+std::string_view registerName(IndexRegister index, std::string_view plain, std::string_view ix,
+                              std::string_view iy)
 {
     return index == IndexRegister::IX ? ix : index == IndexRegister::IY ? iy : plain;
 }

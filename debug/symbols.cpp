@@ -65,7 +65,8 @@ Symbols::AddResult Symbols::add(std::string_view name, uint16_t address, SymbolK
     };
     const int ownRank = rank(entry);
     auto insertRanked = [&](std::vector<std::string>& names) {
-        auto after = std::find_if(names.begin(), names.end(), [&](const std::string& other) { return rank(other) > ownRank; });
+        auto after = std::find_if(names.begin(), names.end(),
+                                  [&](const std::string& other) { return rank(other) > ownRank; });
         names.insert(after, entry);
     };
     insertRanked(byAddress_[address]);

@@ -49,7 +49,8 @@ void placeTrap(uint16_t at, const Instruction& instruction)
 // Runs one instruction with a budget of 1 T-state: one that costs anything ends the slice
 // at once; one that costs nothing runs on into a trap (ED FE, itself free) wherever it
 // may go. The T-states charged are then the budget minus what was left.
-Outcome runAlone(const std::vector<uint8_t>& binary, const Instruction& instruction, const RegisterSetup& setup, Z80State& before)
+Outcome runAlone(const std::vector<uint8_t>& binary, const Instruction& instruction,
+                 const RegisterSetup& setup, Z80State& before)
 {
     TestBus::clear();
     std::copy(binary.begin(), binary.end(), TestBus::memory.begin());
@@ -91,7 +92,8 @@ Outcome runAlone(const std::vector<uint8_t>& binary, const Instruction& instruct
     Outcome outcome{};
     outcome.cycles = 1 - left;
     outcome.wentTo = trapped && !isTrap ? uint16_t(cpu.PC - 2) : cpu.PC;
-    if (trapped && instruction.length == 1 && instruction.bytes[0] != 0xED && outcome.wentTo == uint16_t(next + 2))
+    const bool lonePrefix = instruction.length == 1 && instruction.bytes[0] != 0xED;
+    if (trapped && lonePrefix && outcome.wentTo == uint16_t(next + 2))
         outcome.wentTo = next; // the lone prefix's FD 00 went on to the trap
     outcome.halted = cpu.intState & HALTED;
     outcome.wroteMemory = std::any_of(TestBus::accesses.begin(), TestBus::accesses.end(),

@@ -34,10 +34,11 @@ inline bool flowNamed(const std::string& word, ollendor::Flow& flow)
 {
     using ollendor::Flow;
     static const std::pair<const char*, Flow> names[] = {
-        {"jump", Flow::jump}, {"conditionalJump", Flow::conditionalJump}, {"call", Flow::call},
-        {"conditionalCall", Flow::conditionalCall}, {"ret", Flow::ret}, {"conditionalRet", Flow::conditionalRet},
-        {"rst", Flow::rst}, {"blockRepeat", Flow::blockRepeat}, {"halt", Flow::halt},
-        {"jumpIndirect", Flow::jumpIndirect}};
+        {"jump", Flow::jump},       {"conditionalJump", Flow::conditionalJump},
+        {"call", Flow::call},       {"conditionalCall", Flow::conditionalCall},
+        {"ret", Flow::ret},         {"conditionalRet", Flow::conditionalRet},
+        {"rst", Flow::rst},         {"blockRepeat", Flow::blockRepeat},
+        {"halt", Flow::halt},       {"jumpIndirect", Flow::jumpIndirect}};
     for (const auto& [name, value] : names)
         if (word == name) {
             flow = value;

@@ -92,13 +92,14 @@ TEST(Disassembler, ScrollingBackFindsEachInstructionOfTheRomCode)
 {
     // The built-in OS image's code, decoded forward from its reset entry, and the guess of
     // each instruction's start from the one after it.
-    auto rom = [](uint16_t address) -> uint8_t { return address < builtinRomSize ? builtinOsRom[address] : 0xFF; };
+    auto rom = [](uint16_t address) -> uint8_t {
+        return address < builtinRomSize ? builtinOsRom[address] : 0xFF;
+    };
     const auto codeEnd = builtinRomSymbols("osrom").addressOf("fontData");
     ASSERT_TRUE(codeEnd);
     int checked = 0;
-    for (uint16_t at = 0, previous = 0; at < *codeEnd; previous = at, at = disassemble(at, rom).nextAddress()) {
-        if (at == 0)
-            continue;
+    for (uint16_t at = disassemble(0, rom).nextAddress(), previous = 0; at < *codeEnd;
+         previous = at, at = disassemble(at, rom).nextAddress()) {
         ASSERT_EQ(previousInstructionStart(at, rom), previous) << "before $" << std::hex << at;
         ++checked;
     }

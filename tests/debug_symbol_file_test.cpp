@@ -131,7 +131,8 @@ TEST(SymbolFile, BadLinesAreReportedWithTheirNumbersAndTheRestLoads)
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         EXPECT_EQ(result.problems[i].file, "game.sym");
         EXPECT_EQ(result.problems[i].line, expected[i].line);
-        EXPECT_EQ(result.problems[i].reason.rfind(expected[i].reasonStart, 0), 0u) << result.problems[i].reason;
+        const std::string& reason = result.problems[i].reason;
+        EXPECT_EQ(reason.rfind(expected[i].reasonStart, 0), 0u) << reason;
     }
 }
 
@@ -157,7 +158,8 @@ TEST(SymbolFile, TextWithNoSymbolLineOrBinaryDataIsAnError)
     EXPECT_NE(source.error.find("game.asm holds no symbol lines"), std::string::npos) << source.error;
     EXPECT_EQ(source.problemCount, 2u);
 
-    const SymbolFileResult binary = loadSymbolText(symbols, std::string_view("ab: equ 1\n\0\x01", 12), "game.bin");
+    const std::string_view withNul("ab: equ 1\n\0\x01", 12);
+    const SymbolFileResult binary = loadSymbolText(symbols, withNul, "game.bin");
     EXPECT_FALSE(binary.ok());
     EXPECT_TRUE(symbols.empty()) << "nothing loads from a file that is not text";
 
@@ -230,7 +232,8 @@ TEST(SymbolFile, TheBuiltInRomSymbolsAreTheLabelFilesTheBuildWrote)
     EXPECT_EQ(all.nameAt(0x0000), "reset");
     EXPECT_EQ(all.labelAt(*all.addressOf("portVdpCtrl")), "");
     EXPECT_EQ(all.nearest(0x0007), "reset+$7");
-    EXPECT_EQ(all.nearest(uint16_t(*all.addressOf("clockShown") + 1)), "clockShown+$1") << "a variable in RAM";
+    const uint16_t variable = *all.addressOf("clockShown");
+    EXPECT_EQ(all.nearest(uint16_t(variable + 1)), "clockShown+$1") << "a variable in RAM";
 }
 
 TEST(SymbolFile, LoadsPasmosOwnOutput)
