@@ -1,0 +1,53 @@
+// Loading symbols from the label files assemblers write.
+//
+// One line per symbol, in either of these forms (as the assemblers write them):
+//   z80asm --label=FILE    name:<tab>equ $8002
+//   pasmo  SOURCE BIN FILE name<tabs>EQU 08002H   (the same with --public, or --nocase)
+// The colon is optional, "equ" may be any case or "=", and the value may also be written
+// 0x8002, #8002 or in decimal. Blank lines and ';' comments are skipped, and so are the
+// names pasmo makes up for LOCAL labels (hex digits only, such as 00000000).
+//
+// A bad line is reported with its file and number and skipped; the rest loads. A file
+// that cannot be read, or has no symbol line at all, is one error.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "debug/symbols.h"
+
+namespace ollendor {
+
+struct SymbolFileProblem {
+    std::string file;   // as given
+    std::size_t line;   // counted from 1
+    std::string reason;
+
+    std::string message() const; // "file:12: reason"
+};
+
+struct SymbolFileResult {
+    std::string error;                      // why nothing was loaded, or empty
+    std::size_t added = 0;                  // names new to the table
+    std::size_t symbolLines = 0;            // lines that held a symbol, added or not
+    std::vector<SymbolFileProblem> problems; // bad lines, the first maxListedProblems
+    std::size_t problemCount = 0;           // every bad line
+
+    static constexpr std::size_t maxListedProblems = 100;
+    bool ok() const { return error.empty(); }
+};
+
+// Larger files are refused: a label file of every address of 64 KiB is far smaller.
+inline constexpr std::size_t maxSymbolFileSize = 16 * 1024 * 1024;
+
+// Adds the symbols of the file at `path` to `symbols`. Only a regular file is opened, and
+// without waiting (a FIFO or device is refused, never read).
+SymbolFileResult loadSymbolFile(Symbols& symbols, const std::filesystem::path& path);
+
+// The same for text already in memory; `source` names it in problems.
+SymbolFileResult loadSymbolText(Symbols& symbols, std::string_view text, std::string_view source);
+
+} // namespace ollendor

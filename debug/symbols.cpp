@@ -1,0 +1,170 @@
+// The symbol table: lookups by name and by address, and the nearest name below an address.
+#include "debug/symbols.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "debug/numbers.h"
+
+namespace ollendor {
+
+namespace {
+
+bool isNameStart(char c)
+{
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '.' || c == '?' || c == '@';
+}
+
+bool isNameChar(char c)
+{
+    return isNameStart(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '$';
+}
+
+// Local labels of the assemblers start with these; they make poorer names to show.
+bool looksLocal(std::string_view name)
+{
+    return name[0] == '.' || name[0] == '_' || name[0] == '@';
+}
+
+std::string folded(std::string_view name)
+{
+    std::string lower(name);
+    for (char& c : lower)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+bool isValidSymbolName(std::string_view name)
+{
+    return !name.empty() && isNameStart(name[0]) && std::all_of(name.begin(), name.end(), isNameChar);
+}
+
+Symbols::AddResult Symbols::add(std::string_view name, uint16_t address, SymbolKind kind)
+{
+    if (!isValidSymbolName(name))
+        return AddResult::invalidName;
+    if (auto found = byName_.find(name); found != byName_.end())
+        return found->second.address == address ? AddResult::duplicate : AddResult::conflict;
+
+    const std::string& entry = byName_.emplace(std::string(name), Entry{address, kind}).first->first;
+    // Labels before values, then names that do not look local; in the order added.
+    auto rank = [this](const std::string& other) {
+        return int(byName_.find(other)->second.kind) * 2 + (looksLocal(other) ? 1 : 0);
+    };
+    const int ownRank = rank(entry);
+    auto insertRanked = [&](std::vector<std::string>& names) {
+        auto after = std::find_if(names.begin(), names.end(),
+                                  [&](const std::string& other) { return rank(other) > ownRank; });
+        names.insert(after, entry);
+    };
+    insertRanked(byAddress_[address]);
+    if (kind == SymbolKind::label)
+        insertRanked(labelsByAddress_[address]);
+    byFoldedName_.emplace(folded(name), entry);
+    return AddResult::added;
+}
+
+void Symbols::clear()
+{
+    byName_.clear();
+    byAddress_.clear();
+    labelsByAddress_.clear();
+    byFoldedName_.clear();
+}
+
+std::optional<uint16_t> Symbols::addressOf(std::string_view name) const
+{
+    if (auto found = byName_.find(name); found != byName_.end())
+        return found->second.address;
+    auto [first, last] = byFoldedName_.equal_range(folded(name));
+    if (first == last)
+        return std::nullopt;
+    const uint16_t address = byName_.find(first->second)->second.address;
+    for (auto it = std::next(first); it != last; ++it)
+        if (byName_.find(it->second)->second.address != address)
+            return std::nullopt; // "Loop" and "LOOP" at different places: ambiguous
+    return address;
+}
+
+std::string_view Symbols::nameAt(uint16_t address) const
+{
+    auto found = byAddress_.find(address);
+    return found == byAddress_.end() ? std::string_view() : std::string_view(found->second.front());
+}
+
+std::span<const std::string> Symbols::namesAt(uint16_t address) const
+{
+    auto found = byAddress_.find(address);
+    if (found == byAddress_.end())
+        return {};
+    return found->second;
+}
+
+std::string_view Symbols::labelAt(uint16_t address) const
+{
+    auto found = labelsByAddress_.find(address);
+    return found == labelsByAddress_.end() ? std::string_view() : std::string_view(found->second.front());
+}
+
+std::string Symbols::nearestIn(const std::map<uint16_t, std::vector<std::string>>& table, uint16_t address,
+                               uint16_t maxOffset) const
+{
+    auto above = table.upper_bound(address);
+    if (above == table.begin())
+        return {};
+    const auto& [base, names] = *std::prev(above);
+    const unsigned offset = address - base;
+    if (offset > maxOffset)
+        return {};
+    std::string text = names.front();
+    if (offset != 0) {
+        char suffix[8];
+        std::snprintf(suffix, sizeof suffix, "+$%X", offset);
+        text += suffix;
+    }
+    return text;
+}
+
+std::string Symbols::nearest(uint16_t address, uint16_t maxOffset) const
+{
+    // Labels first, so that a constant (a colour of 7) does not name the code at 7; a
+    // value names what no label is near, such as a variable in RAM.
+    std::string label = nearestIn(labelsByAddress_, address, maxOffset);
+    return label.empty() ? nearestIn(byAddress_, address, maxOffset) : label;
+}
+
+std::optional<uint16_t> Symbols::resolve(std::string_view text) const
+{
+    text = trimmed(text);
+    if (text.empty())
+        return std::nullopt;
+    if (auto address = addressOf(text))
+        return address;
+    // name+offset or name-offset: the sign after the name's last character.
+    const auto sign = text.find_first_of("+-", 1);
+    if (sign != std::string_view::npos) {
+        const auto base = addressOf(trimmed(text.substr(0, sign)));
+        const auto offset = parseNumber(trimmed(text.substr(sign + 1)), true);
+        if (!base || !offset || *offset > 0xFFFF)
+            return std::nullopt;
+        return uint16_t(text[sign] == '+' ? *base + *offset : *base - *offset);
+    }
+    const auto number = parseNumber(text, true);
+    if (!number || *number > 0xFFFF)
+        return std::nullopt;
+    return uint16_t(*number);
+}
+
+} // namespace ollendor
