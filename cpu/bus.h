@@ -15,7 +15,7 @@
 namespace ollendor {
 
 // Room for one diagnostic line (an unrecognised prefixed opcode), terminator included.
-inline constexpr std::size_t diagnosticSize = 96;
+inline constexpr std::size_t diagnosticLength = 96;
 
 template <class B>
 concept Z80Bus = std::copyable<B> && requires(B bus, uint16_t address, uint8_t value, Z80State& cpu,

@@ -247,7 +247,7 @@ void execED(Bus bus, Z80State& cpu)
 
     default: // unrecognised: nothing happens
         if (cpu.reportUnknown) {
-            char line[diagnosticSize];
+            char line[diagnosticLength];
             std::snprintf(line, sizeof line, "[Z80 %lX] Unrecognized instruction: ED %02X at PC=%04X",
                           static_cast<unsigned long>(cpu.cpuId), op, uint16_t(cpu.PC - 2));
             bus.diagnostic(cpu, line);

@@ -145,13 +145,13 @@ void execIndex(Bus bus, Z80State& cpu)
     case 0xED: // no index form; the bytes after ED run as unprefixed opcodes
         if constexpr (prefix == IndexPrefix::DD) {
             if (cpu.reportUnknown) {
-                char line[diagnosticSize];
+                char line[diagnosticLength];
                 std::snprintf(line, sizeof line, "[Z80 %lX] Unrecognized instruction: DD %02X at PC=%04X",
                               static_cast<unsigned long>(cpu.cpuId), op, uint16_t(cpu.PC - 2));
                 bus.diagnostic(cpu, line);
             }
         } else { // reported whatever reportUnknown says
-            char line[diagnosticSize];
+            char line[diagnosticLength];
             std::snprintf(line, sizeof line, "Unrecognized instruction: FD %02X at PC=%04X", op,
                           uint16_t(cpu.PC - 2));
             bus.diagnostic(cpu, line);

@@ -69,7 +69,7 @@ void execIndexCB(Bus bus, Z80State& cpu)
 
     default: // unrecognised: memory, registers and flags stay as they are
         if (cpu.reportUnknown) {
-            char line[diagnosticSize];
+            char line[diagnosticLength];
             std::snprintf(line, sizeof line, "[Z80 %lX] Unrecognized instruction: %s CB %02X %02X at PC=%04X",
                           static_cast<unsigned long>(cpu.cpuId),
                           prefix == IndexPrefix::DD ? "DD" : "FD", displacement, op,

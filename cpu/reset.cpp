@@ -18,6 +18,7 @@ void cpuReset(Z80State& cpu)
     cpu.cyclesLeft = cpu.cyclesPerHook;
     cpu.zeroCostSteps = 0;
     cpu.stopRequested = false;
+    cpu.sliceEndDue = false;
     cpu.cyclesHeld = 0;
 }
 

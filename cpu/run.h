@@ -55,26 +55,16 @@ template <Z80Bus Bus>
     execBase<Bus, true>(bus, cpu, op);
 }
 
-// After an instruction that left cyclesLeft at 0 or below: gives back the cycles a stop
-// request set aside and, if the slice is then spent, calls the periodic hook, starts a new
-// slice (the overshoot is dropped: each hook call stands for exactly one slice of emulated
-// time) and acts on the hook's answer. True when the run is to return: a stop was asked for
-// (before or during the hook, or while an interrupt was accepted) or the hook said quit.
-// Either way the slice end is complete, so the next run starts with a fresh instruction.
+// Ends a spent slice: calls the periodic hook, starts a new slice (the overshoot is
+// dropped: each hook call stands for exactly one slice of emulated time) and acts on the
+// hook's answer. True when the run is to return: the hook said quit, or a stop was asked
+// for by the hook (a frame ends) or while an interrupt was accepted.
 template <Z80Bus Bus>
-[[gnu::noinline]] bool cpuAfterSlice(Bus bus, Z80State& cpu)
+[[gnu::noinline]] bool cpuEndSlice(Bus bus, Z80State& cpu)
 {
-    bool stop = false;
-    if (cpu.stopRequested) {
-        cpu.stopRequested = false;
-        cpu.cyclesLeft += cpu.cyclesHeld;
-        cpu.cyclesHeld = 0;
-        stop = true;
-        if (cpu.cyclesLeft > 0)
-            return true;
-    }
+    cpu.sliceEndDue = false;
     const uint16_t code = bus.periodicHook(cpu);
-    // A stop asked for by the hook (a frame ends) applies to the new slice, which is whole.
+    // A stop asked for by the hook applies to the new slice, which is whole.
     cpu.cyclesHeld = 0;
     cpu.cyclesLeft = cpu.cyclesPerHook;
     cpu.zeroCostSteps = 0;
@@ -88,33 +78,56 @@ template <Z80Bus Bus>
         cpu.stopRequested = false;
         cpu.cyclesLeft += cpu.cyclesHeld;
         cpu.cyclesHeld = 0;
-        stop = true;
+        return true;
     }
-    return stop;
+    return false;
+}
+
+// After an instruction that left cyclesLeft at 0 or below. A stop asked for during the
+// instruction returns at once, with the cycles set aside given back; a slice that is then
+// spent ends when the run goes on (sliceEndDue), so what the stop was for (an event, a
+// watched access) is seen before anything the slice end brings, such as an interrupt.
+// Otherwise the slice is spent and ends now. True when the run is to return.
+template <Z80Bus Bus>
+[[gnu::noinline]] bool cpuAfterInstruction(Bus bus, Z80State& cpu)
+{
+    if (cpu.stopRequested) {
+        cpu.stopRequested = false;
+        cpu.cyclesLeft += cpu.cyclesHeld;
+        cpu.cyclesHeld = 0;
+        cpu.sliceEndDue = cpu.cyclesLeft <= 0;
+        return true;
+    }
+    return cpuEndSlice<Bus>(bus, cpu);
 }
 
 // Runs until a stop is asked for (see requestStop) or the hook answers hookQuit; gives PC
-// then. Slice ends that fall due are always completed before it returns.
+// then. A slice end left due by the last stop comes first.
 template <Z80Bus Bus>
 uint16_t cpuRun(Bus bus, Z80State& cpu)
 {
+    if (cpu.sliceEndDue && cpuEndSlice<Bus>(bus, cpu))
+        return cpu.PC;
     for (;;) {
         cpuExecute<Bus>(bus, cpu);
         if (cpu.cyclesLeft > 0) [[likely]]
             continue;
-        if (cpuAfterSlice<Bus>(bus, cpu))
+        if (cpuAfterInstruction<Bus>(bus, cpu))
             return cpu.PC;
     }
 }
 
-// Executes exactly one instruction, then the slice end if it falls due (the hook, and an
-// interrupt it raises: a HALT with an interrupt due steps into the handler). True when a
-// stop was asked for on the way or the hook said quit.
+// One step: a slice end left due by the last stop if there is one (and nothing more when
+// it asks to stop), else exactly one instruction and the slice end after it if it falls
+// due (the hook, and an interrupt it raises: a HALT with an interrupt due steps into the
+// handler). True when a stop was asked for on the way or the hook said quit.
 template <Z80Bus Bus>
 bool cpuStep(Bus bus, Z80State& cpu)
 {
+    if (cpu.sliceEndDue)
+        return cpuEndSlice<Bus>(bus, cpu);
     cpuExecute<Bus>(bus, cpu);
-    return cpu.cyclesLeft <= 0 && cpuAfterSlice<Bus>(bus, cpu);
+    return cpu.cyclesLeft <= 0 && cpuAfterInstruction<Bus>(bus, cpu);
 }
 
 } // namespace ollendor

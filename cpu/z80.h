@@ -57,6 +57,8 @@ struct Z80State {
     bool reportUnknown;        // report unrecognised prefixed opcodes (ED xx, DD ED, DD CB)
     uint16_t zeroCostSteps;    // prefixed instructions that charged nothing in this slice
     bool stopRequested;        // the run returns at the next instruction boundary
+    bool sliceEndDue;          // a run stopped after an instruction that spent the slice:
+                               // the slice ends first thing when the run goes on
     int32_t cyclesHeld;        // while a stop is asked for: cyclesLeft's true value is
                                // cyclesLeft + cyclesHeld (0 otherwise)
 

@@ -1,6 +1,8 @@
-#include "host/key_typist.h"
+#include "control/key_typist.h"
 
 #include <cstring>
+
+namespace ollendor {
 
 namespace {
 constexpr uint8_t virtualKeySpace = 0x20;
@@ -35,7 +37,7 @@ std::optional<TypedKey> keyForCharacter(char character)
     return std::nullopt;
 }
 
-KeyTypist::KeyTypist(const std::string& text)
+KeyTypist::KeyTypist(const std::string& text, uint64_t startFrame) : startFrame(startFrame)
 {
     for (char character : text)
         if (auto key = keyForCharacter(character))
@@ -50,19 +52,21 @@ std::size_t KeyTypist::firstUntypable(const std::string& text)
     return std::string::npos;
 }
 
-bool KeyTypist::keyDown(uint8_t virtualKey) const
+bool KeyTypist::keyDown(uint8_t virtualKey, uint64_t frame) const
 {
-    if (frames < typingStartFrames)
+    if (frame < startFrame + typingStartFrames)
         return false;
-    const unsigned elapsed = frames - typingStartFrames;
-    const unsigned index = elapsed / (keyDownFrames + keyUpFrames);
+    const uint64_t elapsed = frame - startFrame - typingStartFrames;
+    const uint64_t index = elapsed / (keyDownFrames + keyUpFrames);
     if (index >= keys.size() || elapsed % (keyDownFrames + keyUpFrames) >= keyDownFrames)
         return false;
     const TypedKey& key = keys[index];
     return virtualKey == key.virtualKey || (key.shift && virtualKey == virtualKeyShift);
 }
 
-bool KeyTypist::finished() const
+bool KeyTypist::finished(uint64_t frame) const
 {
-    return frames >= typingStartFrames + keys.size() * (keyDownFrames + keyUpFrames);
+    return frame >= startFrame + typingStartFrames + keys.size() * (keyDownFrames + keyUpFrames);
 }
+
+} // namespace ollendor

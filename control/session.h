@@ -1,0 +1,85 @@
+// One emulated machine with everything around it that is not the platform: its ROM set,
+// the tape folder its tape requests are answered from, the keys it is given (the host's
+// keyboard, typed text), and the servicing of the events it raises.
+//
+// The desktop loop, the headless loop and the tests drive a session the same way: set the
+// host's keys, run a frame, look at the picture. Everything the machine needs from outside
+// goes through SessionHost, so a session never touches the platform itself.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "control/key_typist.h"
+#include "machine/machine.h"
+#include "machine/rom_set.h"
+
+namespace ollendor {
+
+// What a session hands to its owner while it runs.
+class SessionHost {
+public:
+    virtual ~SessionHost() = default;
+    // A modal message box ("File not found", "Unsupported mode"); the machine stands still
+    // until it returns.
+    virtual void showMessage(const char* caption, const char* text) = 0;
+    // A line about the emulated program (an unrecognised instruction), for standard output.
+    virtual void diagnosticLine(const char* line) = 0;
+    // A line for standard error (a tape image too long, say).
+    virtual void warningLine(const char* line) = 0;
+    // The tone settings the machine published, to be heard from now on.
+    virtual void publishTones(const ToneSettings& tones) = 0;
+    // A frame of emulated time has passed (the WAV writer's clock).
+    virtual void frameElapsed() {}
+};
+
+// Which host keys are down, by Windows virtual-key code.
+using KeyDownQuery = std::function<bool(uint8_t virtualKey)>;
+
+class Session {
+public:
+    // A machine at power-on with the ROM set laid out. host must outlive the session.
+    Session(const RomSet& roms, SessionHost& host);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    Mtx& machine() { return *machine_; }
+    const Mtx& machine() const { return *machine_; }
+    const RomSet& roms() const { return roms_; }
+
+    // Where tape images are looked for ("tapes" at start).
+    void setTapeFolder(const std::filesystem::path& folder) { tapeFolder_ = folder; }
+    const std::filesystem::path& tapeFolder() const { return tapeFolder_; }
+
+    // The host's keyboard: queried at each frame boundary (and before the first frame).
+    void setHostKeys(KeyDownQuery keys) { hostKeys_ = std::move(keys); }
+    void setCapsLock(int16_t state) { capsLock_ = state; }
+    // Types the text from the current frame on (the --type text at start).
+    void typeText(const std::string& text);
+    bool typingFinished() const;
+
+    // The machine's input as the host's keys and the typist give it now; set on the machine.
+    void updateInput();
+
+    // Runs the machine until its next frame is done, servicing every event on the way.
+    void runFrame();
+    // Frames run since power-on.
+    uint64_t frames() const { return machine_->timing.frames; }
+
+private:
+    void serviceEvents();
+    void answerTapeRequest();
+
+    RomSet roms_;
+    SessionHost& host_;
+    std::unique_ptr<Mtx> machine_;
+    std::filesystem::path tapeFolder_ = "tapes";
+    KeyDownQuery hostKeys_;
+    int16_t capsLock_ = 0;
+    KeyTypist typist_;
+};
+
+} // namespace ollendor
