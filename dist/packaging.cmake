@@ -30,13 +30,20 @@ add_custom_command(
   DEPENDS ollendor ${DIST_SOURCE}/ollendor.h2m
   COMMENT "Writing the man page with help2man"
   VERBATIM)
-# Installed pages are compressed; -n keeps the timestamp out so rebuilds give the same bytes.
-add_custom_command(
-  OUTPUT ${MAN_PAGE}.gz
-  COMMAND sh -c "\"$0\" -9n -c \"$1\" > \"$1.gz.tmp\" && mv \"$1.gz.tmp\" \"$1.gz\""
-          ${GZIP} ${MAN_PAGE}
-  DEPENDS ${MAN_PAGE}
-  VERBATIM)
+# compress(<input> <output>): installed man pages and changelogs are compressed; -n keeps
+# the timestamp out so rebuilds give the same bytes.
+function(compress input output)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${DIST_OUT}
+    COMMAND sh -c "\"$0\" -9n -c \"$1\" > \"$2.tmp\" && mv \"$2.tmp\" \"$2\""
+            ${GZIP} ${input} ${output}
+    DEPENDS ${input}
+    VERBATIM)
+endfunction()
+compress(${MAN_PAGE} ${MAN_PAGE}.gz)
+# Debian's changelog of the package (its first line names the version).
+compress(${DIST_SOURCE}/changelog ${DIST_OUT}/changelog.gz)
 
 # The icon in the hicolor sizes: 16 and 32 have drawings of their own on whole pixels,
 # the larger sizes are rendered from the full drawing (installed as the scalable icon too).
@@ -61,7 +68,7 @@ foreach(size ${OLLENDOR_ICON_SIZES})
 endforeach()
 
 # Everything the install rules below take from the build folder.
-add_custom_target(ollendor-dist ALL DEPENDS ${MAN_PAGE}.gz ${ICON_OUTPUTS} demo-tape)
+add_custom_target(ollendor-dist ALL DEPENDS ${MAN_PAGE}.gz ${DIST_OUT}/changelog.gz ${ICON_OUTPUTS} demo-tape)
 
 # ---- install rules --------------------------------------------------------------------
 install(TARGETS ollendor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -80,6 +87,7 @@ install(FILES ${MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The program looks for tapes in ./tapes or --tape-dir; the demo tape is installed as data
 # for --tape-dir PREFIX/share/ollendor/tapes.
 install(FILES ${CMAKE_BINARY_DIR}/tapes/OLLENDEMO DESTINATION ${CMAKE_INSTALL_DATADIR}/ollendor/tapes)
+install(FILES ${DIST_SOURCE}/copyright ${DIST_OUT}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # ---- the Debian package ---------------------------------------------------------------
 set(OLLENDOR_DEB_MAINTAINER "Ollendor maintainers <maintainers@users.noreply.c-seed-1a23e0bf.example>"
@@ -100,7 +108,8 @@ programs load from tape image files, and a demo tape is included.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# Debian files emulators of other computers under otherosfs.
+set(CPACK_DEBIAN_PACKAGE_SECTION otherosfs)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps names the Debian runtime packages of every library the program links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the Debian package with CPack into OUTDIR and checks it: the control fields, a
 # dependency on the Debian package of every shared library the program needs, exactly
-# the files an install needs under /usr (installed_files.txt), and a program that runs.
+# the files an install needs under /usr (installed_files.txt), a changelog for this
+# version, and a program that runs.
 # Usage: deb.sh BUILD_DIR OUTDIR VERSION
 . "$(dirname "$0")/common.sh"
 need cpack cmake
@@ -25,7 +26,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = ollendor ] || fail "Package is '$(field Package)'"
 [ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)', not $version"
 [ "$(field Architecture)" = "$arch" ] || fail "Architecture is '$(field Architecture)'"
-[ "$(field Section)" = games ] || fail "Section is '$(field Section)'"
+[ "$(field Section)" = otherosfs ] || fail "Section is '$(field Section)'"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 [ -n "$(field Description)" ] || fail "no Description"
 
@@ -52,6 +53,11 @@ for soname in $(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }'); do
   [ -n "$found" ] || fail "Depends ($(field Depends)) names no package holding $soname ($owners)"
 done
 echo "$depends" | grep -qx libsdl2-2.0-0 || fail "Depends does not name libsdl2-2.0-0"
+
+# Debian's changelog parses and its latest entry is this version.
+zcat "$out/root/usr/share/doc/ollendor/changelog.gz" >"$out/changelog" || fail "no changelog.gz"
+logged=$(dpkg-parsechangelog -l "$out/changelog" -S Version 2>&1) || fail "the changelog does not parse: $logged"
+[ "$logged" = "$version" ] || fail "the changelog's latest entry is $logged, not $version"
 
 # The packaged (stripped) program still runs.
 "$program" --version >/dev/null || fail "the packaged program does not run"
