@@ -1,9 +1,11 @@
 # Installing and packaging: `cmake --install` (behind `make install`) puts the program, its
-# desktop entry, icons, AppStream metainfo, man page and the demo tape under the prefix;
-# CPack (behind `make package`) makes a .deb of the same files for /usr.
+# desktop entry, icons, AppStream metainfo, man page, the demo tape, the copyright and the
+# changelog under the prefix; CPack (behind `make package`) makes a .deb of the same
+# files for /usr. tests/package checks both.
 #
 # Build-time outputs in build/dist/: ollendor.1 (help2man from the program's --help and
-# --version), ollendor.1.gz, and icons/NxN/<id>.png rendered from the SVGs here.
+# --version), ollendor.1.gz, changelog.gz, and icons/NxN/<id>.png rendered from the SVGs
+# here.
 
 include(GNUInstallDirs)
 find_program(HELP2MAN help2man REQUIRED)
