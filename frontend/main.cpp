@@ -2,10 +2,15 @@
 #include "frontend/options.h"
 #include "frontend/program.h"
 #include "host/headless_host.h"
+#include "host/process_start.h"
 #include "host/sdl/sdl_platform.h"
 
 int main(int argc, char** argv)
 {
+    // Before anything opens a file or writes a message.
+    openStandardDescriptors();
+    ignoreBrokenPipes();
+
     const CommandLine commandLine = parseCommandLine(argc, argv);
     if (!commandLine.run)
         return commandLine.exitCode;
