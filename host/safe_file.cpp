@@ -88,6 +88,9 @@ bool SafeFile::open(const fs::path& requested)
     target = followLinks(requested);
 
     struct stat existing {};
+    if (::lstat(target.c_str(), &existing) == 0 && S_ISLNK(existing.st_mode))
+        return fail(ELOOP); // links that go round in a circle
+
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (target.filename().empty() || (exists && S_ISDIR(existing.st_mode))) {
         reason = "it is a folder";
@@ -121,10 +124,13 @@ bool SafeFile::open(const fs::path& requested)
     if (descriptor < 0)
         return fail(EEXIST);
     if (exists) {
-        // The replacement keeps the old file's permissions (and its owner, where we may).
-        (void)::fchmod(descriptor, existing.st_mode & 07777);
-        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())
-            (void)!::fchown(descriptor, existing.st_uid, existing.st_gid);
+        // The replacement keeps the old file's permissions, and its owner where we may
+        // give it (root may; anyone else keeps the file as their own).
+        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
+            [[maybe_unused]] const int owned =
+                ::fchown(descriptor, existing.st_uid, existing.st_gid);
+        }
+        ::fchmod(descriptor, existing.st_mode & 07777);
     }
     return true;
 }

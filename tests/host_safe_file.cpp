@@ -29,6 +29,10 @@ TEST(SafeFile, ReplacesTheTargetOnlyAtCommitKeepingItsPermissions)
     const auto target = scratch.path() / "file.bin";
     writeFile(target, "old contents");
     ::chmod(target.c_str(), 0604);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(target.c_str(), 4321, 4322), 0); // someone else's file
+    }
 
     SafeFile file;
     ASSERT_TRUE(file.open(target)) << file.error();
@@ -45,6 +49,10 @@ TEST(SafeFile, ReplacesTheTargetOnlyAtCommitKeepingItsPermissions)
     struct stat status {};
     ASSERT_EQ(::stat(target.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0604u);
+    if (root) {
+        EXPECT_EQ(status.st_uid, 4321u) << "the replacement changed the owner";
+        EXPECT_EQ(status.st_gid, 4322u);
+    }
 
     // A new file gets 0666 less the umask.
     const mode_t old = ::umask(027);
@@ -120,6 +128,13 @@ TEST(SafeFile, ALinkIsFollowedAndStaysALink)
     EXPECT_EQ(writeFileSafely(dangling, bytesOf("later")), "");
     EXPECT_TRUE(std::filesystem::is_symlink(dangling));
     EXPECT_EQ(readFile(scratch.path() / "real" / "later.txt"), "later");
+
+    // Links in a circle name no file: refused, and left as they are.
+    std::filesystem::create_symlink("loop-b", scratch.path() / "loop-a");
+    std::filesystem::create_symlink("loop-a", scratch.path() / "loop-b");
+    EXPECT_EQ(writeFileSafely(scratch.path() / "loop-a", bytesOf("x")),
+              "Too many levels of symbolic links");
+    EXPECT_TRUE(std::filesystem::is_symlink(scratch.path() / "loop-a"));
 }
 
 TEST(SafeFile, AFullDiskFailsWithTheReasonAndCostsNothing)
