@@ -8,7 +8,7 @@ JOBS       ?= $(shell nproc)
 
 # Everything the build, the tests and the benchmarks use, by Debian package name.
 PACKAGES := cmake ninja-build g++ pkg-config \
-            libsdl2-dev libimgui-dev libcli11-dev libstb-dev \
+            libsdl2-dev libx11-dev libimgui-dev libcli11-dev libstb-dev \
             libgtest-dev libgmock-dev libbenchmark-dev libz80ex-dev z80asm pasmo \
             clang libclang-rt-14-dev \
             xvfb xauth xdotool imagemagick \
