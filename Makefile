@@ -8,12 +8,13 @@ JOBS       ?= $(shell nproc)
 
 # Everything the build, the tests and the benchmarks use, by Debian package name.
 PACKAGES := cmake ninja-build g++ pkg-config \
-            libsdl2-dev libimgui-dev libcli11-dev libstb-dev \
+            libsdl2-dev libx11-dev libimgui-dev libcli11-dev libstb-dev \
             libgtest-dev libgmock-dev libbenchmark-dev libz80ex-dev z80asm pasmo \
             clang libclang-rt-14-dev \
-            xvfb xauth xdotool imagemagick
+            xvfb xauth xdotool imagemagick \
+            help2man librsvg2-bin desktop-file-utils appstream dpkg-dev groff-base
 
-.PHONY: all deps configure build run test bench check golden clean
+.PHONY: all deps configure build run test bench check golden clean install package
 
 all: build
 
@@ -42,6 +43,23 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# `make install` puts the program, its desktop entry, icons, metainfo, man page and the
+# demo tape under PREFIX; DESTDIR stages the whole tree elsewhere (for packaging), e.g.
+# make install PREFIX=/usr DESTDIR=/tmp/stage. Only what is installed is built.
+PREFIX  ?= /usr/local
+DESTDIR ?=
+INSTALLED_TARGETS := ollendor ollendor-dist
+
+install: configure
+	@case "$(PREFIX)" in /*) ;; *) echo "PREFIX must be an absolute path, not '$(PREFIX)'" >&2; exit 2;; esac
+	cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED_TARGETS)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# `make package` builds the Debian package build/ollendor_VERSION_ARCH.deb with CPack.
+package: configure
+	cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED_TARGETS)
+	cd $(BUILD) && cpack
 
 bench: build
 	$(BUILD)/ollendor-bench

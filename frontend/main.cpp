@@ -2,10 +2,17 @@
 #include "frontend/options.h"
 #include "frontend/program.h"
 #include "host/headless_host.h"
+#include "host/process_start.h"
+#include "host/quit_signal.h"
 #include "host/sdl/sdl_platform.h"
 
 int main(int argc, char** argv)
 {
+    // Before anything opens a file or writes a message; signals from the start on take
+    // the quit path (or, for SIGPIPE, are ignored).
+    openStandardDescriptors();
+    installQuitSignals();
+
     const CommandLine commandLine = parseCommandLine(argc, argv);
     if (!commandLine.run)
         return commandLine.exitCode;

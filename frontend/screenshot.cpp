@@ -4,8 +4,19 @@
 
 #include <stb/stb_image_write.h>
 
+#include "host/safe_file.h"
 #include "host/toolkit.h"
 #include "video/display.h"
+
+namespace {
+// stb's writer hands the encoded file over in pieces; they are gathered in memory.
+void appendBytes(void* context, void* data, int size)
+{
+    auto* bytes = static_cast<std::vector<uint8_t>*>(context);
+    const auto* first = static_cast<const uint8_t*>(data);
+    bytes->insert(bytes->end(), first, first + size);
+}
+} // namespace
 
 void writeScreenshot(const std::filesystem::path& file, const FrameBuffer& frame, bool blanked,
                      uint8_t backdrop)
@@ -19,6 +30,14 @@ void writeScreenshot(const std::filesystem::path& file, const FrameBuffer& frame
         rgb.push_back(uint8_t(pixel >> 8));
         rgb.push_back(uint8_t(pixel));
     }
-    if (!stbi_write_png(file.c_str(), consoleWidth, consoleHeight, 3, rgb.data(), consoleWidth * 3))
-        throw DynamicError("could not write the screenshot " + file.string());
+    // Encoded in memory, then written through a temporary file and a rename: a failure
+    // (a full disk, say) leaves an older screenshot at that name intact.
+    std::vector<uint8_t> png;
+    if (!stbi_write_png_to_func(appendBytes, &png, consoleWidth, consoleHeight, 3, rgb.data(),
+                                consoleWidth * 3))
+        throw DynamicError("could not write the screenshot " + file.string() +
+                           ": the picture could not be encoded");
+    const std::string failure = writeFileSafely(file, png);
+    if (!failure.empty())
+        throw DynamicError("could not write the screenshot " + file.string() + ": " + failure);
 }

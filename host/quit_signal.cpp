@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+#include "host/process_start.h"
+
 namespace {
 volatile std::sig_atomic_t signalled = 0; // set by the handler, read by the event pump
 
@@ -15,6 +17,10 @@ void installQuitSignals()
 {
     std::signal(SIGINT, onQuitSignal);
     std::signal(SIGTERM, onQuitSignal);
+    struct sigaction hangUp {};
+    if (::sigaction(SIGHUP, nullptr, &hangUp) != 0 || hangUp.sa_handler != SIG_IGN)
+        std::signal(SIGHUP, onQuitSignal);
+    ignoreBrokenPipes();
 }
 
 bool quitSignalled()

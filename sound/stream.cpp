@@ -1,6 +1,6 @@
 #include "sound/stream.h"
 
-#include <system_error>
+#include <exception>
 
 #include "sound/soundchip.h"
 
@@ -72,12 +72,13 @@ bool soundOpen(AudioDevice& device)
 
 void startSoundThread()
 {
-    if (!soundStream.device || soundStream.thread.joinable())
+    if (!soundStream.device || soundStream.thread)
         return;
     try {
-        soundStream.thread = std::thread(soundThread);
-    } catch (const std::system_error&) {
+        soundStream.thread = new std::thread(soundThread);
+    } catch (const std::exception&) { // no thread could be made, or no memory for it
         // No thread: the buffer stays silent and soundClose just releases the device.
+        soundStream.thread = nullptr;
     }
 }
 
@@ -122,17 +123,27 @@ void soundClose()
 {
     if (!soundStream.device)
         return;
+    if (soundStream.thread && soundStream.thread->get_id() == std::this_thread::get_id())
+        return;
     // Ask the thread to stop (unless it has already finished), then wake it: a device that
     // no longer calls back (unplugged, say) would otherwise leave it waiting for ever.
     uint32_t running = 0;
     soundStopState.compare_exchange_strong(running, 1, std::memory_order_acq_rel);
     firstHalfEvent.set();
     secondHalfEvent.set();
-    if (soundStream.thread.joinable())
-        soundStream.thread.join();
+    if (soundStream.thread) {
+        soundStream.thread->join();
+        delete soundStream.thread;
+        soundStream.thread = nullptr;
+    }
 
     soundStream.device->close();
     soundStream.device = nullptr;
     soundChip.soundRunning.store(false, std::memory_order_release);
     soundStopState.store(2, std::memory_order_release);
+}
+
+bool soundThreadStarted()
+{
+    return soundStream.thread != nullptr;
 }

@@ -39,7 +39,10 @@ struct SoundStream {
     int16_t halfScratch[secondHalfSamples];   // a half as synthesised, before it is stored
     HalfFill fill;                            // synthesis for each half; tests put their own
     AudioDevice* device;                      // the open device, null while closed
-    std::thread thread;                       // the sound thread, once started
+    // The sound thread, once started; null otherwise. Held by pointer because soundStream
+    // lives at static scope: a std::thread still joinable when static objects are
+    // destroyed (a library calling exit(), say) would end the program in std::terminate.
+    std::thread* thread;
 };
 
 extern SoundStream soundStream;
@@ -58,4 +61,7 @@ void startSoundThread();
 int soundThread();
 // Stops the sound thread (if one was started) and releases the device. Always returns:
 // also when the thread ended early, never played, or the device stopped calling back.
+// Called on the sound thread itself it does nothing (it cannot wait for itself).
 void soundClose();
+// True from a successful startSoundThread until soundClose.
+bool soundThreadStarted();

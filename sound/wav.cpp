@@ -4,12 +4,13 @@
 
 #include "host/audio.h"
 
+uint32_t wavDataLimit = wavFormatDataLimit;
+
 namespace {
 
 constexpr uint32_t riffSizeOffset = 4;  // RIFF chunk size: everything after this field
 constexpr uint32_t dataSizeOffset = 40; // data chunk size: the sample bytes
-// The largest even sample byte count whose RIFF size (36 + data) still fits 32 bits.
-constexpr uint32_t maxDataBytes = 0xFFFFFFFFu - (wavHeaderBytes - 8) - 1;
+constexpr size_t chunkSamples = 2048;   // converted per write: more than a half of the stream
 
 void put16(uint8_t* at, uint16_t value)
 {
@@ -23,21 +24,34 @@ void put32(uint8_t* at, uint32_t value)
     put16(at + 2, uint16_t(value >> 16));
 }
 
-bool writeAt(std::FILE* file, long offset, uint32_t value)
+bool writeAt(SafeFile& file, uint32_t offset, uint32_t value)
 {
     uint8_t bytes[4];
     put32(bytes, value);
-    return std::fseek(file, offset, SEEK_SET) == 0 && std::fwrite(bytes, 1, 4, file) == 4;
+    return file.writeAt(offset, bytes, sizeof bytes);
+}
+
+void markFailed(WavFile& wav)
+{
+    wav.failed = true;
+    wav.error = wav.file.error();
+    wav.file.abandon();
 }
 
 } // namespace
 
 bool wavOpen(WavFile& wav, const char* path)
 {
-    wav = {};
-    wav.file = std::fopen(path, "wb");
-    if (!wav.file)
+    wav.file.abandon();
+    wav.dataBytes = 0;
+    wav.dataLimit = wavDataLimit & ~1u;
+    wav.failed = false;
+    wav.full = false;
+    wav.error.clear();
+    if (!wav.file.open(path)) {
+        wav.error = wav.file.error();
         return false;
+    }
 
     uint8_t header[wavHeaderBytes] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
                                       'f', 'm', 't', ' '};
@@ -53,9 +67,8 @@ bool wavOpen(WavFile& wav, const char* path)
     header[38] = 't';
     header[39] = 'a';
     put32(header + riffSizeOffset, wavHeaderBytes - 8);
-    if (std::fwrite(header, 1, sizeof header, wav.file) != sizeof header) {
-        std::fclose(wav.file);
-        wav = {};
+    if (!wav.file.write(header, sizeof header)) {
+        wav.error = wav.file.error();
         return false;
     }
     return true;
@@ -63,19 +76,20 @@ bool wavOpen(WavFile& wav, const char* path)
 
 bool wavWrite(WavFile& wav, const int16_t* samples, size_t count)
 {
-    if (!wav.file || wav.failed)
+    if (!wav.file.isOpen() || wav.failed || wav.full)
         return false;
     while (count > 0) {
-        uint8_t bytes[1024];
-        size_t chunk = std::min(count, sizeof bytes / 2);
-        if (chunk * 2 > maxDataBytes - wav.dataBytes) {
-            wav.failed = true;
+        uint8_t bytes[2 * chunkSamples];
+        const size_t room = (wav.dataLimit - wav.dataBytes) / 2;
+        const size_t chunk = std::min({count, chunkSamples, room});
+        if (chunk == 0) {
+            wav.full = true;
             return false;
         }
         for (size_t i = 0; i < chunk; ++i)
             put16(bytes + 2 * i, uint16_t(samples[i]));
-        if (std::fwrite(bytes, 2, chunk, wav.file) != chunk) {
-            wav.failed = true;
+        if (!wav.file.write(bytes, 2 * chunk)) {
+            markFailed(wav);
             return false;
         }
         wav.dataBytes += uint32_t(chunk * 2);
@@ -87,12 +101,16 @@ bool wavWrite(WavFile& wav, const int16_t* samples, size_t count)
 
 bool wavClose(WavFile& wav)
 {
-    if (!wav.file)
-        return true;
     bool ok = !wav.failed;
-    ok = writeAt(wav.file, riffSizeOffset, wavHeaderBytes - 8 + wav.dataBytes) && ok;
-    ok = writeAt(wav.file, dataSizeOffset, wav.dataBytes) && ok;
-    ok = std::fclose(wav.file) == 0 && ok;
-    wav = {};
+    if (wav.file.isOpen()) {
+        ok = writeAt(wav.file, riffSizeOffset, wavHeaderBytes - 8 + wav.dataBytes) &&
+             writeAt(wav.file, dataSizeOffset, wav.dataBytes) && wav.file.commit() && ok;
+        if (!ok && wav.error.empty())
+            wav.error = wav.file.error();
+        wav.file.abandon(); // after a failure: the temporary file goes
+    }
+    wav.dataBytes = 0;
+    wav.failed = false;
+    wav.full = false;
     return ok;
 }

@@ -7,10 +7,12 @@ WavStream wavStream = {};
 
 bool wavStart(const char* path)
 {
-    if (wavStream.wav.file || soundStream.thread.joinable() ||
+    if (wavStream.wav.file.isOpen() || soundThreadStarted() ||
         soundChip.soundRunning.load(std::memory_order_acquire))
         return false;
-    wavStream = {};
+    wavStream.cycles = 0;
+    wavStream.samples = 0;
+    wavStream.secondHalfNext = false;
     if (!wavOpen(wavStream.wav, path))
         return false;
     for (unsigned c = 0; c < 3; ++c) {
@@ -23,7 +25,7 @@ bool wavStart(const char* path)
 
 void wavAdvance(uint64_t cycles)
 {
-    if (!wavStream.wav.file)
+    if (!wavStream.wav.file.isOpen())
         return;
     wavStream.cycles += cycles;
     for (;;) {
@@ -32,8 +34,8 @@ void wavAdvance(uint64_t cycles)
         if (end * cyclesPerOutputSample > wavStream.cycles)
             return;
         fillHalf(wavStream.half, count);
-        // A failed write is remembered in the file and reported by wavFinish; time still
-        // moves on so the halves stay in step.
+        // A failed write is remembered in the file and reported by wavFinish, a full file
+        // takes no more; time still moves on so the halves stay in step.
         wavWrite(wavStream.wav, wavStream.half, count);
         wavStream.samples = end;
         wavStream.secondHalfNext = !wavStream.secondHalfNext;

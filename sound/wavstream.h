@@ -11,6 +11,8 @@
 //     wavStart("out.wav");               // before the run; false: cannot create the file
 //     wavAdvance(2048);                  // from the periodic hook: cycles since last call
 //     wavFinish();                       // at shutdown; false: a write failed
+// wavStream.wav tells more: whether the file reached its size limit (full) and why it
+// failed (error).
 // This takes the sound thread's place: it owns channelPhase, so it must not run while the
 // sound thread does (wavStart refuses then). Main thread only.
 #pragma once
@@ -37,11 +39,14 @@ extern WavStream wavStream;
 
 // Creates the file and starts the sound from silence: publishes amplitude 0 and 440 Hz on
 // tone channels 0-2 (as opening a sound device does) and sets channelPhase to 0. False if
-// the file cannot be created or the sound thread is running.
+// the file cannot be created (wavStream.wav.error says why) or the sound thread is
+// running.
 bool wavStart(const char* path);
 // Lets cycles more emulated cycles pass: fills and writes every half whose end has been
-// reached. Does nothing when no file is open.
+// reached. Does nothing when no file is open. Once the file is full, halves are still
+// counted but no longer written.
 void wavAdvance(uint64_t cycles);
-// Closes the file with its sizes fixed up; halves not yet due are not written. False if
-// any write failed. Harmless when no file is open (returns true).
+// Closes the file with its sizes fixed up and puts it in place; halves not yet due are not
+// written. False if any write failed (the target is then untouched). Harmless when no
+// file is open (returns true).
 bool wavFinish();

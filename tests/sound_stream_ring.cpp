@@ -103,7 +103,7 @@ TEST_F(SoundStreamTest, FailedOpenLeavesEverythingSilentAndStartsNoThread)
     soundChip.channelAmplitude[1].store(25600);
     EXPECT_FALSE(soundOpen(device));
     startSoundThread();
-    EXPECT_FALSE(soundStream.thread.joinable());
+    EXPECT_FALSE(soundThreadStarted());
     EXPECT_FALSE(soundChip.soundRunning.load());
     EXPECT_EQ(soundChip.channelFrequency[0].load(), 0);
     EXPECT_EQ(soundChip.channelAmplitude[1].load(), 25600);

@@ -56,7 +56,7 @@ TEST_F(SdlAudioTest, DummyDriverPlaysTheRingAndCloseFinishes)
         EXPECT_FALSE(device.failure().empty());
         EXPECT_EQ(soundChip.channelFrequency[0].load(), 0);
         startSoundThread();
-        EXPECT_FALSE(soundStream.thread.joinable());
+        EXPECT_FALSE(soundThreadStarted());
         GTEST_SKIP() << "SDL's dummy audio driver did not open: " << device.failure();
     }
     EXPECT_EQ(soundChip.channelFrequency[0].load(), 440);
@@ -103,7 +103,7 @@ TEST_F(SdlAudioTest, RemovedDeviceClosesTheStreamOnceAndTheRunGoesOn)
     EXPECT_EQ(soundStream.device, nullptr);
     EXPECT_EQ(device->id(), 0u);
     EXPECT_FALSE(soundChip.soundRunning.load());
-    EXPECT_FALSE(soundStream.thread.joinable());
+    EXPECT_FALSE(soundThreadStarted());
     EXPECT_EQ(soundStopState.load(), 2u);
 
     // A second report of it (or of an id reused later) says nothing more.
@@ -121,7 +121,7 @@ TEST_F(SdlAudioTest, MissingDriverFailsCleanlyAndRunsSilent)
     EXPECT_NE(device.failure().find("SDL_InitSubSystem"), std::string::npos)
         << device.failure();
     startSoundThread();
-    EXPECT_FALSE(soundStream.thread.joinable());
+    EXPECT_FALSE(soundThreadStarted());
     EXPECT_EQ(soundChip.channelFrequency[0].load(), 0);
     soundClose();
     device.close(); // closing a device that never opened is harmless

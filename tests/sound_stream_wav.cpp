@@ -178,4 +178,32 @@ TEST(WavFile, SamplesAreLittleEndianAndWritesAfterCloseAreRefused)
     EXPECT_EQ(std::vector<uint8_t>(file.begin() + wavHeaderBytes, file.end()), expected);
 }
 
+// The size limit, lowered so that a test reaches it: the samples that fit are written, the
+// file is marked full (not failed), refuses more, and closes as a complete file.
+TEST(WavFile, TheSizeLimitEndsTheRecordingButNotTheFile)
+{
+    std::string path = tempPath("wavlimit");
+    const uint32_t realLimit = wavDataLimit;
+    wavDataLimit = 11; // an odd limit is rounded down to whole samples
+    WavFile wav{};
+    ASSERT_TRUE(wavOpen(wav, path.c_str()));
+    wavDataLimit = realLimit;
+    const int16_t samples[] = {1, 2, 3, 4};
+    EXPECT_TRUE(wavWrite(wav, samples, 4));
+    EXPECT_FALSE(wav.full);
+    EXPECT_FALSE(wavWrite(wav, samples, 4)); // one fits
+    EXPECT_TRUE(wav.full);
+    EXPECT_FALSE(wav.failed);
+    EXPECT_EQ(wav.dataBytes, 10u);
+    EXPECT_FALSE(wavWrite(wav, samples, 1));
+    EXPECT_TRUE(wavClose(wav)) << wav.error;
+
+    std::vector<uint8_t> file = readFile(path);
+    std::remove(path.c_str());
+    ASSERT_EQ(file.size(), wavHeaderBytes + 10u);
+    EXPECT_EQ(le(file, 40, 4), 10u);
+    EXPECT_EQ(le(file, 4, 4), 36u + 10u);
+    EXPECT_EQ(le(file, wavHeaderBytes + 8, 2), 1u); // the fifth sample: the first of the second call
+}
+
 } // namespace

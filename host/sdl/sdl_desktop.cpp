@@ -1,8 +1,12 @@
 #include "host/sdl/sdl_desktop.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "host/quit_signal.h"
+#include "host/sdl/x11_errors.h"
 #include "host/toolkit.h"
 
 namespace {
@@ -23,6 +27,31 @@ Uint32 eventWindowId(const SDL_Event& event)
     default: return 0;
     }
 }
+
+const char* environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+// Why SDL's video came up without a display: it falls back quietly to a driver that shows
+// nothing (offscreen, dummy) when no X or Wayland display can be reached. Empty when the
+// driver is a real one, or was asked for by name in SDL_VIDEODRIVER.
+std::string noDisplayReason()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (environment("SDL_VIDEODRIVER") || !driver ||
+        (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0))
+        return {};
+    const char* x = environment("DISPLAY");
+    const char* wayland = environment("WAYLAND_DISPLAY");
+    std::string reason;
+    if (!x && !wayland)
+        reason = "no display found (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+    else
+        reason = std::string("could not reach the display ") + (x ? x : wayland);
+    return reason + "; use --headless to run without a window";
+}
 } // namespace
 
 SdlDesktop::~SdlDesktop()
@@ -40,8 +69,14 @@ AppWindow& SdlDesktop::createMainWindow(const char* menuTitle, std::span<const M
     if (!videoStarted) {
         // Signals are ours: SIGINT and SIGTERM take the program's own quit path.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        installX11ErrorHandlers();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             throw DynamicError(std::string("could not create window (SDL_Init: ") + SDL_GetError() + ")");
+        if (const std::string reason = noDisplayReason(); !reason.empty()) {
+            // A window nobody can see would run for ever unnoticed.
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            throw DynamicError(reason);
+        }
         videoStarted = true;
     }
     mainWindow = std::make_unique<MainWindow>(scale, menuTitle, items, std::move(onCommand));

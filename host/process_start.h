@@ -1,0 +1,13 @@
+// What the process sets up before anything else, so that the platform it was started on
+// cannot turn into lost or corrupted output.
+#pragma once
+
+// Makes sure descriptors 0, 1 and 2 are open, opening /dev/null on any that is closed.
+// Started with standard error closed (2>&-), the first file the program opened would
+// otherwise get descriptor 2 and every later message would be written into it. Call first
+// thing in main, before anything opens a file.
+void openStandardDescriptors();
+
+// SIGPIPE is ignored: a message written to a pipe whose reader has gone (| head -1) is a
+// failed write, not the end of the run with its output files unfinished.
+void ignoreBrokenPipes();

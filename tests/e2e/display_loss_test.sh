@@ -1,0 +1,107 @@
+#!/bin/sh
+# End-to-end test of a display that goes away under the running program, while sound plays
+# (SDL's dummy audio driver gives a device under Xvfb) and with --screenshot:
+#   server        the X server ends
+#   kill-main     the window manager kills the main window's client (xdotool windowkill)
+#   close-main    the main window is destroyed from outside (xdotool windowclose)
+#   close-info    the same for an information window (Stuff -> Sound)
+# Each must end within 10 s with exit code 1 and the reason on standard error, never in
+# std::terminate (exit code 134), and the screenshot must still be written.
+#   display_loss_test.sh PROGRAM ROM_DIR PART
+# Needs Xvfb, xdotool and ImageMagick's identify.
+set -eu
+program=$1
+romdir=$2
+part=$3
+for tool in Xvfb xdotool identify; do
+  command -v $tool >/dev/null || { echo "display loss test: $tool not installed"; exit 1; }
+done
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+
+work=$(mktemp -d)
+server=""
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  [ -n "$server" ] && kill "$server" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "display loss test ($part): $*"
+  cat "$work/out.txt" 2>/dev/null || true
+  exit 1
+}
+
+# An X server of our own on a display number it picks itself (so that we can end it).
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.txt" &
+server=$!
+for i in $(seq 1 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n 1 "$work/display")"
+export SDL_AUDIODRIVER=dummy
+unset WAYLAND_DISPLAY SDL_VIDEODRIVER || true
+
+"$program" --rom-dir "$romdir" --screenshot "$work/shot.png" >"$work/out.txt" 2>&1 &
+pid=$!
+
+main=""
+for i in $(seq 1 300); do
+  main=$(xdotool search --name '^Ollendor$' 2>/dev/null | head -n 1) && [ -n "$main" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
+  sleep 0.1
+done
+[ -n "$main" ] || fail "no window titled Ollendor"
+sleep 1.5
+
+case $part in
+server)
+  kill "$server"
+  ;;
+kill-main)
+  xdotool windowkill "$main"
+  ;;
+close-main)
+  xdotool windowclose "$main"
+  ;;
+close-info)
+  # Stuff -> Sound, the first item, opens a second window of the same title.
+  height=$(xdotool getwindowgeometry --shell "$main" | sed -n 's/^HEIGHT=//p')
+  menu=$((height - 600))
+  xdotool mousemove --window "$main" 20 8 click 1
+  sleep 0.7
+  xdotool mousemove --window "$main" 40 $((menu + 16)) click 1
+  info=""
+  for i in $(seq 1 50); do
+    info=$(xdotool search --name '^Ollendor$' 2>/dev/null | grep -vx "$main" | head -n 1) && [ -n "$info" ] && break
+    sleep 0.1
+  done
+  [ -n "$info" ] || fail "the Sound window did not open"
+  sleep 1
+  xdotool windowclose "$info"
+  ;;
+*)
+  fail "unknown part"
+  ;;
+esac
+
+for i in $(seq 1 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "still running 10 s after the display went away"
+wait "$pid" && status=0 || status=$?
+pid=""
+[ "$status" -eq 1 ] || fail "exit code $status, expected 1"
+case $part in
+server | kill-main) expected="the connection to the X display was lost" ;;
+*) expected="the X display refused a request" ;;
+esac
+grep -q "^ollendor: $expected" "$work/out.txt" || fail "no message \"$expected\""
+grep -q "terminate" "$work/out.txt" && fail "std::terminate ran"
+[ "$(identify -format '%w %h' "$work/shot.png" 2>/dev/null)" = "320 200" ] ||
+  fail "the screenshot was not written"
+echo "display loss test ($part) passed"

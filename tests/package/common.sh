@@ -1,0 +1,17 @@
+# Helpers shared by the packaging tests (sourced).
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# need TOOL PACKAGE: the Debian package that brings a missing tool is named in the failure.
+need() {
+  command -v "$1" >/dev/null 2>&1 || fail "$1 not found: install the Debian package $2 (make deps)"
+}
+
+# png_size FILE: prints "WIDTHxHEIGHT" from the PNG header, or fails when FILE is no PNG.
+png_size() {
+  [ -f "$1" ] || fail "$1 was not written"
+  sig=$(od -An -tx1 -N8 "$1" | tr -d ' \n')
+  [ "$sig" = "89504e470d0a1a0a" ] || fail "$1 is not a PNG file"
+  set -- $(od -An -tu1 -j16 -N8 "$1")
+  echo "$(( ($1 << 24) | ($2 << 16) | ($3 << 8) | $4 ))x$(( ($5 << 24) | ($6 << 16) | ($7 << 8) | $8 ))"
+}
