@@ -36,19 +36,32 @@ public:
     virtual void frameElapsed() {}
 };
 
+// The host a session has until it is given another: messages and warnings on standard
+// error, diagnostics on standard output, the sound dropped.
+class PlainSessionHost : public SessionHost {
+public:
+    void showMessage(const char* caption, const char* text) override;
+    void diagnosticLine(const char* line) override;
+    void warningLine(const char* line) override;
+    void publishTones(const ToneSettings&) override {}
+};
+
 // Which host keys are down, by Windows virtual-key code.
 using KeyDownQuery = std::function<bool(uint8_t virtualKey)>;
 
 class Session {
 public:
-    // A machine at power-on with the ROM set laid out. host must outlive the session.
-    Session(const RomSet& roms, SessionHost& host);
+    // A machine at power-on with the ROM set laid out.
+    explicit Session(const RomSet& roms);
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     Mtx& machine() { return *machine_; }
     const Mtx& machine() const { return *machine_; }
     const RomSet& roms() const { return roms_; }
+
+    // Where events go from now on; the host must outlive its use.
+    void setHost(SessionHost& host) { host_ = &host; }
 
     // Where tape images are looked for ("tapes" at start).
     void setTapeFolder(const std::filesystem::path& folder) { tapeFolder_ = folder; }
@@ -74,7 +87,8 @@ private:
     void answerTapeRequest();
 
     RomSet roms_;
-    SessionHost& host_;
+    PlainSessionHost plainHost_;
+    SessionHost* host_ = &plainHost_;
     std::unique_ptr<Mtx> machine_;
     std::filesystem::path tapeFolder_ = "tapes";
     KeyDownQuery hostKeys_;

@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv)
 {
+    using namespace ollendor;
     // Before anything opens a file or writes a message; signals from the start on take
     // the quit path (or, for SIGPIPE, are ignored).
     openStandardDescriptors();
@@ -20,9 +21,6 @@ int main(int argc, char** argv)
 
     PlatformSettings settings;
     settings.scale = options.scale;
-    settings.frameLimit = options.frames;
-    settings.typist = KeyTypist(options.typeText);
-    settings.frameStep = programFrameStep;
     std::unique_ptr<Platform> platform =
         options.headless ? createHeadlessPlatform(settings) : createSdlPlatform(settings);
     return runProgram(options, *platform);

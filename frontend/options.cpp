@@ -7,8 +7,10 @@
 
 #include <CLI/CLI.hpp>
 
-#include "host/key_typist.h"
+#include "control/key_typist.h"
 #include "host/message_text.h"
+
+namespace ollendor {
 
 namespace {
 
@@ -129,3 +131,5 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     }
     return {true, 0, options};
 }
+
+} // namespace ollendor

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+namespace ollendor {
+
 struct Options {
     std::filesystem::path romDir = ".";                // where osrom, basicrom, assemrom are
     std::optional<std::filesystem::path> tapeDir;      // tape images, when not "tapes"
@@ -35,3 +37,5 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 
 // The text of --type as typed: the two characters \n become Enter.
 std::string unescapeTypedText(const std::string& text);
+
+} // namespace ollendor

@@ -8,6 +8,8 @@
 #include "host/toolkit.h"
 #include "video/display.h"
 
+namespace ollendor {
+
 namespace {
 // stb's writer hands the encoded file over in pieces; they are gathered in memory.
 void appendBytes(void* context, void* data, int size)
@@ -41,3 +43,5 @@ void writeScreenshot(const std::filesystem::path& file, const FrameBuffer& frame
     if (!failure.empty())
         throw DynamicError("could not write the screenshot " + file.string() + ": " + failure);
 }
+
+} // namespace ollendor

@@ -10,6 +10,8 @@
 #include <atomic>
 #include <cstdint>
 
+namespace ollendor {
+
 inline constexpr unsigned audioSampleRate = 31250; // samples per second, 16-bit mono
 
 // What a device plays from. pull is called on the device's thread, never concurrently
@@ -91,3 +93,5 @@ public:
 private:
     AudioSource* source_ = nullptr; // where deliver takes its samples from
 };
+
+} // namespace ollendor

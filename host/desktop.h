@@ -10,6 +10,10 @@
 
 #include "host/toolkit.h"
 
+namespace ollendor {
+
+class InfoSource;
+
 enum class InfoWindow { timings, videoChip, sound };
 inline constexpr int infoWindowCount = 3;
 
@@ -38,6 +42,14 @@ public:
     virtual void showMessage(const char* caption, const char* text) = 0;
     // Asks the event pump to report quit at its next call.
     virtual void postQuit() = 0;
+    // Handles every waiting event (menu commands are carried out from here) and services
+    // the windows; false once quit was asked for (the menu, closing the main window,
+    // SIGINT, SIGTERM or SIGHUP).
+    virtual bool pump() = 0;
+    // Where the information windows take what they show; it must outlive the desktop's use.
+    virtual void setInfoSource(InfoSource& source) = 0;
     // Releases the main window's resources at shutdown (the accelerator table and menu).
     virtual void destroyMainWindow() = 0;
 };
+
+} // namespace ollendor

@@ -49,6 +49,16 @@ struct InfoSources {
     ToneSettings tones;   // what the sound output was last given
 };
 
+// What the information windows read, and the one setting they change (the Timings
+// window's "Constrain to original Memotech speed").
+class InfoSource {
+public:
+    virtual ~InfoSource() = default;
+    virtual InfoSources infoSources() = 0;
+    virtual bool speedLimited() = 0;
+    virtual void setSpeedLimited(bool limited) = 0;
+};
+
 // Writes the name of the video chip's display mode and gives its code (0 Graphics I,
 // 1 Graphics II, 2 Multicolour, 3 Text, 5 anything else).
 int describeVdpMode(const VdpState& vdp, char* text, std::size_t size);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace ollendor {
+
 namespace {
 // A timer over the toolkit's clock: remembers the clock reading that counts as zero.
 class MemoryTimer : public Timer {
@@ -127,3 +129,5 @@ void MemoryToolkit::report(const DynamicError& error)
     reports.push_back(error.what());
     std::fprintf(stderr, "ollendor: %s\n", error.what());
 }
+
+} // namespace ollendor

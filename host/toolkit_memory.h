@@ -1,9 +1,8 @@
 // The pixel toolkit without a display: the console is a 320 x 200 pixel array in memory,
 // timers read a clock the owner supplies, and errors are reported on standard error.
 //
-// Headless runs use it with a clock that advances with emulated time, so what is presented
-// never depends on the host's speed; tests use it with a clock they set by hand and read the
-// pixels and the presentation count back.
+// Headless runs use it with the host's monotonic clock (nothing is presented there); tests
+// use it with a clock they set by hand and read the pixels and the presentation count back.
 #pragma once
 
 #include <functional>
@@ -11,6 +10,8 @@
 #include <vector>
 
 #include "host/toolkit.h"
+
+namespace ollendor {
 
 // A window for the in-memory console to be opened in: it only has a title.
 class MemoryWindow : public AppWindow {
@@ -68,3 +69,5 @@ public:
 private:
     std::function<double()> clock;
 };
+
+} // namespace ollendor

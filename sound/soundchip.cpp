@@ -49,4 +49,15 @@ bool soundStrobe(SoundChip& chip)
     return chip.published != before;
 }
 
+bool applyPublished(ToneSettings& output, const ToneSettings& published)
+{
+    const ToneSettings before = output;
+    for (unsigned c = 0; c < 3; ++c) {
+        if (published.frequency[c] != 0)
+            output.frequency[c] = published.frequency[c];
+        output.amplitude[c] = published.amplitude[c];
+    }
+    return output != before;
+}
+
 } // namespace ollendor

@@ -44,4 +44,10 @@ void soundWriteData(SoundChip& chip, uint8_t value); // OUT 6
 // IN 3: publishes the tone channels; true when a published value changed.
 bool soundStrobe(SoundChip& chip);
 
+// Brings what an output plays up to date with what the machine published: every amplitude,
+// and the frequency of each channel a strobe has set (a published frequency of 0 was never
+// set: a strobe always gives more than 0 Hz), so an output that starts from 440 Hz keeps
+// that frequency on channels no strobe has touched. True when anything changed.
+bool applyPublished(ToneSettings& output, const ToneSettings& published);
+
 } // namespace ollendor

@@ -6,6 +6,8 @@
 
 #include "tests/cpu_test_bus.h"
 
+using namespace ollendor;
+
 
 namespace {
 

@@ -5,6 +5,8 @@
 
 #include "tests/cpu_test_bus.h"
 
+using namespace ollendor;
+
 
 TEST(CpuIndex, DisplacementWrapsAt64K)
 {

@@ -9,6 +9,8 @@
 #include "video/display.h"
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 
 namespace {
 class DisplayOutput : public ::testing::Test {

@@ -17,6 +17,8 @@
 
 #include "frontend/options.h"
 
+using namespace ollendor;
+
 
 namespace {
 CommandLine parse(std::vector<const char*> args)

@@ -10,6 +10,8 @@
 #include "frontend/main_window.h"
 #include "host/toolkit_memory.h"
 
+using namespace ollendor;
+
 
 namespace {
 class RecordingDesktop : public Desktop {

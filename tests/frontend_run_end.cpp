@@ -20,6 +20,8 @@
 #include "sound/wavstream.h"
 #include "tests/program_run_support.h"
 
+using namespace ollendor;
+
 namespace {
 
 using programtest::readFile;

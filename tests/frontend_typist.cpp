@@ -4,6 +4,8 @@
 
 #include "host/key_typist.h"
 
+using namespace ollendor;
+
 
 namespace {
 TEST(KeyTypist, CharactersMapToTheirKeysAndShift)

@@ -14,6 +14,8 @@
 #include "host/test_host.h"
 #include "machine/machine.h"
 
+using namespace ollendor;
+
 // A folder of its own under the system's temporary folder, removed with its contents.
 class ScratchFolder {
 public:

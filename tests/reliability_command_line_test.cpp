@@ -16,6 +16,8 @@
 
 #include "frontend/options.h"
 
+using namespace ollendor;
+
 
 namespace {
 

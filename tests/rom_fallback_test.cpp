@@ -9,6 +9,8 @@
 
 #include "roms/builtin_rom.h"
 
+using namespace ollendor;
+
 
 namespace {
 

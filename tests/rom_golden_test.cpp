@@ -17,6 +17,8 @@
 #define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 
+using namespace ollendor;
+
 
 namespace {
 

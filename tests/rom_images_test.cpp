@@ -12,6 +12,8 @@
 
 #include "roms/builtin_rom.h"
 
+using namespace ollendor;
+
 
 namespace {
 

@@ -5,6 +5,8 @@
 
 #include "sound/soundchip.h"
 
+using namespace ollendor;
+
 
 namespace {
 

@@ -10,6 +10,8 @@
 #include "sound/stream.h"
 #include "tests/sound_stream_support.h"
 
+using namespace ollendor;
+
 
 using namespace soundtest;
 using namespace std::chrono_literals;

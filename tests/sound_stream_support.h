@@ -11,6 +11,8 @@
 #include "sound/soundchip.h"
 #include "sound/stream.h"
 
+using namespace ollendor;
+
 namespace soundtest {
 
 inline std::atomic<unsigned> fills = 0;         // halves filled so far

@@ -13,6 +13,8 @@
 #include "sound/wavstream.h"
 #include "tests/sound_stream_support.h"
 
+using namespace ollendor;
+
 
 namespace {
 

@@ -7,6 +7,8 @@
 #include "sound/soundchip.h"
 #include "sound/synth.h"
 
+using namespace ollendor;
+
 
 namespace {
 

@@ -9,6 +9,8 @@
 #include "video/render.h"
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 
 namespace {
 

@@ -3,6 +3,8 @@
 
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 
 namespace {
 

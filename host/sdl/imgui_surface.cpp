@@ -6,6 +6,8 @@
 #include <imgui_impl_sdlrenderer.h>
 #include "host/toolkit.h"
 
+namespace ollendor {
+
 namespace {
 // Makes a context current for the life of the scope.
 class CurrentContext {
@@ -78,3 +80,5 @@ void ImGuiSurface::draw()
     if (ImDrawData* data = ImGui::GetDrawData())
         ImGui_ImplSDLRenderer_RenderDrawData(data);
 }
+
+} // namespace ollendor

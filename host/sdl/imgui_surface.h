@@ -10,6 +10,8 @@
 struct ImGuiContext;
 struct ImDrawData;
 
+namespace ollendor {
+
 class ImGuiSurface {
 public:
     // Throws DynamicError when the ImGui back-ends cannot be set up.
@@ -35,3 +37,5 @@ private:
     ImGuiContext* previous;  // the context that was current before beginFrame
     int pendingFrames = 1;   // frames still due because of input (the first frame too)
 };
+
+} // namespace ollendor

@@ -6,14 +6,15 @@
 
 #include "host/info_text.h"
 #include "host/toolkit.h"
-#include "machine/timing.h"
+
+namespace ollendor {
 
 namespace {
 const ImU32 textBackground = IM_COL32(99, 99, 99, 255); // behind every line of text
 const ImU32 textColour = IM_COL32(0, 0, 0, 255);
 } // namespace
 
-InfoWindowView::InfoWindowView(InfoWindow kind) : kind(kind)
+InfoWindowView::InfoWindowView(InfoWindow kind, InfoSource& source) : kind(kind), source(source)
 {
     const InfoWindowSize size = infoWindowSizes[int(kind)];
     window = SDL_CreateWindow("Ollendor", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
@@ -62,7 +63,7 @@ void InfoWindowView::service()
 void InfoWindowView::paint()
 {
     InfoLine lines[maxInfoLines];
-    const int count = infoWindowLines(kind, lines);
+    const int count = infoWindowLines(kind, source.infoSources(), lines);
 
     surface->beginFrame();
     const ImGuiIO& io = ImGui::GetIO();
@@ -80,11 +81,11 @@ void InfoWindowView::paint()
         draw->AddText(at, textColour, lines[i].text);
     }
     if (kind == InfoWindow::timings) {
-        // The box shows constrainSpeed itself, so its state survives closing the window.
+        // The box shows the setting itself, so its state survives closing the window.
         ImGui::SetCursorPos(ImVec2(float(checkboxX), float(checkboxY)));
-        bool constrained = constrainSpeed.load(std::memory_order_relaxed) != 0;
+        bool constrained = source.speedLimited();
         if (ImGui::Checkbox(checkboxText, &constrained))
-            constrainSpeed.store(constrained ? 1 : 0, std::memory_order_relaxed);
+            source.setSpeedLimited(constrained);
     }
     ImGui::End();
     ImGui::PopStyleVar();
@@ -96,3 +97,5 @@ void InfoWindowView::paint()
     SDL_RenderPresent(renderer);
     lastPaintTicks = SDL_GetTicks64();
 }
+
+} // namespace ollendor

@@ -10,12 +10,15 @@
 #include <SDL.h>
 
 #include "host/desktop.h"
+#include "host/info_text.h"
 #include "host/sdl/imgui_surface.h"
+
+namespace ollendor {
 
 class InfoWindowView {
 public:
     // Throws DynamicError "could not create window" when the window cannot be made.
-    explicit InfoWindowView(InfoWindow kind);
+    InfoWindowView(InfoWindow kind, InfoSource& source);
     ~InfoWindowView();
     InfoWindowView(const InfoWindowView&) = delete;
     InfoWindowView& operator=(const InfoWindowView&) = delete;
@@ -34,9 +37,12 @@ private:
     void paint();
 
     InfoWindow kind;                  // which window this is
+    InfoSource& source;               // what it shows
     SDL_Window* window = nullptr;      // titled "Ollendor"
     SDL_Renderer* renderer = nullptr; // draws its contents
     std::unique_ptr<ImGuiSurface> surface; // its ImGui context
     Uint64 lastPaintTicks = 0;        // SDL_GetTicks64 of the last paint
     bool closing = false;             // close requested
 };
+
+} // namespace ollendor

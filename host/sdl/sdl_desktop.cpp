@@ -9,6 +9,8 @@
 #include "host/sdl/x11_errors.h"
 #include "host/toolkit.h"
 
+namespace ollendor {
+
 namespace {
 constexpr Uint32 boxFrameMillis = 10; // pause between frames of a box: it waits, idle
 
@@ -93,7 +95,9 @@ void SdlDesktop::openInfoWindow(InfoWindow kind)
     if (infoWindows[int(kind)])
         return;
     try {
-        infoWindows[int(kind)] = std::make_unique<InfoWindowView>(kind);
+        if (!infoSource)
+            throw DynamicError("could not create window (nothing to show)");
+        infoWindows[int(kind)] = std::make_unique<InfoWindowView>(kind, *infoSource);
     } catch (const DynamicError& error) {
         // Only this window is lost; the emulation goes on.
         toolkit().report(error);
@@ -179,3 +183,5 @@ void SdlDesktop::serviceInfoWindows()
             view->service();
     }
 }
+
+} // namespace ollendor

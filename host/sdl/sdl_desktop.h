@@ -8,6 +8,8 @@
 #include "host/sdl/info_window.h"
 #include "host/sdl/sdl_window.h"
 
+namespace ollendor {
+
 class SdlDesktop : public Desktop {
 public:
     explicit SdlDesktop(int scale) : scale(scale) {}
@@ -23,7 +25,8 @@ public:
 
     // Handles every waiting event, services the windows; false once quit was asked for (the
     // menu, closing the main window, SIGINT or SIGTERM).
-    bool pump();
+    bool pump() override;
+    void setInfoSource(InfoSource& source) override { infoSource = &source; }
     // Called from the pump with SDL's id of an output device that went away (unplugged).
     void setAudioDeviceRemoved(std::function<void(uint32_t device)> handler)
     {
@@ -38,6 +41,9 @@ private:
     bool videoStarted = false;                              // SDL's video subsystem is up
     std::unique_ptr<MainWindow> mainWindow;                 // made once
     std::unique_ptr<InfoWindowView> infoWindows[infoWindowCount]; // open information windows
+    InfoSource* infoSource = nullptr;                       // what they show
     bool quitPosted = false;                                // the quit path was taken
     std::function<void(uint32_t)> audioDeviceRemoved;       // told of a lost output device
 };
+
+} // namespace ollendor

@@ -6,5 +6,9 @@
 
 #include "host/platform.h"
 
+namespace ollendor {
+
 // SDL's video starts when the main window is created.
 std::unique_ptr<Platform> createSdlPlatform(const PlatformSettings& settings);
+
+} // namespace ollendor

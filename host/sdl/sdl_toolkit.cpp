@@ -7,6 +7,8 @@
 
 #include "host/sdl/sdl_error.h"
 
+namespace ollendor {
+
 namespace {
 // Seconds on the host's monotonic clock.
 class SteadyTimer : public Timer {
@@ -158,3 +160,5 @@ void SdlToolkit::report(const DynamicError& error)
     if (SDL_WasInit(SDL_INIT_VIDEO))
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Ollendor", error.what(), nullptr);
 }
+
+} // namespace ollendor

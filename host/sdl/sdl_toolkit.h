@@ -14,6 +14,8 @@
 #include "host/sdl/sdl_window.h"
 #include "host/toolkit.h"
 
+namespace ollendor {
+
 class SdlConsole : public Console {
 public:
     // scale: whole factor of a window the console opens itself (openTitled).
@@ -59,3 +61,5 @@ public:
 
     SdlConsole sdlConsole;
 };
+
+} // namespace ollendor

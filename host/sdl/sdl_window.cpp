@@ -6,6 +6,8 @@
 
 #include "host/sdl/sdl_error.h"
 
+namespace ollendor {
+
 namespace {
 constexpr Uint64 idleMenuFrameMillis = 100; // menu frames without input: ten a second
 } // namespace
@@ -189,3 +191,5 @@ void MainWindow::present(SDL_Texture* texture, bool pictureChanged)
     menu.draw();
     SDL_RenderPresent(renderer());
 }
+
+} // namespace ollendor

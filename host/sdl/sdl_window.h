@@ -16,6 +16,8 @@
 #include "host/sdl/imgui_surface.h"
 #include "host/toolkit.h"
 
+namespace ollendor {
+
 class SdlWindow : public AppWindow {
 public:
     // A resizable window of clientWidth x clientHeight; throws DynamicError
@@ -98,3 +100,5 @@ private:
     bool boxWanted = false;                    // the box is open until OK or a quit request
     bool boxShown = false;                     // ImGui has the box's popup open
 };
+
+} // namespace ollendor

@@ -16,6 +16,8 @@
 #include "video/render.h"
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 // The video chip, the renderer's memory and the picture, as at program start.
 inline void powerOnVideo()
 {

@@ -1,5 +1,7 @@
 #include "host/test_host.h"
 
+namespace ollendor {
+
 namespace {
 // Lets a TestHost put back whatever was installed before it without reading the
 // installed host through host(), which asserts when there is none.
@@ -83,3 +85,5 @@ void TestHost::renderFrame()
     if (onRender)
         onRender();
 }
+
+} // namespace ollendor

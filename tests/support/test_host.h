@@ -20,6 +20,8 @@
 
 #include "host/host.h"
 
+namespace ollendor {
+
 class TestHost : public Host {
 public:
     // Installs this host; the destructor reinstalls the one installed before, if any.
@@ -77,3 +79,5 @@ public:
 private:
     Host* previous_;
 };
+
+} // namespace ollendor
