@@ -13,7 +13,8 @@ uint16_t periodicHook(Mtx& machine, Z80State& cpu)
     }
 
     TimingState& timing = machine.timing;
-    ++timing.hookCalls;
+    if (++timing.hookCalls == timing.stopAtHookCall)
+        requestStop(cpu);
     if (timing.hookCount == hooksPerFrame - 1) {
         timing.hookCount = 0;
         ++timing.frames;

@@ -20,9 +20,10 @@ inline constexpr uint32_t hooksPerFrame = 65; // a frame on every 65th call
 inline constexpr uint64_t cyclesPerFrame = uint64_t(hooksPerFrame) * mtxCyclesPerHook; // 133,120
 
 struct TimingState {
-    uint32_t hookCount; // hook calls since the last frame, 0-64
-    uint64_t hookCalls; // hook calls since power-on: emulated time in slices
-    uint64_t frames;    // frames rendered since power-on
+    uint32_t hookCount;      // hook calls since the last frame, 0-64
+    uint64_t hookCalls;      // hook calls since power-on: emulated time in slices
+    uint64_t frames;         // frames rendered since power-on
+    uint64_t stopAtHookCall; // the run returns after the hook call that reaches this count (0: never)
 };
 
 // 0xFFFF nothing, otherwise an interrupt code from the counter/timer.

@@ -70,6 +70,46 @@ MachineEvents takeEvents(Mtx& machine)
     return events;
 }
 
+MachinePosition machinePosition(const Mtx& machine)
+{
+    // A slice spent by the instruction before a stop has not ended yet: it is still that
+    // slice, with nothing (or less) left.
+    return MachinePosition{machine.timing.hookCalls, cyclesLeftInSlice(machine.cpu),
+                           machine.cpu.zeroCostSteps};
+}
+
+bool machineRunTo(Mtx& machine, const MachinePosition& target)
+{
+    settleTapeRequest(machine);
+    MachinePosition now = machinePosition(machine);
+    if (!(now < target))
+        return true;
+    if (now.slice < target.slice) {
+        // Run to the start of the target's slice: the hook that begins it asks for a stop.
+        machine.timing.stopAtHookCall = target.slice;
+        cpuRun(MtxBus{&machine}, machine.cpu);
+        machine.timing.stopAtHookCall = 0;
+        now = machinePosition(machine);
+        if (now.slice < target.slice || !(now < target))
+            return !(now < target);
+    }
+    // In the target's slice: stop at the first boundary with at most `left` cycles left...
+    if (target.left < now.left && !machine.cpu.sliceEndDue) {
+        requestStopAt(machine.cpu, target.left);
+        cpuRun(MtxBus{&machine}, machine.cpu);
+        now = machinePosition(machine);
+        if (now.slice != target.slice || now.left > target.left)
+            return !(now < target); // an event or the frame's end came first
+    }
+    // ...then single instructions over those that cost nothing.
+    while (now < target) {
+        if (cpuStep(MtxBus{&machine}, machine.cpu) || machine.events.raised != 0)
+            return !(machinePosition(machine) < target);
+        now = machinePosition(machine);
+    }
+    return true;
+}
+
 uint64_t machineCycles(const Mtx& machine)
 {
     const int32_t left = std::max(cyclesLeftInSlice(machine.cpu), 0);

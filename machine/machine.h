@@ -95,4 +95,32 @@ inline void raiseEvent(Mtx& machine, MachineEvent event)
 // the overshoot dropped), never decreasing from one instruction to the next.
 uint64_t machineCycles(const Mtx& machine);
 
+// Where a machine stands in its run, exactly: the slice (hook calls so far), the cycles left
+// in it and the instructions in it that cost nothing. Every instruction moves it on (one
+// that costs cycles lowers `left`, one that costs none raises `zeroCost`, a slice end
+// starts the next slice), so two machines at the same position of the same run are the
+// same machine. Inputs are stamped with it so a replay sets them at the very same point.
+struct MachinePosition {
+    uint64_t slice;    // hook calls so far
+    int32_t left;      // cycles left in the slice (more left is earlier)
+    uint16_t zeroCost; // instructions that cost nothing so far in the slice
+
+    bool operator==(const MachinePosition&) const = default;
+    bool operator<(const MachinePosition& other) const
+    {
+        if (slice != other.slice)
+            return slice < other.slice;
+        if (left != other.left)
+            return left > other.left;
+        return zeroCost < other.zeroCost;
+    }
+};
+
+MachinePosition machinePosition(const Mtx& machine);
+
+// Runs until the machine stands at `target` or just past it (never past an instruction
+// boundary after it), or an event or a frame's end returns earlier; true once it stands at
+// or past `target`. A caller loops, servicing events, until it is true.
+bool machineRunTo(Mtx& machine, const MachinePosition& target);
+
 } // namespace ollendor

@@ -323,6 +323,7 @@ void readTiming(ByteReader& r, TimingState& t, Check& check)
     t.hookCount = r.u32();
     t.hookCalls = r.u64();
     t.frames = r.u64();
+    t.stopAtHookCall = 0; // a run's own business, never saved
     check.require(t.hookCount < hooksPerFrame, "the hook count");
 }
 
