@@ -16,6 +16,7 @@
 #include "control/key_typist.h"
 #include "machine/machine.h"
 #include "machine/rom_set.h"
+#include "state/recording.h"
 
 namespace ollendor {
 
@@ -74,7 +75,9 @@ public:
     void typeText(const std::string& text);
     bool typingFinished() const;
 
-    // The machine's input as the host's keys and the typist give it now; set on the machine.
+    // The machine's input as the host's keys and the typist give it now; given to the
+    // machine (and recorded) when it changed. While a recording is replayed, the inputs come
+    // from it instead.
     void updateInput();
 
     // Runs the machine until its next frame is done, servicing every event on the way.
@@ -82,9 +85,39 @@ public:
     // Frames run since power-on.
     uint64_t frames() const { return machine_->timing.frames; }
 
+    // Records from now on: the machine as it is, then every input it is given, until
+    // stopRecording. False, with the reason, when the file cannot be started.
+    bool startRecording(const std::filesystem::path& path, std::string& error);
+    bool recording() const { return recorder_ && recorder_->isOpen(); }
+    // Ends the recording here and puts the file in place; false, with the reason, when it
+    // could not be written. Nothing to do (true) when not recording.
+    bool stopRecording(std::string& error);
+
+    // Replays a recording: its start state replaces the machine (refused, with the reason,
+    // when unusable: the error names the file) and its inputs are given at their positions.
+    bool startReplay(const Recording& recording, const std::string& source, std::string& error);
+    bool replaying() const { return replay_.active; }
+    // The recording has been replayed to its end (the machine goes on live from there).
+    bool replayFinished() const { return replay_.finished; }
+
+    // Puts a whole machine in place (a loaded state, a rewound one). A recording in
+    // progress cannot follow that jump and ends here; say so through the host.
+    void replaceMachine(const Mtx& machine);
+
 private:
     void serviceEvents();
     void answerTapeRequest();
+    // Gives the machine an input, recording it.
+    void give(const RecordedInput& input);
+    void applyTapeAnswer(bool found, std::span<const uint8_t> image, const std::string& message);
+
+    struct Replay {
+        bool active = false;     // inputs come from the recording
+        bool finished = false;   // the recording's end was reached
+        std::vector<RecordedInput> inputs;
+        size_t next = 0;         // the next input to give
+        MachinePosition end{};   // where the recorded run ended
+    };
 
     RomSet roms_;
     PlainSessionHost plainHost_;
@@ -94,6 +127,8 @@ private:
     KeyDownQuery hostKeys_;
     int16_t capsLock_ = 0;
     KeyTypist typist_;
+    std::unique_ptr<RecordingWriter> recorder_;
+    Replay replay_;
 };
 
 } // namespace ollendor

@@ -51,10 +51,6 @@ void Loop::run()
     Desktop& desktop = platform_.desktop();
     desktop.setInfoSource(*this);
     session.setHostKeys([this](uint8_t key) { return platform_.keyDown(key); });
-    // The machine's Caps Lock reference: the host's state as the CPU starts.
-    session.setCapsLock(platform_.capsLockState());
-    session.updateInput();
-    snapshotCapsLock(session.machine().keyboard);
 
     uint64_t frames = 0;
     pacer_.start(now());
@@ -68,6 +64,10 @@ void Loop::run()
         if (settings_.present)
             present();
         if (settings_.frameLimit != 0 && frames >= settings_.frameLimit)
+            break;
+        // A replay that came to its end: headless, the run ends with it (unless --frames
+        // asks for more); in the window the machine goes on live.
+        if (!settings_.present && settings_.frameLimit == 0 && session.replayFinished())
             break;
         if (settings_.present) {
             pacer_.emulated(cyclesPerFrame, now(), limited_);

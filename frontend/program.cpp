@@ -11,6 +11,8 @@
 #include "frontend/screenshot.h"
 #include "host/run_end.h"
 #include "machine/rom_set.h"
+#include "state/recording.h"
+#include "state/state_file.h"
 
 namespace ollendor {
 
@@ -42,8 +44,11 @@ public:
 
 private:
     void start();
+    void startMachine();
     bool finishWav(Report report);
     bool finishScreenshot(Report report);
+    bool finishRecording(Report report);
+    bool finishSaveState(Report report);
 
     const Options& options;
     Platform& platform;
@@ -72,7 +77,7 @@ void Run::start()
     session = std::make_unique<Session>(roms.roms);
     if (options.tapeDir)
         session->setTapeFolder(*options.tapeDir);
-    session->typeText(options.typeText);
+    startMachine();
 
     LoopSettings settings;
     settings.present = !options.headless;
@@ -95,6 +100,37 @@ void Run::start()
     } else {
         loop->openSound(!options.noSound && !options.headless);
     }
+
+    // 6. The recording starts from the machine as it stands now.
+    if (options.record) {
+        std::string error;
+        if (!session->startRecording(*options.record, error))
+            throw DynamicError(error);
+    }
+}
+
+// Where the machine starts: power-on (with the host's Caps Lock as its reference and the
+// --type text), a loaded state, or a recording's start. An unusable state or recording
+// stops the program before anything is written.
+void Run::startMachine()
+{
+    if (options.loadState) {
+        const StateResult loaded = loadStateFile(*options.loadState, session->machine(), session->machine());
+        if (!loaded.ok)
+            throw DynamicError(loaded.error);
+    } else if (options.replay) {
+        const RecordingResult read = readRecording(*options.replay);
+        if (!read.ok)
+            throw DynamicError(read.error);
+        std::string error;
+        if (!session->startReplay(read.recording, options.replay->string(), error))
+            throw DynamicError(error);
+    } else {
+        session->setCapsLock(platform.capsLockState());
+        session->updateInput();
+        snapshotCapsLock(session->machine().keyboard);
+    }
+    session->typeText(options.typeText);
 }
 
 // Closes the WAV file and puts it in place; false (reported) if it is bad.
@@ -125,12 +161,38 @@ bool Run::finishScreenshot(Report report)
     }
 }
 
+// Ends the recording and puts it in place; false (reported) if it could not be written.
+bool Run::finishRecording(Report report)
+{
+    if (!session)
+        return true;
+    std::string error;
+    if (session->stopRecording(error))
+        return true;
+    report(error);
+    return false;
+}
+
+// --save-state: the machine as the run leaves it; false (reported) if it could not be saved.
+bool Run::finishSaveState(Report report)
+{
+    if (!options.saveState || !session || !loop || !loop->shownFrame().rendered)
+        return true;
+    const StateResult saved = saveStateFile(session->machine(), *options.saveState);
+    if (saved.ok)
+        return true;
+    report(saved.error);
+    return false;
+}
+
 void Run::finishCutShort()
 {
     if (loop)
         loop->sound().close();
     finishWav(reportOnStandardError);
     finishScreenshot(reportOnStandardError);
+    finishRecording(reportOnStandardError);
+    finishSaveState(reportOnStandardError);
 }
 
 int Run::runAndShutDown()
@@ -148,7 +210,9 @@ int Run::runAndShutDown()
         const bool wavGood = finishWav(reportThroughToolkit);
         desktop.destroyMainWindow();
         const bool screenshotGood = finishScreenshot(reportThroughToolkit);
-        return wavGood && screenshotGood ? 0 : exitToolkitError;
+        const bool recordingGood = finishRecording(reportThroughToolkit);
+        const bool stateGood = finishSaveState(reportThroughToolkit);
+        return wavGood && screenshotGood && recordingGood && stateGood ? 0 : exitToolkitError;
     } catch (const DynamicError& error) {
         toolkit().report(error);
     } catch (const std::exception& error) {
@@ -159,6 +223,8 @@ int Run::runAndShutDown()
         loop->sound().close();
     finishWav(reportThroughToolkit);
     finishScreenshot(reportThroughToolkit);
+    finishRecording(reportThroughToolkit);
+    finishSaveState(reportThroughToolkit);
     return exitToolkitError;
 }
 

@@ -14,17 +14,19 @@ namespace ollendor {
 class ByteWriter {
 public:
     explicit ByteWriter(std::vector<uint8_t>& out) : out_(out) {}
-    void u8(uint8_t v) { out_.push_back(v); }
-    void u16(uint16_t v) { u8(uint8_t(v)); u8(uint8_t(v >> 8)); }
-    void u32(uint32_t v) { u16(uint16_t(v)); u16(uint16_t(v >> 16)); }
-    void u64(uint64_t v) { u32(uint32_t(v)); u32(uint32_t(v >> 32)); }
+    void u8(uint8_t v) { bytes(&v, 1); }
+    void u16(uint16_t v) { little(v, 2); }
+    void u32(uint32_t v) { little(v, 4); }
+    void u64(uint64_t v) { little(v, 8); }
     void i16(int16_t v) { u16(uint16_t(v)); }
     void i32(int32_t v) { u32(uint32_t(v)); }
     void boolean(bool v) { u8(v ? 1 : 0); }
     void bytes(const void* data, size_t size)
     {
-        const auto* p = static_cast<const uint8_t*>(data);
-        out_.insert(out_.end(), p, p + size);
+        const size_t at = out_.size();
+        out_.resize(at + size);
+        if (size != 0)
+            std::memcpy(out_.data() + at, data, size);
     }
     size_t size() const { return out_.size(); }
     // Overwrites a 32-bit field written earlier (a length known only afterwards).
@@ -35,6 +37,14 @@ public:
     }
 
 private:
+    void little(uint64_t v, size_t size)
+    {
+        uint8_t buffer[8];
+        for (size_t i = 0; i < size; ++i)
+            buffer[i] = uint8_t(v >> (8 * i));
+        bytes(buffer, size);
+    }
+
     std::vector<uint8_t>& out_;
 };
 

@@ -344,6 +344,7 @@ std::vector<uint8_t> encodeState(const Mtx& machine)
     file.resize(stateHeaderSize + (ZSTD_isError(compressed) ? 0 : compressed));
 
     std::vector<uint8_t> header;
+    header.reserve(stateHeaderSize);
     ByteWriter w(header);
     w.bytes(stateMagic, sizeof stateMagic);
     w.u16(stateFormatVersion);
