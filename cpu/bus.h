@@ -29,4 +29,14 @@ concept Z80Bus = std::copyable<B> && requires(B bus, uint16_t address, uint8_t v
     { bus.diagnostic(cpu, line) };                       // one line about an unrecognised opcode
 };
 
+// A bus that wants to see every instruction (the debugger's): before each one it may stop
+// the run without executing it (an execution breakpoint), and after each one it looks at
+// what happened (call stack, trace, stepping goals). Plain buses have neither, and the run
+// loop compiled for them has no trace of the checks.
+template <class B>
+concept InstructionWatcher = requires(B bus, Z80State& cpu) {
+    { bus.beforeInstruction(cpu) } -> std::same_as<bool>; // false: stop before this instruction
+    { bus.afterInstruction(cpu) };
+};
+
 } // namespace ollendor

@@ -109,7 +109,13 @@ uint16_t cpuRun(Bus bus, Z80State& cpu)
     if (cpu.sliceEndDue && cpuEndSlice<Bus>(bus, cpu))
         return cpu.PC;
     for (;;) {
+        if constexpr (InstructionWatcher<Bus>) {
+            if (!bus.beforeInstruction(cpu))
+                return cpu.PC;
+        }
         cpuExecute<Bus>(bus, cpu);
+        if constexpr (InstructionWatcher<Bus>)
+            bus.afterInstruction(cpu);
         if (cpu.cyclesLeft > 0) [[likely]]
             continue;
         if (cpuAfterInstruction<Bus>(bus, cpu))
@@ -120,13 +126,16 @@ uint16_t cpuRun(Bus bus, Z80State& cpu)
 // One step: a slice end left due by the last stop if there is one (and nothing more when
 // it asks to stop), else exactly one instruction and the slice end after it if it falls
 // due (the hook, and an interrupt it raises: a HALT with an interrupt due steps into the
-// handler). True when a stop was asked for on the way or the hook said quit.
+// handler). True when a stop was asked for on the way or the hook said quit. A watching
+// bus is not asked before the instruction: a step always executes it.
 template <Z80Bus Bus>
 bool cpuStep(Bus bus, Z80State& cpu)
 {
     if (cpu.sliceEndDue)
         return cpuEndSlice<Bus>(bus, cpu);
     cpuExecute<Bus>(bus, cpu);
+    if constexpr (InstructionWatcher<Bus>)
+        bus.afterInstruction(cpu);
     return cpu.cyclesLeft <= 0 && cpuAfterInstruction<Bus>(bus, cpu);
 }
 

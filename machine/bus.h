@@ -19,6 +19,13 @@ struct MtxBus {
     void portOut(uint16_t port, uint8_t value) const { ollendor::portOut(*machine, port, value); }
     uint16_t periodicHook(Z80State& cpu) const { return ollendor::periodicHook(*machine, cpu); }
     void tapeTrap(Z80State& cpu) const { ollendor::tapeTrap(*machine, cpu); }
+    // The video chip register an OUT writes (the second control byte of a register
+    // write), or -1: for the debugger's register breakpoints.
+    int registerWritten(uint16_t port, uint8_t value) const
+    {
+        return port == 2 && machine->vdp.secondByteExpected && (value & 0x80) ? value & 7 : -1;
+    }
+    uint64_t cycles() const { return machineCycles(*machine); }
     void diagnostic(Z80State&, const char* line) const
     {
         std::strncpy(machine->events.diagnosticLine, line, diagnosticLength - 1);

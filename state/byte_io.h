@@ -11,9 +11,9 @@
 
 namespace ollendor {
 
-class ByteWriter {
+class FieldWriter {
 public:
-    explicit ByteWriter(std::vector<uint8_t>& out) : out_(out) {}
+    explicit FieldWriter(std::vector<uint8_t>& out) : out_(out) {}
     void u8(uint8_t v) { bytes(&v, 1); }
     void u16(uint16_t v) { little(v, 2); }
     void u32(uint32_t v) { little(v, 4); }
@@ -48,9 +48,9 @@ private:
     std::vector<uint8_t>& out_;
 };
 
-class ByteReader {
+class FieldReader {
 public:
-    explicit ByteReader(std::span<const uint8_t> in) : in_(in) {}
+    explicit FieldReader(std::span<const uint8_t> in) : in_(in) {}
     uint8_t u8() { return take(1) ? in_[pos_ - 1] : 0; }
     uint16_t u16() { const uint16_t lo = u8(); return uint16_t(lo | u8() << 8); }
     uint32_t u32() { const uint32_t lo = u16(); return lo | uint32_t(u16()) << 16; }

@@ -18,14 +18,14 @@ namespace {
 
 constexpr uint8_t endTag = 'E';
 
-void writePosition(ByteWriter& w, const MachinePosition& p)
+void writePosition(FieldWriter& w, const MachinePosition& p)
 {
     w.u64(p.slice);
     w.i32(p.left);
     w.u16(p.zeroCost);
 }
 
-MachinePosition readPosition(ByteReader& r)
+MachinePosition readPosition(FieldReader& r)
 {
     MachinePosition p;
     p.slice = r.u64();
@@ -38,7 +38,7 @@ std::vector<uint8_t> headerBytes(std::span<const uint8_t> startState)
 {
     std::vector<uint8_t> out;
     out.reserve(16 + startState.size());
-    ByteWriter w(out);
+    FieldWriter w(out);
     w.bytes(recordingMagic, sizeof recordingMagic);
     w.u16(recordingFormatVersion);
     w.u16(0);
@@ -50,7 +50,7 @@ std::vector<uint8_t> headerBytes(std::span<const uint8_t> startState)
 std::vector<uint8_t> inputBytes(const RecordedInput& input)
 {
     std::vector<uint8_t> out;
-    ByteWriter w(out);
+    FieldWriter w(out);
     w.u8(uint8_t(input.kind));
     writePosition(w, input.position);
     if (input.kind == RecordedInput::Kind::keyboard) {
@@ -68,7 +68,7 @@ std::vector<uint8_t> inputBytes(const RecordedInput& input)
 std::vector<uint8_t> endBytes(const MachinePosition& end, uint32_t count)
 {
     std::vector<uint8_t> out;
-    ByteWriter w(out);
+    FieldWriter w(out);
     w.u8(endTag);
     writePosition(w, end);
     w.u32(count);
@@ -77,7 +77,7 @@ std::vector<uint8_t> endBytes(const MachinePosition& end, uint32_t count)
 
 void appendChecksum(std::vector<uint8_t>& bytes, std::span<const uint8_t> hashed)
 {
-    ByteWriter w(bytes);
+    FieldWriter w(bytes);
     w.u64(XXH64(hashed.data(), hashed.size(), 0));
 }
 
@@ -124,7 +124,7 @@ bool RecordingWriter::finish(const MachinePosition& end)
         return false;
     write(endBytes(end, count_));
     std::vector<uint8_t> sum;
-    ByteWriter(sum).u64(XXH64_digest(reinterpret_cast<XXH64_state_t*>(hashState_)));
+    FieldWriter(sum).u64(XXH64_digest(reinterpret_cast<XXH64_state_t*>(hashState_)));
     if (!failed_ && !file_.write(sum.data(), sum.size()))
         failed_ = true;
     if (failed_ || !file_.commit()) {
@@ -156,10 +156,10 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
     if (bytes.size() < 16 + 8)
         return fail("it is cut short");
     const std::span<const uint8_t> hashed = bytes.first(bytes.size() - 8);
-    ByteReader sumReader(bytes.last(8));
+    FieldReader sumReader(bytes.last(8));
     const bool checksumOk = XXH64(hashed.data(), hashed.size(), 0) == sumReader.u64();
 
-    ByteReader r(hashed);
+    FieldReader r(hashed);
     r.view(sizeof recordingMagic);
     const uint16_t version = r.u16();
     r.u16();

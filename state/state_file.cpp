@@ -53,7 +53,7 @@ constexpr uint32_t payloadLength()
 constexpr uint32_t payloadSize = payloadLength();
 
 // A section: its tag, its length and what body writes, which must be exactly that long.
-void putSection(ByteWriter& w, const SectionSpec& spec, auto&& body)
+void putSection(FieldWriter& w, const SectionSpec& spec, auto&& body)
 {
     w.bytes(spec.tag, 4);
     w.u32(spec.length);
@@ -62,7 +62,7 @@ void putSection(ByteWriter& w, const SectionSpec& spec, auto&& body)
     assert(w.size() - start == spec.length);
 }
 
-void writeCpu(ByteWriter& w, const Z80State& c)
+void writeCpu(FieldWriter& w, const Z80State& c)
 {
     const uint8_t pairs[8] = {c.F, c.A, c.C, c.B, c.E, c.D, c.L, c.H};
     w.bytes(pairs, sizeof pairs);
@@ -84,7 +84,7 @@ void writeCpu(ByteWriter& w, const Z80State& c)
     w.boolean(c.reportUnknown);
 }
 
-void writeCtc(ByteWriter& w, const CtcState& ctc)
+void writeCtc(FieldWriter& w, const CtcState& ctc)
 {
     for (const CtcChannel& ch : ctc.channel) {
         w.u8(ch.control);
@@ -97,7 +97,7 @@ void writeCtc(ByteWriter& w, const CtcState& ctc)
     w.u8(ctc.vector);
 }
 
-void writeVdp(ByteWriter& w, const VdpState& vdp, const RenderState& render)
+void writeVdp(FieldWriter& w, const VdpState& vdp, const RenderState& render)
 {
     w.bytes(vdp.registers, sizeof vdp.registers);
     w.u8(vdp.status);
@@ -109,7 +109,7 @@ void writeVdp(ByteWriter& w, const VdpState& vdp, const RenderState& render)
     w.u8(render.previousMode);
 }
 
-void writeSound(ByteWriter& w, const SoundChip& s)
+void writeSound(FieldWriter& w, const SoundChip& s)
 {
     for (uint16_t period : s.tonePeriod)
         w.u16(period);
@@ -122,7 +122,7 @@ void writeSound(ByteWriter& w, const SoundChip& s)
         w.u16(a);
 }
 
-void writeKeyboard(ByteWriter& w, const KeyboardState& k)
+void writeKeyboard(FieldWriter& w, const KeyboardState& k)
 {
     w.u8(k.senseLow);
     w.u8(k.senseHigh);
@@ -132,7 +132,7 @@ void writeKeyboard(ByteWriter& w, const KeyboardState& k)
     w.i16(k.input.capsLock);
 }
 
-void writeTape(ByteWriter& w, const TapeState& t)
+void writeTape(FieldWriter& w, const TapeState& t)
 {
     w.boolean(t.opened);
     w.u32(t.left);
@@ -148,7 +148,7 @@ void writeTape(ByteWriter& w, const TapeState& t)
     w.bytes(t.buffer, sizeof t.buffer);
 }
 
-void writeTiming(ByteWriter& w, const TimingState& t)
+void writeTiming(FieldWriter& w, const TimingState& t)
 {
     w.u32(t.hookCount);
     w.u64(t.hookCalls);
@@ -159,7 +159,7 @@ std::vector<uint8_t> encodePayload(const Mtx& m)
 {
     std::vector<uint8_t> payload;
     payload.reserve(payloadSize);
-    ByteWriter w(payload);
+    FieldWriter w(payload);
     putSection(w, sections[0], [&] { writeCpu(w, m.cpu); });
     putSection(w, sections[1], [&] { w.bytes(m.memory.page, sizeof m.memory.page); });
     putSection(w, sections[2], [&] { w.u8(m.memory.ramPage); w.u8(m.memory.romPage); });
@@ -204,7 +204,7 @@ bool knownVolume(uint32_t volume)
     return false;
 }
 
-void readCpu(ByteReader& r, Z80State& c, Check& check)
+void readCpu(FieldReader& r, Z80State& c, Check& check)
 {
     uint8_t pairs[8];
     r.bytes(pairs, sizeof pairs);
@@ -238,7 +238,7 @@ void readCpu(ByteReader& r, Z80State& c, Check& check)
     check.require(c.zeroCostSteps <= 4096, "the count of instructions that cost nothing");
 }
 
-void readCtc(ByteReader& r, CtcState& ctc, Check& check)
+void readCtc(FieldReader& r, CtcState& ctc, Check& check)
 {
     for (CtcChannel& ch : ctc.channel) {
         ch.control = r.u8();
@@ -253,7 +253,7 @@ void readCtc(ByteReader& r, CtcState& ctc, Check& check)
     check.require((ctc.vector & 0x07) == 0, "the counter/timer's vector");
 }
 
-void readVdp(ByteReader& r, VdpState& vdp, RenderState& render, Check& check)
+void readVdp(FieldReader& r, VdpState& vdp, RenderState& render, Check& check)
 {
     r.bytes(vdp.registers, sizeof vdp.registers);
     vdp.status = r.u8();
@@ -269,7 +269,7 @@ void readVdp(ByteReader& r, VdpState& vdp, RenderState& render, Check& check)
     check.require(render.previousMode <= 7, "the renderer's mode");
 }
 
-void readSound(ByteReader& r, SoundChip& s, Check& check)
+void readSound(FieldReader& r, SoundChip& s, Check& check)
 {
     for (uint16_t& period : s.tonePeriod) {
         period = r.u16();
@@ -287,7 +287,7 @@ void readSound(ByteReader& r, SoundChip& s, Check& check)
         a = r.u16();
 }
 
-void readKeyboard(ByteReader& r, KeyboardState& k, Check& check)
+void readKeyboard(FieldReader& r, KeyboardState& k, Check& check)
 {
     k.senseLow = r.u8();
     k.senseHigh = r.u8();
@@ -299,7 +299,7 @@ void readKeyboard(ByteReader& r, KeyboardState& k, Check& check)
     k.input.capsLock = r.i16();
 }
 
-void readTape(ByteReader& r, TapeState& t, Check& check)
+void readTape(FieldReader& r, TapeState& t, Check& check)
 {
     t.opened = r.boolean();
     t.left = r.u32();
@@ -318,7 +318,7 @@ void readTape(ByteReader& r, TapeState& t, Check& check)
                   "the tape's reported names");
 }
 
-void readTiming(ByteReader& r, TimingState& t, Check& check)
+void readTiming(FieldReader& r, TimingState& t, Check& check)
 {
     t.hookCount = r.u32();
     t.hookCalls = r.u64();
@@ -345,7 +345,7 @@ std::vector<uint8_t> encodeState(const Mtx& machine)
 
     std::vector<uint8_t> header;
     header.reserve(stateHeaderSize);
-    ByteWriter w(header);
+    FieldWriter w(header);
     w.bytes(stateMagic, sizeof stateMagic);
     w.u16(stateFormatVersion);
     w.u16(machine.romBuiltin ? 1 : 0);
@@ -363,7 +363,7 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
         return fail("it is not a state file");
     if (bytes.size() < stateHeaderSize)
         return fail("it is cut short");
-    ByteReader header(bytes.first(stateHeaderSize));
+    FieldReader header(bytes.first(stateHeaderSize));
     header.view(sizeof stateMagic);
     const uint16_t version = header.u16();
     const uint16_t flags = header.u16();
@@ -401,7 +401,7 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
     // the very end, when nothing was wrong.
     auto next = std::make_unique<Mtx>(running);
     Mtx& m = *next;
-    ByteReader r(payload);
+    FieldReader r(payload);
     Check check;
     for (size_t index = 0; index < std::size(sections); ++index) {
         const SectionSpec& spec = sections[index];
@@ -410,7 +410,7 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
         const uint32_t length = r.u32();
         if (std::memcmp(tag, spec.tag, 4) != 0 || length != spec.length)
             return fail(std::string("its section ") + spec.tag + " is missing or has the wrong size");
-        ByteReader section(r.view(length));
+        FieldReader section(r.view(length));
         switch (index) {
         case 0: readCpu(section, m.cpu, check); break;
         case 1: section.bytes(m.memory.page, sizeof m.memory.page); break;
