@@ -4,6 +4,7 @@
 
 #include "machine/tape_files.h"
 #include "state/state_file.h"
+#include "debug/debugger.h"
 
 namespace ollendor {
 
@@ -40,7 +41,7 @@ bool Session::typingFinished() const
 
 void Session::updateInput()
 {
-    if (replay_.active)
+    if (replay_.active || quiet_)
         return;
     const uint64_t frame = frames();
     RecordedInput input;
@@ -57,38 +58,114 @@ void Session::give(const RecordedInput& input)
 {
     if (input.kind == RecordedInput::Kind::keyboard)
         machine_->keyboard.input = input.keyboard;
+    if (quiet_)
+        return;
+    inputLog_.push_back(input);
     if (recorder_ && recorder_->isOpen())
         recorder_->add(input);
 }
 
-void Session::runFrame()
+bool Session::runFrame(Debugger* debugger)
 {
     updateInput();
+    return advance(Advance::frame, debugger);
+}
+
+bool Session::step(Debugger* debugger)
+{
+    return advance(Advance::step, debugger);
+}
+
+bool Session::advance(Advance how, Debugger* debugger)
+{
+    Mtx& m = *machine_;
+    const bool watched = debugger && (debugger->armed() || how == Advance::step);
+    if (debugger)
+        debugger->setStop(StopInfo{});
     for (;;) {
-        bool reached = false;
-        const RecordedInput* due = nullptr;
-        if (replay_.active && replay_.next < replay_.inputs.size()) {
-            due = &replay_.inputs[replay_.next];
-            reached = machineRunTo(*machine_, due->position);
-        } else if (replay_.active) {
-            if (machineRunTo(*machine_, replay_.end)) {
-                replay_.active = false;
-                replay_.finished = true;
+        // Replayed keyboard inputs whose position has come are given now; the run goes no
+        // further than the next one (or a recording's end).
+        std::optional<MachinePosition> target;
+        while (replay_.active) {
+            if (!replay_.inputs.empty()) {
+                const RecordedInput& next = replay_.inputs.front();
+                if (next.kind == RecordedInput::Kind::keyboard && !(machinePosition(m) < next.position)) {
+                    give(next);
+                    replay_.inputs.pop_front();
+                    continue;
+                }
+                target = next.position;
+            } else if (replay_.end) {
+                if (!(machinePosition(m) < *replay_.end)) {
+                    replay_.active = false;
+                    replay_.finished = true;
+                    if (quiet_)
+                        return false; // a re-execution ends exactly at its target
+                    continue;
+                }
+                target = replay_.end;
+            } else {
+                replay_.active = false; // the inputs kept after a step back are all given: live
             }
+            break;
+        }
+
+        if (how == Advance::step) {
+            if (debugger)
+                debugStep(m, *debugger);
+            else
+                machineStep(m);
+        } else if (target) {
+            if (watched)
+                debugRunTo(m, *debugger, *target);
+            else
+                machineRunTo(m, *target);
+        } else if (watched) {
+            debugRun(m, *debugger);
         } else {
-            machineRun(*machine_);
+            machineRun(m);
         }
-        const bool frameDone = machine_->events.has(MachineEvent::frameDone);
+
+        const bool frameDone = m.events.has(MachineEvent::frameDone);
+        const bool raised = m.events.raised != 0;
         serviceEvents();
-        // A tape answer is given when its request is serviced; a keyboard input here.
-        if (reached && due->kind == RecordedInput::Kind::keyboard && replay_.next < replay_.inputs.size() &&
-            due == &replay_.inputs[replay_.next]) {
-            give(*due);
-            ++replay_.next;
-        }
-        if (frameDone)
-            return;
+        if (how == Advance::step || frameDone)
+            return frameDone;
+        if (!raised && watched && debugger->stop().reason != StopReason::none)
+            return false; // a breakpoint or a goal stopped the machine
     }
+}
+
+bool Session::reexecuteTo(const MachinePosition& target, Debugger* debugger)
+{
+    if (target < machinePosition(*machine_))
+        return false;
+    // The inputs to give on the way: those logged from here to the target.
+    const MachinePosition from = machinePosition(*machine_);
+    Replay saved = std::move(replay_);
+    replay_ = Replay{};
+    replay_.active = true;
+    for (const RecordedInput& input : inputLog_)
+        if (!(input.position < from) && !(target < input.position))
+            replay_.inputs.push_back(input);
+    replay_.end = target;
+    quiet_ = true;
+    const bool collecting = debugger && debugger->collecting;
+    if (debugger)
+        debugger->collecting = true; // hits are noted, the machine never stops for them
+    while (replay_.active)
+        advance(Advance::frame, debugger);
+    if (debugger)
+        debugger->collecting = collecting;
+    quiet_ = false;
+    replay_ = std::move(saved);
+    return machinePosition(*machine_) == target;
+}
+
+void Session::pruneInputLog(const MachinePosition& before)
+{
+    while (!inputLog_.empty() && inputLog_.front().position < before)
+        inputLog_.pop_front();
 }
 
 bool Session::startRecording(const std::filesystem::path& path, std::string& error)
@@ -122,28 +199,63 @@ bool Session::startReplay(const Recording& recording, const std::string& source,
         return false;
     }
     *machine_ = *start;
+    inputLog_.clear();
     replay_ = Replay{};
     replay_.active = true;
-    replay_.inputs = recording.inputs;
+    replay_.inputs.assign(recording.inputs.begin(), recording.inputs.end());
     replay_.end = recording.end;
     return true;
 }
 
+void Session::endRecordingForAJump()
+{
+    if (!recorder_ || !recorder_->isOpen())
+        return;
+    std::string error;
+    stopRecording(error);
+    host_->warningLine(error.empty() ? "ollendor: the recording ends here: the machine jumped to another point"
+                                     : ("ollendor: " + error).c_str());
+}
+
 void Session::replaceMachine(const Mtx& machine)
 {
+    endRecordingForAJump();
     *machine_ = machine;
-    if (recorder_ && recorder_->isOpen()) {
-        std::string error;
-        stopRecording(error);
-        host_->warningLine(error.empty() ? "ollendor: the recording ends here: the machine was replaced by a state"
-                                         : ("ollendor: " + error).c_str());
-    }
+    inputLog_.clear();
     replay_ = Replay{};
+}
+
+void Session::goBackTo(const Mtx& earlier, bool keepFuture)
+{
+    endRecordingForAJump();
+    *machine_ = earlier;
+    const MachinePosition at = machinePosition(earlier);
+    std::deque<RecordedInput> future;
+    while (!inputLog_.empty() && !(inputLog_.back().position < at)) {
+        future.push_front(std::move(inputLog_.back()));
+        inputLog_.pop_back();
+    }
+    // What was still to be replayed comes after what is now in the future again.
+    if (replay_.active)
+        future.insert(future.end(), replay_.inputs.begin(), replay_.inputs.end());
+    const std::optional<MachinePosition> end = replay_.active ? replay_.end : std::nullopt;
+    replay_ = Replay{};
+    if (keepFuture && (!future.empty() || end)) {
+        replay_.active = true;
+        replay_.inputs = std::move(future);
+        replay_.end = end;
+    }
 }
 
 void Session::serviceEvents()
 {
     const MachineEvents events = takeEvents(*machine_);
+    if (quiet_) {
+        // Nothing for the host; a tape request is answered from the log.
+        if (events.has(MachineEvent::tapeRequest))
+            answerTapeRequest();
+        return;
+    }
     if (events.has(MachineEvent::soundChanged))
         host_->publishTones(machine_->sound.published);
     if (events.has(MachineEvent::diagnostic))
@@ -162,16 +274,18 @@ void Session::serviceEvents()
 void Session::answerTapeRequest()
 {
     if (replay_.active) {
-        // The recording holds the answer given at this very point.
-        if (replay_.next < replay_.inputs.size() &&
-            replay_.inputs[replay_.next].kind == RecordedInput::Kind::tape &&
-            replay_.inputs[replay_.next].position == machinePosition(*machine_)) {
-            const RecordedInput& answer = replay_.inputs[replay_.next++];
-            const TapeLookup lookup = answer.tapeFound ? TapeLookup{} : findTapeImage(tapeFolder_, machine_->tape.requestName);
+        // The replay holds the answer given at this very point.
+        if (!replay_.inputs.empty() && replay_.inputs.front().kind == RecordedInput::Kind::tape &&
+            replay_.inputs.front().position == machinePosition(*machine_)) {
+            const RecordedInput answer = std::move(replay_.inputs.front());
+            replay_.inputs.pop_front();
+            const TapeLookup lookup =
+                answer.tapeFound || quiet_ ? TapeLookup{} : findTapeImage(tapeFolder_, machine_->tape.requestName);
             applyTapeAnswer(answer.tapeFound, answer.tape, lookup.message);
             return;
         }
-        host_->warningLine("ollendor: the replay no longer follows the recording (a tape request it does not hold)");
+        if (!quiet_)
+            host_->warningLine("ollendor: the replay no longer follows the recording (a tape request it does not hold)");
         applyTapeAnswer(false, {}, "");
         return;
     }
@@ -189,13 +303,12 @@ void Session::applyTapeAnswer(bool found, std::span<const uint8_t> image, const 
     input.tapeFound = found;
     if (found)
         input.tape.assign(image.begin(), image.end());
-    if (recorder_ && recorder_->isOpen())
-        recorder_->add(input);
+    give(input);
     if (found) {
         tapeInsert(*machine_, image);
         return;
     }
-    if (tapeMissing(*machine_) && !message.empty())
+    if (tapeMissing(*machine_) && !message.empty() && !quiet_)
         host_->showMessage("File not found", message.c_str());
 }
 

@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <filesystem>
+#include <optional>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,6 +52,8 @@ public:
 // Which host keys are down, by Windows virtual-key code.
 using KeyDownQuery = std::function<bool(uint8_t virtualKey)>;
 
+class Debugger;
+
 class Session {
 public:
     // A machine at power-on with the ROM set laid out.
@@ -76,12 +80,17 @@ public:
     bool typingFinished() const;
 
     // The machine's input as the host's keys and the typist give it now; given to the
-    // machine (and recorded) when it changed. While a recording is replayed, the inputs come
-    // from it instead.
+    // machine (and recorded) when it changed. While inputs are replayed, they come from the
+    // replay instead.
     void updateInput();
 
-    // Runs the machine until its next frame is done, servicing every event on the way.
-    void runFrame();
+    // Runs the machine until its next frame is done, servicing every event on the way;
+    // with a debugger that is armed, over its watching bus: true when the frame was done,
+    // false when the debugger stopped the machine first.
+    bool runFrame(Debugger* debugger = nullptr);
+    // Exactly one instruction (and the slice end after it when one falls due), its events
+    // serviced; true when a frame was done on the way.
+    bool step(Debugger* debugger = nullptr);
     // Frames run since power-on.
     uint64_t frames() const { return machine_->timing.frames; }
 
@@ -97,26 +106,47 @@ public:
     // when unusable: the error names the file) and its inputs are given at their positions.
     bool startReplay(const Recording& recording, const std::string& source, std::string& error);
     bool replaying() const { return replay_.active; }
-    // The recording has been replayed to its end (the machine goes on live from there).
+    // A recording has been replayed to its end (the machine goes on live from there).
     bool replayFinished() const { return replay_.finished; }
 
-    // Puts a whole machine in place (a loaded state, a rewound one). A recording in
-    // progress cannot follow that jump and ends here; say so through the host.
+    // Every input given since the log was last pruned, in order (the debugger re-executes
+    // from an earlier capture with them).
+    const std::deque<RecordedInput>& inputLog() const { return inputLog_; }
+    // Forgets the inputs before a position (older than any capture that is kept).
+    void pruneInputLog(const MachinePosition& before);
+
+    // Puts a whole machine in place (a loaded state). A recording in progress cannot
+    // follow that jump and ends here (said through the host); the input log starts afresh.
     void replaceMachine(const Mtx& machine);
+    // Goes back to an earlier machine of this run (a rewind, a reverse step). The inputs
+    // given after it are forgotten (rewinding: the machine goes on live from there) or kept
+    // to be given again at their positions (keepFuture: stepping forward again repeats the
+    // run exactly). A recording in progress ends here.
+    void goBackTo(const Mtx& earlier, bool keepFuture);
+
+    // Runs from the machine as it is to `target` without a word to the host (no sound, no
+    // boxes), giving the logged inputs on the way: the debugger's search through the past.
+    // With a debugger (which must have no goal), over its watching bus, collecting the
+    // positions of breakpoint hits instead of stopping. False when the machine could not
+    // get there (the target is behind it).
+    bool reexecuteTo(const MachinePosition& target, Debugger* debugger = nullptr);
 
 private:
+    // How the machine is to move: to the end of the frame, or one instruction.
+    enum class Advance { frame, step };
+    bool advance(Advance how, Debugger* debugger);
     void serviceEvents();
     void answerTapeRequest();
-    // Gives the machine an input, recording it.
+    // Gives the machine an input, logging and recording it.
     void give(const RecordedInput& input);
     void applyTapeAnswer(bool found, std::span<const uint8_t> image, const std::string& message);
+    void endRecordingForAJump();
 
     struct Replay {
-        bool active = false;     // inputs come from the recording
-        bool finished = false;   // the recording's end was reached
-        std::vector<RecordedInput> inputs;
-        size_t next = 0;         // the next input to give
-        MachinePosition end{};   // where the recorded run ended
+        bool active = false;     // inputs come from the queue
+        bool finished = false;   // a recording's end was reached
+        std::deque<RecordedInput> inputs; // still to be given, in order
+        std::optional<MachinePosition> end; // where a recorded run ended; none: live after the queue
     };
 
     RomSet roms_;
@@ -129,6 +159,8 @@ private:
     KeyTypist typist_;
     std::unique_ptr<RecordingWriter> recorder_;
     Replay replay_;
+    std::deque<RecordedInput> inputLog_;
+    bool quiet_ = false; // re-executing: no word to the host, nothing logged
 };
 
 } // namespace ollendor

@@ -4,6 +4,7 @@
 #include "debug/disassembler.h"
 #include "debug/watching_bus.h"
 #include "machine/bus.h"
+#include "machine/run_to.h"
 
 namespace ollendor {
 
@@ -43,8 +44,17 @@ void Debugger::stepOut(uint16_t sp)
 
 void Debugger::stopHere(StopInfo stop, Z80State& cpu)
 {
+    if (collecting && stop.reason == StopReason::breakpoint) {
+        collectAfter_ = true;
+        return;
+    }
     stop_ = stop;
     requestStop(cpu);
+}
+
+MachinePosition Debugger::positionNow(const Z80State& cpu) const
+{
+    return MachinePosition{slices ? *slices : 0, cyclesLeftInSlice(cpu), cpu.zeroCostSteps};
 }
 
 bool Debugger::checkExec(Z80State& cpu)
@@ -55,6 +65,10 @@ bool Debugger::checkExec(Z80State& cpu)
     }
     skipExecArmed_ = false;
     if (const int id = breakpoints.hit(BreakKind::exec, cpu.PC, cpu)) {
+        if (collecting) {
+            collected.push_back(positionNow(cpu));
+            return true;
+        }
         stop_ = StopInfo{StopReason::breakpoint, id};
         return false;
     }
@@ -121,6 +135,10 @@ void Debugger::afterInstruction(Z80State& cpu)
         goal_ = {};
         stopHere(StopInfo{StopReason::step, 0}, cpu);
     }
+    if (collectAfter_) {
+        collectAfter_ = false;
+        collected.push_back(positionNow(cpu));
+    }
     fetchLength_ = 0;
     flowBefore_ = uint8_t(Flow::next);
 }
@@ -140,8 +158,12 @@ void Debugger::interruptDue(uint16_t code, Z80State& cpu)
     interruptPending_ = watching;
     interruptFrom_ = cpu.PC;
     if (code != hookNmi && breakpoints.watchesInterrupt((code >> 1) & 3)) {
-        if (const int id = breakpoints.hit(BreakKind::interrupt, uint16_t((code >> 1) & 3), cpu))
-            stopHere(StopInfo{StopReason::breakpoint, id}, cpu);
+        if (const int id = breakpoints.hit(BreakKind::interrupt, uint16_t((code >> 1) & 3), cpu)) {
+            if (collecting) // the stop would come after the acceptance, at the new slice's start
+                collected.push_back(MachinePosition{slices ? *slices : 0, cpu.cyclesPerHook, 0});
+            else
+                stopHere(StopInfo{StopReason::breakpoint, id}, cpu);
+        }
     }
 }
 
@@ -171,12 +193,21 @@ void settle(Mtx& machine)
 void debugRun(Mtx& machine, Debugger& debugger)
 {
     settle(machine);
+    debugger.slices = &machine.timing.hookCalls;
     cpuRun(WatchingBus<MtxBus>{MtxBus{&machine}, &debugger, &machine.cpu}, machine.cpu);
+}
+
+bool debugRunTo(Mtx& machine, Debugger& debugger, const MachinePosition& target)
+{
+    settle(machine);
+    debugger.slices = &machine.timing.hookCalls;
+    return runToPosition(machine, WatchingBus<MtxBus>{MtxBus{&machine}, &debugger, &machine.cpu}, target);
 }
 
 void debugStep(Mtx& machine, Debugger& debugger)
 {
     settle(machine);
+    debugger.slices = &machine.timing.hookCalls;
     WatchingBus<MtxBus> bus{MtxBus{&machine}, &debugger, &machine.cpu};
     if (machine.cpu.sliceEndDue) {
         cpuStep(bus, machine.cpu);

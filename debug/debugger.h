@@ -74,6 +74,13 @@ public:
     // once: the first instruction after a stop is not checked against them.
     void resumeFrom(uint16_t pc) { skipExecAt_ = pc; skipExecArmed_ = true; }
 
+    // Collecting instead of stopping (for going back to the last hit): every breakpoint hit
+    // adds the position at which it would have stopped the machine, and the run goes on.
+    bool collecting = false;
+    std::vector<MachinePosition> collected;
+    // The machine's slice count, for positions (set by debugRun and debugStep).
+    const uint64_t* slices = nullptr;
+
     // --- called by the watching bus -------------------------------------------------
     // Before an instruction: false stops the run before it. `read` gives the byte at an
     // address as the CPU sees it; `cycle` is the emulated time now.
@@ -123,6 +130,8 @@ private:
     uint16_t interruptFrom_ = 0;
     bool skipExecArmed_ = false;
     uint16_t skipExecAt_ = 0;
+    bool collectAfter_ = false; // a hit in this instruction: its position comes after it
+    MachinePosition positionNow(const Z80State& cpu) const;
 };
 
 // Runs over the watching bus until a frame ends, an event is raised, a breakpoint or goal
@@ -131,5 +140,7 @@ void debugRun(Mtx& machine, Debugger& debugger);
 // One instruction over the watching bus (a breakpoint it meets is counted and noted, and
 // the step ends there anyway).
 void debugStep(Mtx& machine, Debugger& debugger);
+// machineRunTo over the watching bus.
+bool debugRunTo(Mtx& machine, Debugger& debugger, const MachinePosition& target);
 
 } // namespace ollendor

@@ -5,6 +5,7 @@
 #include "cpu/run.h"
 #include "machine/bus.h"
 #include "machine/rom_set.h"
+#include "machine/run_to.h"
 
 namespace ollendor {
 
@@ -81,33 +82,7 @@ MachinePosition machinePosition(const Mtx& machine)
 bool machineRunTo(Mtx& machine, const MachinePosition& target)
 {
     settleTapeRequest(machine);
-    MachinePosition now = machinePosition(machine);
-    if (!(now < target))
-        return true;
-    if (now.slice < target.slice) {
-        // Run to the start of the target's slice: the hook that begins it asks for a stop.
-        machine.timing.stopAtHookCall = target.slice;
-        cpuRun(MtxBus{&machine}, machine.cpu);
-        machine.timing.stopAtHookCall = 0;
-        now = machinePosition(machine);
-        if (now.slice < target.slice || !(now < target))
-            return !(now < target);
-    }
-    // In the target's slice: stop at the first boundary with at most `left` cycles left...
-    if (target.left < now.left && !machine.cpu.sliceEndDue) {
-        requestStopAt(machine.cpu, target.left);
-        cpuRun(MtxBus{&machine}, machine.cpu);
-        now = machinePosition(machine);
-        if (now.slice != target.slice || now.left > target.left)
-            return !(now < target); // an event or the frame's end came first
-    }
-    // ...then single instructions over those that cost nothing.
-    while (now < target) {
-        if (cpuStep(MtxBus{&machine}, machine.cpu) || machine.events.raised != 0)
-            return !(machinePosition(machine) < target);
-        now = machinePosition(machine);
-    }
-    return true;
+    return runToPosition(machine, MtxBus{&machine}, target);
 }
 
 uint64_t machineCycles(const Mtx& machine)
