@@ -162,6 +162,40 @@ bool Session::reexecuteTo(const MachinePosition& target, Debugger* debugger)
     return machinePosition(*machine_) == target;
 }
 
+bool Session::reexecuteSteppingTo(const MachinePosition& target, std::vector<MachinePosition>& boundaries)
+{
+    boundaries.clear();
+    MachinePosition at = machinePosition(*machine_);
+    if (target < at)
+        return false;
+    Replay saved = std::move(replay_);
+    replay_ = Replay{};
+    replay_.active = true;
+    for (const RecordedInput& input : inputLog_)
+        if (!(input.position < at) && !(target < input.position))
+            replay_.inputs.push_back(input);
+    replay_.end = target;
+    quiet_ = true;
+    boundaries.push_back(at);
+    while (at < target) {
+        advance(Advance::step, nullptr);
+        // Inputs due at the new position are given before the next instruction.
+        while (!replay_.inputs.empty() && replay_.inputs.front().kind == RecordedInput::Kind::keyboard &&
+               !(machinePosition(*machine_) < replay_.inputs.front().position)) {
+            give(replay_.inputs.front());
+            replay_.inputs.pop_front();
+        }
+        const MachinePosition next = machinePosition(*machine_);
+        if (!(at < next))
+            break; // cannot happen: every step moves the machine on
+        at = next;
+        boundaries.push_back(at);
+    }
+    quiet_ = false;
+    replay_ = std::move(saved);
+    return at == target;
+}
+
 void Session::pruneInputLog(const MachinePosition& before)
 {
     while (!inputLog_.empty() && inputLog_.front().position < before)

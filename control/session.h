@@ -130,6 +130,9 @@ public:
     // positions of breakpoint hits instead of stopping. False when the machine could not
     // get there (the target is behind it).
     bool reexecuteTo(const MachinePosition& target, Debugger* debugger = nullptr);
+    // The same one instruction at a time, noting the position of every instruction
+    // boundary on the way (the start and the target included), for stepping back.
+    bool reexecuteSteppingTo(const MachinePosition& target, std::vector<MachinePosition>& boundaries);
 
 private:
     // How the machine is to move: to the end of the frame, or one instruction.

@@ -295,4 +295,18 @@ int Breakpoints::hit(BreakKind kind, uint16_t value, const Z80State& cpu)
     return fired;
 }
 
+std::vector<uint64_t> Breakpoints::hitCounts() const
+{
+    std::vector<uint64_t> counts;
+    for (const Breakpoint& b : list_)
+        counts.push_back(b.hits);
+    return counts;
+}
+
+void Breakpoints::restoreHitCounts(const std::vector<uint64_t>& counts)
+{
+    for (size_t i = 0; i < list_.size() && i < counts.size(); ++i)
+        list_[i].hits = counts[i];
+}
+
 } // namespace ollendor

@@ -87,6 +87,11 @@ public:
     // condition holds (0: none stops the machine).
     int hit(BreakKind kind, uint16_t value, const Z80State& cpu);
 
+    // The hit counts in list order, and putting them back (a search through the past
+    // re-executes code without those hits counting twice).
+    std::vector<uint64_t> hitCounts() const;
+    void restoreHitCounts(const std::vector<uint64_t>& counts);
+
 private:
     void rebuild();
 

@@ -45,7 +45,8 @@ void Debugger::stepOut(uint16_t sp)
 void Debugger::stopHere(StopInfo stop, Z80State& cpu)
 {
     if (collecting && stop.reason == StopReason::breakpoint) {
-        collectAfter_ = true;
+        if (!collectAfter_)
+            collectAfter_ = stop.breakpoint;
         return;
     }
     stop_ = stop;
@@ -66,7 +67,7 @@ bool Debugger::checkExec(Z80State& cpu)
     skipExecArmed_ = false;
     if (const int id = breakpoints.hit(BreakKind::exec, cpu.PC, cpu)) {
         if (collecting) {
-            collected.push_back(positionNow(cpu));
+            collected.push_back(Hit{positionNow(cpu), id});
             return true;
         }
         stop_ = StopInfo{StopReason::breakpoint, id};
@@ -136,8 +137,8 @@ void Debugger::afterInstruction(Z80State& cpu)
         stopHere(StopInfo{StopReason::step, 0}, cpu);
     }
     if (collectAfter_) {
-        collectAfter_ = false;
-        collected.push_back(positionNow(cpu));
+        collected.push_back(Hit{positionNow(cpu), collectAfter_});
+        collectAfter_ = 0;
     }
     fetchLength_ = 0;
     flowBefore_ = uint8_t(Flow::next);
@@ -160,7 +161,7 @@ void Debugger::interruptDue(uint16_t code, Z80State& cpu)
     if (code != hookNmi && breakpoints.watchesInterrupt((code >> 1) & 3)) {
         if (const int id = breakpoints.hit(BreakKind::interrupt, uint16_t((code >> 1) & 3), cpu)) {
             if (collecting) // the stop would come after the acceptance, at the new slice's start
-                collected.push_back(MachinePosition{slices ? *slices : 0, cpu.cyclesPerHook, 0});
+                collected.push_back(Hit{MachinePosition{slices ? *slices : 0, cpu.cyclesPerHook, 0}, id});
             else
                 stopHere(StopInfo{StopReason::breakpoint, id}, cpu);
         }

@@ -76,8 +76,12 @@ public:
 
     // Collecting instead of stopping (for going back to the last hit): every breakpoint hit
     // adds the position at which it would have stopped the machine, and the run goes on.
+    struct Hit {
+        MachinePosition position;
+        int breakpoint;
+    };
     bool collecting = false;
-    std::vector<MachinePosition> collected;
+    std::vector<Hit> collected;
     // The machine's slice count, for positions (set by debugRun and debugStep).
     const uint64_t* slices = nullptr;
 
@@ -130,7 +134,7 @@ private:
     uint16_t interruptFrom_ = 0;
     bool skipExecArmed_ = false;
     uint16_t skipExecAt_ = 0;
-    bool collectAfter_ = false; // a hit in this instruction: its position comes after it
+    int collectAfter_ = 0; // a hit in this instruction (its id): its position comes after it
     MachinePosition positionNow(const Z80State& cpu) const;
 };
 
