@@ -46,7 +46,10 @@ public:
     }
     bool infoWindowOpen(InfoWindow kind) override { return inner.infoWindowOpen(kind); }
     void openInfoWindow(InfoWindow kind) override { inner.openInfoWindow(kind); }
-    void showMessage(const char* caption, const char* text) override { inner.showMessage(caption, text); }
+    void showMessage(const char* caption, const char* text) override
+    {
+        inner.showMessage(caption, text);
+    }
     void postQuit() override { inner.postQuit(); }
     bool pump() override
     {

@@ -169,7 +169,8 @@ std::string tempPath(const char* name)
 std::vector<uint8_t> readAndRemove(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    using Bytes = std::istreambuf_iterator<char>;
+    std::vector<uint8_t> bytes{Bytes(in), Bytes()};
     std::remove(path.c_str());
     return bytes;
 }
@@ -212,18 +213,19 @@ public:
         published.push_back({machineCycles(m), m.cpu.PC, stream.tones()});
         // The instruction just run must be the strobe.
         const uint16_t pc = m.cpu.PC;
-        if (memRead(m.memory, uint16_t(pc - 2)) != 0xDB || memRead(m.memory, uint16_t(pc - 1)) != 0x03)
+        if (memRead(m.memory, uint16_t(pc - 2)) != 0xDB ||
+            memRead(m.memory, uint16_t(pc - 1)) != 0x03)
             ++notAfterStrobe;
     }
     void frameElapsed() override { wavAdvance(wav, cyclesPerFrame); }
 
-    Session& session;
-    FakeAudioDevice device;
-    SoundStream stream;
-    WavStream wav;
-    std::vector<Publication> published;
+    Session& session;                   // whose machine is looked at
+    FakeAudioDevice device;             // never calls back: the stream only keeps the tones
+    SoundStream stream;                 // the live output
+    WavStream wav;                      // the output on emulated time
+    std::vector<Publication> published; // every publication, in order
     unsigned notAfterStrobe = 0;        // publications not right after an IN A,(3)
-    std::vector<std::string> messages;
+    std::vector<std::string> messages;  // anything else the session said
 };
 
 struct RunResult {

@@ -63,6 +63,13 @@ protected:
         return true;
     }
 
+    // Waits until the thread has made that many fills and the samples of the last one are
+    // in the buffer (they are stored after the fill returns).
+    bool filled(unsigned count, unsigned start, unsigned samples, int16_t value)
+    {
+        return waitUntil([&] { return fills == count && ringHolds(start, samples, value); });
+    }
+
     // Opens the stream and starts its thread, waiting until the buffer plays.
     void startPlaying()
     {
@@ -142,8 +149,7 @@ TEST_F(SoundStreamTest, FailedOpenLeavesEverythingSilentAndStartsNoThread)
     stream.startThread();
     ASSERT_TRUE(waitUntil([this] { return stream.running(); }));
     play(10);
-    ASSERT_TRUE(waitUntil([] { return fills == 1; }));
-    ASSERT_TRUE(ringHolds(secondHalfStart, secondHalfSamples, 1));
+    ASSERT_TRUE(filled(1, secondHalfStart, secondHalfSamples, 1));
     ASSERT_TRUE(closeWithin(stream, 500ms));
     ASSERT_TRUE(stream.open(device));
     EXPECT_TRUE(ringHolds(0, ringSamples, 0));
@@ -155,21 +161,18 @@ TEST_F(SoundStreamTest, ThreadFillsTheHalfThatIsNotPlaying)
     EXPECT_TRUE(device.isPlaying);
 
     play(100); // playback enters the first half: the second is filled
-    ASSERT_TRUE(waitUntil([] { return fills == 1; }));
+    ASSERT_TRUE(filled(1, secondHalfStart, secondHalfSamples, 1));
     EXPECT_EQ(lastFillCount, secondHalfSamples);
-    EXPECT_TRUE(ringHolds(secondHalfStart, secondHalfSamples, 1));
     EXPECT_TRUE(ringHolds(0, firstHalfSamples, 0));
 
     play(1500); // up to sample 1599: into the second half, the first is filled
-    ASSERT_TRUE(waitUntil([] { return fills == 2; }));
+    ASSERT_TRUE(filled(2, 0, firstHalfSamples, 2));
     EXPECT_EQ(lastFillCount, firstHalfSamples);
-    EXPECT_TRUE(ringHolds(0, firstHalfSamples, 2));
     EXPECT_TRUE(ringHolds(secondHalfStart, secondHalfSamples, 1));
 
     play(1600); // wraps round into the first half again
-    ASSERT_TRUE(waitUntil([] { return fills == 3; }));
+    ASSERT_TRUE(filled(3, secondHalfStart, secondHalfSamples, 3));
     EXPECT_EQ(lastFillCount, secondHalfSamples);
-    EXPECT_TRUE(ringHolds(secondHalfStart, secondHalfSamples, 3));
 
     // With no further callback the thread sleeps: the events were reset after each wait.
     std::this_thread::sleep_for(30ms);
@@ -201,8 +204,7 @@ TEST_F(SoundStreamTest, PublishedChangeRefillsBothHalvesAtOnce)
 
     // One change signals both events.
     stream.publish(amplitudeOnly(0, 1234));
-    ASSERT_TRUE(waitUntil([] { return fills == 3; }));
-    EXPECT_TRUE(ringHolds(0, ringSamples, 1234));
+    ASSERT_TRUE(filled(3, 0, ringSamples, 1234));
     EXPECT_EQ(stream.tones().frequency[0], 440);
     std::this_thread::sleep_for(30ms);
     EXPECT_EQ(fills, 3u);

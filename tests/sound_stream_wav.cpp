@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -208,6 +210,27 @@ TEST_F(WavTest, ASoundThreadPlayingMeanwhileChangesNothingInTheFile)
     EXPECT_TRUE(soundtest::closeWithin(stream, std::chrono::milliseconds(1000)));
     ASSERT_GT(alone.size(), wavHeaderBytes + 30000u);
     EXPECT_EQ(alone, together);
+}
+
+// A stream as made, before any start (in a larger object on the heap, say, over bytes
+// left by something else): nothing counted, nothing failed or full, and finishing it is
+// harmless.
+TEST(WavStreamAsMade, HoldsNoLeftoversAndFinishesAsGood)
+{
+    alignas(WavStream) static unsigned char storage[sizeof(WavStream)];
+    std::memset(storage, 0xBE, sizeof storage);
+    WavStream* wav = new (storage) WavStream;
+    EXPECT_EQ(wav->wav.dataBytes, 0u);
+    unsigned char flags[2];
+    std::memcpy(&flags[0], &wav->wav.failed, 1);
+    std::memcpy(&flags[1], &wav->wav.full, 1);
+    EXPECT_EQ(flags[0], 0) << "failed";
+    EXPECT_EQ(flags[1], 0) << "full";
+    EXPECT_EQ(wav->dataLimit, wavFormatDataLimit);
+    EXPECT_TRUE(wavFinish(*wav));
+    wavAdvance(*wav, 400000);
+    EXPECT_EQ(wav->samples, 0u);
+    wav->~WavStream();
 }
 
 TEST(WavFile, SamplesAreLittleEndianAndWritesAfterCloseAreRefused)
