@@ -4,6 +4,7 @@
 // the sound thread must be stopped, and every output file must be finished.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -59,15 +60,13 @@ public:
     }
     void setInfoSource(InfoSource& source) override
     {
-        loop = dynamic_cast<Loop*>(&source);
-        if (loop && onStart)
+        if (Loop* loop = dynamic_cast<Loop*>(&source); loop && onStart)
             onStart(*loop);
         inner.setInfoSource(source);
     }
     void destroyMainWindow() override { inner.destroyMainWindow(); }
 
-    Loop* loop = nullptr;                  // the run's loop, once it started
-    std::function<void(Loop&)> onStart;    // called as the loop starts, before any frame
+    std::function<void(Loop&)> onStart; // given the run's loop as it starts, before any frame
 
 private:
     Desktop& inner;
@@ -75,6 +74,27 @@ private:
     std::function<void()> trouble; // none: no trouble
     unsigned pumps = 0;
 };
+
+// A device that says on standard error when the sound thread stops it and when it is
+// closed, for the runs that end the process.
+class AnnouncingDevice : public FakeAudioDevice {
+public:
+    void stop() override
+    {
+        FakeAudioDevice::stop();
+        std::fprintf(stderr, "[the sound thread stopped the device]\n");
+    }
+    void close() override
+    {
+        FakeAudioDevice::close();
+        std::fprintf(stderr, "[the sound device was closed]\n");
+    }
+};
+
+// What a run that ends the process must have said: the sound thread stopped, then the
+// device released.
+constexpr const char* soundStoppedThenClosed =
+    "\\[the sound thread stopped the device\\].*\\[the sound device was closed\\]";
 
 // The headless platform with a sound device that opens and plays (its thread then waits
 // for callbacks that never come), and the trouble desktop.
@@ -93,7 +113,7 @@ public:
     bool keyDown(uint8_t key) override { return inner->keyDown(key); }
     int16_t capsLockState() override { return inner->capsLockState(); }
 
-    FakeAudioDevice device;
+    AnnouncingDevice device;
     TroubleDesktop troubleDesktop;
 };
 
@@ -152,7 +172,7 @@ TEST_F(RunEnd, ALibraryCallingExitStillStopsTheSoundAndFinishesTheFiles)
             TroublePlatform platform(5, [] { std::exit(3); });
             runProgram(options, platform);
         },
-        testing::ExitedWithCode(3), "");
+        testing::ExitedWithCode(3), soundStoppedThenClosed);
     EXPECT_TRUE(screenshotWritten());
 }
 
@@ -164,7 +184,8 @@ TEST_F(RunEnd, AnAbandonedRunFinishesTheFilesAndExitsWithCode1)
             TroublePlatform platform(5, [] { abandonRun("the display went away"); });
             runProgram(options, platform);
         },
-        testing::ExitedWithCode(1), "ollendor: the display went away");
+        testing::ExitedWithCode(1),
+        std::string(soundStoppedThenClosed) + ".*ollendor: the display went away");
     EXPECT_TRUE(screenshotWritten());
 }
 
