@@ -29,7 +29,8 @@ void placeImage(MemoryPages& memory, const std::vector<uint8_t>& image, unsigned
 {
     uint8_t* start = &memory.page[page][offset];
     const size_t count = std::min<size_t>(image.size(), pageSize - offset);
-    std::memcpy(start, image.data(), count);
+    if (count != 0) // an empty image has no data() to copy from
+        std::memcpy(start, image.data(), count);
     if (count < romImageSize)
         std::memset(start + count, 0, romImageSize - count);
 }

@@ -31,7 +31,7 @@ inline constexpr unsigned cyclesPerOutputSample = 4000000 / audioSampleRate;
 static_assert(cyclesPerOutputSample * audioSampleRate == 4000000);
 
 struct WavStream {
-    WavFile wav;                      // the output file
+    WavFile wav{};                    // the output file
     uint64_t cycles = 0;              // emulated cycles since wavStart
     uint64_t samples = 0;             // samples written, always whole halves
     bool secondHalfNext = false;      // the next half is the 1,563-sample one
