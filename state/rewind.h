@@ -13,7 +13,8 @@
 // the undo records back from the newest capture. Nothing is allocated after construction.
 //
 // Limits: at most `capacity` captures are held, and the bytes in use stay within the
-// budget (minimumBudget() at the least); beyond either the oldest captures go first.
+// budget (minimumBudget() at the least); beyond either the oldest captures go first. A
+// buffer is used from one thread at a time (peek shares the scratch with capture).
 #pragma once
 
 #include <cstddef>
@@ -33,7 +34,8 @@ inline constexpr size_t rewindDefaultBudget = size_t(64) << 20;
 class RewindBuffer {
 public:
     // The whole budget is reserved here (untouched pages cost nothing until used). A
-    // capacity below 1 is raised to 1; a budget below minimumBudget() is raised to it.
+    // capacity below 1 is raised to 1; a budget below minimumBudget(capacity) is raised
+    // to it (with that budget only the newest capture is held).
     explicit RewindBuffer(size_t capacity = rewindDefaultCapacity, size_t budgetBytes = rewindDefaultBudget);
     RewindBuffer(const RewindBuffer&) = delete;
     RewindBuffer& operator=(const RewindBuffer&) = delete;
@@ -51,11 +53,14 @@ public:
     // The same capture without dropping anything (to look at, or to run from for a while).
     bool peek(Mtx& machine, size_t framesBack) const;
 
-    size_t frames() const { return held_; }   // captures held, the newest included
-    size_t memoryBytes() const;               // the fixed copies plus the records held
+    // Captures held, the newest included: the history reaches frames() - 1 frames back.
+    size_t frames() const { return held_; }
+    size_t memoryBytes() const; // the fixed part plus the records held
     size_t capacity() const { return capacity_; }
     size_t budget() const { return budget_; }
-    static size_t minimumBudget();            // the fixed part: newest copy and scratch
+    // The fixed part: the newest copy, the scratch, a record's worst case and a
+    // descriptor per frame of capacity (about 3.4 MiB for the default capacity).
+    static size_t minimumBudget(size_t capacity = rewindDefaultCapacity);
 
     void clear(); // drops every capture
 
