@@ -1,16 +1,19 @@
 // The rewind buffer: a capture of the machine after every frame, for the last minute or
 // more of emulated time, and the way back to any of them.
 //
-// The host captures after each frame it runs (the machine is copied as bytes, so a capture
-// is exact, inputs and picture included). Rewinding restores an earlier capture; the
-// captures after it are dropped, so that running on and capturing again continues the
-// history from there. Frame by frame backwards is restore(machine, 1) once per presented
-// frame: each call goes one capture further back.
+// The host captures after each frame it runs, once it has taken the frame's events (the
+// machine is copied as bytes, so a capture is exact: inputs, picture and any events still
+// raised included). Rewinding restores an earlier capture; the captures after it are
+// dropped, so that running on and capturing again continues the history from there.
+// Frame by frame backwards is restore(machine, 1) once per presented frame, with no run
+// and no capture in between: each call goes one capture further back.
 //
 // How it is held: the newest capture as a full copy; for every older one an undo record,
 // the blocks of the machine that changed in the following frame with their contents
 // before the change, LZ4-compressed, in one preallocated ring of bytes. Restoring walks
-// the undo records back from the newest capture. Nothing is allocated after construction.
+// the undo records back from the newest capture: one record for a frame back (the copy
+// out of the machine is most of it), a minute back unpacks every record (about 15 ms on
+// the graphics page), so no key frames are kept. Nothing is allocated after construction.
 //
 // Limits: at most `capacity` captures are held, and the bytes in use stay within the
 // budget (minimumBudget() at the least); beyond either the oldest captures go first. A

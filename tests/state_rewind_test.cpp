@@ -212,19 +212,6 @@ TEST(StateRewind, TheCapacityDropsTheOldest)
     EXPECT_EQ(buffer.frames(), 10u);
     ASSERT_TRUE(buffer.restore(*machine, 5));
     expectSameCapture(*machine, *kept.at(75), "5 back after a clear");
-
-    // A capacity of one keeps the newest only; none is raised to one.
-    for (size_t capacity : {0, 1}) {
-        RewindBuffer single(capacity);
-        EXPECT_EQ(single.capacity(), 1u);
-        const uint64_t from = machine->timing.frames;
-        kept = captureRun(*machine, single, from, from + 4, {from + 4});
-        EXPECT_EQ(single.frames(), 1u);
-        machine->cpu.PC ^= 0x1234;
-        ASSERT_TRUE(single.restore(*machine, 0));
-        expectSameCapture(*machine, *kept.at(from + 4), "the only capture");
-        EXPECT_FALSE(single.restore(*machine, 1));
-    }
 }
 
 TEST(StateRewind, TheBudgetDropsTheOldestAndTheRingWraps)
@@ -264,19 +251,28 @@ TEST(StateRewind, TheBudgetDropsTheOldestAndTheRingWraps)
     expectSameCapture(*machine, *machineAtFrame(oldestNow), "the oldest held after wrapping on");
 }
 
-TEST(StateRewind, ARecordLargerThanTheBudgetLeavesTheNewestOnly)
+TEST(StateRewind, WithoutRoomForRecordsTheNewestIsHeldAlone)
 {
-    // No room for any record: every capture is the newest and the only one.
+    // A capacity of none (raised to one), and a budget too small for any record.
     auto machine = freshMachine();
-    RewindBuffer buffer(rewindDefaultCapacity, 0);
-    EXPECT_EQ(buffer.budget(), RewindBuffer::minimumBudget());
-    auto kept = captureRun(*machine, buffer, 40, 50, {50});
-    EXPECT_EQ(buffer.frames(), 1u);
-    EXPECT_EQ(buffer.memoryBytes(), RewindBuffer::minimumBudget());
-    EXPECT_FALSE(buffer.restore(*machine, 1));
-    machine->cpu.PC ^= 0x1234;
-    ASSERT_TRUE(buffer.restore(*machine, 0));
-    expectSameCapture(*machine, *kept.at(50), "the newest");
+    RewindBuffer noCapacity(0);
+    RewindBuffer noBudget(rewindDefaultCapacity, 0);
+    EXPECT_EQ(noCapacity.capacity(), 1u);
+    EXPECT_EQ(noBudget.budget(), RewindBuffer::minimumBudget());
+    runTo(*machine, 40);
+    for (int i = 0; i < 10; ++i) {
+        runFrame(*machine);
+        noCapacity.capture(*machine);
+        noBudget.capture(*machine);
+    }
+    EXPECT_EQ(noBudget.memoryBytes(), RewindBuffer::minimumBudget());
+    for (RewindBuffer* buffer : {&noCapacity, &noBudget}) {
+        EXPECT_EQ(buffer->frames(), 1u);
+        auto view = std::make_unique<Mtx>();
+        EXPECT_FALSE(buffer->peek(*view, 1));
+        ASSERT_TRUE(buffer->restore(*view, 0));
+        expectSameCapture(*view, *machine, "the newest");
+    }
 }
 
 TEST(StateRewind, SixtySecondsOfTheGraphicsPageFitTheDefaultBudget)
