@@ -2,6 +2,7 @@
 // periodic hook and the tape trap of one machine value, all inlined into the core.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 
 #include "cpu/bus.h"
@@ -28,8 +29,9 @@ struct MtxBus {
     uint64_t cycles() const { return machineCycles(*machine); }
     void diagnostic(Z80State&, const char* line) const
     {
-        std::strncpy(machine->events.diagnosticLine, line, diagnosticLength - 1);
-        machine->events.diagnosticLine[diagnosticLength - 1] = '\0';
+        const size_t length = std::min(std::strlen(line), diagnosticLength - 1);
+        std::memcpy(machine->events.diagnosticLine, line, length);
+        machine->events.diagnosticLine[length] = '\0';
         raiseEvent(*machine, MachineEvent::diagnostic);
     }
 };
