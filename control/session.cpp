@@ -1,5 +1,6 @@
 #include "control/session.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "machine/tape_files.h"
@@ -34,6 +35,12 @@ void Session::typeText(const std::string& text)
     typist_ = KeyTypist(text, frames());
 }
 
+void Session::holdKeys(std::vector<uint8_t> keys, unsigned frames)
+{
+    heldKeys_ = std::move(keys);
+    heldUntil_ = this->frames() + frames;
+}
+
 bool Session::typingFinished() const
 {
     return typist_.finished(frames());
@@ -46,8 +53,13 @@ void Session::updateInput()
     const uint64_t frame = frames();
     RecordedInput input;
     input.kind = RecordedInput::Kind::keyboard;
+    const bool holding = frame < heldUntil_;
     input.keyboard = keyboardInputFrom(
-        [&](uint8_t key) { return (hostKeys_ && hostKeys_(key)) || typist_.keyDown(key, frame); }, capsLock_);
+        [&](uint8_t key) {
+            return (hostKeys_ && hostKeys_(key)) || typist_.keyDown(key, frame) ||
+                   (holding && std::find(heldKeys_.begin(), heldKeys_.end(), key) != heldKeys_.end());
+        },
+        capsLock_);
     if (input.keyboard == machine_->keyboard.input)
         return;
     input.position = machinePosition(*machine_);
@@ -323,7 +335,8 @@ void Session::answerTapeRequest()
         applyTapeAnswer(false, {}, "");
         return;
     }
-    const TapeLookup lookup = findTapeImage(tapeFolder_, machine_->tape.requestName);
+    const TapeLookup lookup = mountedTape_ ? readTapeFile(*mountedTape_)
+                                           : findTapeImage(tapeFolder_, machine_->tape.requestName);
     if (lookup.found && !lookup.warning.empty())
         host_->warningLine(lookup.warning.c_str());
     applyTapeAnswer(lookup.found, lookup.image, lookup.message);

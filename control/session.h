@@ -11,6 +11,7 @@
 #include <deque>
 #include <filesystem>
 #include <optional>
+#include <vector>
 #include <functional>
 #include <memory>
 #include <string>
@@ -71,6 +72,12 @@ public:
     // Where tape images are looked for ("tapes" at start).
     void setTapeFolder(const std::filesystem::path& folder) { tapeFolder_ = folder; }
     const std::filesystem::path& tapeFolder() const { return tapeFolder_; }
+    // A mounted tape answers every tape request, whatever name the program asks for; the
+    // folder serves the requests while none is mounted. The file is read at each request,
+    // so a file put in place later (or changed) is what the next load gets.
+    void mountTape(const std::filesystem::path& file) { mountedTape_ = file; }
+    void unmountTape() { mountedTape_.reset(); }
+    const std::optional<std::filesystem::path>& mountedTape() const { return mountedTape_; }
 
     // The host's keyboard: queried at each frame boundary (and before the first frame).
     void setHostKeys(KeyDownQuery keys) { hostKeys_ = std::move(keys); }
@@ -78,6 +85,8 @@ public:
     // Types the text from the current frame on (the --type text at start).
     void typeText(const std::string& text);
     bool typingFinished() const;
+    // Holds these host keys (virtual-key codes) down for that many frames from now.
+    void holdKeys(std::vector<uint8_t> keys, unsigned frames);
 
     // The machine's input as the host's keys and the typist give it now; given to the
     // machine (and recorded) when it changed. While inputs are replayed, they come from the
@@ -157,7 +166,10 @@ private:
     SessionHost* host_ = &plainHost_;
     std::unique_ptr<Mtx> machine_;
     std::filesystem::path tapeFolder_ = "tapes";
+    std::optional<std::filesystem::path> mountedTape_;
     KeyDownQuery hostKeys_;
+    std::vector<uint8_t> heldKeys_;  // holdKeys: down until heldUntil_
+    uint64_t heldUntil_ = 0;         // the machine's frame at which they are let go
     int16_t capsLock_ = 0;
     KeyTypist typist_;
     std::unique_ptr<RecordingWriter> recorder_;

@@ -149,29 +149,49 @@ std::string missingText(const std::filesystem::path& folder, const char* name, c
     return text;
 }
 
-} // namespace
-
-TapeLookup findTapeImage(const std::filesystem::path& folder, const char (&name)[tapeNameLength])
+// The image from an open file: its first 64 KiB, and a warning when there is more.
+TapeLookup readImage(std::FILE* file, const std::string& shownName)
 {
     TapeLookup lookup;
-    TapeProblem problem;
-    std::FILE* file = findTape(folder, name, problem);
-    if (!file) {
-        lookup.message = missingText(folder, name, problem);
-        return lookup;
-    }
     lookup.found = true;
     lookup.image.resize(tapeBufferSize);
     const size_t read = std::fread(lookup.image.data(), 1, tapeBufferSize, file);
     lookup.image.resize(read);
     if (read == tapeBufferSize && std::fgetc(file) != EOF) {
         char text[160];
-        std::snprintf(text, sizeof text, "warning: the tape image '%.*s' is longer than 65,536 bytes; only the "
-                      "first 65,536 are loaded", int(tapeNameLength), name);
+        std::snprintf(text, sizeof text, "warning: the tape image '%s' is longer than 65,536 bytes; only the "
+                      "first 65,536 are loaded", shownName.c_str());
         lookup.warning = text;
     }
     std::fclose(file);
     return lookup;
+}
+
+} // namespace
+
+TapeLookup findTapeImage(const std::filesystem::path& folder, const char (&name)[tapeNameLength])
+{
+    TapeProblem problem;
+    std::FILE* file = findTape(folder, name, problem);
+    if (!file) {
+        TapeLookup lookup;
+        lookup.message = missingText(folder, name, problem);
+        return lookup;
+    }
+    return readImage(file, std::string(name, tapeNameLength));
+}
+
+TapeLookup readTapeFile(const std::filesystem::path& path)
+{
+    const OpenedFile opened = openRegularFile(path.c_str());
+    if (!opened.file) {
+        TapeLookup lookup;
+        std::string why = opened.why ? opened.why : "it cannot be opened";
+        why[0] = char(std::toupper(static_cast<unsigned char>(why[0])));
+        lookup.message = "The file " + path.string() + " could not be opened. " + why + ".";
+        return lookup;
+    }
+    return readImage(opened.file, path.string());
 }
 
 } // namespace ollendor

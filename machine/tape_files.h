@@ -27,4 +27,8 @@ struct TapeLookup {
 
 TapeLookup findTapeImage(const std::filesystem::path& folder, const char (&name)[tapeNameLength]);
 
+// A tape image named by the user (mounted: it answers every request, whatever the name):
+// the same checks and texts, for that file.
+TapeLookup readTapeFile(const std::filesystem::path& path);
+
 } // namespace ollendor
