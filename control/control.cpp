@@ -2,7 +2,10 @@
 
 #include <memory>
 
+#include "control/state_slots.h"
+#include "debug/builtin_symbols.h"
 #include "debug/disassembler.h"
+#include "state/state_file.h"
 
 namespace ollendor {
 
@@ -25,6 +28,8 @@ bool runsToItsReturn(Flow flow)
 
 Control::Control(Session& session, RewindBuffer& rewind) : session_(session), rewind_(rewind)
 {
+    if (session_.roms().builtin)
+        symbols_ = builtinRomSymbols();
     captureFrame();
 }
 
@@ -279,6 +284,46 @@ Control::Result Control::rewindFrames(unsigned frames)
     debugger_.clearGoal();
     debugger_.clearHistory();
     return {};
+}
+
+SymbolFileResult Control::loadSymbols(const std::filesystem::path& path)
+{
+    return loadSymbolFile(symbols_, path);
+}
+
+Control::Result Control::saveState(const std::filesystem::path& path)
+{
+    const StateResult saved = saveStateFile(machine(), path);
+    return {saved.ok, saved.error};
+}
+
+Control::Result Control::loadState(const std::filesystem::path& path)
+{
+    auto loaded = std::make_unique<Mtx>();
+    const StateResult result = loadStateFile(path, machine(), *loaded);
+    if (!result.ok)
+        return {false, result.error};
+    session_.replaceMachine(*loaded);
+    machineReplaced();
+    return {};
+}
+
+Control::Result Control::saveSlot(int slot)
+{
+    std::string why;
+    const std::optional<std::filesystem::path> path = stateSlotPath(slot, &why);
+    if (!path || !makeStateSlotFolder(why))
+        return {false, "cannot save to slot " + std::to_string(slot) + ": " + why};
+    return saveState(*path);
+}
+
+Control::Result Control::loadSlot(int slot)
+{
+    std::string why;
+    const std::optional<std::filesystem::path> path = stateSlotPath(slot, &why);
+    if (!path)
+        return {false, "cannot load slot " + std::to_string(slot) + ": " + why};
+    return loadState(*path);
 }
 
 void Control::machineReplaced()

@@ -17,6 +17,8 @@
 
 #include "control/session.h"
 #include "debug/debugger.h"
+#include "debug/symbol_file.h"
+#include "debug/symbols.h"
 #include "state/rewind.h"
 
 namespace ollendor {
@@ -75,6 +77,17 @@ public:
     // A state or machine put in place from outside (load state): the history starts afresh.
     void machineReplaced();
 
+    // --- symbols (the built-in ROM's own when it runs, and label files loaded) ----------
+    Symbols& symbols() { return symbols_; }
+    const Symbols& symbols() const { return symbols_; }
+    SymbolFileResult loadSymbols(const std::filesystem::path& path);
+
+    // --- save states: a file or a slot (1-4) --------------------------------------------
+    Result saveState(const std::filesystem::path& path);
+    Result loadState(const std::filesystem::path& path);
+    Result saveSlot(int slot);
+    Result loadSlot(int slot);
+
 private:
     void pauseFor(StopInfo stop);
     void captureFrame();
@@ -88,6 +101,7 @@ private:
     Session& session_;
     RewindBuffer& rewind_;
     Debugger debugger_;
+    Symbols symbols_;
     std::deque<MachinePosition> captures_; // positions of the rewind buffer's captures, oldest first
     bool paused_ = false;
     StopInfo stop_;
