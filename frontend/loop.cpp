@@ -12,8 +12,9 @@ namespace {
 constexpr int64_t presentIntervalNanos = 30 * 1000000;
 } // namespace
 
-Loop::Loop(Platform& platform, Session& session, const LoopSettings& settings)
-    : platform_(platform), settings_(settings), limited_(settings.limited), session_(session)
+Loop::Loop(Platform& platform, Control& control, const LoopSettings& settings)
+    : platform_(platform), settings_(settings), limited_(settings.limited), control_(control),
+      session_(control.session())
 {
     session_.setHost(*this);
 }
@@ -55,21 +56,33 @@ void Loop::run()
     uint64_t frames = 0;
     pacer_.start(now());
     while (desktop.pump()) {
+        if (service_ && !service_())
+            break;
+        if (control_.paused()) {
+            // The machine stands still; the windows and the requests go on.
+            if (settings_.present)
+                present(true);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            pacer_.resume(now());
+            continue;
+        }
         session.setCapsLock(platform_.capsLockState());
-        session.runFrame();
-        ++frames;
+        const bool frameDone = control_.runFrame();
         shown_.rendered = true;
         shown_.blanked = displayBlanked(session.machine().vdp);
         shown_.backdrop = backdropColour(session.machine().vdp);
         if (settings_.present)
-            present();
+            present(!frameDone);
+        if (!frameDone)
+            continue; // stopped by the debugger within the frame
+        ++frames;
         if (settings_.frameLimit != 0 && frames >= settings_.frameLimit)
             break;
         // A replay that came to its end: headless, the run ends with it (unless --frames
         // asks for more); in the window the machine goes on live.
-        if (!settings_.present && settings_.frameLimit == 0 && session.replayFinished())
+        if (!settings_.present && settings_.frameLimit == 0 && session.replayFinished() && !service_)
             break;
-        if (settings_.present) {
+        if (settings_.paced) {
             pacer_.emulated(cyclesPerFrame, now(), limited_);
             if (!waitForDeadline())
                 break;
@@ -77,10 +90,10 @@ void Loop::run()
     }
 }
 
-void Loop::present()
+void Loop::present(bool always)
 {
     const int64_t time = now();
-    if (time - lastPresented_ < presentIntervalNanos)
+    if (!always && time - lastPresented_ < presentIntervalNanos)
         return;
     lastPresented_ = time;
     Console& console = toolkit().console();
@@ -97,7 +110,8 @@ bool Loop::waitForDeadline()
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         if (!desktop.pump())
             return false;
-        toolkit().console().update(); // the menu and the windows, when they changed
+        if (settings_.present)
+            toolkit().console().update(); // the menu and the windows, when they changed
     }
     return true;
 }
@@ -110,7 +124,7 @@ void Loop::showMessage(const char* caption, const char* text)
 
 void Loop::diagnosticLine(const char* line)
 {
-    std::printf("%s\n", line);
+    std::fprintf(settings_.diagnosticsToStandardError ? stderr : stdout, "%s\n", line);
 }
 
 void Loop::warningLine(const char* line)

@@ -11,8 +11,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
+#include "control/control.h"
 #include "control/session.h"
 #include "frontend/pacer.h"
 #include "host/info_text.h"
@@ -24,8 +26,10 @@ namespace ollendor {
 
 struct LoopSettings {
     bool present = true;      // show frames in the console (not headless)
+    bool paced = true;        // hold the machine to real time (the window; headless with a server)
     bool limited = true;      // the speed limit is on at start
     uint64_t frameLimit = 0;  // stop after this many frames; 0: run until quit
+    bool diagnosticsToStandardError = false; // standard output belongs to someone else
 };
 
 // What the loop shows of the last frame (for --screenshot as for the window).
@@ -37,8 +41,8 @@ struct ShownFrame {
 
 class Loop final : public SessionHost, public InfoSource {
 public:
-    // The session and the platform must outlive the loop.
-    Loop(Platform& platform, Session& session, const LoopSettings& settings);
+    // The control (and its session) and the platform must outlive the loop.
+    Loop(Platform& platform, Control& control, const LoopSettings& settings);
 
     // Sound through the device (opened here when asked for and there is one) or a WAV file;
     // neither is no failure: the run is silent.
@@ -49,6 +53,9 @@ public:
 
     // Runs the session until the user quits or the frame limit is reached.
     void run();
+    // Called once per pass of the loop, between frames and while paused (an automation
+    // server carries out its requests there); false ends the run.
+    void setService(std::function<bool()> service) { service_ = std::move(service); }
     const ShownFrame& shownFrame() const { return shown_; }
 
     // SessionHost
@@ -65,7 +72,8 @@ public:
 
 private:
     static int64_t now();
-    void present();
+    // The frame in the console (at most about 33 a second, unless always).
+    void present(bool always = false);
     // Waits out the pacing deadline in 1 ms steps, serving the window; false on quit.
     bool waitForDeadline();
 
@@ -79,7 +87,9 @@ private:
     bool wavLimitReported_ = false;   // the WAV file's size limit was announced
     const char* wavPath_ = "";
     ToneSettings shownTones_{};       // what the Sound window shows with no output open
+    Control& control_;
     Session& session_;
+    std::function<bool()> service_;
     ShownFrame shown_;
     int64_t lastPresented_ = 0;       // host time of the last presentation
 };

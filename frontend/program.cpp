@@ -53,6 +53,8 @@ private:
     const Options& options;
     Platform& platform;
     std::unique_ptr<Session> session;
+    std::unique_ptr<RewindBuffer> rewind;
+    std::unique_ptr<Control> control;
     std::unique_ptr<Loop> loop;
     bool wavOpen = false;        // --wav is being written
     bool screenshotDone = false; // --screenshot was written (or failed)
@@ -79,11 +81,15 @@ void Run::start()
         session->setTapeFolder(*options.tapeDir);
     startMachine();
 
+    rewind = std::make_unique<RewindBuffer>();
+    control = std::make_unique<Control>(*session, *rewind);
+
     LoopSettings settings;
     settings.present = !options.headless;
+    settings.paced = !options.headless;
     settings.limited = !(options.unconstrained || options.headless);
     settings.frameLimit = options.frames;
-    loop = std::make_unique<Loop>(platform, *session, settings);
+    loop = std::make_unique<Loop>(platform, *control, settings);
 
     // 2-4. Main window and console.
     AppWindow& window = createMainWindow(platform.desktop());
