@@ -258,11 +258,14 @@ void Breakpoints::rebuild()
     in_.reset();
     out_.reset();
     vdp_ = interrupts_ = 0;
-    armed_ = anyRead_ = false;
+    armed_ = anyRead_ = anyWrite_ = false;
+    onlyExec_ = true;
     for (const Breakpoint& b : list_) {
         if (!b.enabled)
             continue;
         armed_ = true;
+        if (b.kind != BreakKind::exec)
+            onlyExec_ = false;
         switch (b.kind) {
         case BreakKind::exec: exec_.set(b.first); break;
         case BreakKind::read:
@@ -271,6 +274,7 @@ void Breakpoints::rebuild()
                 read_.set(a);
             break;
         case BreakKind::write:
+            anyWrite_ = true;
             for (unsigned a = b.first; a <= b.last; ++a)
                 write_.set(a);
             break;

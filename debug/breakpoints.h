@@ -73,12 +73,16 @@ public:
     // Some enabled breakpoint exists: the machine must run over the watching bus.
     bool armed() const { return armed_; }
 
-    bool watchesExec(uint16_t pc) const { return exec_.test(pc); }
+    // Asked on every instruction or access while armed: plain bit lookups.
+    bool watchesExec(uint16_t pc) const { return exec_[pc]; }
     bool watchesAnyRead() const { return anyRead_; }
-    bool watchesRead(uint16_t address) const { return read_.test(address); }
-    bool watchesWrite(uint16_t address) const { return write_.test(address); }
-    bool watchesIn(uint8_t port) const { return in_.test(port); }
-    bool watchesOut(uint8_t port) const { return out_.test(port); }
+    bool watchesAnyMemory() const { return anyRead_ || anyWrite_; }
+    // Every enabled breakpoint is an execution one.
+    bool onlyExec() const { return onlyExec_; }
+    bool watchesRead(uint16_t address) const { return read_[address]; }
+    bool watchesWrite(uint16_t address) const { return write_[address]; }
+    bool watchesIn(uint8_t port) const { return in_[port]; }
+    bool watchesOut(uint8_t port) const { return out_[port]; }
     bool watchesVdpRegister(unsigned reg) const { return (vdp_ >> reg & 1) != 0; }
     bool watchesInterrupt(unsigned channel) const { return (interrupts_ >> channel & 1) != 0; }
 
@@ -99,6 +103,8 @@ private:
     int nextId_ = 1;
     bool armed_ = false;
     bool anyRead_ = false;
+    bool anyWrite_ = false;
+    bool onlyExec_ = true;
     std::bitset<0x10000> exec_, read_, write_;
     std::bitset<0x100> in_, out_;
     uint8_t vdp_ = 0, interrupts_ = 0;

@@ -111,7 +111,7 @@ bool Debugger::checkBefore(Z80State& cpu, const std::array<uint8_t, 4>& bytes)
     return true;
 }
 
-void Debugger::afterInstruction(Z80State& cpu)
+void Debugger::afterInstructionWatched(Z80State& cpu)
 {
     const Flow flow = Flow(flowBefore_);
     if (watching) {
@@ -144,10 +144,10 @@ void Debugger::afterInstruction(Z80State& cpu)
     flowBefore_ = uint8_t(Flow::next);
 }
 
-void Debugger::access(BreakKind kind, uint16_t value, Z80State& cpu)
+void Debugger::access(BreakKind kind, uint16_t value)
 {
-    if (const int id = breakpoints.hit(kind, value, cpu))
-        stopHere(StopInfo{StopReason::breakpoint, id}, cpu);
+    if (const int id = breakpoints.hit(kind, value, *cpu_))
+        stopHere(StopInfo{StopReason::breakpoint, id}, *cpu_);
 }
 
 void Debugger::interruptDue(uint16_t code, Z80State& cpu)
@@ -158,6 +158,8 @@ void Debugger::interruptDue(uint16_t code, Z80State& cpu)
         return;
     interruptPending_ = watching;
     interruptFrom_ = cpu.PC;
+    if (interruptPending_)
+        fastPath_ = false;
     if (code != hookNmi && breakpoints.watchesInterrupt((code >> 1) & 3)) {
         if (const int id = breakpoints.hit(BreakKind::interrupt, uint16_t((code >> 1) & 3), cpu)) {
             if (collecting) // the stop would come after the acceptance, at the new slice's start
@@ -195,21 +197,27 @@ void debugRun(Mtx& machine, Debugger& debugger)
 {
     settle(machine);
     debugger.slices = &machine.timing.hookCalls;
-    cpuRun(WatchingBus<MtxBus>{MtxBus{&machine}, &debugger, &machine.cpu}, machine.cpu);
+    debugger.prepare(machine.cpu);
+    if (debugger.execOnly())
+        cpuRun(ExecWatchingBus<MtxBus>{MtxBus{&machine}, &debugger}, machine.cpu);
+    else
+        cpuRun(WatchingBus<MtxBus>{MtxBus{&machine}, &debugger}, machine.cpu);
 }
 
 bool debugRunTo(Mtx& machine, Debugger& debugger, const MachinePosition& target)
 {
     settle(machine);
     debugger.slices = &machine.timing.hookCalls;
-    return runToPosition(machine, WatchingBus<MtxBus>{MtxBus{&machine}, &debugger, &machine.cpu}, target);
+    debugger.prepare(machine.cpu);
+    return runToPosition(machine, WatchingBus<MtxBus>{MtxBus{&machine}, &debugger}, target);
 }
 
 void debugStep(Mtx& machine, Debugger& debugger)
 {
     settle(machine);
     debugger.slices = &machine.timing.hookCalls;
-    WatchingBus<MtxBus> bus{MtxBus{&machine}, &debugger, &machine.cpu};
+    debugger.prepare(machine.cpu);
+    WatchingBus<MtxBus> bus{MtxBus{&machine}, &debugger};
     if (machine.cpu.sliceEndDue) {
         cpuStep(bus, machine.cpu);
         return;

@@ -86,13 +86,28 @@ public:
     const uint64_t* slices = nullptr;
 
     // --- called by the watching bus -------------------------------------------------
+    // Sets up the checks for a run: what the run has to look at cannot change during it
+    // (a goal met, a breakpoint hit, end it). debugRun and debugStep call it.
+    void prepare(Z80State& cpu)
+    {
+        cpu_ = &cpu;
+        fastPath_ = !tracing && !watching && !hasGoal() && !breakpoints.watchesAnyRead() && !interruptPending_ &&
+                    !collecting;
+    }
+    // Only execution breakpoints are armed: the run can go over the bus that looks at
+    // nothing but the address of each instruction.
+    bool execOnly() const { return fastPath_ && breakpoints.onlyExec(); }
+    bool beforeInstructionExecOnly(Z80State& cpu)
+    {
+        return !breakpoints.watchesExec(cpu.PC) || checkExec(cpu);
+    }
     // Before an instruction: false stops the run before it. `read` gives the byte at an
-    // address as the CPU sees it; `cycle` is the emulated time now.
-    template <class Read>
-    bool beforeInstruction(Z80State& cpu, Read&& read, uint64_t cycle)
+    // address as the CPU sees it; `clock` the emulated time now (asked only when tracing).
+    template <class Read, class Clock>
+    bool beforeInstruction(Z80State& cpu, Read&& read, Clock&& clock)
     {
         const uint16_t pc = cpu.PC;
-        if (!tracing && !watching && !hasGoal() && !breakpoints.watchesAnyRead() && !interruptPending_) {
+        if (fastPath_) {
             // Breakpoints only (the common case while a program runs to one): a bit test.
             return !breakpoints.watchesExec(pc) || checkExec(cpu);
         }
@@ -101,16 +116,21 @@ public:
         const std::array<uint8_t, 4> bytes = {read(pc), read(uint16_t(pc + 1)), read(uint16_t(pc + 2)),
                                               read(uint16_t(pc + 3))};
         if (tracing)
-            trace_.add(TraceEntry{cycle, pc, bytes, cpu.AF(), cpu.BC(), cpu.DE(), cpu.HL(), cpu.IX, cpu.IY, cpu.SP});
+            trace_.add(TraceEntry{clock(), pc, bytes, cpu.AF(), cpu.BC(), cpu.DE(), cpu.HL(), cpu.IX, cpu.IY, cpu.SP});
         return checkBefore(cpu, bytes);
     }
-    void afterInstruction(Z80State& cpu);
-    void access(BreakKind kind, uint16_t value, Z80State& cpu);
+    void afterInstruction(Z80State& cpu)
+    {
+        if (!fastPath_)
+            afterInstructionWatched(cpu);
+    }
+    void access(BreakKind kind, uint16_t value);
     bool isFetch(uint16_t address) const { return uint16_t(address - fetchStart_) < fetchLength_; }
     void interruptDue(uint16_t code, Z80State& cpu);
 
 private:
     bool checkBefore(Z80State& cpu, const std::array<uint8_t, 4>& bytes);
+    void afterInstructionWatched(Z80State& cpu);
     bool checkExec(Z80State& cpu);
     void noteInterrupt(Z80State& cpu, uint16_t returnTo);
     struct Goal {
@@ -123,6 +143,8 @@ private:
 
     StopInfo stop_;
     Goal goal_;
+    bool fastPath_ = false;    // only execution and access breakpoints to look at
+    Z80State* cpu_ = nullptr;  // the CPU of the run prepared for
     std::vector<CallFrame> callStack_;
     TraceRing trace_;
     uint16_t fetchStart_ = 0;  // the instruction being executed: its bytes are fetches,
