@@ -60,8 +60,21 @@ void Control::resume()
     debugger_.resumeFrom(machine().cpu.PC);
 }
 
+void Control::keepHistory(bool keep)
+{
+    keepHistory_ = keep;
+    rewind_.clear();
+    captures_.clear();
+    if (keep)
+        captureFrame();
+}
+
 void Control::captureFrame()
 {
+    if (!keepHistory_) {
+        session_.pruneInputLog(machinePosition(machine()));
+        return;
+    }
     rewind_.capture(machine());
     captures_.push_back(machinePosition(machine()));
     while (captures_.size() > rewind_.frames())

@@ -76,6 +76,10 @@ public:
 
     // A state or machine put in place from outside (load state): the history starts afresh.
     void machineReplaced();
+    // Whether frames are kept for going back (on by default). A headless run that nothing
+    // can ask to go back turns it off: a capture costs some 40 us a frame.
+    void keepHistory(bool keep);
+    bool keepsHistory() const { return keepHistory_; }
 
     // --- symbols (the built-in ROM's own when it runs, and label files loaded) ----------
     Symbols& symbols() { return symbols_; }
@@ -104,6 +108,7 @@ private:
     Symbols symbols_;
     std::deque<MachinePosition> captures_; // positions of the rewind buffer's captures, oldest first
     bool paused_ = false;
+    bool keepHistory_ = true;
     StopInfo stop_;
     uint64_t stops_ = 0;
     unsigned framesToRun_ = 0;     // stepFrames: frames still to run before pausing

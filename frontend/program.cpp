@@ -83,6 +83,8 @@ void Run::start()
 
     rewind = std::make_unique<RewindBuffer>();
     control = std::make_unique<Control>(*session, *rewind);
+    // Headless, nothing can ask to go back in time.
+    control->keepHistory(!options.headless);
 
     LoopSettings settings;
     settings.present = !options.headless;
