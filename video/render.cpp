@@ -91,7 +91,10 @@ void drawGraphics2(const VdpState& vdp, FrameBuffer& frame)
     }
 }
 
-// 40 cells of six pixels from pattern bits 7-2; columns 240-255 are not written.
+// 40 cells of six pixels from pattern bits 7-2 in columns 0-239; columns 240-255, where
+// the chip shows no text, show the backdrop colour as the border around the picture does.
+// (Leaving them as they were kept an earlier mode's pixels, or palette index 0 - pure red -
+// at start, beside the text for good.)
 void drawText(const VdpState& vdp, FrameBuffer& frame)
 {
     const uint8_t* names = vdp.vram + (vdp.registers[2] & 0x0F) * 0x400u; // ends by 0x3FBF
@@ -106,6 +109,7 @@ void drawText(const VdpState& vdp, FrameBuffer& frame)
             uint64_t eight = expand(rowPatterns[rowNames[c] * 8u], foreground, background);
             std::memcpy(pixels + 6 * c, &eight, 6);
         }
+        std::memset(pixels + 240, int(background), frameWidth - 240);
     }
 }
 
