@@ -34,6 +34,8 @@ public:
         messages.push_back({caption, text});
     }
     void postQuit() override { ++quits; }
+    bool pump() override { return quits == 0; }
+    void setInfoSource(InfoSource&) override {}
     void destroyMainWindow() override {}
 
     MemoryWindow window{"Ollendor"};
