@@ -27,6 +27,12 @@ public:
     // Whether input arrived since the last frame, or the frame after it is still to come
     // (a click that came and went between two frames needs both to be seen).
     bool framePending() const { return pendingFrames > 0; }
+    // Asks for one more frame although no input came (what the last frame drew is stale).
+    void requestFrame()
+    {
+        if (pendingFrames < 1)
+            pendingFrames = 1;
+    }
 
     // Starts a frame: the context becomes current and widgets may be issued until endFrame.
     void beginFrame();

@@ -110,9 +110,16 @@ void MainWindow::menuFrame()
         chosen.push_back(bar.chosen->command);
     if (bar.height > 0)
         menuHeight = bar.height;
+    const bool boxWasOpen = box.wanted || box.shown;
     drawing.drawMessageBox(box);
     menu.endFrame();
     lastFrameTicks = SDL_GetTicks64();
+    // The frame that closed the box still shows it; on a still picture nothing else would
+    // draw the window again, so one more frame is run and presented without it.
+    if (boxWasOpen && !box.wanted && !box.shown) {
+        menu.requestFrame();
+        redrawNeeded = true;
+    }
 }
 
 void MainWindow::openBox(const char* caption, const char* text)
