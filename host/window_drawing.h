@@ -3,8 +3,9 @@
 //
 // The SDL desktop owns each window's Dear ImGui context with its SDL back-ends: it makes
 // the context current, starts a frame, calls one of these to issue the widgets, ends the
-// frame and renders it. The front end implements them (frontend/window_drawing.h), so
-// what is drawn lives with the program and the desktop knows only when to draw. Everything
+// frame and renders it. The front end implements them and hands them to the platform at
+// its creation, so what is drawn lives with the program and the desktop knows only when
+// to draw. Everything
 // here runs on the main thread, inside a frame.
 #pragma once
 

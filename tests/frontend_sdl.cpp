@@ -121,6 +121,7 @@ TEST_F(SdlOffscreen, ConsolePresentsLockedPixelsAsRedGreenBlue)
     ASSERT_EQ(SDL_RenderReadPixels(window.renderer(), &right, SDL_PIXELFORMAT_ARGB8888, &shown[1], 4), 0);
     EXPECT_EQ(shown[0] & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(shown[1] & 0xFFFFFF, 0x0000CCu);
+    console.close(); // before its window goes
 }
 
 // Full screen and back reopens the console on a new, empty texture, and the window may be
@@ -152,6 +153,7 @@ TEST_F(SdlOffscreen, AReopenedConsoleShowsAnUnchangedPictureAgain)
     console.update(); // the empty texture, presented while waiting
     drawGreen();
     EXPECT_EQ(shown(), 0x00CC00u);
+    console.close();
 }
 
 TEST_F(SdlOffscreen, OptionsTakeEffectAtTheOpen)
@@ -169,6 +171,7 @@ TEST_F(SdlOffscreen, OptionsTakeEffectAtTheOpen)
     console.open(window, consoleWidth, consoleHeight, consoleFormat);
     EXPECT_FALSE(SDL_GetWindowFlags(window.window()) & SDL_WINDOW_FULLSCREEN);
     EXPECT_FALSE(SDL_IsTextInputActive()); // the setting stays for later opens
+    console.close();
 }
 
 TEST_F(SdlOffscreen, MisuseAndForeignWindowsAreDynamicErrors)
@@ -255,7 +258,7 @@ SDL_Event keyDown(Uint32 windowId, SDL_Keycode sym, SDL_Scancode scancode, Uint1
 }
 
 // A message box of the emulation (the tape trap's "File not found") is open in the main
-// window when a quit request comes from another thread: the box closes, messageBox returns
+// window when a quit request comes from another thread: the box closes, showMessage returns
 // and the next pump reports quit. Alt+f pressed meanwhile does nothing.
 TEST_F(SdlOffscreen, QuitRequestClosesAnOpenMessageBox)
 {
