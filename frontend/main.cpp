@@ -1,6 +1,7 @@
 // Ollendor: an emulator of the Memotech MTX home computer.
 #include "frontend/options.h"
 #include "frontend/program.h"
+#include "frontend/window_drawing.h"
 #include "host/headless_host.h"
 #include "host/process_start.h"
 #include "host/quit_signal.h"
@@ -21,7 +22,8 @@ int main(int argc, char** argv)
 
     PlatformSettings settings;
     settings.scale = options.scale;
+    FrontendDrawing drawing; // the windows' widgets; outlives the platform
     std::unique_ptr<Platform> platform =
-        options.headless ? createHeadlessPlatform(settings) : createSdlPlatform(settings);
+        options.headless ? createHeadlessPlatform(settings) : createSdlPlatform(settings, drawing);
     return runProgram(options, *platform);
 }

@@ -31,7 +31,6 @@ void checkFormat(const PixelFormat& format)
 void MemoryConsole::setOption(const std::string& option)
 {
     applyConsoleOption(options, option);
-    optionLog.push_back(option);
 }
 
 void MemoryConsole::open(AppWindow& window, int width, int height, const PixelFormat& format)
@@ -41,13 +40,7 @@ void MemoryConsole::open(AppWindow& window, int width, int height, const PixelFo
     if (width != consoleWidth || height != consoleHeight)
         throw DynamicError("console: only 320 x 200 is supported");
     checkFormat(format);
-    if (failNextOpenInWindow) {
-        failNextOpenInWindow = false;
-        throw DynamicError("console: cannot open in this window");
-    }
     openWindow = &window;
-    openedWith = options;
-    ++opens;
 }
 
 void MemoryConsole::openTitled(const std::string& title, const PixelFormat& format)
@@ -57,8 +50,6 @@ void MemoryConsole::openTitled(const std::string& title, const PixelFormat& form
     checkFormat(format);
     ownWindow.title = title;
     openWindow = &ownWindow;
-    openedWith = options;
-    ++opens;
 }
 
 AppWindow& MemoryConsole::window()

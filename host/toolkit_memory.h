@@ -38,11 +38,7 @@ public:
     bool isOpen() const { return openWindow != nullptr; }
 
     ConsoleOptions options = defaultConsoleOptions; // as set so far
-    ConsoleOptions openedWith = defaultConsoleOptions; // options in force at the last open
-    std::vector<std::string> optionLog;            // every option text set, in order
     unsigned updates = 0;                          // presentations so far
-    unsigned opens = 0;                            // successful opens so far
-    bool failNextOpenInWindow = false;             // tests: the next open in a window throws
 
 private:
     void checkOpen(const char* operation) const;

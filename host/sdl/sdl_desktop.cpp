@@ -81,7 +81,7 @@ AppWindow& SdlDesktop::createMainWindow(const char* menuTitle, std::span<const M
         }
         videoStarted = true;
     }
-    mainWindow = std::make_unique<MainWindow>(scale, menuTitle, items, std::move(onCommand));
+    mainWindow = std::make_unique<MainWindow>(scale, menuTitle, items, std::move(onCommand), drawing);
     return *mainWindow;
 }
 
@@ -97,7 +97,7 @@ void SdlDesktop::openInfoWindow(InfoWindow kind)
     try {
         if (!infoSource)
             throw DynamicError("could not create window (nothing to show)");
-        infoWindows[int(kind)] = std::make_unique<InfoWindowView>(kind, *infoSource);
+        infoWindows[int(kind)] = std::make_unique<InfoWindowView>(kind, *infoSource, drawing);
     } catch (const DynamicError& error) {
         // Only this window is lost; the emulation goes on.
         toolkit().report(error);

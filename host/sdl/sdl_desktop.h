@@ -7,12 +7,14 @@
 #include "host/desktop.h"
 #include "host/sdl/info_window.h"
 #include "host/sdl/sdl_window.h"
+#include "host/window_drawing.h"
 
 namespace ollendor {
 
 class SdlDesktop : public Desktop {
 public:
-    explicit SdlDesktop(int scale) : scale(scale) {}
+    // drawing issues the widgets of every window; it must outlive the desktop.
+    SdlDesktop(int scale, WindowDrawing& drawing) : scale(scale), drawing(drawing) {}
     ~SdlDesktop() override;
 
     AppWindow& createMainWindow(const char* menuTitle, std::span<const MenuEntry> items,
@@ -38,6 +40,7 @@ private:
     void serviceInfoWindows();
 
     int scale;                                              // console factor of the main window
+    WindowDrawing& drawing;                                 // draws what the windows show
     bool videoStarted = false;                              // SDL's video subsystem is up
     std::unique_ptr<MainWindow> mainWindow;                 // made once
     std::unique_ptr<InfoWindowView> infoWindows[infoWindowCount]; // open information windows

@@ -15,8 +15,8 @@ namespace {
 
 class SdlPlatform : public Platform {
 public:
-    explicit SdlPlatform(const PlatformSettings& settings)
-        : sdlDesktop(settings.scale), sdlToolkit(settings.scale)
+    SdlPlatform(const PlatformSettings& settings, WindowDrawing& drawing)
+        : sdlDesktop(settings.scale, drawing), sdlToolkit(settings.scale)
     {
         sdlDesktop.setAudioDeviceRemoved([this](uint32_t device) { audioDeviceRemoved(device); });
     }
@@ -54,9 +54,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<Platform> createSdlPlatform(const PlatformSettings& settings)
+std::unique_ptr<Platform> createSdlPlatform(const PlatformSettings& settings, WindowDrawing& drawing)
 {
-    return std::make_unique<SdlPlatform>(settings);
+    return std::make_unique<SdlPlatform>(settings, drawing);
 }
 
 } // namespace ollendor

@@ -46,6 +46,7 @@ private:
     SDL_Texture* texture = nullptr;             // the pixels, while open
     bool locked = false;                        // between lock and unlock
     bool pictureChanged = false;                // uploaded since the last presentation
+    bool textureEmpty = false;                  // opened, nothing uploaded to the texture yet
     uint32_t pixels[consoleWidth * consoleHeight] = {};   // what is drawn
     uint32_t uploaded[consoleWidth * consoleHeight] = {}; // what the texture holds
 };
