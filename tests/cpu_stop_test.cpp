@@ -102,7 +102,8 @@ void expectSame(const Trial& reference, const Trial& other, const char* how)
     ASSERT_EQ(reference.world.hookCalls.size(), other.world.hookCalls.size()) << how;
     for (size_t i = 0; i < reference.world.hookCalls.size(); ++i)
         ASSERT_EQ(reference.world.hookCalls[i], other.world.hookCalls[i]) << how << ", hook call " << i;
-    EXPECT_EQ(std::memcmp(&reference.cpu, &other.cpu, offsetof(Z80State, cyclesPerHook)), 0) << how;
+    // The registers up to I: the padding after them is no state (clang leaves it unset).
+    EXPECT_EQ(std::memcmp(&reference.cpu, &other.cpu, offsetof(Z80State, I) + 1), 0) << how;
     EXPECT_EQ(reference.cpu.cyclesLeft, other.cpu.cyclesLeft) << how;
     EXPECT_EQ(reference.cpu.zeroCostSteps, other.cpu.zeroCostSteps) << how;
     EXPECT_EQ(reference.world.memory, other.world.memory) << how;
