@@ -26,9 +26,9 @@ public:
     static constexpr unsigned stubPage = 7;
     static constexpr uint16_t stubAddress = 0x3000;
 
-    explicit TapeRig(const std::filesystem::path& folder) : driver(RomSet{})
+    explicit TapeRig(const std::filesystem::path& folder) : driver(builtinRomSet())
     {
-        machinePowerOn(machine());
+        machinePowerOn(machine()); // the ROM wiped
         driver.session.setTapeFolder(folder);
         common()[tapeLoadFlagAddress] = 1;
         common()[tapeVerifyFlagAddress] = 0;
