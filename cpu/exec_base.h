@@ -26,9 +26,9 @@ inline constexpr uint16_t zeroCostLimit = 4096;
 template <Z80Bus Bus, class Exec>
 inline void execPrefix(Bus bus, Z80State& cpu, Exec exec)
 {
-    const int32_t before = cpu.cyclesLeft;
+    const int32_t before = cyclesLeftInSlice(cpu);
     exec(bus, cpu);
-    if (cpu.cyclesLeft == before) [[unlikely]] {
+    if (cyclesLeftInSlice(cpu) == before) [[unlikely]] {
         if (++cpu.zeroCostSteps >= zeroCostLimit)
             endSlice(cpu);
     }

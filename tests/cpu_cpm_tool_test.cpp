@@ -13,9 +13,6 @@
 
 #include <gtest/gtest.h>
 
-using namespace ollendor;
-
-
 namespace {
 
 struct ToolRun {

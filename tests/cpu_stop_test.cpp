@@ -102,7 +102,8 @@ void expectSame(const Trial& reference, const Trial& other, const char* how)
     ASSERT_EQ(reference.world.hookCalls.size(), other.world.hookCalls.size()) << how;
     for (size_t i = 0; i < reference.world.hookCalls.size(); ++i)
         ASSERT_EQ(reference.world.hookCalls[i], other.world.hookCalls[i]) << how << ", hook call " << i;
-    EXPECT_EQ(std::memcmp(&reference.cpu, &other.cpu, offsetof(Z80State, cyclesPerHook)), 0) << how;
+    // The registers up to I: the padding after them is no state (clang leaves it unset).
+    EXPECT_EQ(std::memcmp(&reference.cpu, &other.cpu, offsetof(Z80State, I) + 1), 0) << how;
     EXPECT_EQ(reference.cpu.cyclesLeft, other.cpu.cyclesLeft) << how;
     EXPECT_EQ(reference.cpu.zeroCostSteps, other.cpu.zeroCostSteps) << how;
     EXPECT_EQ(reference.world.memory, other.world.memory) << how;
@@ -131,7 +132,8 @@ TEST(CpuStop, StoppingAtAnyAccessChangesNothing)
             ++runs;
             ASSERT_FALSE(run.cpu.stopRequested);
             ASSERT_EQ(run.cpu.cyclesHeld, 0) << "a returned run keeps no cycles aside";
-            ASSERT_GT(run.cpu.cyclesLeft, 0) << "a returned run has ended any spent slice";
+            ASSERT_TRUE(run.cpu.cyclesLeft > 0 || run.cpu.sliceEndDue)
+                << "a spent slice is ended, or left due for the next run";
         }
         EXPECT_GT(run.world.stopsAsked, 20u);
         EXPECT_GT(runs, run.world.stopsAsked / 4) << "stops asked for in one instruction merge";

@@ -4,12 +4,13 @@
 // regenerated only by tests/golden/update.sh (make golden), never here.
 //
 // Skipped when the build has no build/ollendor.
-#include "machine_support.h"
+#include "tests/support/scratch_files.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 
 #define STB_IMAGE_STATIC
@@ -18,7 +19,6 @@
 #include <stb/stb_image.h>
 
 using namespace ollendor;
-
 
 namespace {
 

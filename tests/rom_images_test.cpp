@@ -12,9 +12,6 @@
 
 #include "roms/builtin_rom.h"
 
-using namespace ollendor;
-
-
 namespace {
 
 const std::string buildDir = OLLENDOR_BINARY_DIR;
