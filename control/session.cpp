@@ -141,6 +141,14 @@ bool Session::advance(Advance how, Debugger* debugger)
         const bool frameDone = m.events.has(MachineEvent::frameDone);
         const bool raised = m.events.raised != 0;
         serviceEvents();
+        // A recording replayed to its end is finished at once (not a frame later): a
+        // headless run ends right there.
+        if (replay_.active && replay_.end && replay_.inputs.empty() && !(machinePosition(m) < *replay_.end)) {
+            replay_.active = false;
+            replay_.finished = true;
+            if (quiet_)
+                return false;
+        }
         if (how == Advance::step || frameDone)
             return frameDone;
         if (!raised && watched && debugger->stop().reason != StopReason::none)

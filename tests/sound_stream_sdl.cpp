@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include "host/sdl/sdl_audio.h"
+#include "frontend/window_drawing.h"
 #include "host/sdl/sdl_platform.h"
 #include "sound/soundchip.h"
 #include "sound/stream.h"
@@ -81,7 +82,8 @@ TEST_F(SdlAudioTest, RemovedDeviceClosesTheStreamOnceAndTheRunGoesOn)
 {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     PlatformSettings settings;
-    auto platform = createSdlPlatform(settings);
+    FrontendDrawing drawing;
+    auto platform = createSdlPlatform(settings, drawing);
     auto* audio = dynamic_cast<SdlAudioDevice*>(platform->audioDevice());
     ASSERT_NE(audio, nullptr);
     // The stream stops before the platform's device goes, also when a check fails.

@@ -157,7 +157,7 @@ TEST_F(Render, GraphicsNameTableAboveVideoMemoryWraps)
     }
 }
 
-TEST_F(Render, TextColoursAndUntouchedRightColumns)
+TEST_F(Render, TextColoursAndBackdropRightColumns)
 {
     setRegister(1, 0x10);
     setRegister(2, 0x12); // only the low four bits count: names at 0x800
@@ -174,11 +174,14 @@ TEST_F(Render, TextColoursAndUntouchedRightColumns)
     EXPECT_EQ(row(234, 26, 6), Pixels(6, 15));
     EXPECT_EQ(row(228, 26, 6), Pixels(6, 4));
     EXPECT_EQ(row(0, 1, 8), Pixels(8, 4));
-    expectUntouchedOutside(0, 0, 240, 192);
+    // No text right of column 239: the backdrop colour there, on every row (they used to
+    // be left as they were: red at start, palette index 0).
+    for (unsigned y = 0; y < frameHeight; ++y)
+        ASSERT_EQ(row(240, y, 16), Pixels(16, 4)) << "row " << y;
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(Render, SwitchingToTextKeepsTheGraphicsRightEdge)
+TEST_F(Render, SwitchingToTextClearsTheGraphicsRightEdge)
 {
     setRegister(0, 0x02);
     vdp.vram[0x2000] = 0x90;
@@ -193,7 +196,7 @@ TEST_F(Render, SwitchingToTextKeepsTheGraphicsRightEdge)
     setRegister(7, 0x03);
     render();
     EXPECT_EQ(at(239, 100), 3);
-    EXPECT_EQ(row(240, 100, 16), Pixels(16, 9));
+    EXPECT_EQ(row(240, 100, 16), Pixels(16, 3)) << "the graphics picture's pixels do not stay beside the text";
 }
 
 TEST_F(Render, UnsupportedModeIsReportedOnceOnEntryAndSpritesStillDrawn)

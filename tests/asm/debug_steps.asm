@@ -60,6 +60,12 @@ routine:
         inc hl
         ld (calls), hl
         call inner              ; a call within the call
+        push bc
+        ld bc, 0x0180           ; a wait longer than the timer's period (about 6,600
+wait:   djnz wait               ; cycles against 4,096), so every call meets an interrupt
+        dec c
+        jr nz, wait
+        pop bc
         pop hl
         ret
 inner:  nop
