@@ -25,5 +25,5 @@ int main(int argc, char** argv)
     FrontendDrawing drawing; // the windows' widgets; outlives the platform
     std::unique_ptr<Platform> platform =
         options.headless ? createHeadlessPlatform(settings) : createSdlPlatform(settings, drawing);
-    return runProgram(options, *platform);
+    return runProgram(options, *platform, drawing);
 }

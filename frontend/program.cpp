@@ -35,7 +35,11 @@ void reportOnStandardError(const std::string& message)
 // whichever way the run ends: a normal quit, an error, or a library ending the process.
 class Run {
 public:
-    Run(const Options& options, Platform& platform) : options(options), platform(platform) {}
+    Run(const Options& options, Platform& platform, FrontendDrawing& drawing)
+        : options(options), platform(platform), drawing(drawing)
+    {
+    }
+    ~Run() { drawing.removeParts(); }
 
     int runAndShutDown();
     // The run is cut short from inside a library (exit(), a lost display): the sound thread
@@ -52,6 +56,7 @@ private:
 
     const Options& options;
     Platform& platform;
+    FrontendDrawing& drawing;
     std::unique_ptr<Session> session;
     std::unique_ptr<RewindBuffer> rewind;
     std::unique_ptr<Control> control;
@@ -238,10 +243,10 @@ int Run::runAndShutDown()
 
 } // namespace
 
-int runProgram(const Options& options, Platform& platform)
+int runProgram(const Options& options, Platform& platform, FrontendDrawing& drawing)
 {
     installToolkit(platform.toolkit());
-    Run run(options, platform);
+    Run run(options, platform, drawing);
     currentRun = &run;
     setRunFinisher(finishCurrentRun);
     const int exitCode = run.runAndShutDown();

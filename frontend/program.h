@@ -2,6 +2,7 @@
 #pragma once
 
 #include "frontend/options.h"
+#include "frontend/window_drawing.h"
 #include "host/platform.h"
 
 namespace ollendor {
@@ -15,6 +16,8 @@ inline constexpr int exitToolkitError = 1;
 // (--wav, --screenshot) could not be written. Whichever way the run ends, also through
 // exit() called by a library, the sound thread is stopped and every output file is
 // finished.
-int runProgram(const Options& options, Platform& platform);
+// `drawing` is where the program's parts add their items, menus and windows to the main
+// window (headless, nobody draws them).
+int runProgram(const Options& options, Platform& platform, FrontendDrawing& drawing);
 
 } // namespace ollendor

@@ -16,6 +16,7 @@
 
 #include "frontend/loop.h"
 #include "frontend/program.h"
+#include "frontend/window_drawing.h"
 #include "host/headless_host.h"
 #include "host/run_end.h"
 #include "sound/stream.h"
@@ -147,12 +148,13 @@ protected:
 
     std::filesystem::path folder, shot;
     Options options;
+    FrontendDrawing drawing;
 };
 
 TEST_F(RunEnd, AnErrorMidRunStopsTheSoundAndKeepsTheScreenshot)
 {
     TroublePlatform platform(5, [] { throw DynamicError("the console went away"); });
-    EXPECT_EQ(runProgram(options, platform), exitToolkitError);
+    EXPECT_EQ(runProgram(options, platform, drawing), exitToolkitError);
     EXPECT_EQ(platform.device.plays, 1u) << "the sound thread never played";
     EXPECT_FALSE(platform.device.isPlaying) << "the sound thread outlives the run";
     EXPECT_FALSE(platform.device.isOpen);
@@ -170,7 +172,7 @@ TEST_F(RunEnd, ALibraryCallingExitStillStopsTheSoundAndFinishesTheFiles)
         {
             ::alarm(20); // a hang at exit ends the child instead of the test run
             TroublePlatform platform(5, [] { std::exit(3); });
-            runProgram(options, platform);
+            runProgram(options, platform, drawing);
         },
         testing::ExitedWithCode(3), soundStoppedThenClosed);
     EXPECT_TRUE(screenshotWritten());
@@ -182,7 +184,7 @@ TEST_F(RunEnd, AnAbandonedRunFinishesTheFilesAndExitsWithCode1)
         {
             ::alarm(20);
             TroublePlatform platform(5, [] { abandonRun("the display went away"); });
-            runProgram(options, platform);
+            runProgram(options, platform, drawing);
         },
         testing::ExitedWithCode(1),
         std::string(soundStoppedThenClosed) + ".*ollendor: the display went away");
@@ -204,7 +206,7 @@ TEST_F(RunEnd, TheWavSizeLimitIsAnnouncedOnceAndTheFileStaysGood)
         loop.wav().wav.dataLimit = 20000;
     };
     testing::internal::CaptureStderr();
-    const int exitCode = runProgram(options, platform);
+    const int exitCode = runProgram(options, platform, drawing);
     const std::string errors = testing::internal::GetCapturedStderr();
 
     EXPECT_EQ(productLimit, 0xFFFFFFFFu - 37u) << "the product must keep the format's limit";

@@ -57,6 +57,12 @@ void ImGuiSurface::processEvent(const SDL_Event& event)
     pendingFrames = 2;
 }
 
+bool ImGuiSurface::wantsKeyboard() const
+{
+    CurrentContext current(context);
+    return ImGui::GetIO().WantTextInput;
+}
+
 void ImGuiSurface::beginFrame()
 {
     previous = ImGui::GetCurrentContext();

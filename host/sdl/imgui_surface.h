@@ -27,6 +27,8 @@ public:
     // Whether input arrived since the last frame, or the frame after it is still to come
     // (a click that came and went between two frames needs both to be seen).
     bool framePending() const { return pendingFrames > 0; }
+    // A text field in this context has the keyboard (as of the last frame).
+    bool wantsKeyboard() const;
     // Asks for one more frame although no input came (what the last frame drew is stale).
     void requestFrame()
     {

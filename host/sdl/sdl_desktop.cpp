@@ -146,6 +146,16 @@ void SdlDesktop::dispatch(const SDL_Event& event)
             audioDeviceRemoved(event.adevice.which);
         return;
     }
+    if (event.type == SDL_DROPFILE) {
+        // SDL hands over a string of its own to be freed, whichever window it was dropped on.
+        if (event.drop.file) {
+            const std::string path = event.drop.file;
+            SDL_free(event.drop.file);
+            if (dropHandler && mainWindow && event.drop.windowID == mainWindow->id())
+                dropHandler(path);
+        }
+        return;
+    }
     const Uint32 id = eventWindowId(event);
     if (id == 0)
         return;
@@ -159,8 +169,21 @@ void SdlDesktop::dispatch(const SDL_Event& event)
         quitPosted = true;
         return;
     }
-    if (mainWindow && mainWindow->id() == id)
+    if (mainWindow && mainWindow->id() == id) {
         mainWindow->handleEvent(event);
+        if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) && keyHandler) {
+            KeyPress key;
+            key.scancode = int(event.key.keysym.scancode);
+            key.down = event.type == SDL_KEYDOWN;
+            key.repeat = event.key.repeat != 0;
+            const Uint16 mod = event.key.keysym.mod;
+            key.shift = (mod & KMOD_SHIFT) != 0;
+            key.ctrl = (mod & KMOD_CTRL) != 0;
+            key.alt = (mod & KMOD_ALT) != 0;
+            key.captured = mainWindow->wantsKeyboard();
+            keyHandler(key);
+        }
+    }
 }
 
 bool SdlDesktop::pump()

@@ -30,6 +30,11 @@ public:
     bool pump() override;
     void setInfoSource(InfoSource& source) override { infoSource = &source; }
     // Called from the pump with SDL's id of an output device that went away (unplugged).
+    void setKeyHandler(std::function<void(const KeyPress& key)> handler) override { keyHandler = std::move(handler); }
+    void setDropHandler(std::function<void(const std::string& path)> handler) override
+    {
+        dropHandler = std::move(handler);
+    }
     void setAudioDeviceRemoved(std::function<void(uint32_t device)> handler)
     {
         audioDeviceRemoved = std::move(handler);
@@ -47,6 +52,8 @@ private:
     InfoSource* infoSource = nullptr;                       // what they show
     bool quitPosted = false;                                // the quit path was taken
     std::function<void(uint32_t)> audioDeviceRemoved;       // told of a lost output device
+    std::function<void(const KeyPress&)> keyHandler;        // told of the main window's keys
+    std::function<void(const std::string&)> dropHandler;    // told of files dropped on it
 };
 
 } // namespace ollendor

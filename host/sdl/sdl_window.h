@@ -64,6 +64,8 @@ public:
 
     // An event of this window: to the menu, or the accelerator.
     void handleEvent(const SDL_Event& event);
+    // A text field of the window's widgets has the keyboard.
+    bool wantsKeyboard() const { return menu.wantsKeyboard(); }
     // Runs the menu's frame when input asks for one (or now and then), then carries out the
     // commands chosen since the last call.
     void service();
