@@ -6,6 +6,7 @@
 #include <string>
 
 #include "control/session.h"
+#include "frontend/hotkeys.h"
 #include "frontend/loop.h"
 #include "frontend/main_window.h"
 #include "frontend/screenshot.h"
@@ -57,6 +58,8 @@ private:
     const Options& options;
     Platform& platform;
     FrontendDrawing& drawing;
+    HotkeyMap hotkeyMap;                       // the program's own keys
+    HotkeyDispatch hotkeys{hotkeyMap};         // what they do
     std::unique_ptr<Session> session;
     std::unique_ptr<RewindBuffer> rewind;
     std::unique_ptr<Control> control;
@@ -98,8 +101,9 @@ void Run::start()
     settings.frameLimit = options.frames;
     loop = std::make_unique<Loop>(platform, *control, settings);
 
-    // 2-4. Main window and console.
+    // 2-4. Main window and console; the program's own keys.
     AppWindow& window = createMainWindow(platform.desktop());
+    platform.desktop().setKeyHandler([this](const KeyPress& key) { hotkeys.handle(key); });
     openConsole(window, options.fullscreen ? 0 : 1);
 
     // 5. Sound: the device when there is one (none is no failure: the run is silent), or
