@@ -162,12 +162,14 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
     FieldReader r(hashed);
     r.view(sizeof recordingMagic);
     const uint16_t version = r.u16();
-    r.u16();
+    const uint16_t reserved = r.u16();
     if (version > recordingFormatVersion)
         return fail("it was made in a newer format (version " + std::to_string(version) + "; this program reads version " +
                     std::to_string(recordingFormatVersion) + ")");
     if (version == 0)
         return fail("its format version 0 is not one of ours");
+    if (reserved != 0)
+        return fail("its header holds flags this program does not know");
     RecordingResult result;
     Recording& recording = result.recording;
     const uint32_t stateLength = r.u32();

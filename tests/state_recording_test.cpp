@@ -188,6 +188,9 @@ TEST(Recordings, UnusableRecordingsAreRefusedWithTheirReason)
     std::vector<uint8_t> newer = good;
     newer[8] = 9;
     refused(newer, "newer format");
+    std::vector<uint8_t> flagged = good; // the reserved field (found by fuzzing: it was ignored)
+    flagged[11] = 0x60;
+    refused(flagged, "flags this program does not know");
 
     Recording disordered = recording;
     std::swap(disordered.inputs[0], disordered.inputs[1]);
