@@ -7,7 +7,12 @@
 #include "sound/soundchip.h"
 #include "sound/synth.h"
 
+using namespace ollendor;
+
 namespace {
+
+ToneSynth synth;
+ToneSettings tones;
 
 // Best time of one second-half fill in microseconds over several batches.
 double timeFill()
@@ -18,7 +23,7 @@ double timeFill()
     for (int b = 0; b < batches; ++b) {
         auto start = std::chrono::steady_clock::now();
         for (int f = 0; f < fills; ++f)
-            fillHalf(half, secondHalfSamples);
+            fillHalf(synth, tones, half, secondHalfSamples);
         std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
         best = std::min(best, took.count() / fills);
     }
@@ -31,13 +36,13 @@ void soundBench()
     // period of 1 gives (59464 Hz published, half period 2: the most polarity changes).
     const uint16_t hertz[3] = {440, 1000, 59464};
     for (unsigned c = 0; c < 3; ++c) {
-        soundChip.channelFrequency[c] = hertz[c];
-        soundChip.channelAmplitude[c] = 25600;
-        channelPhase[c] = 0;
+        tones.frequency[c] = hertz[c];
+        tones.amplitude[c] = 25600;
+        synth.channelPhase[c] = 0;
     }
     std::printf("fillHalf: %.2f us\n", timeFill());
     // The common case: steady tones in the audible range only.
-    soundChip.channelFrequency[2] = 2000;
+    tones.frequency[2] = 2000;
     std::printf("fillHalf audible tones: %.2f us\n", timeFill());
 }
 

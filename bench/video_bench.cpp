@@ -9,19 +9,25 @@
 #include "video/render.h"
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 namespace {
+
+VdpState vdp;
+RenderState renderState;
+FrameBuffer frameBuffer;
 
 void setRegister(unsigned reg, uint8_t value)
 {
-    vdpWriteControl(value);
-    vdpWriteControl(uint8_t(0x80 | reg));
+    vdpWriteControl(vdp, value);
+    vdpWriteControl(vdp, uint8_t(0x80 | reg));
 }
 
 // Video memory of random bytes, tables at the usual places, and `sprites` sprites with
 // solid patterns spread over the picture (the rest cut off by the terminator).
 void setUp(uint8_t reg0, uint8_t reg1, unsigned sprites)
 {
-    vdpReset();
+    vdpReset(vdp);
     std::mt19937 random(1);
     for (uint8_t& b : vdp.vram)
         b = uint8_t(random());
@@ -51,7 +57,7 @@ double timeRender()
     for (int b = 0; b < batches; ++b) {
         auto start = std::chrono::steady_clock::now();
         for (int f = 0; f < frames; ++f)
-            vdpRender(frameBuffer);
+            vdpRender(vdp, renderState, frameBuffer);
         std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
         best = std::min(best, took.count() / frames);
     }

@@ -14,7 +14,11 @@ extern "C" {
 
 #include "bench/bench.h"
 #include "cpu/run.h"
+#include "debug/debugger.h"
+#include "debug/watching_bus.h"
 #include "tools/cpm_bus.h"
+
+using namespace ollendor;
 
 namespace {
 
@@ -30,14 +34,30 @@ double threadSeconds()
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
-double runOllendor(const std::vector<uint8_t>& program)
+// How the core runs: plain, or through the debugger the way the program decides (the
+// plain loop while nothing is armed, the watching bus once something is).
+enum class Debugging { none, nothingArmed, oneExecBreakpoint };
+
+double runOllendor(const std::vector<uint8_t>& program, Debugging debugging = Debugging::none)
 {
     static Z80State cpu;
+    static Debugger debugger;
     CpmBus::load(program, cpu);
     CpmBus::console = nullptr;
     CpmBus::maxTStates = workloadTStates;
+    debugger = Debugger{};
+    if (debugging == Debugging::oneExecBreakpoint)
+        debugger.breakpoints.add(BreakKind::exec, 0xFFF0, 0xFFF0, {}); // never reached: no stop
     const double start = threadSeconds();
-    cpuRun<CpmBus>(cpu);
+    if (debugging == Debugging::none || !debugger.armed())
+        cpuRun(CpmBus{}, cpu);
+    else {
+        debugger.prepare(cpu);
+        if (debugger.execOnly()) // as debugRun chooses
+            cpuRun(ExecWatchingBus<CpmBus>{CpmBus{}, &debugger}, cpu);
+        else
+            cpuRun(WatchingBus<CpmBus>{CpmBus{}, &debugger}, cpu);
+    }
     const double seconds = threadSeconds() - start;
     return double(CpmBus::tStates) / seconds / 1e6;
 }
@@ -101,6 +121,13 @@ void benchZexdoc()
     const double ours = runOllendor(program);
     const double theirs = runZ80ex(program);
     std::printf("zexdoc MHz: ollendor %.1f, z80ex %.1f, ratio %.2f\n", ours, theirs, ours / theirs);
+    // The debugger's cost, side by side with the plain figure just taken.
+    const double idle = runOllendor(program, Debugging::nothingArmed);
+    const double armed = runOllendor(program, Debugging::oneExecBreakpoint);
+    std::printf("zexdoc MHz, debugger with nothing armed: %.1f, ratio %.2f (%.1f%% of plain)\n", idle,
+                idle / theirs, 100.0 * idle / ours);
+    std::printf("zexdoc MHz, one execution breakpoint armed: %.1f, ratio %.2f (%.1f%% of plain)\n", armed,
+                armed / theirs, 100.0 * armed / ours);
 }
 
 const BenchSection zexdocSection("zexdoc", 50, benchZexdoc);

@@ -8,69 +8,71 @@
 
 #include "cpu/bus.h"
 
+namespace ollendor {
+
 // The byte at PC; PC moves past it.
 template <Z80Bus Bus>
-inline uint8_t fetchByte(Z80State& cpu)
+inline uint8_t fetchByte(Bus bus, Z80State& cpu)
 {
-    return Bus::memRead(cpu.PC++);
+    return bus.memRead(cpu.PC++);
 }
 
 // A signed displacement from the code stream.
 template <Z80Bus Bus>
-inline int8_t fetchDisplacement(Z80State& cpu)
+inline int8_t fetchDisplacement(Bus bus, Z80State& cpu)
 {
-    return int8_t(Bus::memRead(cpu.PC++));
+    return int8_t(bus.memRead(cpu.PC++));
 }
 
 // A 16-bit immediate, low byte first.
 template <Z80Bus Bus>
-inline uint16_t fetchWord(Z80State& cpu)
+inline uint16_t fetchWord(Bus bus, Z80State& cpu)
 {
-    const uint8_t low = Bus::memRead(cpu.PC++);
-    const uint8_t high = Bus::memRead(cpu.PC++);
+    const uint8_t low = bus.memRead(cpu.PC++);
+    const uint8_t high = bus.memRead(cpu.PC++);
     return uint16_t(high << 8 | low);
 }
 
 template <Z80Bus Bus>
-inline uint16_t readWord(uint16_t address)
+inline uint16_t readWord(Bus bus, uint16_t address)
 {
-    const uint8_t low = Bus::memRead(address);
-    const uint8_t high = Bus::memRead(uint16_t(address + 1));
+    const uint8_t low = bus.memRead(address);
+    const uint8_t high = bus.memRead(uint16_t(address + 1));
     return uint16_t(high << 8 | low);
 }
 
 template <Z80Bus Bus>
-inline void writeWord(uint16_t address, uint16_t value)
+inline void writeWord(Bus bus, uint16_t address, uint16_t value)
 {
-    Bus::memWrite(address, uint8_t(value));
-    Bus::memWrite(uint16_t(address + 1), uint8_t(value >> 8));
+    bus.memWrite(address, uint8_t(value));
+    bus.memWrite(uint16_t(address + 1), uint8_t(value >> 8));
 }
 
 template <Z80Bus Bus>
-inline void push(Z80State& cpu, uint16_t value)
+inline void push(Bus bus, Z80State& cpu, uint16_t value)
 {
-    Bus::memWrite(uint16_t(cpu.SP - 1), uint8_t(value >> 8));
-    Bus::memWrite(uint16_t(cpu.SP - 2), uint8_t(value));
+    bus.memWrite(uint16_t(cpu.SP - 1), uint8_t(value >> 8));
+    bus.memWrite(uint16_t(cpu.SP - 2), uint8_t(value));
     cpu.SP = uint16_t(cpu.SP - 2);
 }
 
 template <Z80Bus Bus>
-inline uint16_t pop(Z80State& cpu)
+inline uint16_t pop(Bus bus, Z80State& cpu)
 {
-    const uint16_t value = readWord<Bus>(cpu.SP);
+    const uint16_t value = readWord<Bus>(bus, cpu.SP);
     cpu.SP = uint16_t(cpu.SP + 2);
     return value;
 }
 
 // EX (SP),rr: the low byte is exchanged before the high byte; SP stays.
 template <Z80Bus Bus>
-inline uint16_t exchangeWithStack(Z80State& cpu, uint16_t value)
+inline uint16_t exchangeWithStack(Bus bus, Z80State& cpu, uint16_t value)
 {
-    const uint8_t low = Bus::memRead(cpu.SP);
-    Bus::memWrite(cpu.SP, uint8_t(value));
+    const uint8_t low = bus.memRead(cpu.SP);
+    bus.memWrite(cpu.SP, uint8_t(value));
     const uint16_t highAddress = uint16_t(cpu.SP + 1);
-    const uint8_t high = Bus::memRead(highAddress);
-    Bus::memWrite(highAddress, uint8_t(value >> 8));
+    const uint8_t high = bus.memRead(highAddress);
+    bus.memWrite(highAddress, uint8_t(value >> 8));
     return uint16_t(high << 8 | low);
 }
 
@@ -79,3 +81,5 @@ inline uint8_t highByte(uint16_t word) { return uint8_t(word >> 8); }
 inline uint8_t lowByte(uint16_t word) { return uint8_t(word); }
 inline void setHighByte(uint16_t& word, uint8_t value) { word = uint16_t((word & 0x00FF) | value << 8); }
 inline void setLowByte(uint16_t& word, uint8_t value) { word = uint16_t((word & 0xFF00) | value); }
+
+} // namespace ollendor

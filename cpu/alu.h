@@ -9,6 +9,8 @@
 #include "cpu/tables.h"
 #include "cpu/z80.h"
 
+namespace ollendor {
+
 // Bits of F that the masking operations keep.
 inline constexpr uint8_t keptBySZPV = flagS | flagZ | flagPV | flag5 | flag3;
 
@@ -133,3 +135,5 @@ inline void rotateA(Z80State& cpu, int result, int carry)
     cpu.A = uint8_t(result);
     cpu.F = uint8_t((cpu.F & keptBySZPV) | carry);
 }
+
+} // namespace ollendor

@@ -6,6 +6,8 @@
 
 #include "cpu/bus.h"
 
+namespace ollendor {
+
 // Which index register a DD or FD page works on.
 enum class IndexPrefix { DD, FD };
 
@@ -18,12 +20,14 @@ inline uint16_t& indexRegister(Z80State& cpu)
         return cpu.IY;
 }
 
-template <Z80Bus Bus> void execCB(Z80State& cpu);
-template <Z80Bus Bus> void execED(Z80State& cpu);
-template <Z80Bus Bus, IndexPrefix prefix> void execIndex(Z80State& cpu);
-template <Z80Bus Bus, IndexPrefix prefix> void execIndexCB(Z80State& cpu);
+template <Z80Bus Bus> void execCB(Bus bus, Z80State& cpu);
+template <Z80Bus Bus> void execED(Bus bus, Z80State& cpu);
+template <Z80Bus Bus, IndexPrefix prefix> void execIndex(Bus bus, Z80State& cpu);
+template <Z80Bus Bus, IndexPrefix prefix> void execIndexCB(Bus bus, Z80State& cpu);
 
-template <Z80Bus Bus> void execDD(Z80State& cpu) { execIndex<Bus, IndexPrefix::DD>(cpu); }
-template <Z80Bus Bus> void execFD(Z80State& cpu) { execIndex<Bus, IndexPrefix::FD>(cpu); }
-template <Z80Bus Bus> void execDDCB(Z80State& cpu) { execIndexCB<Bus, IndexPrefix::DD>(cpu); }
-template <Z80Bus Bus> void execFDCB(Z80State& cpu) { execIndexCB<Bus, IndexPrefix::FD>(cpu); }
+template <Z80Bus Bus> void execDD(Bus bus, Z80State& cpu) { execIndex<Bus, IndexPrefix::DD>(bus, cpu); }
+template <Z80Bus Bus> void execFD(Bus bus, Z80State& cpu) { execIndex<Bus, IndexPrefix::FD>(bus, cpu); }
+template <Z80Bus Bus> void execDDCB(Bus bus, Z80State& cpu) { execIndexCB<Bus, IndexPrefix::DD>(bus, cpu); }
+template <Z80Bus Bus> void execFDCB(Bus bus, Z80State& cpu) { execIndexCB<Bus, IndexPrefix::FD>(bus, cpu); }
+
+} // namespace ollendor

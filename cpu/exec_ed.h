@@ -14,11 +14,13 @@
 #include "cpu/alu.h"
 #include "cpu/exec.h"
 
+namespace ollendor {
+
 // IN r,(C): the port is register C alone; F from the byte, carry kept.
 template <Z80Bus Bus>
-inline uint8_t inputFromC(Z80State& cpu)
+inline uint8_t inputFromC(Bus bus, Z80State& cpu)
 {
-    const uint8_t value = Bus::portIn(cpu.C);
+    const uint8_t value = bus.portIn(cpu.C);
     cpu.F = uint8_t(flagsSZP[value] | (cpu.F & flagC));
     return value;
 }
@@ -36,9 +38,9 @@ inline void setInterruptMode(Z80State& cpu, uint8_t modeBits)
 
 // One LDI (+1) or LDD (-1) step.
 template <Z80Bus Bus>
-inline void copyStep(Z80State& cpu, int direction)
+inline void copyStep(Bus bus, Z80State& cpu, int direction)
 {
-    Bus::memWrite(cpu.DE(), Bus::memRead(cpu.HL()));
+    bus.memWrite(cpu.DE(), bus.memRead(cpu.HL()));
     cpu.setHL(uint16_t(cpu.HL() + direction));
     cpu.setDE(uint16_t(cpu.DE() + direction));
     cpu.setBC(uint16_t(cpu.BC() - 1));
@@ -51,9 +53,9 @@ inline void setCopyFlags(Z80State& cpu)
 
 // One CPI/CPD step; gives A minus the byte compared, and leaves the byte in `value`.
 template <Z80Bus Bus>
-inline uint8_t compareStep(Z80State& cpu, int direction, uint8_t& value)
+inline uint8_t compareStep(Bus bus, Z80State& cpu, int direction, uint8_t& value)
 {
-    value = Bus::memRead(cpu.HL());
+    value = bus.memRead(cpu.HL());
     cpu.setHL(uint16_t(cpu.HL() + direction));
     cpu.setBC(uint16_t(cpu.BC() - 1));
     return uint8_t(cpu.A - value);
@@ -66,17 +68,17 @@ inline void setCompareFlags(Z80State& cpu, uint8_t value, uint8_t result)
 }
 
 template <Z80Bus Bus>
-inline void inputStep(Z80State& cpu, int direction)
+inline void inputStep(Bus bus, Z80State& cpu, int direction)
 {
-    Bus::memWrite(cpu.HL(), Bus::portIn(cpu.C));
+    bus.memWrite(cpu.HL(), bus.portIn(cpu.C));
     cpu.setHL(uint16_t(cpu.HL() + direction));
     cpu.B = uint8_t(cpu.B - 1);
 }
 
 template <Z80Bus Bus>
-inline void outputStep(Z80State& cpu, int direction)
+inline void outputStep(Bus bus, Z80State& cpu, int direction)
 {
-    Bus::portOut(cpu.C, Bus::memRead(cpu.HL()));
+    bus.portOut(cpu.C, bus.memRead(cpu.HL()));
     cpu.setHL(uint16_t(cpu.HL() + direction));
     cpu.B = uint8_t(cpu.B - 1);
 }
@@ -104,45 +106,45 @@ inline void repeatSteps(Z80State& cpu, Step step, Unfinished unfinished)
 }
 
 template <Z80Bus Bus>
-void blockCopyRepeat(Z80State& cpu, int direction)
+void blockCopyRepeat(Bus bus, Z80State& cpu, int direction)
 {
-    repeatSteps(cpu, [&] { copyStep<Bus>(cpu, direction); }, [&] { return cpu.BC() != 0; });
+    repeatSteps(cpu, [&] { copyStep<Bus>(bus, cpu, direction); }, [&] { return cpu.BC() != 0; });
     setCopyFlags(cpu);
 }
 
 template <Z80Bus Bus>
-void blockCompareRepeat(Z80State& cpu, int direction)
+void blockCompareRepeat(Bus bus, Z80State& cpu, int direction)
 {
     uint8_t value = 0, result = 0;
-    repeatSteps(cpu, [&] { result = compareStep<Bus>(cpu, direction, value); },
+    repeatSteps(cpu, [&] { result = compareStep<Bus>(bus, cpu, direction, value); },
                 [&] { return cpu.BC() != 0 && result != 0; });
     setCompareFlags(cpu, value, result);
 }
 
 template <Z80Bus Bus>
-void blockInputRepeat(Z80State& cpu, int direction)
+void blockInputRepeat(Bus bus, Z80State& cpu, int direction)
 {
-    repeatSteps(cpu, [&] { inputStep<Bus>(cpu, direction); }, [&] { return cpu.B != 0; });
+    repeatSteps(cpu, [&] { inputStep<Bus>(bus, cpu, direction); }, [&] { return cpu.B != 0; });
     setBlockIOFlags(cpu);
 }
 
 template <Z80Bus Bus>
-void blockOutputRepeat(Z80State& cpu, int direction)
+void blockOutputRepeat(Bus bus, Z80State& cpu, int direction)
 {
-    repeatSteps(cpu, [&] { outputStep<Bus>(cpu, direction); }, [&] { return cpu.B != 0; });
+    repeatSteps(cpu, [&] { outputStep<Bus>(bus, cpu, direction); }, [&] { return cpu.B != 0; });
     setBlockIOFlags(cpu);
 }
 
 template <Z80Bus Bus>
-void execED(Z80State& cpu)
+void execED(Bus bus, Z80State& cpu)
 {
-    const uint8_t op = fetchByte<Bus>(cpu);
+    const uint8_t op = fetchByte<Bus>(bus, cpu);
     cpu.cyclesLeft -= cyclesED[op];
     switch (op) {
-    case 0x40: cpu.B = inputFromC<Bus>(cpu); break; // IN B,(C)
-    case 0x41: Bus::portOut(cpu.C, cpu.B); break; // OUT (C),B
+    case 0x40: cpu.B = inputFromC<Bus>(bus, cpu); break; // IN B,(C)
+    case 0x41: bus.portOut(cpu.C, cpu.B); break; // OUT (C),B
     case 0x42: cpu.setHL(sbc16(cpu, cpu.HL(), cpu.BC())); break; // SBC HL,BC
-    case 0x43: writeWord<Bus>(fetchWord<Bus>(cpu), cpu.BC()); break; // LD (nn),BC
+    case 0x43: writeWord<Bus>(bus, fetchWord<Bus>(bus, cpu), cpu.BC()); break; // LD (nn),BC
     case 0x44: { // NEG
         const uint8_t a = cpu.A;
         cpu.A = uint8_t(-a);
@@ -152,101 +154,106 @@ void execED(Z80State& cpu)
     }
     case 0x45: // RETN
         cpu.intState = uint8_t((cpu.intState & ~IFF1) | (cpu.intState & IFF2 ? IFF1 : 0));
-        cpu.PC = pop<Bus>(cpu);
+        cpu.PC = pop<Bus>(bus, cpu);
         break;
     case 0x46: setInterruptMode(cpu, 0); break; // IM 0
     case 0x47: cpu.I = cpu.A; break; // LD I,A
-    case 0x48: cpu.C = inputFromC<Bus>(cpu); break; // IN C,(C)
-    case 0x49: Bus::portOut(cpu.C, cpu.C); break; // OUT (C),C
+    case 0x48: cpu.C = inputFromC<Bus>(bus, cpu); break; // IN C,(C)
+    case 0x49: bus.portOut(cpu.C, cpu.C); break; // OUT (C),C
     case 0x4A: cpu.setHL(adc16(cpu, cpu.HL(), cpu.BC())); break; // ADC HL,BC
-    case 0x4B: cpu.setBC(readWord<Bus>(fetchWord<Bus>(cpu))); break; // LD BC,(nn)
-    case 0x4D: cpu.PC = pop<Bus>(cpu); break; // RETI
+    case 0x4B: cpu.setBC(readWord<Bus>(bus, fetchWord<Bus>(bus, cpu))); break; // LD BC,(nn)
+    case 0x4D: cpu.PC = pop<Bus>(bus, cpu); break; // RETI
     case 0x4F: break; // LD R,A: there is no R to write
 
-    case 0x50: cpu.D = inputFromC<Bus>(cpu); break; // IN D,(C)
-    case 0x51: Bus::portOut(cpu.C, cpu.D); break; // OUT (C),D
+    case 0x50: cpu.D = inputFromC<Bus>(bus, cpu); break; // IN D,(C)
+    case 0x51: bus.portOut(cpu.C, cpu.D); break; // OUT (C),D
     case 0x52: cpu.setHL(sbc16(cpu, cpu.HL(), cpu.DE())); break; // SBC HL,DE
-    case 0x53: writeWord<Bus>(fetchWord<Bus>(cpu), cpu.DE()); break; // LD (nn),DE
+    case 0x53: writeWord<Bus>(bus, fetchWord<Bus>(bus, cpu), cpu.DE()); break; // LD (nn),DE
     case 0x56: setInterruptMode(cpu, IM1); break; // IM 1
     case 0x57: cpu.A = cpu.I; setFlagsOfLoadAI(cpu); break; // LD A,I
-    case 0x58: cpu.E = inputFromC<Bus>(cpu); break; // IN E,(C)
-    case 0x59: Bus::portOut(cpu.C, cpu.E); break; // OUT (C),E
+    case 0x58: cpu.E = inputFromC<Bus>(bus, cpu); break; // IN E,(C)
+    case 0x59: bus.portOut(cpu.C, cpu.E); break; // OUT (C),E
     case 0x5A: cpu.setHL(adc16(cpu, cpu.HL(), cpu.DE())); break; // ADC HL,DE
-    case 0x5B: cpu.setDE(readWord<Bus>(fetchWord<Bus>(cpu))); break; // LD DE,(nn)
+    case 0x5B: cpu.setDE(readWord<Bus>(bus, fetchWord<Bus>(bus, cpu))); break; // LD DE,(nn)
     case 0x5E: setInterruptMode(cpu, IM2); break; // IM 2
     case 0x5F: // LD A,R: R follows the cycle counter, read after this instruction's cycles
-        cpu.A = uint8_t(-uint8_t(cpu.cyclesLeft));
+        cpu.A = uint8_t(-uint8_t(cyclesLeftInSlice(cpu)));
         setFlagsOfLoadAI(cpu);
         break;
 
-    case 0x60: cpu.H = inputFromC<Bus>(cpu); break; // IN H,(C)
-    case 0x61: Bus::portOut(cpu.C, cpu.H); break; // OUT (C),H
+    case 0x60: cpu.H = inputFromC<Bus>(bus, cpu); break; // IN H,(C)
+    case 0x61: bus.portOut(cpu.C, cpu.H); break; // OUT (C),H
     case 0x62: cpu.setHL(sbc16(cpu, cpu.HL(), cpu.HL())); break; // SBC HL,HL
-    case 0x63: writeWord<Bus>(fetchWord<Bus>(cpu), cpu.HL()); break; // LD (nn),HL
+    case 0x63: writeWord<Bus>(bus, fetchWord<Bus>(bus, cpu), cpu.HL()); break; // LD (nn),HL
     case 0x67: { // RRD
         const uint16_t hl = cpu.HL();
-        const uint8_t m = Bus::memRead(hl);
-        Bus::memWrite(hl, uint8_t(cpu.A << 4 | m >> 4));
+        const uint8_t m = bus.memRead(hl);
+        bus.memWrite(hl, uint8_t(cpu.A << 4 | m >> 4));
         cpu.A = uint8_t((cpu.A & 0xF0) | (m & 0x0F));
         cpu.F = uint8_t(flagsSZP[cpu.A] | (cpu.F & flagC));
         break;
     }
-    case 0x68: cpu.L = inputFromC<Bus>(cpu); break; // IN L,(C)
-    case 0x69: Bus::portOut(cpu.C, cpu.L); break; // OUT (C),L
+    case 0x68: cpu.L = inputFromC<Bus>(bus, cpu); break; // IN L,(C)
+    case 0x69: bus.portOut(cpu.C, cpu.L); break; // OUT (C),L
     case 0x6A: cpu.setHL(adc16(cpu, cpu.HL(), cpu.HL())); break; // ADC HL,HL
-    case 0x6B: cpu.setHL(readWord<Bus>(fetchWord<Bus>(cpu))); break; // LD HL,(nn)
+    case 0x6B: cpu.setHL(readWord<Bus>(bus, fetchWord<Bus>(bus, cpu))); break; // LD HL,(nn)
     case 0x6F: { // RLD
         const uint16_t hl = cpu.HL();
-        const uint8_t m = Bus::memRead(hl);
-        Bus::memWrite(hl, uint8_t(m << 4 | (cpu.A & 0x0F)));
+        const uint8_t m = bus.memRead(hl);
+        bus.memWrite(hl, uint8_t(m << 4 | (cpu.A & 0x0F)));
         cpu.A = uint8_t((cpu.A & 0xF0) | m >> 4);
         cpu.F = uint8_t(flagsSZP[cpu.A] | (cpu.F & flagC));
         break;
     }
 
-    case 0x70: inputFromC<Bus>(cpu); break; // IN (C): flags only
+    case 0x70: inputFromC<Bus>(bus, cpu); break; // IN (C): flags only
     case 0x72: cpu.setHL(sbc16(cpu, cpu.HL(), cpu.SP)); break; // SBC HL,SP
-    case 0x73: writeWord<Bus>(fetchWord<Bus>(cpu), cpu.SP); break; // LD (nn),SP
-    case 0x78: cpu.A = inputFromC<Bus>(cpu); break; // IN A,(C)
-    case 0x79: Bus::portOut(cpu.C, cpu.A); break; // OUT (C),A
+    case 0x73: writeWord<Bus>(bus, fetchWord<Bus>(bus, cpu), cpu.SP); break; // LD (nn),SP
+    case 0x78: cpu.A = inputFromC<Bus>(bus, cpu); break; // IN A,(C)
+    case 0x79: bus.portOut(cpu.C, cpu.A); break; // OUT (C),A
     case 0x7A: cpu.setHL(adc16(cpu, cpu.HL(), cpu.SP)); break; // ADC HL,SP
-    case 0x7B: cpu.SP = readWord<Bus>(fetchWord<Bus>(cpu)); break; // LD SP,(nn)
+    case 0x7B: cpu.SP = readWord<Bus>(bus, fetchWord<Bus>(bus, cpu)); break; // LD SP,(nn)
 
-    case 0xA0: copyStep<Bus>(cpu, +1); setCopyFlags(cpu); break; // LDI
+    case 0xA0: copyStep<Bus>(bus, cpu, +1); setCopyFlags(cpu); break; // LDI
     case 0xA1: { // CPI
         uint8_t value;
-        const uint8_t result = compareStep<Bus>(cpu, +1, value);
+        const uint8_t result = compareStep<Bus>(bus, cpu, +1, value);
         setCompareFlags(cpu, value, result);
         break;
     }
-    case 0xA2: inputStep<Bus>(cpu, +1); setBlockIOFlags(cpu); break; // INI
-    case 0xA3: outputStep<Bus>(cpu, +1); setBlockIOFlags(cpu); break; // OUTI
-    case 0xA8: copyStep<Bus>(cpu, -1); setCopyFlags(cpu); break; // LDD
+    case 0xA2: inputStep<Bus>(bus, cpu, +1); setBlockIOFlags(cpu); break; // INI
+    case 0xA3: outputStep<Bus>(bus, cpu, +1); setBlockIOFlags(cpu); break; // OUTI
+    case 0xA8: copyStep<Bus>(bus, cpu, -1); setCopyFlags(cpu); break; // LDD
     case 0xA9: { // CPD
         uint8_t value;
-        const uint8_t result = compareStep<Bus>(cpu, -1, value);
+        const uint8_t result = compareStep<Bus>(bus, cpu, -1, value);
         setCompareFlags(cpu, value, result);
         break;
     }
-    case 0xAA: inputStep<Bus>(cpu, -1); setBlockIOFlags(cpu); break; // IND
-    case 0xAB: outputStep<Bus>(cpu, -1); setBlockIOFlags(cpu); break; // OUTD
+    case 0xAA: inputStep<Bus>(bus, cpu, -1); setBlockIOFlags(cpu); break; // IND
+    case 0xAB: outputStep<Bus>(bus, cpu, -1); setBlockIOFlags(cpu); break; // OUTD
 
-    case 0xB0: blockCopyRepeat<Bus>(cpu, +1); break; // LDIR
-    case 0xB1: blockCompareRepeat<Bus>(cpu, +1); break; // CPIR
-    case 0xB2: blockInputRepeat<Bus>(cpu, +1); break; // INIR
-    case 0xB3: blockOutputRepeat<Bus>(cpu, +1); break; // OTIR
-    case 0xB8: blockCopyRepeat<Bus>(cpu, -1); break; // LDDR
-    case 0xB9: blockCompareRepeat<Bus>(cpu, -1); break; // CPDR
-    case 0xBA: blockInputRepeat<Bus>(cpu, -1); break; // INDR
-    case 0xBB: blockOutputRepeat<Bus>(cpu, -1); break; // OTDR
+    case 0xB0: blockCopyRepeat<Bus>(bus, cpu, +1); break; // LDIR
+    case 0xB1: blockCompareRepeat<Bus>(bus, cpu, +1); break; // CPIR
+    case 0xB2: blockInputRepeat<Bus>(bus, cpu, +1); break; // INIR
+    case 0xB3: blockOutputRepeat<Bus>(bus, cpu, +1); break; // OTIR
+    case 0xB8: blockCopyRepeat<Bus>(bus, cpu, -1); break; // LDDR
+    case 0xB9: blockCompareRepeat<Bus>(bus, cpu, -1); break; // CPDR
+    case 0xBA: blockInputRepeat<Bus>(bus, cpu, -1); break; // INDR
+    case 0xBB: blockOutputRepeat<Bus>(bus, cpu, -1); break; // OTDR
 
     case 0xED: cpu.PC = uint16_t(cpu.PC - 1); break; // ED ED: the second ED starts over as a prefix
-    case 0xFE: Bus::tapeTrap(cpu); break; // tape trap
+    case 0xFE: bus.tapeTrap(cpu); break; // tape trap
 
     default: // unrecognised: nothing happens
-        if (cpu.reportUnknown)
-            std::printf("[Z80 %lX] Unrecognized instruction: ED %02X at PC=%04X\n",
-                        static_cast<unsigned long>(cpu.cpuId), op, uint16_t(cpu.PC - 2));
+        if (cpu.reportUnknown) {
+            char line[diagnosticLength];
+            std::snprintf(line, sizeof line, "[Z80 %lX] Unrecognized instruction: ED %02X at PC=%04X",
+                          static_cast<unsigned long>(cpu.cpuId), op, uint16_t(cpu.PC - 2));
+            bus.diagnostic(cpu, line);
+        }
         break;
     }
 }
+
+} // namespace ollendor

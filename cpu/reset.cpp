@@ -1,5 +1,7 @@
 #include "cpu/z80.h"
 
+namespace ollendor {
+
 void cpuReset(Z80State& cpu)
 {
     cpu.setAF(0);
@@ -15,4 +17,9 @@ void cpuReset(Z80State& cpu)
     cpu.I = 0;
     cpu.cyclesLeft = cpu.cyclesPerHook;
     cpu.zeroCostSteps = 0;
+    cpu.stopRequested = false;
+    cpu.sliceEndDue = false;
+    cpu.cyclesHeld = 0;
 }
+
+} // namespace ollendor

@@ -11,6 +11,8 @@
 
 #include "cpu/z80.h"
 
+namespace ollendor {
+
 namespace z80tables {
 
 constexpr std::array<uint8_t, 256> makeFlagsSZ()
@@ -177,3 +179,5 @@ inline constexpr std::array<uint8_t, 256> cyclesIndexCB = {
      0,  0,  0,  0,  0,  0, 23,  0,  0,  0,  0,  0,  0,  0, 23,  0, // Ex
      0,  0,  0,  0,  0,  0, 23,  0,  0,  0,  0,  0,  0,  0, 23,  0, // Fx
 };
+
+} // namespace ollendor

@@ -2,8 +2,9 @@
 //
 // One Z80State exists per machine. The run loop and the executors (cpu/run.h and the
 // opcode-page headers) are templates over a bus type that supplies memory, ports, the
-// periodic hook and the tape trap as static inline functions, so the MTX machine and the
-// test harnesses run the same core with no indirection on the hot path.
+// periodic hook and the tape trap as inline functions of a small handle passed by value,
+// so the MTX machine and the test harnesses run the same core with no indirection on the
+// hot path.
 //
 // Not modelled: the refresh register R (LD A,R reads the negated low byte of cyclesLeft,
 // LD R,A does nothing) and the undocumented flag bits 5 and 3 beyond the rules the
@@ -11,6 +12,8 @@
 #pragma once
 
 #include <cstdint>
+
+namespace ollendor {
 
 // Bits of F.
 inline constexpr uint8_t flagS  = 0x80; // sign
@@ -51,10 +54,13 @@ struct Z80State {
     int32_t cyclesPerHook;     // T-states between two periodic hook calls (2048 on the MTX)
     int32_t cyclesLeft;        // T-states left before the next hook call; counts down
     uint32_t cpuId;            // printed at the head of diagnostics
-    uint8_t reportUnknown;     // non-zero: report unrecognised prefixed opcodes
-    uint16_t traceAddress;     // PC at which tracing switches on
-    uint8_t traceFlag;         // tracing on
+    bool reportUnknown;        // report unrecognised prefixed opcodes (ED xx, DD ED, DD CB)
     uint16_t zeroCostSteps;    // prefixed instructions that charged nothing in this slice
+    bool stopRequested;        // the run returns at the next instruction boundary
+    bool sliceEndDue;          // a run stopped after an instruction that spent the slice:
+                               // the slice ends first thing when the run goes on
+    int32_t cyclesHeld;        // while a stop is asked for: cyclesLeft's true value is
+                               // cyclesLeft + cyclesHeld (0 otherwise)
 
     uint16_t AF() const { return uint16_t(A << 8 | F); }
     uint16_t BC() const { return uint16_t(B << 8 | C); }
@@ -67,6 +73,43 @@ struct Z80State {
 };
 
 // Power-on state: every register pair, PC and the alternate set 0, SP 0xF000, interrupts
-// off in mode 0, not halted; cyclesLeft takes the current cyclesPerHook. cyclesPerHook,
-// cpuId, reportUnknown, traceAddress and traceFlag are left alone.
+// off in mode 0, not halted, no stop asked for; cyclesLeft takes the current cyclesPerHook.
+// cyclesPerHook, cpuId and reportUnknown are left alone.
 void cpuReset(Z80State& cpu);
+
+// The cycles left in the slice as the machine sees them (LD A,R reads them).
+inline int32_t cyclesLeftInSlice(const Z80State& cpu)
+{
+    return cpu.cyclesLeft + cpu.cyclesHeld;
+}
+
+// Asks the run loop to return after the current instruction, without changing when the next
+// slice ends: the slice's cycles are set aside so that the loop's one test (cyclesLeft > 0)
+// fails after this instruction, and are given back before the loop returns. The bus calls
+// it (from memory, port, trap or hook calls) to raise an event; nothing is lost or skewed,
+// so a run that stops and goes on executes exactly what one uninterrupted run would.
+inline void requestStop(Z80State& cpu)
+{
+    cpu.stopRequested = true;
+    cpu.cyclesHeld += cpu.cyclesLeft;
+    cpu.cyclesLeft = 0;
+}
+
+// Asks the run loop to return at the first instruction boundary at which at most `left`
+// cycles remain in the current slice (or the slice ends). Called between runs only.
+inline void requestStopAt(Z80State& cpu, int32_t left)
+{
+    cpu.stopRequested = true;
+    cpu.cyclesHeld += left;
+    cpu.cyclesLeft -= left;
+}
+
+// Ends the slice after this instruction (HALT; a run of instructions that cost nothing): the
+// hook comes next, whether or not a stop was asked for.
+inline void endSlice(Z80State& cpu)
+{
+    cpu.cyclesLeft = 0;
+    cpu.cyclesHeld = 0;
+}
+
+} // namespace ollendor

@@ -319,6 +319,16 @@ uint8_t instructionLength(const std::array<uint8_t, 4>& bytes)
     return decodeBytes(bytes).length;
 }
 
+InstructionShape instructionShape(uint16_t address, const std::array<uint8_t, 4>& bytes)
+{
+    const Decoded decoded = decodeBytes(bytes);
+    Instruction instruction;
+    instruction.address = address;
+    instruction.length = decoded.length;
+    instruction.bytes = bytes;
+    return InstructionShape{decoded.length, decoded.flow, targetOf(instruction, decoded)};
+}
+
 uint16_t previousStartInWindow(uint16_t address, const std::array<uint8_t, backtrackWindow + 3>& window)
 {
     // For each possible last start before `address`: how many starts lead to it.

@@ -90,6 +90,15 @@ Instruction decodeInstruction(uint16_t address, const std::array<uint8_t, 4>& by
 // The length of the instruction these bytes start, without the rest of the decoding.
 uint8_t instructionLength(const std::array<uint8_t, 4>& bytes);
 
+// What the debugger needs of an instruction as it runs (its length, how it moves PC and
+// where to), without the text.
+struct InstructionShape {
+    uint8_t length = 1;
+    Flow flow = Flow::next;
+    std::optional<uint16_t> target;
+};
+InstructionShape instructionShape(uint16_t address, const std::array<uint8_t, 4>& bytes);
+
 template <ByteReader Reader>
 Instruction disassemble(uint16_t address, Reader&& read, const Symbols* symbols = nullptr)
 {

@@ -1,6 +1,7 @@
 // Ollendor: an emulator of the Memotech MTX home computer.
 #include "frontend/options.h"
 #include "frontend/program.h"
+#include "frontend/window_drawing.h"
 #include "host/headless_host.h"
 #include "host/process_start.h"
 #include "host/quit_signal.h"
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv)
 {
+    using namespace ollendor;
     // Before anything opens a file or writes a message; signals from the start on take
     // the quit path (or, for SIGPIPE, are ignored).
     openStandardDescriptors();
@@ -20,10 +22,8 @@ int main(int argc, char** argv)
 
     PlatformSettings settings;
     settings.scale = options.scale;
-    settings.frameLimit = options.frames;
-    settings.typist = KeyTypist(options.typeText);
-    settings.frameStep = programFrameStep;
+    FrontendDrawing drawing; // the windows' widgets; outlives the platform
     std::unique_ptr<Platform> platform =
-        options.headless ? createHeadlessPlatform(settings) : createSdlPlatform(settings);
-    return runProgram(options, *platform);
+        options.headless ? createHeadlessPlatform(settings) : createSdlPlatform(settings, drawing);
+    return runProgram(options, *platform, drawing);
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace ollendor {
+
 namespace {
 constexpr const char* programName = "Ollendor";
 constexpr const char* releaseName = "Release 1";
@@ -78,3 +80,5 @@ void toggleFullscreen()
     console.close();
     openConsole(window, windowedOutput);
 }
+
+} // namespace ollendor

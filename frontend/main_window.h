@@ -10,6 +10,8 @@
 #include "host/desktop.h"
 #include "host/toolkit.h"
 
+namespace ollendor {
+
 namespace menuCommand {
 inline constexpr int fullscreen = 0; // also the accelerator's command
 inline constexpr int timings = 1;
@@ -50,3 +52,5 @@ void openConsole(AppWindow& window, int windowed);
 void closeConsole();
 // Closes the console and reopens it on the same window with the other output.
 void toggleFullscreen();
+
+} // namespace ollendor

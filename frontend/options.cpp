@@ -7,8 +7,10 @@
 
 #include <CLI/CLI.hpp>
 
-#include "host/key_typist.h"
+#include "control/key_typist.h"
 #include "host/message_text.h"
+
+namespace ollendor {
 
 namespace {
 
@@ -68,7 +70,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     Options options;
     CLI::App app{"Ollendor: an emulator of the Memotech MTX home computer", "ollendor"};
     app.set_version_flag("--version", "ollendor Release 1");
-    std::string romDir, tapeDir, screenshot, wav, typeText;
+    std::string romDir, tapeDir, screenshot, wav, typeText, loadState, saveState, record, replay;
 
     app.add_option("--rom-dir", romDir, "Folder holding osrom, basicrom and assemrom (default: the current folder)")
         ->check(CLI::ExistingDirectory);
@@ -83,6 +85,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.add_flag("--no-sound", options.noSound, "Do not open the sound device");
     app.add_option("--scale", options.scale, "Show the picture at N times its size (default 3)")->check(wholeNumber(1, 16));
     app.add_flag("--fullscreen", options.fullscreen, "Start in full-screen output");
+    app.add_option("--load-state", loadState, "Start from the machine saved in FILE instead of power-on");
+    app.add_option("--save-state", saveState, "Save the machine to FILE when the run ends");
+    app.add_option("--record", record, "Record the run (start state and every input) to FILE");
+    app.add_option("--replay", replay, "Replay the recording in FILE, then go on live (or end, headless)");
 
     try {
         app.parse(argc, argv);
@@ -120,6 +126,32 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         }
         options.wav = wav;
     }
+    // Each file option needs a name; what the files hold is checked when they are used.
+    struct FileOption {
+        const char* name;
+        const std::string& value;
+        std::optional<std::filesystem::path>& target;
+    };
+    for (const FileOption& file : {FileOption{"--load-state", loadState, options.loadState},
+                                   FileOption{"--save-state", saveState, options.saveState},
+                                   FileOption{"--record", record, options.record},
+                                   FileOption{"--replay", replay, options.replay}}) {
+        if (!app.count(file.name))
+            continue;
+        if (file.value.empty()) {
+            std::fprintf(stderr, "ollendor: %s: the file name is empty\n", file.name);
+            return {false, exitBadCommandLine, {}};
+        }
+        file.target = file.value;
+    }
+    if (options.replay && options.loadState) {
+        std::fprintf(stderr, "ollendor: --replay and --load-state: a recording starts from its own state\n");
+        return {false, exitBadCommandLine, {}};
+    }
+    if (options.replay && !typeText.empty()) {
+        std::fprintf(stderr, "ollendor: --replay and --type: a replay types what the recording holds\n");
+        return {false, exitBadCommandLine, {}};
+    }
     options.typeText = unescapeTypedText(typeText);
     const std::size_t bad = KeyTypist::firstUntypable(options.typeText);
     if (bad != std::string::npos) {
@@ -129,3 +161,5 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     }
     return {true, 0, options};
 }
+
+} // namespace ollendor

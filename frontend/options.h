@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+namespace ollendor {
+
 struct Options {
     std::filesystem::path romDir = ".";                // where osrom, basicrom, assemrom are
     std::optional<std::filesystem::path> tapeDir;      // tape images, when not "tapes"
@@ -14,6 +16,10 @@ struct Options {
     unsigned frames = 0;                               // stop after this many frames; 0: never
     std::optional<std::filesystem::path> screenshot;   // PNG of the last frame, written at exit
     std::optional<std::filesystem::path> wav;          // the sound output as a WAV file
+    std::optional<std::filesystem::path> loadState;    // start from this state instead of power-on
+    std::optional<std::filesystem::path> saveState;    // write the state here when the run ends
+    std::optional<std::filesystem::path> record;       // write a recording of the run here
+    std::optional<std::filesystem::path> replay;       // replay this recording
     std::string typeText;                              // typed on the emulated keyboard
     bool unconstrained = false;                        // start with the speed limit off
     bool noSound = false;                              // do not open the sound device
@@ -35,3 +41,5 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 
 // The text of --type as typed: the two characters \n become Enter.
 std::string unescapeTypedText(const std::string& text);
+
+} // namespace ollendor

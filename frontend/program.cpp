@@ -2,41 +2,22 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 
+#include "control/session.h"
+#include "frontend/hotkeys.h"
+#include "frontend/loop.h"
 #include "frontend/main_window.h"
 #include "frontend/screenshot.h"
-#include "host/quit_signal.h"
 #include "host/run_end.h"
-#include "machine/keyboard.h"
-#include "machine/machine.h"
-#include "machine/tape.h"
-#include "machine/timing.h"
-#include "sound/stream.h"
-#include "sound/wavstream.h"
-#include "video/display.h"
+#include "machine/rom_set.h"
+#include "state/recording.h"
+#include "state/state_file.h"
+
+namespace ollendor {
 
 namespace {
-// What the last rendered frame was shown with, for --screenshot.
-struct LastFrame {
-    bool rendered = false; // a frame was rendered in this run
-    bool blanked = true;   // the display was blanked
-    uint8_t backdrop = 0;  // backdrop colour index
-};
-LastFrame lastFrame;
-
-// Emulated cycles from one regular frame to the next.
-constexpr uint64_t cyclesPerFrame = uint64_t(hooksPerFrame) * mtxCyclesPerHook;
-
-// The output files of the run in progress, each finished once on whichever way the run
-// ends: a normal quit, an error, or a library ending the process.
-struct RunOutputs {
-    const Options* options = nullptr; // the run's options; null outside runProgram
-    bool recordingWav = false;        // --wav: the sound is written on emulated time
-    bool wavLimitReported = false;    // the WAV file's size limit was announced
-    bool screenshotDone = false;      // --screenshot was written (or failed)
-};
-RunOutputs outputs;
 
 using Report = void (*)(const std::string& message);
 
@@ -51,28 +32,145 @@ void reportOnStandardError(const std::string& message)
     std::fprintf(stderr, "ollendor: %s\n", message.c_str());
 }
 
-// Closes the WAV file and puts it in place; false (reported) if it is bad.
-bool finishWav(Report report)
+// One run of the program: what it made, and how each output file is finished once on
+// whichever way the run ends: a normal quit, an error, or a library ending the process.
+class Run {
+public:
+    Run(const Options& options, Platform& platform, FrontendDrawing& drawing)
+        : options(options), platform(platform), drawing(drawing)
+    {
+    }
+    ~Run() { drawing.removeParts(); }
+
+    int runAndShutDown();
+    // The run is cut short from inside a library (exit(), a lost display): the sound thread
+    // stops and every output file is finished, without the display.
+    void finishCutShort();
+
+private:
+    void start();
+    void startMachine();
+    bool finishWav(Report report);
+    bool finishScreenshot(Report report);
+    bool finishRecording(Report report);
+    bool finishSaveState(Report report);
+
+    const Options& options;
+    Platform& platform;
+    FrontendDrawing& drawing;
+    HotkeyMap hotkeyMap;                       // the program's own keys
+    HotkeyDispatch hotkeys{hotkeyMap};         // what they do
+    std::unique_ptr<Session> session;
+    std::unique_ptr<RewindBuffer> rewind;
+    std::unique_ptr<Control> control;
+    std::unique_ptr<Loop> loop;
+    bool wavOpen = false;        // --wav is being written
+    bool screenshotDone = false; // --screenshot was written (or failed)
+};
+
+Run* currentRun = nullptr; // for the finisher a library's exit() runs
+
+void finishCurrentRun()
 {
-    if (!outputs.recordingWav)
+    if (currentRun)
+        currentRun->finishCutShort();
+}
+
+void Run::start()
+{
+    // 1. The machine: the ROM set, laid out in a fresh machine with the tape trap.
+    RomSetResult roms = loadRomSet(options.romDir);
+    for (const std::string& warning : roms.warnings)
+        std::fprintf(stderr, "%s\n", warning.c_str());
+    if (!roms.ok)
+        throw DynamicError(roms.error);
+    session = std::make_unique<Session>(roms.roms);
+    if (options.tapeDir)
+        session->setTapeFolder(*options.tapeDir);
+    startMachine();
+
+    rewind = std::make_unique<RewindBuffer>();
+    control = std::make_unique<Control>(*session, *rewind);
+    // Headless, nothing can ask to go back in time.
+    control->keepHistory(!options.headless);
+
+    LoopSettings settings;
+    settings.present = !options.headless;
+    settings.paced = !options.headless;
+    settings.limited = !(options.unconstrained || options.headless);
+    settings.frameLimit = options.frames;
+    loop = std::make_unique<Loop>(platform, *control, settings);
+
+    // 2-4. Main window and console; the program's own keys.
+    AppWindow& window = createMainWindow(platform.desktop());
+    platform.desktop().setKeyHandler([this](const KeyPress& key) { hotkeys.handle(key); });
+    openConsole(window, options.fullscreen ? 0 : 1);
+
+    // 5. Sound: the device when there is one (none is no failure: the run is silent), or
+    // the WAV file written on emulated time.
+    if (options.wav) {
+        std::string error;
+        if (!loop->openWav(options.wav->c_str(), error))
+            throw DynamicError("could not create the WAV file " + options.wav->string() +
+                               (error.empty() ? "" : ": " + error));
+        wavOpen = true;
+    } else {
+        loop->openSound(!options.noSound && !options.headless);
+    }
+
+    // 6. The recording starts from the machine as it stands now.
+    if (options.record) {
+        std::string error;
+        if (!session->startRecording(*options.record, error))
+            throw DynamicError(error);
+    }
+}
+
+// Where the machine starts: power-on (with the host's Caps Lock as its reference and the
+// --type text), a loaded state, or a recording's start. An unusable state or recording
+// stops the program before anything is written.
+void Run::startMachine()
+{
+    if (options.loadState) {
+        const StateResult loaded = loadStateFile(*options.loadState, session->machine(), session->machine());
+        if (!loaded.ok)
+            throw DynamicError(loaded.error);
+    } else if (options.replay) {
+        const RecordingResult read = readRecording(*options.replay);
+        if (!read.ok)
+            throw DynamicError(read.error);
+        std::string error;
+        if (!session->startReplay(read.recording, options.replay->string(), error))
+            throw DynamicError(error);
+    } else {
+        session->setCapsLock(platform.capsLockState());
+        session->updateInput();
+        snapshotCapsLock(session->machine().keyboard);
+    }
+    session->typeText(options.typeText);
+}
+
+// Closes the WAV file and puts it in place; false (reported) if it is bad.
+bool Run::finishWav(Report report)
+{
+    if (!wavOpen)
         return true;
-    outputs.recordingWav = false;
-    if (wavFinish())
+    wavOpen = false;
+    if (wavFinish(loop->wav()))
         return true;
-    report("could not write the WAV file " + outputs.options->wav->string() + ": " +
-           wavStream.wav.error);
+    report("could not write the WAV file " + options.wav->string() + ": " + loop->wav().wav.error);
     return false;
 }
 
 // Writes the screenshot of the last frame; false (reported) if it could not be written.
-bool finishScreenshot(Report report)
+bool Run::finishScreenshot(Report report)
 {
-    if (!outputs.options || !outputs.options->screenshot || outputs.screenshotDone)
+    if (!options.screenshot || screenshotDone || !loop || !loop->shownFrame().rendered)
         return true;
-    outputs.screenshotDone = true;
+    screenshotDone = true;
     try {
-        writeScreenshot(*outputs.options->screenshot, frameBuffer, lastFrame.blanked,
-                        lastFrame.backdrop);
+        const ShownFrame& shown = loop->shownFrame();
+        writeScreenshot(*options.screenshot, session->machine().frame, shown.blanked, shown.backdrop);
         return true;
     } catch (const DynamicError& error) {
         report(error.what());
@@ -80,106 +178,85 @@ bool finishScreenshot(Report report)
     }
 }
 
-// The run is cut short from inside a library (exit(), a lost display): the sound thread
-// stops and every output file is finished, without the display.
-void finishCutShortRun()
+// Ends the recording and puts it in place; false (reported) if it could not be written.
+bool Run::finishRecording(Report report)
 {
-    soundClose();
-    finishWav(reportOnStandardError);
-    if (lastFrame.rendered)
-        finishScreenshot(reportOnStandardError);
+    if (!session)
+        return true;
+    std::string error;
+    if (session->stopRecording(error))
+        return true;
+    report(error);
+    return false;
 }
 
-// Start-up, the run and shutdown; gives the exit code.
-int runAndShutDown(const Options& options, Platform& platform)
+// --save-state: the machine as the run leaves it; false (reported) if it could not be saved.
+bool Run::finishSaveState(Report report)
+{
+    if (!options.saveState || !session || !loop || !loop->shownFrame().rendered)
+        return true;
+    const StateResult saved = saveStateFile(session->machine(), *options.saveState);
+    if (saved.ok)
+        return true;
+    report(saved.error);
+    return false;
+}
+
+void Run::finishCutShort()
+{
+    if (loop)
+        loop->sound().close();
+    finishWav(reportOnStandardError);
+    finishScreenshot(reportOnStandardError);
+    finishRecording(reportOnStandardError);
+    finishSaveState(reportOnStandardError);
+}
+
+int Run::runAndShutDown()
 {
     Desktop& desktop = platform.desktop();
     try {
-        // 1. The machine: ROM images, tape trap, video chip, CPU, pacing clock.
-        if (options.tapeDir)
-            setTapeFolder(*options.tapeDir);
-        const RomLoadResult roms = machineInit(options.romDir);
-        if (!roms.ok)
-            throw DynamicError(roms.message);
-        if (options.unconstrained || options.headless)
-            constrainSpeed.store(0);
-
-        // 2-4. Main window, console, display.
-        AppWindow& window = createMainWindow(desktop);
-        openConsole(window, options.fullscreen ? 0 : 1);
-        displaySetup();
-
-        // 5. Sound: the device when there is one (none is no failure: the run is silent),
-        // or the WAV file written on emulated time.
-        if (options.wav) {
-            if (!wavStart(options.wav->c_str()))
-                throw DynamicError("could not create the WAV file " + options.wav->string() +
-                                   (wavStream.wav.error.empty() ? "" : ": " + wavStream.wav.error));
-            outputs.recordingWav = true;
-        } else if (!options.noSound && !options.headless) {
-            if (AudioDevice* device = platform.audioDevice(); device && soundOpen(*device))
-                startSoundThread();
-        }
-
-        // 6-7. Keyboard reference, then the run until the user quits.
-        snapshotCapsLock();
-        machineRun();
+        start();
+        // 6-7. The loop until the user quits.
+        loop->run();
 
         // 8-11. Shutdown. Every output file is finished whatever happened to the others;
         // the exit code says whether one of them is bad.
         closeConsole();
-        soundClose();
+        loop->sound().close();
         const bool wavGood = finishWav(reportThroughToolkit);
-        displayTeardown();
         desktop.destroyMainWindow();
         const bool screenshotGood = finishScreenshot(reportThroughToolkit);
-        return wavGood && screenshotGood ? 0 : exitToolkitError;
+        const bool recordingGood = finishRecording(reportThroughToolkit);
+        const bool stateGood = finishSaveState(reportThroughToolkit);
+        return wavGood && screenshotGood && recordingGood && stateGood ? 0 : exitToolkitError;
     } catch (const DynamicError& error) {
         toolkit().report(error);
     } catch (const std::exception& error) {
         toolkit().report(DynamicError(std::string("internal error: ") + error.what()));
     }
     // The run failed: the sound still stops, and what was recorded is still kept.
-    soundClose();
+    if (loop)
+        loop->sound().close();
     finishWav(reportThroughToolkit);
-    if (lastFrame.rendered)
-        finishScreenshot(reportThroughToolkit);
+    finishScreenshot(reportThroughToolkit);
+    finishRecording(reportThroughToolkit);
+    finishSaveState(reportThroughToolkit);
     return exitToolkitError;
 }
+
 } // namespace
 
-void programFrameStep()
+int runProgram(const Options& options, Platform& platform, FrontendDrawing& drawing)
 {
-    // Headless runs are never held back, so every frame step is a regular frame: the
-    // sound of one frame's worth of cycles is due.
-    if (outputs.recordingWav) {
-        wavAdvance(cyclesPerFrame);
-        if (wavStream.wav.full && !outputs.wavLimitReported) {
-            outputs.wavLimitReported = true;
-            std::fprintf(stderr,
-                         "ollendor: the WAV file %s reached the size limit of the format "
-                         "(4 GiB, about 19 hours of sound); the rest of the sound is not "
-                         "recorded\n",
-                         outputs.options->wav->c_str());
-        }
-    }
-    renderFrame();
-    lastFrame.rendered = true;
-    lastFrame.blanked = displayBlanked();
-    lastFrame.backdrop = backdropColour();
-}
-
-int runProgram(const Options& options, Platform& platform)
-{
-    installHost(platform.host());
     installToolkit(platform.toolkit());
-    installQuitSignals();
-    lastFrame = {};
-    outputs = {};
-    outputs.options = &options;
-    setRunFinisher(finishCutShortRun);
-    const int exitCode = runAndShutDown(options, platform);
+    Run run(options, platform, drawing);
+    currentRun = &run;
+    setRunFinisher(finishCurrentRun);
+    const int exitCode = run.runAndShutDown();
     setRunFinisher(nullptr);
-    outputs = {};
+    currentRun = nullptr;
     return exitCode;
 }
+
+} // namespace ollendor

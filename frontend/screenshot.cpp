@@ -1,43 +1,23 @@
 #include "frontend/screenshot.h"
 
-#include <vector>
-
-#include <stb/stb_image_write.h>
-
 #include "host/safe_file.h"
 #include "host/toolkit.h"
-#include "video/display.h"
+#include "video/picture.h"
 
-namespace {
-// stb's writer hands the encoded file over in pieces; they are gathered in memory.
-void appendBytes(void* context, void* data, int size)
-{
-    auto* bytes = static_cast<std::vector<uint8_t>*>(context);
-    const auto* first = static_cast<const uint8_t*>(data);
-    bytes->insert(bytes->end(), first, first + size);
-}
-} // namespace
+namespace ollendor {
 
 void writeScreenshot(const std::filesystem::path& file, const FrameBuffer& frame, bool blanked,
                      uint8_t backdrop)
 {
-    std::vector<uint32_t> pixels(consoleWidth * consoleHeight);
-    composeConsole(pixels.data(), consoleWidth * 4, frame, blanked, backdrop);
-    std::vector<uint8_t> rgb;
-    rgb.reserve(pixels.size() * 3);
-    for (uint32_t pixel : pixels) {
-        rgb.push_back(uint8_t(pixel >> 16));
-        rgb.push_back(uint8_t(pixel >> 8));
-        rgb.push_back(uint8_t(pixel));
-    }
     // Encoded in memory, then written through a temporary file and a rename: a failure
     // (a full disk, say) leaves an older screenshot at that name intact.
-    std::vector<uint8_t> png;
-    if (!stbi_write_png_to_func(appendBytes, &png, consoleWidth, consoleHeight, 3, rgb.data(),
-                                consoleWidth * 3))
+    const std::vector<uint8_t> png = consolePng(frame, blanked, backdrop);
+    if (png.empty())
         throw DynamicError("could not write the screenshot " + file.string() +
                            ": the picture could not be encoded");
     const std::string failure = writeFileSafely(file, png);
     if (!failure.empty())
         throw DynamicError("could not write the screenshot " + file.string() + ": " + failure);
 }
+
+} // namespace ollendor

@@ -3,12 +3,13 @@
 // A device plays 16-bit signed mono samples at 31,250 per second. It owns no buffer of
 // ours: from a thread of its own it asks an AudioSource for the next samples whenever it
 // needs more (the stream answers from its looping buffer). The desktop program supplies
-// the SDL device (host/sdl/sdl_audio.h); tests use FakeAudioDevice below, whose
-// "callbacks" are made by the test itself.
+// the SDL device (host/sdl/sdl_audio.h); tests have a device of their own whose
+// "callbacks" they make themselves.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
+
+namespace ollendor {
 
 inline constexpr unsigned audioSampleRate = 31250; // samples per second, 16-bit mono
 
@@ -37,57 +38,4 @@ public:
     virtual void close() = 0;
 };
 
-// A device driven by hand: the test decides whether open and play succeed and calls
-// deliver to stand for the device's callback. It can be made to stop calling back at
-// all, like a device that was unplugged. play and stop come from the sound thread and
-// deliver from the test's thread, hence the atomic playing flag.
-class FakeAudioDevice : public AudioDevice {
-public:
-    bool openSucceeds = true;  // what open answers
-    bool playSucceeds = true;  // what play answers
-    bool isOpen = false;       // between a successful open and close
-    std::atomic<bool> isPlaying = false; // between a successful play and stop/close
-    unsigned opens = 0;        // calls of open, successful or not
-    unsigned closes = 0;       // calls of close
-
-    bool open(AudioSource& source) override
-    {
-        ++opens;
-        if (!openSucceeds)
-            return false;
-        source_ = &source;
-        isOpen = true;
-        return true;
-    }
-
-    bool play() override
-    {
-        if (!isOpen || !playSucceeds)
-            return false;
-        isPlaying = true;
-        return true;
-    }
-
-    void stop() override { isPlaying = false; }
-
-    void close() override
-    {
-        ++closes;
-        isPlaying = false;
-        isOpen = false;
-        source_ = nullptr;
-    }
-
-    // One callback of count samples into destination; false (and nothing written) when
-    // the device is not playing.
-    bool deliver(int16_t* destination, unsigned count)
-    {
-        if (!isPlaying)
-            return false;
-        source_->pull(destination, count);
-        return true;
-    }
-
-private:
-    AudioSource* source_ = nullptr; // where deliver takes its samples from
-};
+} // namespace ollendor

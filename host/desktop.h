@@ -7,8 +7,13 @@
 
 #include <functional>
 #include <span>
+#include <string>
 
 #include "host/toolkit.h"
+
+namespace ollendor {
+
+class InfoSource;
 
 enum class InfoWindow { timings, videoChip, sound };
 inline constexpr int infoWindowCount = 3;
@@ -17,6 +22,16 @@ inline constexpr int infoWindowCount = 3;
 struct MenuEntry {
     const char* text; // as shown
     int command;      // handed to the command handler when chosen
+};
+
+// A key of the host keyboard going down or up in the main window (for the program's own
+// keys: the function keys the emulated keyboard does not use).
+struct KeyPress {
+    int scancode = 0;     // SDL's scancode number of the key (USB usage id)
+    bool down = false;    // pressed, or released
+    bool repeat = false;  // the keyboard's own repeat of a held key
+    bool shift = false, ctrl = false, alt = false;
+    bool captured = false; // a text field of the program's windows has the keyboard
 };
 
 class Desktop {
@@ -38,6 +53,18 @@ public:
     virtual void showMessage(const char* caption, const char* text) = 0;
     // Asks the event pump to report quit at its next call.
     virtual void postQuit() = 0;
+    // Handles every waiting event (menu commands are carried out from here) and services
+    // the windows; false once quit was asked for (the menu, closing the main window,
+    // SIGINT, SIGTERM or SIGHUP).
+    virtual bool pump() = 0;
+    // Where the information windows take what they show; it must outlive the desktop's use.
+    virtual void setInfoSource(InfoSource& source) = 0;
+    // Told of every key going down or up in the main window, from inside the pump.
+    virtual void setKeyHandler(std::function<void(const KeyPress& key)> handler) { (void)handler; }
+    // Told of a file dropped on the main window (its path), from inside the pump.
+    virtual void setDropHandler(std::function<void(const std::string& path)> handler) { (void)handler; }
     // Releases the main window's resources at shutdown (the accelerator table and menu).
     virtual void destroyMainWindow() = 0;
 };
+
+} // namespace ollendor

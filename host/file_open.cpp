@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace ollendor {
+
 namespace {
 
 OpenedFile failure(int error, const char* path)
@@ -75,3 +77,5 @@ OpenedFile openRegularFile(const char* path)
     }
     return {file, FileProblem::none, nullptr};
 }
+
+} // namespace ollendor

@@ -11,6 +11,8 @@
 
 #include <cstdio>
 
+namespace ollendor {
+
 enum class FileProblem {
     none,       // opened
     missing,    // no such file
@@ -26,3 +28,5 @@ struct OpenedFile {
 };
 
 OpenedFile openRegularFile(const char* path);
+
+} // namespace ollendor

@@ -1,49 +1,11 @@
 #include "host/headless_host.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include "host/quit_signal.h"
 
-HeadlessHost::HeadlessHost(unsigned frameLimit, const KeyTypist& typist,
-                           std::function<void()> frameStep)
-    : frameLimit(frameLimit), typist(typist), frameStep(std::move(frameStep))
-{
-}
-
-uint16_t HeadlessHost::systemMillis()
-{
-    micros += microsPerClockReading;
-    return uint16_t(micros / 1000 % 1000);
-}
-
-void HeadlessHost::sleepMillis(unsigned millis)
-{
-    micros += uint64_t(millis) * 1000;
-}
-
-bool HeadlessHost::keyDown(uint8_t virtualKey)
-{
-    return typist.keyDown(virtualKey);
-}
-
-void HeadlessHost::messageBox(const char* caption, const char* text)
-{
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-}
-
-bool HeadlessHost::pumpMessages()
-{
-    if (quitRequested || quitSignalled())
-        return false;
-    return frameLimit == 0 || frames < frameLimit;
-}
-
-void HeadlessHost::renderFrame()
-{
-    frameStep();
-    ++frames;
-    typist.frame();
-}
+namespace ollendor {
 
 AppWindow& HeadlessDesktop::createMainWindow(const char*, std::span<const MenuEntry>,
                                              std::function<void(int)>)
@@ -56,27 +18,38 @@ void HeadlessDesktop::showMessage(const char* caption, const char* text)
     std::fprintf(stderr, "%s: %s\n", caption, text);
 }
 
+bool HeadlessDesktop::pump()
+{
+    return !(quitRequested || quitSignalled());
+}
+
 namespace {
+
+double monotonicSeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
 class HeadlessPlatform : public Platform {
 public:
-    explicit HeadlessPlatform(const PlatformSettings& settings)
-        : headlessHost(settings.frameLimit, settings.typist, settings.frameStep),
-          memoryToolkit([this] { return headlessHost.seconds(); }), headlessDesktop(headlessHost)
-    {
-    }
-    Host& host() override { return headlessHost; }
+    HeadlessPlatform() : memoryToolkit(monotonicSeconds) {}
     Toolkit& toolkit() override { return memoryToolkit; }
     Desktop& desktop() override { return headlessDesktop; }
     AudioDevice* audioDevice() override { return nullptr; }
+    bool keyDown(uint8_t) override { return false; }
+    int16_t capsLockState() override { return 0; }
 
 private:
-    HeadlessHost headlessHost;
     MemoryToolkit memoryToolkit;
     HeadlessDesktop headlessDesktop;
 };
+
 } // namespace
 
-std::unique_ptr<Platform> createHeadlessPlatform(const PlatformSettings& settings)
+std::unique_ptr<Platform> createHeadlessPlatform(const PlatformSettings&)
 {
-    return std::make_unique<HeadlessPlatform>(settings);
+    return std::make_unique<HeadlessPlatform>();
 }
+
+} // namespace ollendor

@@ -3,9 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "machine/timing.h"
-#include "sound/soundchip.h"
-#include "video/vdp.h"
+namespace ollendor {
 
 namespace {
 const char* flagText(uint8_t value, uint8_t bit, const char* set, const char* clear)
@@ -21,7 +19,7 @@ void add(InfoLine (&lines)[maxInfoLines], int& count, int x, int y)
 }
 } // namespace
 
-int describeVdpMode(char* text, std::size_t size)
+int describeVdpMode(const VdpState& vdp, char* text, std::size_t size)
 {
     const uint8_t r0 = vdp.registers[0], r1 = vdp.registers[1];
     const int bits = ((r1 >> 4) & 1) << 2 | ((r1 >> 3) & 1) << 1 | ((r0 >> 1) & 1);
@@ -37,7 +35,7 @@ int describeVdpMode(char* text, std::size_t size)
     return code;
 }
 
-int describeVdpLine(char* text, std::size_t size, int line)
+int describeVdpLine(const VdpState& vdp, char* text, std::size_t size, int line)
 {
     const uint8_t* r = vdp.registers;
     // Base addresses are the whole register shifted, no bits masked: what was written.
@@ -46,7 +44,7 @@ int describeVdpLine(char* text, std::size_t size, int line)
     case 1: std::snprintf(text, size, "%s", flagText(r[1], 0x80, "16K RAM operation", "4K RAM operation")); break;
     case 2: std::snprintf(text, size, "%s", flagText(r[1], 0x40, "Display enabled", "Display blanked")); break;
     case 3: std::snprintf(text, size, "%s", flagText(r[1], 0x20, "VDP interrupt enabled", "VDP interrupt disabled")); break;
-    case 4: describeVdpMode(text, size); break;
+    case 4: describeVdpMode(vdp, text, size); break;
     case 5: std::snprintf(text, size, "%s", flagText(r[1], 0x02, "16x16 bit sprites", "8x8 bit sprites")); break;
     case 6: std::snprintf(text, size, "%s", flagText(r[1], 0x01, "Sprite magnification enabled", "Sprite magnification disabled")); break;
     case 7: std::snprintf(text, size, "Name table base: 0x%x", unsigned(r[2]) * 1024); break;
@@ -54,7 +52,7 @@ int describeVdpLine(char* text, std::size_t size, int line)
     case 9: {
         char mode[infoTextSize];
         const unsigned base = unsigned(r[4]) * 2048;
-        switch (describeVdpMode(mode, sizeof mode)) {
+        switch (describeVdpMode(vdp, mode, sizeof mode)) {
         case 0:
         case 1: std::snprintf(text, size, "Pattern generator base: 0x%x", base); break;
         case 2: std::snprintf(text, size, "Multicolour generator base: 0x%x", base); break;
@@ -72,19 +70,20 @@ int describeVdpLine(char* text, std::size_t size, int line)
     return 1;
 }
 
-int infoWindowLines(InfoWindow kind, InfoLine (&lines)[maxInfoLines])
+int infoWindowLines(InfoWindow kind, const InfoSources& sources, InfoLine (&lines)[maxInfoLines])
 {
+    const VdpState& vdp = sources.vdp;
     int count = 0;
     switch (kind) {
     case InfoWindow::timings:
         std::snprintf(lines[count].text, infoTextSize, "Clock speed: %i Hz",
-                      int(measuredClockHz.load(std::memory_order_relaxed)));
+                      int(sources.measuredHz));
         add(lines, count, 8, 8);
         break;
     case InfoWindow::sound:
         for (int c = 0; c < 3; ++c) {
-            const uint16_t frequency = soundChip.channelFrequency[c].load(std::memory_order_relaxed);
-            const int16_t amplitude = int16_t(soundChip.channelAmplitude[c].load(std::memory_order_relaxed));
+            const uint16_t frequency = sources.tones.frequency[c];
+            const int16_t amplitude = int16_t(sources.tones.amplitude[c]);
             std::snprintf(lines[count].text, infoTextSize, "Channel %i playing at %i Hz with volume %i",
                           c, int(frequency), int(amplitude));
             add(lines, count, 8, 8 + 14 * c);
@@ -97,9 +96,11 @@ int infoWindowLines(InfoWindow kind, InfoLine (&lines)[maxInfoLines])
             std::snprintf(lines[count].text, infoTextSize, "Register %i: 0x%x", r, unsigned(vdp.registers[r]));
             add(lines, count, 8, 24 + 16 * r);
         }
-        for (int k = 0; count < maxInfoLines && describeVdpLine(lines[count].text, infoTextSize, k); ++k)
+        for (int k = 0; count < maxInfoLines && describeVdpLine(vdp, lines[count].text, infoTextSize, k); ++k)
             add(lines, count, 130, 8 + 16 * k);
         break;
     }
     return count;
 }
+
+} // namespace ollendor

@@ -2,13 +2,17 @@
 //
 // Timings: the measured clock speed. Video chip: the eight VDP registers raw at the left and
 // decoded at the right. Sound: each tone channel's published frequency and amplitude.
-// The values are read without locks at the moment the text is made: a value changing
-// meanwhile shows up at the next repaint.
+// The values are what the loop hands over at the moment the text is made: a value
+// changing meanwhile shows up at the next repaint.
 #pragma once
 
 #include <cstddef>
 
 #include "host/desktop.h"
+#include "sound/soundchip.h"
+#include "video/vdp.h"
+
+namespace ollendor {
 
 inline constexpr std::size_t infoTextSize = 80; // longest line is well under this
 
@@ -37,12 +41,32 @@ inline constexpr const char* checkboxText = "Constrain to original Memotech spee
 // Mode codes of describeVdpMode.
 inline constexpr int vdpModeUnrecognized = 5;
 
+// What the windows show: the speed measured by the pacing, the video chip, and the tone
+// settings the sound output plays.
+struct InfoSources {
+    uint32_t measuredHz;  // emulated cycles per second of host time, 0 before the first figure
+    const VdpState& vdp;  // the running machine's video chip
+    ToneSettings tones;   // what the sound output was last given
+};
+
+// What the information windows read, and the one setting they change (the Timings
+// window's "Constrain to original Memotech speed").
+class InfoSource {
+public:
+    virtual ~InfoSource() = default;
+    virtual InfoSources infoSources() = 0;
+    virtual bool speedLimited() = 0;
+    virtual void setSpeedLimited(bool limited) = 0;
+};
+
 // Writes the name of the video chip's display mode and gives its code (0 Graphics I,
 // 1 Graphics II, 2 Multicolour, 3 Text, 5 anything else).
-int describeVdpMode(char* text, std::size_t size);
+int describeVdpMode(const VdpState& vdp, char* text, std::size_t size);
 // Writes the decoded text of line 0-13 of the video chip's registers and gives 1, or gives
 // 0 (writing nothing) for a line number past the last.
-int describeVdpLine(char* text, std::size_t size, int line);
+int describeVdpLine(const VdpState& vdp, char* text, std::size_t size, int line);
 
 // Fills lines with the window's contents; gives the number of lines.
-int infoWindowLines(InfoWindow kind, InfoLine (&lines)[maxInfoLines]);
+int infoWindowLines(InfoWindow kind, const InfoSources& sources, InfoLine (&lines)[maxInfoLines]);
+
+} // namespace ollendor

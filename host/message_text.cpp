@@ -1,5 +1,7 @@
 #include "host/message_text.h"
 
+namespace ollendor {
+
 std::string escapedForMessage(std::string_view text)
 {
     static constexpr char hex[] = "0123456789ABCDEF";
@@ -44,3 +46,5 @@ std::string_view characterAt(std::string_view text, std::size_t at)
     }
     return text.substr(at, length);
 }
+
+} // namespace ollendor

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace ollendor {
+
 // Printable ASCII as it is; newline, tab and carriage return as \n, \t, \r; every other
 // byte as \xNN (two upper-case hex digits).
 std::string escapedForMessage(std::string_view text);
@@ -13,3 +15,5 @@ std::string escapedForMessage(std::string_view text);
 // The whole UTF-8 character that starts at `at` (its lead byte and the continuation bytes
 // that follow), or the single byte when it starts no valid sequence.
 std::string_view characterAt(std::string_view text, std::size_t at);
+
+} // namespace ollendor

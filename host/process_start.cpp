@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace ollendor {
+
 void openStandardDescriptors()
 {
     for (int descriptor = 0; descriptor <= 2; ++descriptor) {
@@ -24,3 +26,5 @@ void ignoreBrokenPipes()
 {
     std::signal(SIGPIPE, SIG_IGN);
 }
+
+} // namespace ollendor

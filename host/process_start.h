@@ -2,6 +2,8 @@
 // cannot turn into lost or corrupted output.
 #pragma once
 
+namespace ollendor {
+
 // Makes sure descriptors 0, 1 and 2 are open, opening /dev/null on any that is closed.
 // Started with standard error closed (2>&-), the first file the program opened would
 // otherwise get descriptor 2 and every later message would be written into it. Call first
@@ -11,3 +13,5 @@ void openStandardDescriptors();
 // SIGPIPE is ignored: a message written to a pipe whose reader has gone (| head -1) is a
 // failed write, not the end of the run with its output files unfinished.
 void ignoreBrokenPipes();
+
+} // namespace ollendor

@@ -4,6 +4,8 @@
 
 #include "host/process_start.h"
 
+namespace ollendor {
+
 namespace {
 volatile std::sig_atomic_t signalled = 0; // set by the handler, read by the event pump
 
@@ -32,3 +34,5 @@ void clearQuitSignal()
 {
     signalled = 0;
 }
+
+} // namespace ollendor

@@ -3,6 +3,8 @@
 // files: the handlers only raise a flag that the event pump reads.
 #pragma once
 
+namespace ollendor {
+
 // Installs the handlers for SIGINT, SIGTERM and SIGHUP, and ignores SIGPIPE. A SIGHUP that
 // is already ignored (started with nohup) stays ignored.
 void installQuitSignals();
@@ -10,3 +12,5 @@ void installQuitSignals();
 bool quitSignalled();
 // Forgets an earlier signal (for a test that raises one and goes on).
 void clearQuitSignal();
+
+} // namespace ollendor

@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+namespace ollendor {
+
 namespace {
 void (*registered)() = nullptr;          // the run's finisher, null between runs
 std::atomic<bool> finishing = false;     // the finisher has started (it runs once)
@@ -38,3 +40,5 @@ void abandonRun(const char* message)
     std::fflush(nullptr);
     _exit(1);
 }
+
+} // namespace ollendor

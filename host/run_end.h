@@ -14,6 +14,8 @@
 // A handler that must not return (the X error handlers) calls abandonRun.
 #pragma once
 
+namespace ollendor {
+
 // Registers what must happen before the process ends while a run is in progress (null:
 // nothing). An exit() anywhere runs it, once, before static objects are destroyed.
 void setRunFinisher(void (*finisher)());
@@ -24,3 +26,5 @@ void finishRun();
 // that called us is in no state for them). Called again meanwhile (the finisher failed
 // the same way), it skips the finisher.
 [[noreturn]] void abandonRun(const char* message);
+
+} // namespace ollendor

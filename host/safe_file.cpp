@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace ollendor {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -229,3 +231,5 @@ std::string writeFileSafely(const fs::path& target, std::span<const uint8_t> byt
         return {};
     return file.error();
 }
+
+} // namespace ollendor

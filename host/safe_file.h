@@ -24,6 +24,8 @@
 #include <span>
 #include <string>
 
+namespace ollendor {
+
 class SafeFile {
 public:
     SafeFile() = default;
@@ -69,3 +71,5 @@ private:
 // Writes bytes to target through a SafeFile. Returns an empty string on success, else the
 // reason (the old target, if any, is intact).
 std::string writeFileSafely(const std::filesystem::path& target, std::span<const uint8_t> bytes);
+
+} // namespace ollendor

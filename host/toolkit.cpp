@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace ollendor {
+
 namespace {
 Toolkit* installed = nullptr;
 
@@ -43,3 +45,5 @@ Toolkit& toolkit()
         throw DynamicError("no pixel toolkit installed");
     return *installed;
 }
+
+} // namespace ollendor

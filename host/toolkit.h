@@ -16,14 +16,16 @@
 #include <stdexcept>
 #include <string>
 
+#include "video/display.h"
+
+namespace ollendor {
+
 // A failure of the toolkit, or of the creation of a window. Its what() is the message shown.
 class DynamicError : public std::runtime_error {
 public:
     explicit DynamicError(const std::string& message) : std::runtime_error(message) {}
 };
 
-inline constexpr int consoleWidth = 320;
-inline constexpr int consoleHeight = 200;
 
 // A direct pixel format: bits per pixel and the masks of each component.
 struct PixelFormat {
@@ -115,3 +117,5 @@ public:
 void installToolkit(Toolkit& toolkit);
 // The installed toolkit; throws DynamicError when none is installed.
 Toolkit& toolkit();
+
+} // namespace ollendor

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace ollendor {
+
 namespace {
 // A timer over the toolkit's clock: remembers the clock reading that counts as zero.
 class MemoryTimer : public Timer {
@@ -29,7 +31,6 @@ void checkFormat(const PixelFormat& format)
 void MemoryConsole::setOption(const std::string& option)
 {
     applyConsoleOption(options, option);
-    optionLog.push_back(option);
 }
 
 void MemoryConsole::open(AppWindow& window, int width, int height, const PixelFormat& format)
@@ -39,13 +40,7 @@ void MemoryConsole::open(AppWindow& window, int width, int height, const PixelFo
     if (width != consoleWidth || height != consoleHeight)
         throw DynamicError("console: only 320 x 200 is supported");
     checkFormat(format);
-    if (failNextOpenInWindow) {
-        failNextOpenInWindow = false;
-        throw DynamicError("console: cannot open in this window");
-    }
     openWindow = &window;
-    openedWith = options;
-    ++opens;
 }
 
 void MemoryConsole::openTitled(const std::string& title, const PixelFormat& format)
@@ -55,8 +50,6 @@ void MemoryConsole::openTitled(const std::string& title, const PixelFormat& form
     checkFormat(format);
     ownWindow.title = title;
     openWindow = &ownWindow;
-    openedWith = options;
-    ++opens;
 }
 
 AppWindow& MemoryConsole::window()
@@ -127,3 +120,5 @@ void MemoryToolkit::report(const DynamicError& error)
     reports.push_back(error.what());
     std::fprintf(stderr, "ollendor: %s\n", error.what());
 }
+
+} // namespace ollendor

@@ -1,9 +1,8 @@
 // The pixel toolkit without a display: the console is a 320 x 200 pixel array in memory,
 // timers read a clock the owner supplies, and errors are reported on standard error.
 //
-// Headless runs use it with a clock that advances with emulated time, so what is presented
-// never depends on the host's speed; tests use it with a clock they set by hand and read the
-// pixels and the presentation count back.
+// Headless runs use it with the host's monotonic clock (nothing is presented there); tests
+// use it with a clock they set by hand and read the pixels and the presentation count back.
 #pragma once
 
 #include <functional>
@@ -11,6 +10,8 @@
 #include <vector>
 
 #include "host/toolkit.h"
+
+namespace ollendor {
 
 // A window for the in-memory console to be opened in: it only has a title.
 class MemoryWindow : public AppWindow {
@@ -37,11 +38,7 @@ public:
     bool isOpen() const { return openWindow != nullptr; }
 
     ConsoleOptions options = defaultConsoleOptions; // as set so far
-    ConsoleOptions openedWith = defaultConsoleOptions; // options in force at the last open
-    std::vector<std::string> optionLog;            // every option text set, in order
     unsigned updates = 0;                          // presentations so far
-    unsigned opens = 0;                            // successful opens so far
-    bool failNextOpenInWindow = false;             // tests: the next open in a window throws
 
 private:
     void checkOpen(const char* operation) const;
@@ -68,3 +65,5 @@ public:
 private:
     std::function<double()> clock;
 };
+
+} // namespace ollendor

@@ -2,7 +2,7 @@
 
 #include "cpu/z80.h"
 
-CtcState ctc;
+namespace ollendor {
 
 namespace {
 
@@ -13,28 +13,28 @@ unsigned prescalerShift(const CtcChannel& ch)
 
 } // namespace
 
-void ctcPowerOn()
+void ctcPowerOn(CtcState& ctc)
 {
     for (CtcChannel& ch : ctc.channel) {
         ch.control = 0;
         ch.timeConstant = 0;
         ch.count = 0;
         ch.counter = 0;
-        ch.timeConstantNext = 0;
-        ch.running = 0;
+        ch.timeConstantNext = false;
+        ch.running = false;
     }
     ctc.vector = 0;
 }
 
-void ctcWrite(uint16_t port, uint8_t value)
+void ctcWrite(CtcState& ctc, uint16_t port, uint8_t value)
 {
     CtcChannel& ch = ctc.channel[port & 3];
     if (ch.timeConstantNext) {
         ch.timeConstant = value;
         ch.count = value;
         ch.counter = int32_t(value) << prescalerShift(ch);
-        ch.timeConstantNext = 0;
-        ch.running = (ch.control & ctcStopped) ? 0 : 1;
+        ch.timeConstantNext = false;
+        ch.running = !(ch.control & ctcStopped);
         return;
     }
     if (!(value & ctcControlWord)) {
@@ -43,15 +43,15 @@ void ctcWrite(uint16_t port, uint8_t value)
     }
     if (!(value & ctcReset))
         ch.control = value;
-    ch.timeConstantNext = (value & ctcConstantFollows) ? 1 : 0;
+    ch.timeConstantNext = (value & ctcConstantFollows) != 0;
 }
 
-uint8_t ctcRead(uint16_t port)
+uint8_t ctcRead(const CtcState& ctc, uint16_t port)
 {
     return ctc.channel[port & 3].count;
 }
 
-uint16_t ctcTick(unsigned channel, int32_t cycles)
+uint16_t ctcTick(CtcState& ctc, unsigned channel, int32_t cycles)
 {
     CtcChannel& ch = ctc.channel[channel];
     const unsigned shift = prescalerShift(ch);
@@ -66,3 +66,5 @@ uint16_t ctcTick(unsigned channel, int32_t cycles)
     ch.count = uint8_t(ch.counter >> shift);
     return result;
 }
+
+} // namespace ollendor

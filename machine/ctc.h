@@ -14,21 +14,21 @@
 
 #include <cstdint>
 
+namespace ollendor {
+
 struct CtcChannel {
-    uint8_t control;          // last control word stored
-    uint8_t timeConstant;     // last time constant loaded
-    uint8_t count;            // what IN reads: counter / prescaler, low 8 bits
-    int32_t counter;          // CPU cycles left until the channel runs out
-    uint8_t timeConstantNext; // 1: the next byte written is a time constant
-    uint8_t running;          // 1: counts down and is ticked by the hook
+    uint8_t control;       // last control word stored
+    uint8_t timeConstant;  // last time constant loaded
+    uint8_t count;         // what IN reads: counter / prescaler, low 8 bits
+    int32_t counter;       // CPU cycles left until the channel runs out
+    bool timeConstantNext; // the next byte written is a time constant
+    bool running;          // counts down and is ticked by the hook
 };
 
 struct CtcState {
     CtcChannel channel[4]; // channels 0-3 on ports 8-11
     uint8_t vector;        // interrupt vector, top five bits only
 };
-
-extern CtcState ctc;
 
 // Control word bits this model acts on.
 inline constexpr uint8_t ctcInterruptEnable = 0x80;
@@ -38,7 +38,9 @@ inline constexpr uint8_t ctcConstantFollows = 0x04;
 inline constexpr uint8_t ctcReset = 0x02;        // set: the word is not stored
 inline constexpr uint8_t ctcControlWord = 0x01;  // clear: the byte is a vector
 
-void ctcPowerOn();                                   // every field 0, as at program start
-void ctcWrite(uint16_t port, uint8_t value);         // OUT 8-11
-uint8_t ctcRead(uint16_t port);                      // IN 8-11, no side effect
-uint16_t ctcTick(unsigned channel, int32_t cycles);  // 0xFFFF, or the interrupt code
+void ctcPowerOn(CtcState& ctc);                                   // every field 0, as at program start
+void ctcWrite(CtcState& ctc, uint16_t port, uint8_t value);         // OUT 8-11
+uint8_t ctcRead(const CtcState& ctc, uint16_t port);                // IN 8-11, no side effect
+uint16_t ctcTick(CtcState& ctc, unsigned channel, int32_t cycles);  // 0xFFFF, or the interrupt code
+
+} // namespace ollendor

@@ -1,36 +1,51 @@
 #include "machine/keyboard.h"
 
-#include "host/host.h"
 #include "machine/memory.h"
 
-uint8_t keySenseLow = 0xFF;
-uint8_t keySenseHigh = 0xFF;
-int16_t capsLockAtStart;
+namespace ollendor {
 
-void keyboardPowerOn()
+namespace {
+
+// Per row, the columns that have a key: the others never read as pressed.
+constexpr std::array<uint16_t, 8> makeKeyColumns()
 {
-    keySenseLow = 0xFF;
-    keySenseHigh = 0xFF;
-    capsLockAtStart = 0;
+    std::array<uint16_t, 8> columns{};
+    for (unsigned row = 0; row < 8; ++row)
+        for (unsigned col = 0; col < 10; ++col)
+            if (keyMatrixMap[row][col] != noKey)
+                columns[row] = uint16_t(columns[row] | 1u << col);
+    return columns;
 }
 
-void snapshotCapsLock()
+constexpr std::array<uint16_t, 8> keyColumns = makeKeyColumns();
+
+} // namespace
+
+void keyboardPowerOn(KeyboardState& keyboard)
 {
-    capsLockAtStart = host().capsLockState();
+    keyboard.senseLow = 0xFF;
+    keyboard.senseHigh = 0xFF;
+    keyboard.capsLockAtStart = 0;
+    keyboard.input = KeyboardInput{};
 }
 
-void keyboardDrive(uint8_t drive)
+void snapshotCapsLock(KeyboardState& keyboard)
 {
-    // The OS reads the lock from common RAM: set while the host state is as it was at start.
+    keyboard.capsLockAtStart = keyboard.input.capsLock;
+}
+
+void keyboardDrive(KeyboardState& keyboard, MemoryPages& memory, uint8_t drive)
+{
+    // The OS reads the lock from common RAM: set while the state is as it was at start.
     // The whole value counts, so holding the key down also reads as a change.
-    uint8_t& capsFlag = memoryPages.page[0][capsLockFlagAddress];
-    if (host().capsLockState() == capsLockAtStart)
+    uint8_t& capsFlag = memory.page[0][capsLockFlagAddress];
+    if (keyboard.input.capsLock == keyboard.capsLockAtStart)
         capsFlag |= 0x80;
     else
         capsFlag &= 0x7F;
 
-    keySenseLow = 0xFF;
-    keySenseHigh = uint8_t(0xF3 | keyStrapBits << 2);
+    keyboard.senseLow = 0xFF;
+    keyboard.senseHigh = uint8_t(0xF3 | keyStrapBits << 2);
 
     unsigned row = 0;
     while (row < 8 && (drive >> row & 1))
@@ -38,17 +53,14 @@ void keyboardDrive(uint8_t drive)
     if (row == 8)
         return; // no row driven
 
-    unsigned columns = 0;
-    for (int col = 9; col >= 0; --col) {
-        const uint8_t key = keyMatrixMap[row][col];
-        const bool pressed = key != noKey && host().keyDown(key);
-        columns = columns << 1 | (pressed ? 0 : 1);
-    }
-    keySenseLow = uint8_t(columns);
-    keySenseHigh = uint8_t(0xF0 | keyStrapBits << 2 | (columns >> 8 & 3));
+    const unsigned columns = ~unsigned(keyboard.input.rows[row] & keyColumns[row]) & 0x3FF; // 0 = pressed
+    keyboard.senseLow = uint8_t(columns);
+    keyboard.senseHigh = uint8_t(0xF0 | keyStrapBits << 2 | (columns >> 8 & 3));
 }
 
-uint8_t keyboardSense(uint16_t port)
+uint8_t keyboardSense(const KeyboardState& keyboard, uint16_t port)
 {
-    return port == 5 ? keySenseLow : keySenseHigh;
+    return port == 5 ? keyboard.senseLow : keyboard.senseHigh;
 }
+
+} // namespace ollendor

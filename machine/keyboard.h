@@ -1,14 +1,20 @@
-// The keyboard matrix: 8 drive rows by 10 sense columns, read from the host's live keys.
+// The keyboard matrix: 8 drive rows by 10 sense columns, sampled from the machine's input.
 //
-// Ports: OUT 5 drives a row (its lowest 0 bit) and samples that row's host keys into the
+// Ports: OUT 5 drives a row (its lowest 0 bit) and samples that row of the input into the
 // sense bytes; IN 5 reads columns 0-7, IN 6 columns 8-9 (bits 0-1) and the strap bits
 // (bits 2-3). A 0 bit is a pressed key. Reads give the bytes latched at the last OUT 5.
-// The same OUT mirrors the host's Caps Lock state into bit 7 of 0xFA91 in common RAM.
+// The same OUT mirrors the Caps Lock state into bit 7 of 0xFA91 in common RAM.
 // Not modelled: ghosting between keys, and several rows driven at once (only the lowest
 // driven row is scanned).
+//
+// The input is set by whoever drives the machine (the desktop's keys, typed text, a
+// recording) between runs; the machine only ever samples it, at OUT 5.
 #pragma once
 
+#include <array>
 #include <cstdint>
+
+namespace ollendor {
 
 inline constexpr uint8_t noKey = 0xFF; // matrix position without a host key
 
@@ -29,11 +35,42 @@ inline constexpr uint8_t keyStrapBits = 3;        // fixed, shown on bits 2-3 of
 inline constexpr uint8_t virtualKeyCapsLock = 0x14;
 inline constexpr uint16_t capsLockFlagAddress = 0xFA91; // in common RAM; bit 7 mirrors Caps Lock
 
-extern uint8_t keySenseLow;     // columns 0-7 of the last scanned row, 0 = pressed
-extern uint8_t keySenseHigh;    // columns 8-9 in bits 0-1, strap bits 2-3, bits 4-7 set
-extern int16_t capsLockAtStart; // the host's Caps Lock state when the CPU started
+// What the keyboard's owner holds down, as the machine will sample it.
+struct KeyboardInput {
+    std::array<uint16_t, 8> rows; // per drive row, bit c set while column c's key is down
+    int16_t capsLock;             // the Caps Lock key: bit 0 while locked, bit 15 while held
 
-void keyboardPowerOn();              // sense bytes 0xFF, capsLockAtStart 0
-void keyboardDrive(uint8_t drive);   // OUT 5
-uint8_t keyboardSense(uint16_t port); // IN 5 (keySenseLow), IN 6 and any other (keySenseHigh)
-void snapshotCapsLock();             // once, just before the CPU starts
+    bool operator==(const KeyboardInput&) const = default;
+};
+
+struct KeyboardState {
+    uint8_t senseLow;        // columns 0-7 of the last scanned row, 0 = pressed
+    uint8_t senseHigh;       // columns 8-9 in bits 0-1, strap bits 2-3, bits 4-7 set
+    int16_t capsLockAtStart; // the Caps Lock state when the CPU started
+    KeyboardInput input;     // sampled at OUT 5
+};
+
+struct MemoryPages;
+
+// The input with every key that `down` says is held, mapped through keyMatrixMap.
+template <class KeyDown>
+KeyboardInput keyboardInputFrom(KeyDown down, int16_t capsLock)
+{
+    KeyboardInput input{};
+    for (unsigned row = 0; row < 8; ++row)
+        for (unsigned col = 0; col < 10; ++col)
+            if (keyMatrixMap[row][col] != noKey && down(keyMatrixMap[row][col]))
+                input.rows[row] = uint16_t(input.rows[row] | 1u << col);
+    input.capsLock = capsLock;
+    return input;
+}
+
+void keyboardPowerOn(KeyboardState& keyboard);  // sense bytes 0xFF, nothing held, Caps Lock 0
+// OUT 5: scans the driven row of the input and mirrors Caps Lock into common RAM.
+void keyboardDrive(KeyboardState& keyboard, MemoryPages& memory, uint8_t drive);
+// IN 5 (senseLow), IN 6 and any other (senseHigh).
+uint8_t keyboardSense(const KeyboardState& keyboard, uint16_t port);
+// Once, just before the CPU starts: the Caps Lock state the mirror compares with.
+void snapshotCapsLock(KeyboardState& keyboard);
+
+} // namespace ollendor

@@ -4,7 +4,7 @@
 // ramPage and 0xC000-0xFFFF as page 0 (common RAM). A byte's offset within its page is
 // always the CPU address at which it is seen. Port 0 sets both selectors (setPages).
 //
-// ROM slots after loadRomImages and patchTapeTrap:
+// ROM slots after layOutRomImages and patchTapeTrap:
 //   page 0   osrom (with the tape trap at 0x0AAE) | basicrom
 //   page 1   osrom (unpatched)                    | assemrom
 //   page 2-7 osrom (unpatched)                    | 0xFF
@@ -13,8 +13,10 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
-#include <string>
+
+namespace ollendor {
+
+struct RomSet;
 
 inline constexpr unsigned pageCount = 16;
 inline constexpr unsigned pageSize = 0x10000;
@@ -25,48 +27,52 @@ inline constexpr uint16_t tapeTrapAddress = 0x0AAE;
 
 struct MemoryPages {
     uint8_t page[pageCount][pageSize]; // page p, offset = CPU address
+    uint8_t ramPage;                   // page seen at 0x4000-0xBFFF, 0-15 (port 0 bits 0-3)
+    uint8_t romPage;                   // page whose ROM slot is seen at 0x0000-0x3FFF, 0-7 (port 0 bits 4-6)
 };
 
-extern MemoryPages memoryPages;
-extern uint8_t ramPage; // page seen at 0x4000-0xBFFF, 0-15 (port 0 bits 0-3)
-extern uint8_t romPage; // page whose ROM slot is seen at 0x0000-0x3FFF, 0-7 (port 0 bits 4-6)
-
 // One test of the top two address bits, one selector load, one indexed byte access.
-inline uint8_t memRead(uint16_t address)
+inline uint8_t memRead(const MemoryPages& memory, uint16_t address)
 {
     switch (address >> 14) {
-    case 0: return memoryPages.page[romPage][address];
-    case 3: return memoryPages.page[0][address];
-    default: return memoryPages.page[ramPage][address];
+    case 0: return memory.page[memory.romPage][address];
+    case 3: return memory.page[0][address];
+    default: return memory.page[memory.ramPage][address];
     }
 }
 
-inline void memWrite(uint16_t address, uint8_t value)
+inline void memWrite(MemoryPages& memory, uint16_t address, uint8_t value)
 {
     switch (address >> 14) {
     case 0: return; // ROM: dropped
-    case 3: memoryPages.page[0][address] = value; return;
-    default: memoryPages.page[ramPage][address] = value; return;
+    case 3: memory.page[0][address] = value; return;
+    default: memory.page[memory.ramPage][address] = value; return;
+    }
+}
+
+// The page that holds the byte the CPU sees at this address (what memRead reads).
+inline unsigned pageOf(const MemoryPages& memory, uint16_t address)
+{
+    switch (address >> 14) {
+    case 0: return memory.romPage;
+    case 3: return 0;
+    default: return memory.ramPage;
     }
 }
 
 // OUT 0: bits 0-3 select the RAM page, bits 4-6 the ROM page; bit 7 has no effect.
-void setPages(uint8_t value);
+void setPages(MemoryPages& memory, uint8_t value);
 
 // Every page zero and both selectors 0, as at program start.
-void memoryPowerOn();
+void memoryPowerOn(MemoryPages& memory);
 
-// What loadRomImages reports. On failure, message names the file and the folder searched.
-struct RomLoadResult {
-    bool ok;             // all three images were read
-    std::string message; // why not, ready for the user
-};
+// Lays the images out as the machine expects: osrom at 0x0000 of page 0, basicrom at 0x2000
+// of page 0, assemrom at 0x2000 of page 1 (each stopping at the end of its page; a shorter
+// image leaves the rest of its 8 KiB slot zero), 0xFF over 0x2000-0x3FFF of pages 2-7, and
+// 0x0000-0x1FFF copied from page 0 into pages 1-7.
+void layOutRomImages(MemoryPages& memory, const RomSet& roms);
 
-// Reads osrom, basicrom and assemrom from the folder into the ROM slots and lays out the
-// copies above. An image longer than 8 KiB is read only up to the end of its page, with a
-// warning on stderr; a shorter one is warned about too, and the rest of its 8 KiB is zero.
-// Stops at the first image that cannot be opened; only regular files are opened.
-RomLoadResult loadRomImages(const std::filesystem::path& folder = ".");
+// Writes ED FE C9 over the OS's tape routine in page 0 only (after layOutRomImages).
+void patchTapeTrap(MemoryPages& memory);
 
-// Writes ED FE C9 over the OS's tape routine in page 0 only (after loadRomImages).
-void patchTapeTrap();
+} // namespace ollendor

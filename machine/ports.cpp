@@ -1,31 +1,36 @@
 #include "machine/ports.h"
 
-#include "machine/ctc.h"
-#include "machine/keyboard.h"
-#include "machine/memory.h"
-#include "sound/soundchip.h"
-#include "video/vdp.h"
+#include "machine/machine.h"
+
+namespace ollendor {
 
 namespace {
 
-using OutHandler = void (*)(uint16_t port, uint8_t value);
-using InHandler = uint8_t (*)(uint16_t port);
+using OutHandler = void (*)(Mtx& machine, uint16_t port, uint8_t value);
+using InHandler = uint8_t (*)(Mtx& machine, uint16_t port);
 
-void outNothing(uint16_t, uint8_t) {}
-void outPages(uint16_t, uint8_t value) { setPages(value); }
-void outVdpData(uint16_t, uint8_t value) { vdpWriteData(value); }
-void outVdpControl(uint16_t, uint8_t value) { vdpWriteControl(value); }
-void outKeyboard(uint16_t, uint8_t value) { keyboardDrive(value); }
-void outSound(uint16_t, uint8_t value) { soundWriteData(value); }
-void outCtc(uint16_t port, uint8_t value) { ctcWrite(port, value); }
+void outNothing(Mtx&, uint16_t, uint8_t) {}
+void outPages(Mtx& m, uint16_t, uint8_t value) { setPages(m.memory, value); }
+void outVdpData(Mtx& m, uint16_t, uint8_t value) { vdpWriteData(m.vdp, value); }
+void outVdpControl(Mtx& m, uint16_t, uint8_t value) { vdpWriteControl(m.vdp, value); }
+void outKeyboard(Mtx& m, uint16_t, uint8_t value) { keyboardDrive(m.keyboard, m.memory, value); }
+void outSound(Mtx& m, uint16_t, uint8_t value) { soundWriteData(m.sound, value); }
+void outCtc(Mtx& m, uint16_t port, uint8_t value) { ctcWrite(m.ctc, port, value); }
 
-uint8_t inFloating(uint16_t) { return floatingBus; }
-uint8_t inVdpData(uint16_t) { return vdpReadData(); }
-uint8_t inVdpStatus(uint16_t) { return vdpReadStatus(); }
-uint8_t inSoundStrobe(uint16_t) { return soundStrobe(); }
-uint8_t inFixedAA(uint16_t) { return 0xAA; }
-uint8_t inKeyboard(uint16_t port) { return keyboardSense(port); }
-uint8_t inCtc(uint16_t port) { return ctcRead(port); }
+uint8_t inFloating(Mtx&, uint16_t) { return floatingBus; }
+uint8_t inVdpData(Mtx& m, uint16_t) { return vdpReadData(m.vdp); }
+uint8_t inVdpStatus(Mtx& m, uint16_t) { return vdpReadStatus(m.vdp); }
+uint8_t inFixedAA(Mtx&, uint16_t) { return 0xAA; }
+uint8_t inKeyboard(Mtx& m, uint16_t port) { return keyboardSense(m.keyboard, port); }
+uint8_t inCtc(Mtx& m, uint16_t port) { return ctcRead(m.ctc, port); }
+
+// The strobe hands the tone settings on; a change is the host's to publish.
+uint8_t inSoundStrobe(Mtx& m, uint16_t)
+{
+    if (soundStrobe(m.sound))
+        raiseEvent(m, MachineEvent::soundChanged);
+    return 0;
+}
 
 constexpr OutHandler outTable[16] = {
     outPages,      // 0  RAM and ROM page selectors
@@ -67,13 +72,15 @@ constexpr InHandler inTable[16] = {
 
 } // namespace
 
-void portOut(uint16_t port, uint8_t value)
+void portOut(Mtx& machine, uint16_t port, uint8_t value)
 {
     if (port < 16)
-        outTable[port](port, value);
+        outTable[port](machine, port, value);
 }
 
-uint8_t portIn(uint16_t port)
+uint8_t portIn(Mtx& machine, uint16_t port)
 {
-    return port < 16 ? inTable[port](port) : floatingBus;
+    return port < 16 ? inTable[port](machine, port) : floatingBus;
 }
+
+} // namespace ollendor

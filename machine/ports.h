@@ -17,7 +17,13 @@
 
 #include <cstdint>
 
+namespace ollendor {
+
+struct Mtx;
+
 inline constexpr uint8_t floatingBus = 0xFF; // what IN reads where no device answers
 
-void portOut(uint16_t port, uint8_t value);
-uint8_t portIn(uint16_t port);
+void portOut(Mtx& machine, uint16_t port, uint8_t value);
+uint8_t portIn(Mtx& machine, uint16_t port);
+
+} // namespace ollendor

@@ -1,247 +1,104 @@
 #include "machine/tape.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
 #include <cstring>
 
-#include "host/file_open.h"
-#include "host/host.h"
-#include "machine/memory.h"
+#include "machine/machine.h"
 
-uint8_t tapeBuffer[tapeBufferSize];
-uint8_t tapeOpened;
-uint32_t tapeLeft;
+namespace ollendor {
 
 namespace {
 
-std::filesystem::path folder = "tapes";
-
-// Names whose missing file has already been reported, so a retry stays quiet. When the
-// ring is full the oldest name may be reported again.
-constexpr unsigned reportedCapacity = 16;
-char reported[reportedCapacity][tapeNameLength];
-unsigned reportedCount;
-unsigned reportedNext;
-
-bool alreadyReported(const char* name)
+bool alreadyReported(const TapeState& tape, const char* name)
 {
-    for (unsigned i = 0; i < reportedCount; ++i) {
-        if (std::memcmp(reported[i], name, tapeNameLength) == 0)
+    for (unsigned i = 0; i < tape.reportedCount; ++i) {
+        if (std::memcmp(tape.reported[i], name, tapeNameLength) == 0)
             return true;
     }
     return false;
 }
 
-void rememberReported(const char* name)
+void rememberReported(TapeState& tape, const char* name)
 {
-    std::memcpy(reported[reportedNext], name, tapeNameLength);
-    reportedNext = (reportedNext + 1) % reportedCapacity;
-    if (reportedCount < reportedCapacity)
-        ++reportedCount;
+    std::memcpy(tape.reported[tape.reportedNext], name, tapeNameLength);
+    tape.reportedNext = uint8_t((tape.reportedNext + 1) % tapeReportedCapacity);
+    if (tape.reportedCount < tapeReportedCapacity)
+        ++tape.reportedCount;
 }
 
-// A name from emulated memory must name a file in the tape folder and nothing else.
-bool safeFileName(const char* name, size_t length)
+// Straight into the store, past memWrite: a block may fill the RAM page's ROM slot too.
+// Addresses wrap at 16 bits.
+void handOutBlock(Mtx& machine, uint16_t address, uint16_t length)
 {
-    if (length == 0)
-        return false;
-    if ((length == 1 && name[0] == '.') || (length == 2 && name[0] == '.' && name[1] == '.'))
-        return false;
-    for (size_t i = 0; i < length; ++i) {
-        if (name[i] == '/' || name[i] == '\\' || name[i] == '\0')
-            return false;
+    TapeState& tape = machine.tape;
+    tape.left -= std::min<uint32_t>(tape.left, length);
+    for (unsigned i = 0; i < length; ++i) {
+        const uint16_t at = uint16_t(address + i);
+        const unsigned page = at >= 0xC000 ? 0 : machine.memory.ramPage;
+        machine.memory.page[page][at] = tape.buffer[i];
     }
-    return true;
+    std::memmove(tape.buffer, tape.buffer + length, tapeBufferSize - length);
+    ++tape.blocksServed;
 }
 
-// Shown as text: bytes that do not print become '?'.
-void copyShown(char* shown, const char* name, size_t length)
+// Hands out the block a pending request asked for.
+void answer(Mtx& machine)
 {
-    for (size_t i = 0; i < length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(name[i]);
-        shown[i] = (c >= 0x20 && c < 0x7F) ? char(c) : '?';
-    }
-    shown[length] = '\0';
-}
-
-// Why no tape image was opened, for the message. The most telling reason wins: a file
-// that is there but cannot be used says more than one that is not there.
-struct TapeProblem {
-    FileProblem problem = FileProblem::none;
-    const char* why = nullptr;              // in words; nullptr while nothing was tried
-    char name[tapeNameLength + 5] = {};     // the name tried that the reason belongs to
-    bool exactName = false;                 // that name is the 9-byte name itself
-};
-
-void noteProblem(TapeProblem& problem, FileProblem kind, const char* why, const char* name,
-                 size_t length, bool exactName)
-{
-    if (problem.why != nullptr && problem.problem != FileProblem::missing)
-        return;
-    problem.problem = kind;
-    problem.why = why;
-    copyShown(problem.name, name, length);
-    problem.exactName = exactName;
-}
-
-// Opens folder/name if it is a regular file; nullptr otherwise, with the reason noted.
-// The trap runs inside an emulated instruction, so the open must never wait: a FIFO or a
-// device in the tape folder is refused before it is opened (openRegularFile).
-std::FILE* openTapeFile(const char* name, size_t length, bool exactName, TapeProblem& problem)
-{
-    if (!safeFileName(name, length)) {
-        noteProblem(problem, FileProblem::other, "its name would lead out of the tape folder", name, length,
-                    exactName);
-        return nullptr;
-    }
-    char path[4096];
-    const std::string& dir = folder.native();
-    const int written = std::snprintf(path, sizeof path, "%s/%.*s", dir.c_str(), int(length), name);
-    if (written < 0 || size_t(written) >= sizeof path) {
-        noteProblem(problem, FileProblem::other, "its path is too long", name, length, exactName);
-        return nullptr;
-    }
-    const OpenedFile opened = openRegularFile(path);
-    if (!opened.file)
-        noteProblem(problem, opened.problem, opened.why, name, length, exactName);
-    return opened.file;
-}
-
-// The length of the name without its trailing spaces.
-size_t trimmedLength(const char* name)
-{
-    size_t length = tapeNameLength;
-    while (length > 0 && name[length - 1] == ' ')
-        --length;
-    return length;
-}
-
-// The exact name first; then, for the user's convenience, without trailing spaces and with
-// the usual extension in either case.
-std::FILE* findTape(const char* name, TapeProblem& problem)
-{
-    if (std::FILE* file = openTapeFile(name, tapeNameLength, true, problem))
-        return file;
-    if (!safeFileName(name, tapeNameLength))
-        return nullptr; // an unsafe name gets no variants either
-    const size_t length = trimmedLength(name);
-    if (length == 0)
-        return nullptr;
-    char candidate[tapeNameLength + 4];
-    std::memcpy(candidate, name, length);
-    if (length < tapeNameLength) {
-        if (std::FILE* file = openTapeFile(candidate, length, false, problem))
-            return file;
-    }
-    for (const char* extension : {".mtx", ".MTX"}) {
-        std::memcpy(candidate + length, extension, 4);
-        if (std::FILE* file = openTapeFile(candidate, length + 4, false, problem))
-            return file;
-    }
-    return nullptr;
-}
-
-// "The file tapes/GAME      could not be opened." and then why, as a sentence of its own:
-// "There is no such file (nor GAME, GAME.mtx, GAME.MTX)." or "It is a FIFO, not a
-// regular file (tried as GAME.mtx)."
-void reportMissing(const char* name, const TapeProblem& problem)
-{
-    if (alreadyReported(name))
-        return;
-    rememberReported(name);
-    char shown[tapeNameLength + 1];
-    copyShown(shown, name, tapeNameLength);
-
-    const char* why = problem.why ? problem.why : "there is no such file";
-    char detail[64] = "";
-    struct stat info;
-    const bool folderThere = stat(folder.c_str(), &info) == 0;
-    if (!folderThere && problem.problem != FileProblem::other) {
-        why = "the tape folder does not exist";
-    } else if (folderThere && !S_ISDIR(info.st_mode)) {
-        why = "the tape folder is not a folder";
-    } else if (problem.problem == FileProblem::missing) {
-        const size_t length = trimmedLength(name);
-        if (length > 0 && safeFileName(name, tapeNameLength)) {
-            char trimmed[tapeNameLength + 1];
-            copyShown(trimmed, name, length);
-            std::snprintf(detail, sizeof detail, " (nor %s%s%s.mtx, %s.MTX)",
-                          length < tapeNameLength ? trimmed : "", length < tapeNameLength ? ", " : "",
-                          trimmed, trimmed);
-        }
-    } else if (problem.why && !problem.exactName) {
-        std::snprintf(detail, sizeof detail, " (tried as %s)", problem.name);
-    }
-    char text[4300];
-    std::snprintf(text, sizeof text, "The file %s/%s could not be opened. %c%s%s.", folder.c_str(), shown,
-                  std::toupper(static_cast<unsigned char>(why[0])), why + 1, detail);
-    host().messageBox("File not found", text);
-}
-
-// A header request opens the named image when none is open, or when the open one has
-// been handed out to its end (the tape has run out: loading again starts a fresh one).
-void openTape()
-{
-    char name[tapeNameLength];
-    std::memcpy(name, &memoryPages.page[0][tapeNameAddress], tapeNameLength);
-    TapeProblem problem;
-    std::FILE* file = findTape(name, problem);
-    if (!file) {
-        reportMissing(name, problem);
-        return;
-    }
-    tapeOpened = 1;
-    const size_t read = std::fread(tapeBuffer, 1, tapeBufferSize, file);
-    if (read == tapeBufferSize && std::fgetc(file) != EOF) {
-        std::fprintf(stderr, "warning: the tape image '%.*s' is longer than 65,536 bytes; only the "
-                     "first 65,536 are loaded\n", int(tapeNameLength), name);
-    }
-    std::fclose(file);
-    tapeLeft = uint32_t(read);
+    TapeState& tape = machine.tape;
+    tape.requestPending = false;
+    handOutBlock(machine, tape.requestAddress, tape.requestLength);
 }
 
 } // namespace
 
-void setTapeFolder(const std::filesystem::path& newFolder)
+void tapePowerOn(TapeState& tape)
 {
-    folder = newFolder;
+    std::memset(&tape, 0, sizeof tape);
 }
 
-const std::filesystem::path& tapeFolder()
+void tapeTrap(Mtx& machine, Z80State& cpu)
 {
-    return folder;
-}
-
-void tapePowerOn()
-{
-    std::memset(tapeBuffer, 0, sizeof tapeBuffer);
-    tapeOpened = 0;
-    tapeLeft = 0;
-    reportedCount = 0;
-    reportedNext = 0;
-}
-
-void tapeTrap(Z80State& cpu)
-{
-    const uint8_t* common = memoryPages.page[0];
+    const uint8_t* common = machine.memory.page[0];
     if (common[tapeLoadFlagAddress] == 0 || common[tapeVerifyFlagAddress] != 0)
         return;
 
+    TapeState& tape = machine.tape;
     const uint16_t address = cpu.HL();
     const uint16_t length = cpu.DE();
-    if ((!tapeOpened || tapeLeft == 0) && address == tapeHeaderAddress && length == tapeHeaderLength)
-        openTape();
-    tapeLeft -= std::min<uint32_t>(tapeLeft, length);
-
-    // Straight into the store, past memWrite: a block may fill the RAM page's ROM slot too.
-    // Addresses wrap at 16 bits.
-    for (unsigned i = 0; i < length; ++i) {
-        const uint16_t at = uint16_t(address + i);
-        const unsigned page = at >= 0xC000 ? 0 : ramPage;
-        memoryPages.page[page][at] = tapeBuffer[i];
+    // A header request needs an image when none is open, or when the open one has been
+    // handed out to its end (the tape has run out: loading again starts a fresh one).
+    if ((!tape.opened || tape.left == 0) && address == tapeHeaderAddress && length == tapeHeaderLength) {
+        tape.requestPending = true;
+        tape.requestAddress = address;
+        tape.requestLength = length;
+        std::memcpy(tape.requestName, &common[tapeNameAddress], tapeNameLength);
+        raiseEvent(machine, MachineEvent::tapeRequest);
+        return;
     }
-    std::memmove(tapeBuffer, tapeBuffer + length, tapeBufferSize - length);
+    handOutBlock(machine, address, length);
 }
+
+void tapeInsert(Mtx& machine, std::span<const uint8_t> image)
+{
+    TapeState& tape = machine.tape;
+    const size_t count = std::min<size_t>(image.size(), tapeBufferSize);
+    std::memcpy(tape.buffer, image.data(), count);
+    tape.opened = true;
+    tape.left = uint32_t(count);
+    tape.imageSize = uint32_t(count);
+    if (tape.requestPending)
+        answer(machine);
+}
+
+bool tapeMissing(Mtx& machine)
+{
+    TapeState& tape = machine.tape;
+    const bool first = !alreadyReported(tape, tape.requestName);
+    if (first)
+        rememberReported(tape, tape.requestName);
+    if (tape.requestPending)
+        answer(machine);
+    return first;
+}
+
+} // namespace ollendor

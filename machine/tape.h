@@ -1,29 +1,30 @@
 // The tape trap: the OS's tape routine (0x0AAE, patched to ED FE + RET) loads each block
-// straight from a tape image file on the host.
+// straight from a tape image.
 //
 // On ED FE the OS has put the block's address in HL and its length in DE. When the OS's
 // flags in common RAM ask for a load (0xFD68 non-zero, 0xFD67 zero), the first header
-// request (HL = 0xC011, DE = 18) opens the tape image named by the first 9 bytes of the
+// request (HL = 0xC011, DE = 18) needs the tape image named by the first 9 bytes of the
 // name field at 0xC002, and every request takes the next DE bytes of the image. A tape
 // image is a plain concatenation of the blocks in the order the OS asks for them. Once the
-// whole image has been handed out, the tape has run out: the next header request opens
+// whole image has been handed out, the tape has run out: the next header request asks for
 // the image named then, so the same tape (or another) can be loaded again.
 //
-// The name comes from emulated memory, so it never leaves the tape folder: a name with
-// '/', '\\' or a NUL byte, or "." or "..", counts as a file that cannot be opened. When
-// the exact 9-byte name is not there, the name without trailing spaces is tried, then
-// with ".mtx" and ".MTX" added. Only regular files are opened, and never with an open
-// that could wait (a FIFO would freeze the machine in the middle of an instruction). A
-// tape that cannot be opened shows a message box, once per name, saying why (no such
-// file, permission denied, a folder, a FIFO ...), and leaves the machine running; the
-// next header request looks again.
+// The machine does not read files: a header request that needs an image raises the
+// tapeRequest event and the run returns right after the trap instruction; the host finds
+// the image (machine/tape_files.h) and answers with tapeInsert or tapeMissing, which hand
+// out the block the OS asked for exactly as if it had been there all along. A missing tape
+// leaves the machine running, and the next header request asks again.
 // Not modelled: saving, and the cassette signal itself.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
+#include <span>
 
 #include "cpu/z80.h"
+
+namespace ollendor {
+
+struct Mtx;
 
 inline constexpr unsigned tapeBufferSize = 0x10000;
 inline constexpr uint16_t tapeNameAddress = 0xC002;   // 15-byte name field; 9 bytes are used
@@ -32,17 +33,37 @@ inline constexpr uint16_t tapeHeaderAddress = 0xC011; // where the OS loads the 
 inline constexpr uint16_t tapeHeaderLength = 18;
 inline constexpr uint16_t tapeVerifyFlagAddress = 0xFD67; // non-zero: no load
 inline constexpr uint16_t tapeLoadFlagAddress = 0xFD68;   // zero: no load
+inline constexpr unsigned tapeReportedCapacity = 16;      // names remembered as reported
 
-extern uint8_t tapeBuffer[tapeBufferSize]; // the rest of the opened image, next byte first
-extern uint8_t tapeOpened;                 // 1 once an image has been opened; never cleared
-extern uint32_t tapeLeft;                  // bytes of the opened image not yet handed out
+struct TapeState {
+    uint8_t buffer[tapeBufferSize];  // the rest of the opened image, next byte first
+    bool opened;                     // an image has been opened (or a load was answered)
+    uint32_t left;                   // bytes of the opened image not yet handed out
+    uint32_t imageSize;              // bytes of the image last inserted
+    bool requestPending;             // a header request waits for tapeInsert or tapeMissing
+    uint16_t requestAddress;         // where that request's block goes (HL)
+    uint16_t requestLength;          // its length (DE)
+    char requestName[tapeNameLength]; // the name the request asks for
+    uint32_t blocksServed;           // blocks handed out since power-on
+    // Names whose missing image has been reported, so a retry stays quiet. When the ring is
+    // full the oldest name may be reported again.
+    char reported[tapeReportedCapacity][tapeNameLength];
+    uint8_t reportedCount;           // names in the ring, 0-16
+    uint8_t reportedNext;            // where the next one goes
+};
 
-// The folder tape images are read from ("tapes" under the current directory at start).
-void setTapeFolder(const std::filesystem::path& folder);
-const std::filesystem::path& tapeFolder();
-
-// Buffer zero, nothing opened or left, no missing name remembered; the folder is kept.
-void tapePowerOn();
+// Buffer zero, nothing opened, left or asked for, no name remembered.
+void tapePowerOn(TapeState& tape);
 
 // ED FE. Reads HL and DE, changes no register or flag.
-void tapeTrap(Z80State& cpu);
+void tapeTrap(Mtx& machine, Z80State& cpu);
+
+// The answer to a pending request: the image (its first 64 KiB). The requested block is
+// handed out from it at once.
+void tapeInsert(Mtx& machine, std::span<const uint8_t> image);
+// The answer that no image could be found: the requested block is handed out from what the
+// buffer holds (as a tape that ran out would). True the first time this name goes missing
+// since it was last remembered, that is when the user should be told.
+bool tapeMissing(Mtx& machine);
+
+} // namespace ollendor

@@ -5,6 +5,8 @@
 #include <condition_variable>
 #include <mutex>
 
+namespace ollendor {
+
 class ManualResetEvent {
 public:
     void set()
@@ -39,3 +41,5 @@ private:
     std::condition_variable changed_;
     bool signalled_ = false;
 };
+
+} // namespace ollendor

@@ -1,47 +1,25 @@
 #include "sound/soundchip.h"
 
-SoundChip soundChip;
-ManualResetEvent firstHalfEvent;
-ManualResetEvent secondHalfEvent;
+namespace ollendor {
 
-namespace {
-
-// Runs before main, so the program starts with the chip's power-on values.
-const bool poweredOn = (soundChipPowerOn(), true);
-
-// Stores a published word; on a change, wakes the sound thread if it plays.
-void publish(std::atomic<uint16_t>& word, uint16_t value)
-{
-    if (word.load(std::memory_order_relaxed) == value)
-        return;
-    word.store(value, std::memory_order_relaxed);
-    if (soundChip.soundRunning.load(std::memory_order_acquire)) {
-        firstHalfEvent.set();
-        secondHalfEvent.set();
-    }
-}
-
-} // namespace
-
-void soundChipPowerOn()
+void soundChipPowerOn(SoundChip& chip)
 {
     for (unsigned c = 0; c < 4; ++c) {
-        soundChip.tonePeriod[c] = 0x400;
-        soundChip.volume[c] = 0;
+        chip.tonePeriod[c] = 0x400;
+        chip.volume[c] = 0;
     }
-    soundChip.latchedChannel = 0;
+    chip.latchedChannel = 0;
     for (unsigned c = 0; c < 3; ++c) {
-        soundChip.channelFrequency[c].store(0, std::memory_order_relaxed);
-        soundChip.channelAmplitude[c].store(0, std::memory_order_relaxed);
+        chip.published.frequency[c] = 0;
+        chip.published.amplitude[c] = 0;
     }
-    soundChip.soundRunning.store(false, std::memory_order_relaxed);
 }
 
-void soundWriteData(uint8_t value)
+void soundWriteData(SoundChip& chip, uint8_t value)
 {
     if (!(value & 0x80)) {
         // Data byte: the upper six bits of the latched channel's period.
-        uint16_t& period = soundChip.tonePeriod[soundChip.latchedChannel];
+        uint16_t& period = chip.tonePeriod[chip.latchedChannel];
         period = uint16_t((value & 0x3F) << 4 | (period & 0x0F));
         return;
     }
@@ -49,33 +27,37 @@ void soundWriteData(uint8_t value)
     if (channel == 3)
         return; // noise control and noise attenuation are not kept
     if (value & 0x10) {
-        soundChip.volume[channel] = volumeTable[value & 0x0F];
+        chip.volume[channel] = volumeTable[value & 0x0F];
     } else {
-        soundChip.latchedChannel = channel;
-        uint16_t& period = soundChip.tonePeriod[channel];
+        chip.latchedChannel = channel;
+        uint16_t& period = chip.tonePeriod[channel];
         period = uint16_t((period & 0x3F0) | (value & 0x0F));
     }
 }
 
-uint8_t soundStrobe()
+bool soundStrobe(SoundChip& chip)
 {
+    const ToneSettings before = chip.published;
     for (unsigned c = 0; c < 3; ++c) {
         uint16_t amplitude = 0;
-        if (soundChip.tonePeriod[c] != 0) {
-            setChannelFrequency(c, uint16_t(4000000u / (soundChip.tonePeriod[c] * 32u)));
-            amplitude = uint16_t(soundChip.volume[c] * 200);
+        if (chip.tonePeriod[c] != 0) {
+            chip.published.frequency[c] = uint16_t(4000000u / (chip.tonePeriod[c] * 32u));
+            amplitude = uint16_t(chip.volume[c] * 200);
         }
-        setChannelAmplitude(c, amplitude);
+        chip.published.amplitude[c] = amplitude;
     }
-    return 0;
+    return chip.published != before;
 }
 
-void setChannelFrequency(unsigned channel, uint16_t hertz)
+bool applyPublished(ToneSettings& output, const ToneSettings& published)
 {
-    publish(soundChip.channelFrequency[channel], hertz);
+    const ToneSettings before = output;
+    for (unsigned c = 0; c < 3; ++c) {
+        if (published.frequency[c] != 0)
+            output.frequency[c] = published.frequency[c];
+        output.amplitude[c] = published.amplitude[c];
+    }
+    return output != before;
 }
 
-void setChannelAmplitude(unsigned channel, uint16_t amplitude)
-{
-    publish(soundChip.channelAmplitude[channel], amplitude);
-}
+} // namespace ollendor

@@ -2,103 +2,104 @@
 
 #include <exception>
 
-#include "sound/soundchip.h"
-
-SoundStream soundStream = {};
-std::atomic<uint32_t> soundStopState = 0;
+namespace ollendor {
 
 namespace {
-
 constexpr auto relaxed = std::memory_order_relaxed;
+} // namespace
+
+SoundStream::SoundStream() : synth_(std::make_unique<ToneSynth>())
+{
+    for (auto& sample : ring_)
+        sample.store(0, relaxed);
+    for (unsigned c = 0; c < 3; ++c) {
+        frequency_[c].store(0, relaxed);
+        amplitude_[c].store(0, relaxed);
+    }
+    fill_ = [this](const ToneSettings& tones, int16_t* destination, size_t count) {
+        fillHalf(*synth_, tones, destination, count);
+    };
+}
+
+SoundStream::~SoundStream()
+{
+    close();
+}
 
 // The device's side of the buffer: copies from the play position on, setting the half
 // event whose boundary playback reaches.
-class RingSource final : public AudioSource {
-public:
-    void pull(int16_t* destination, unsigned count) override
-    {
-        uint32_t position = soundStream.playPosition.load(relaxed);
-        for (unsigned i = 0; i < count; ++i) {
-            if (position == 0)
-                firstHalfEvent.set();
-            else if (position == secondHalfStart)
-                secondHalfEvent.set();
-            destination[i] = soundStream.ring[position].load(relaxed);
-            if (++position == ringSamples)
-                position = 0;
-        }
-        soundStream.playPosition.store(position, relaxed);
+void SoundStream::pull(int16_t* destination, unsigned count)
+{
+    uint32_t position = playPosition_.load(relaxed);
+    for (unsigned i = 0; i < count; ++i) {
+        if (position == 0)
+            firstHalfEvent.set();
+        else if (position == secondHalfStart)
+            secondHalfEvent.set();
+        destination[i] = ring_[position].load(relaxed);
+        if (++position == ringSamples)
+            position = 0;
     }
-};
-
-RingSource ringSource;
+    playPosition_.store(position, relaxed);
+}
 
 // Synthesises count samples and stores them in the buffer from sample start on. The
 // device may be playing that very half (after a published change), so the samples go in
 // one by one as atomics rather than through the synthesis writing into the buffer.
-void fillRing(unsigned start, unsigned count)
+void SoundStream::fillRing(unsigned start, unsigned count)
 {
-    soundStream.fill(soundStream.halfScratch, count);
+    fill_(tones(), halfScratch_, count);
     for (unsigned i = 0; i < count; ++i)
-        soundStream.ring[start + i].store(soundStream.halfScratch[i], relaxed);
+        ring_[start + i].store(halfScratch_[i], relaxed);
 }
 
-bool stopRequested()
+bool SoundStream::open(AudioDevice& device)
 {
-    return soundStopState.load(std::memory_order_acquire) != 0;
-}
-
-} // namespace
-
-bool soundOpen(AudioDevice& device)
-{
-    if (soundStream.device)
+    if (device_)
         return false; // already open; one device at a time
-    for (auto& sample : soundStream.ring)
+    for (auto& sample : ring_)
         sample.store(0, relaxed);
-    soundStream.playPosition.store(0, relaxed);
-    if (!soundStream.fill)
-        soundStream.fill = fillHalf;
-    if (!device.open(ringSource))
+    playPosition_.store(0, relaxed);
+    if (!device.open(*this))
         return false;
-    soundStream.device = &device;
-    soundStopState.store(0, relaxed);
+    device_ = &device;
+    stopState_.store(0, relaxed);
     for (unsigned c = 0; c < 3; ++c) {
-        soundChip.channelAmplitude[c].store(0, relaxed);
-        soundChip.channelFrequency[c].store(440, relaxed);
+        amplitude_[c].store(0, relaxed);
+        frequency_[c].store(440, relaxed);
     }
     return true;
 }
 
-void startSoundThread()
+void SoundStream::startThread()
 {
-    if (!soundStream.device || soundStream.thread)
+    if (!device_ || thread_)
         return;
     try {
-        soundStream.thread = new std::thread(soundThread);
+        thread_ = std::make_unique<std::thread>([this] { threadBody(); });
     } catch (const std::exception&) { // no thread could be made, or no memory for it
-        // No thread: the buffer stays silent and soundClose just releases the device.
-        soundStream.thread = nullptr;
+        // No thread: the buffer stays silent and close just releases the device.
+        thread_.reset();
     }
 }
 
-int soundThread()
+int SoundStream::threadBody()
 {
     firstHalfEvent.reset();
     secondHalfEvent.reset();
     for (unsigned i = 0; i < firstHalfSamples; ++i)
-        soundStream.ring[i].store(0, relaxed);
-    if (!soundStream.device->play()) {
-        // Never played: nothing to stop, but soundClose still learns that we are done.
-        soundStopState.store(2, std::memory_order_release);
+        ring_[i].store(0, relaxed);
+    if (!device_->play()) {
+        // Never played: nothing to stop, but close still learns that we are done.
+        stopState_.store(2, std::memory_order_release);
         return 0;
     }
-    soundChip.soundRunning.store(true, std::memory_order_release);
-    for (auto& phase : channelPhase)
+    running_.store(true, std::memory_order_release);
+    for (auto& phase : synth_->channelPhase)
         phase = 0;
 
-    // A stop request is looked at after every wake-up, not only after a whole cycle:
-    // soundClose sets both events, and once it has asked, filling again would be wasted.
+    // A stop request is looked at after every wake-up, not only after a whole cycle: close
+    // sets both events, and once it has asked, filling again would be wasted.
     while (!stopRequested()) {
         firstHalfEvent.wait();
         firstHalfEvent.reset();
@@ -113,37 +114,58 @@ int soundThread()
         fillRing(0, firstHalfSamples);
     }
 
-    soundStream.device->stop();
-    soundChip.soundRunning.store(false, std::memory_order_release);
-    soundStopState.store(2, std::memory_order_release);
+    device_->stop();
+    running_.store(false, std::memory_order_release);
+    stopState_.store(2, std::memory_order_release);
     return 0;
 }
 
-void soundClose()
+void SoundStream::close()
 {
-    if (!soundStream.device)
+    if (!device_)
         return;
-    if (soundStream.thread && soundStream.thread->get_id() == std::this_thread::get_id())
+    if (thread_ && thread_->get_id() == std::this_thread::get_id())
         return;
     // Ask the thread to stop (unless it has already finished), then wake it: a device that
     // no longer calls back (unplugged, say) would otherwise leave it waiting for ever.
     uint32_t running = 0;
-    soundStopState.compare_exchange_strong(running, 1, std::memory_order_acq_rel);
+    stopState_.compare_exchange_strong(running, 1, std::memory_order_acq_rel);
     firstHalfEvent.set();
     secondHalfEvent.set();
-    if (soundStream.thread) {
-        soundStream.thread->join();
-        delete soundStream.thread;
-        soundStream.thread = nullptr;
+    if (thread_) {
+        thread_->join();
+        thread_.reset();
     }
 
-    soundStream.device->close();
-    soundStream.device = nullptr;
-    soundChip.soundRunning.store(false, std::memory_order_release);
-    soundStopState.store(2, std::memory_order_release);
+    device_->close();
+    device_ = nullptr;
+    running_.store(false, std::memory_order_release);
+    stopState_.store(2, std::memory_order_release);
 }
 
-bool soundThreadStarted()
+void SoundStream::publish(const ToneSettings& published)
 {
-    return soundStream.thread != nullptr;
+    ToneSettings current = tones();
+    if (!applyPublished(current, published))
+        return;
+    for (unsigned c = 0; c < 3; ++c) {
+        frequency_[c].store(current.frequency[c], relaxed);
+        amplitude_[c].store(current.amplitude[c], relaxed);
+    }
+    if (running_.load(std::memory_order_acquire)) {
+        firstHalfEvent.set();
+        secondHalfEvent.set();
+    }
 }
+
+ToneSettings SoundStream::tones() const
+{
+    ToneSettings tones{};
+    for (unsigned c = 0; c < 3; ++c) {
+        tones.frequency[c] = frequency_[c].load(relaxed);
+        tones.amplitude[c] = amplitude_[c].load(relaxed);
+    }
+    return tones;
+}
+
+} // namespace ollendor

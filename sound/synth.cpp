@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "sound/soundchip.h"
-
-uint16_t channelPhase[3];
-int16_t toneScratch[blockSamples];
+namespace ollendor {
 
 static_assert(sampleStep * (secondHalfSamples - 1) < blockSamples,
               "every output sample of a half must come from the block");
@@ -51,7 +48,7 @@ uint16_t toneBlock(int16_t* destination, size_t count, uint16_t hertz, uint16_t 
     return squareWave(destination, count, uint16_t(halfPeriod), state, amplitude);
 }
 
-void fillHalf(int16_t* destination, size_t count)
+void fillHalf(ToneSynth& synth, const ToneSettings& tones, int16_t* destination, size_t count)
 {
     assert(count <= secondHalfSamples);
     count = std::min<size_t>(count, secondHalfSamples);
@@ -59,12 +56,13 @@ void fillHalf(int16_t* destination, size_t count)
     // polarity give full scale instead of wrapping round to the opposite sign.
     int32_t sum[secondHalfSamples] = {};
     for (unsigned c = 0; c < 3; ++c) {
-        uint16_t hertz = soundChip.channelFrequency[c].load(std::memory_order_relaxed);
-        uint16_t amplitude = soundChip.channelAmplitude[c].load(std::memory_order_relaxed);
-        channelPhase[c] = toneBlock(toneScratch, blockSamples, hertz, channelPhase[c], amplitude);
+        synth.channelPhase[c] = toneBlock(synth.toneScratch, blockSamples, tones.frequency[c],
+                                          synth.channelPhase[c], tones.amplitude[c]);
         for (size_t i = 0; i < count; ++i)
-            sum[i] += toneScratch[sampleStep * i];
+            sum[i] += synth.toneScratch[sampleStep * i];
     }
     for (size_t i = 0; i < count; ++i)
         destination[i] = int16_t(std::clamp(sum[i], int32_t(-32768), int32_t(32767)));
 }
+
+} // namespace ollendor

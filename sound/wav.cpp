@@ -4,7 +4,7 @@
 
 #include "host/audio.h"
 
-uint32_t wavDataLimit = wavFormatDataLimit;
+namespace ollendor {
 
 namespace {
 
@@ -40,11 +40,11 @@ void markFailed(WavFile& wav)
 
 } // namespace
 
-bool wavOpen(WavFile& wav, const char* path)
+bool wavOpen(WavFile& wav, const char* path, uint32_t dataLimit)
 {
     wav.file.abandon();
     wav.dataBytes = 0;
-    wav.dataLimit = wavDataLimit & ~1u;
+    wav.dataLimit = dataLimit & ~1u;
     wav.failed = false;
     wav.full = false;
     wav.error.clear();
@@ -114,3 +114,5 @@ bool wavClose(WavFile& wav)
     wav.full = false;
     return ok;
 }
+
+} // namespace ollendor

@@ -20,14 +20,13 @@
 
 #include "host/safe_file.h"
 
+namespace ollendor {
+
 inline constexpr unsigned wavHeaderBytes = 44;
 
 // The most sample bytes the format holds: the largest even count whose RIFF size
 // (36 + data) still fits 32 bits.
 inline constexpr uint32_t wavFormatDataLimit = 0xFFFFFFFFu - (wavHeaderBytes - 8) - 1;
-// The limit wavOpen gives a new file: always the format's own in the program. Tests lower
-// it to reach it without writing 4 GiB.
-extern uint32_t wavDataLimit;
 
 struct WavFile {
     SafeFile file;       // the temporary file being written, open until wavClose
@@ -39,8 +38,9 @@ struct WavFile {
 };
 
 // Creates the temporary file for path and writes the header. False if it cannot be
-// created (error says why); the WavFile is then closed.
-bool wavOpen(WavFile& wav, const char* path);
+// created (error says why); the WavFile is then closed. The limit is always the format's
+// own in the program; tests lower it to reach it without writing 4 GiB.
+bool wavOpen(WavFile& wav, const char* path, uint32_t dataLimit = wavFormatDataLimit);
 // Appends count samples. False if they could not all be written: a write failed (the file
 // is marked failed) or the size limit was reached (the samples that fit are written and
 // the file is marked full).
@@ -49,3 +49,5 @@ bool wavWrite(WavFile& wav, const int16_t* samples, size_t count);
 // if any write of the file failed (error says why; the target is untouched). A full file
 // is complete and gives true. Harmless on a closed WavFile that did not fail (true).
 bool wavClose(WavFile& wav);
+
+} // namespace ollendor

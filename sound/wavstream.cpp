@@ -1,48 +1,51 @@
 #include "sound/wavstream.h"
 
-#include "sound/soundchip.h"
-#include "sound/stream.h"
+namespace ollendor {
 
-WavStream wavStream = {};
-
-bool wavStart(const char* path)
+bool wavStart(WavStream& wav, const char* path)
 {
-    if (wavStream.wav.file.isOpen() || soundThreadStarted() ||
-        soundChip.soundRunning.load(std::memory_order_acquire))
+    if (wav.wav.file.isOpen())
         return false;
-    wavStream.cycles = 0;
-    wavStream.samples = 0;
-    wavStream.secondHalfNext = false;
-    if (!wavOpen(wavStream.wav, path))
+    wav.cycles = 0;
+    wav.samples = 0;
+    wav.secondHalfNext = false;
+    if (!wavOpen(wav.wav, path, wav.dataLimit))
         return false;
     for (unsigned c = 0; c < 3; ++c) {
-        soundChip.channelAmplitude[c].store(0, std::memory_order_relaxed);
-        soundChip.channelFrequency[c].store(440, std::memory_order_relaxed);
-        channelPhase[c] = 0;
+        wav.tones.amplitude[c] = 0;
+        wav.tones.frequency[c] = 440;
+        wav.synth.channelPhase[c] = 0;
     }
     return true;
 }
 
-void wavAdvance(uint64_t cycles)
+void wavPublish(WavStream& wav, const ToneSettings& published)
 {
-    if (!wavStream.wav.file.isOpen())
+    applyPublished(wav.tones, published);
+}
+
+void wavAdvance(WavStream& wav, uint64_t cycles)
+{
+    if (!wav.wav.file.isOpen())
         return;
-    wavStream.cycles += cycles;
+    wav.cycles += cycles;
     for (;;) {
-        unsigned count = wavStream.secondHalfNext ? secondHalfSamples : firstHalfSamples;
-        uint64_t end = wavStream.samples + count;
-        if (end * cyclesPerOutputSample > wavStream.cycles)
+        unsigned count = wav.secondHalfNext ? secondHalfSamples : firstHalfSamples;
+        uint64_t end = wav.samples + count;
+        if (end * cyclesPerOutputSample > wav.cycles)
             return;
-        fillHalf(wavStream.half, count);
+        fillHalf(wav.synth, wav.tones, wav.half, count);
         // A failed write is remembered in the file and reported by wavFinish, a full file
         // takes no more; time still moves on so the halves stay in step.
-        wavWrite(wavStream.wav, wavStream.half, count);
-        wavStream.samples = end;
-        wavStream.secondHalfNext = !wavStream.secondHalfNext;
+        wavWrite(wav.wav, wav.half, count);
+        wav.samples = end;
+        wav.secondHalfNext = !wav.secondHalfNext;
     }
 }
 
-bool wavFinish()
+bool wavFinish(WavStream& wav)
 {
-    return wavClose(wavStream.wav);
+    return wavClose(wav.wav);
 }
+
+} // namespace ollendor

@@ -3,6 +3,9 @@
 
 #include "tests/cpu_test_bus.h"
 
+using namespace ollendor;
+
+
 namespace {
 
 struct AluCase {
@@ -188,7 +191,7 @@ TEST(CpuRunLoop, HaltWaitsOneHookPerExecution)
     Z80State cpu = freshCpu({0x76}); // HALT at 0, interrupts disabled
     cpu.cyclesLeft = 0;
     TestBus::hookAnswers = {hookContinue, 0x0038, hookContinue}; // the interrupt is dropped
-    EXPECT_EQ(cpuRun<TestBus>(cpu), 0x0000);
+    EXPECT_EQ(cpuRun(TestBus{}, cpu), 0x0000);
     ASSERT_EQ(TestBus::hookCalls.size(), 4u);
     for (const auto& call : TestBus::hookCalls) {
         EXPECT_EQ(call.pc, 0x0000);
@@ -205,7 +208,7 @@ TEST(CpuRunLoop, OvershootIsDroppedAtSliceEnd)
     cpu.cyclesPerHook = 20;
     cpu.cyclesLeft = 15;
     TestBus::hookAnswers = {hookContinue, hookContinue};
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     ASSERT_EQ(TestBus::hookCalls.size(), 3u);
     EXPECT_EQ(TestBus::hookCalls[0].cyclesLeft, -5); // 15 - 10 - 10
     EXPECT_EQ(TestBus::hookCalls[1].cyclesLeft, 0);  // a fresh 20, not 15

@@ -3,6 +3,9 @@
 
 #include "tests/cpu_test_bus.h"
 
+using namespace ollendor;
+
+
 TEST(CpuCB, RotateAndShiftFlags)
 {
     struct Row {

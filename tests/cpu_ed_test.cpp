@@ -6,6 +6,9 @@
 
 #include "tests/cpu_test_bus.h"
 
+using namespace ollendor;
+
+
 namespace {
 
 // Source bytes at 0x4000 and the destination at 0x6000 for the copy tests.
@@ -39,7 +42,7 @@ TEST(CpuED, LdirStopsAtSliceEndAndResumes)
     Z80State cpu = copySetup(0xB0, 0x1000);
     // The first slice copies 5 bytes: 79, 58, 37, 16, -5.
     cpu.cyclesLeft = 100;
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     EXPECT_EQ(TestBus::hookCalls[0].cyclesLeft, -5);
     EXPECT_EQ(cpu.BC(), 0x0FFB);
     EXPECT_EQ(cpu.PC, 0x0100); // back on the ED byte
@@ -49,7 +52,7 @@ TEST(CpuED, LdirStopsAtSliceEndAndResumes)
 
     // The next slice goes on where it stopped.
     cpu.cyclesLeft = 100;
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     EXPECT_EQ(cpu.BC(), 0x0FF6);
     EXPECT_EQ(TestBus::memory[0x6009], 10);
     EXPECT_EQ(cpu.DE(), 0x600A);
@@ -59,7 +62,7 @@ TEST(CpuED, LdirStopsWhenTheBudgetIsExactlySpent)
 {
     Z80State cpu = copySetup(0xB0, 0x1000);
     cpu.cyclesLeft = 42; // 21, 0: two steps, no third
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     EXPECT_EQ(TestBus::hookCalls[0].cyclesLeft, 0);
     EXPECT_EQ(cpu.BC(), 0x0FFE);
     EXPECT_EQ(TestBus::memory[0x6002], 0);
@@ -73,7 +76,7 @@ TEST(CpuED, InterruptBetweenRepetitionsReturnsToTheBlock)
     TestBus::hookAnswers = {0x00FF};
     cpu.cyclesLeft = 50;
     TestBus::memory[0x0038] = 0x76; // HALT in the handler ends the test
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     EXPECT_EQ(TestBus::memory[0x8FFE], 0x00); // pushed PC: the LDDR's ED byte
     EXPECT_EQ(TestBus::memory[0x8FFF], 0x01);
     EXPECT_EQ(cpu.BC(), 0x00FD);
@@ -183,7 +186,7 @@ TEST(CpuED, LoadAFromRFollowsTheCycleCounter)
     cpu = freshCpu({0x00, 0xED, 0x5F, 0x76}); // NOP; LD A,R; HALT
     cpu.cyclesLeft = 1;
     TestBus::hookAnswers = {hookContinue};
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     EXPECT_EQ(cpu.A, 0x09); // 2048 - 9 = 0x7F7; -0xF7 = 0x09
 }
 

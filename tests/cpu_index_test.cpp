@@ -5,6 +5,9 @@
 
 #include "tests/cpu_test_bus.h"
 
+using namespace ollendor;
+
+
 TEST(CpuIndex, DisplacementWrapsAt64K)
 {
     struct Row {
@@ -125,7 +128,7 @@ TEST(CpuIndex, HaltBehindPrefixResumesPastTheHalt)
     TestBus::memory[0x0039] = 0xFE;
     TestBus::hookAnswers = {hookContinue, 0x00FF};
     cpu.cyclesLeft = 100;
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     EXPECT_EQ(TestBus::hookCalls[0].pc, 0x0101); // on the 76 byte, not the prefix
     EXPECT_EQ(TestBus::memory[0x8FFE], 0x02);    // the interrupt returns past the 76 byte
     EXPECT_EQ(TestBus::memory[0x8FFF], 0x01);
@@ -231,7 +234,7 @@ TEST(CpuRunLoop, ZeroCostLoopsStillReachTheHook)
         Z80State cpu = freshCpu(row.code, 0x0100);
         TestBus::hookAnswers = {hookContinue};
         cpu.cyclesLeft = 2048;
-        cpuRun<TestBus>(cpu); // the second hook call quits
+        cpuRun(TestBus{}, cpu); // the second hook call quits
         ASSERT_EQ(TestBus::hookCalls.size(), 2u) << row.what;
         EXPECT_EQ(TestBus::hookCalls[0].cyclesLeft, 0) << row.what;
         EXPECT_EQ(cpu.zeroCostSteps, 0) << row.what << ": the count starts again each slice";
@@ -240,6 +243,6 @@ TEST(CpuRunLoop, ZeroCostLoopsStillReachTheHook)
     // Memory full of DD bytes: every one is a dropped prefix, and PC runs round for ever.
     Z80State cpu = freshCpu({});
     TestBus::memory.fill(0xDD);
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     EXPECT_EQ(TestBus::hookCalls.size(), 1u);
 }

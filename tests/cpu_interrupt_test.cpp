@@ -3,6 +3,9 @@
 
 #include "tests/cpu_test_bus.h"
 
+using namespace ollendor;
+
+
 namespace {
 
 // Runs a CPU sitting on NOPs at 0x0100 for one slice; the hook then answers `code`, and
@@ -21,7 +24,7 @@ Z80State interruptAfterOneSlice(uint8_t intState, uint16_t code, bool halted = f
         TestBus::memory[target] = 0x76;
     TestBus::hookAnswers = {code};
     cpu.cyclesLeft = 1;
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     return cpu;
 }
 
@@ -84,7 +87,7 @@ TEST(CpuInterrupt, NoDelayAfterEi)
     TestBus::memory[0x0038] = 0x76;
     TestBus::hookAnswers = {0x00FF};
     cpu.cyclesLeft = 1;
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     EXPECT_EQ(pushedWord(), 0x0101); // taken before the NOP
     EXPECT_EQ(cpu.PC, 0x0038);
 }
@@ -95,6 +98,6 @@ TEST(CpuInterrupt, QuitReturnsThePC)
     TestBus::hookAnswers = {hookContinue};
     cpu.cyclesPerHook = 4;
     cpu.cyclesLeft = 4;
-    EXPECT_EQ(cpuRun<TestBus>(cpu), 0x0202);
+    EXPECT_EQ(cpuRun(TestBus{}, cpu), 0x0202);
     EXPECT_EQ(TestBus::hookCalls.size(), 2u);
 }

@@ -6,6 +6,8 @@
 #include "cpu/tables.h"
 #include "cpu/z80.h"
 
+using namespace ollendor;
+
 TEST(CpuTables, SignZeroAndParityFlags)
 {
     EXPECT_EQ(flagsSZ[0x00], 0x40);

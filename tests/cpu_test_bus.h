@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdio>
 #include <cstdint>
 #include <deque>
 #include <initializer_list>
@@ -14,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "cpu/run.h"
+
+using namespace ollendor;
 
 struct TestBus {
     struct Access {
@@ -70,8 +73,10 @@ struct TestBus {
     {
         ++tapeTraps;
         cyclesLeftAtTrap = cpu.cyclesLeft;
-        cpu.cyclesLeft = 0;
+        endSlice(cpu);
     }
+    // Printed as the machine prints them, so the tests read them from standard output.
+    static void diagnostic(Z80State&, const char* line) { std::printf("%s\n", line); }
 
     static void clear()
     {
@@ -119,7 +124,7 @@ inline Z80State freshCpu(std::initializer_list<uint8_t> code, uint16_t origin = 
 inline int runSlice(Z80State& cpu, int budget = 1)
 {
     cpu.cyclesLeft = budget;
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     return budget - TestBus::hookCalls.back().cyclesLeft;
 }
 
@@ -128,7 +133,7 @@ inline int runToTrap(Z80State& cpu)
 {
     constexpr int budget = 100000;
     cpu.cyclesLeft = budget;
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     EXPECT_EQ(TestBus::tapeTraps, 1) << "the code did not reach its end";
     return budget - TestBus::cyclesLeftAtTrap;
 }

@@ -86,7 +86,7 @@ Outcome runAlone(const std::vector<uint8_t>& binary, const Instruction& instruct
     TestBus::accesses.clear();
 
     cpu.cyclesLeft = 1;
-    cpuRun<TestBus>(cpu);
+    cpuRun(TestBus{}, cpu);
     const bool trapped = TestBus::tapeTraps > 0;
     const int32_t left = trapped ? TestBus::cyclesLeftAtTrap : TestBus::hookCalls.back().cyclesLeft;
     Outcome outcome{};

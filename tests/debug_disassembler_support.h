@@ -13,6 +13,8 @@
 
 #include "debug/disassembler.h"
 
+using namespace ollendor;
+
 namespace everyForm {
 
 struct Line {

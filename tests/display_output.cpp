@@ -1,49 +1,46 @@
-// Display output: border, palette, blanking and the 30-a-second limit, on the in-memory
-// console with a clock the tests move by hand.
+// Display output: border, palette and blanking, as the console is composed from the picture
+// and the video chip's registers.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "host/toolkit_memory.h"
 #include "video/display.h"
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 namespace {
+
 class DisplayOutput : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        installToolkit(kit);
-        vdpReset();
+        vdpReset(vdp);
         vdp.registers[1] = 0x40; // display enabled
         std::memset(frame.pixels, 1, sizeof frame.pixels);
-        kit.memoryConsole.open(window, consoleWidth, consoleHeight, consoleFormat);
-        displaySetup();
     }
-    void TearDown() override { displayTeardown(); }
 
-    // Moves the clock past the limit and presents.
-    void present()
+    // Composes the console as the window shows it, from the picture and the chip's registers.
+    void compose()
     {
-        now += 0.034;
-        displayUpdate(frame);
+        console.assign(size_t(consoleWidth) * consoleHeight, 0x12345678);
+        composeConsole(console.data(), consoleWidth * 4, frame, displayBlanked(vdp), backdropColour(vdp));
     }
-    uint32_t shown(int x, int y) const { return kit.memoryConsole.shown(x, y); }
+    uint32_t shown(int x, int y) const { return console[size_t(y) * consoleWidth + x]; }
 
-    double now = 0.0;
-    MemoryToolkit kit{[this] { return now; }};
-    MemoryWindow window{"Ollendor"};
+    VdpState vdp{};
     FrameBuffer frame{};
+    std::vector<uint32_t> console;
 };
 
 TEST_F(DisplayOutput, BorderTakesTheBackdropColourThroughThePalette)
 {
     vdp.registers[7] = 0xF4;
-    present();
+    compose();
     EXPECT_EQ(shown(0, 0), 0x0000CCu); // red 0, green 0, blue 204
     vdp.registers[7] = 0xF0;
-    present();
+    compose();
     EXPECT_EQ(shown(319, 199), 0xFF0000u); // palette entry 0 is pure red, border too
 }
 
@@ -52,7 +49,7 @@ TEST_F(DisplayOutput, PictureSitsAt32By4InsideABorderOfFixedWidth)
     vdp.registers[7] = 0x07;
     frame.pixels[0] = 0;                             // picture (0, 0)
     frame.pixels[191 * 256 + 255] = 15;              // picture (255, 191)
-    present();
+    compose();
     EXPECT_EQ(shown(32, 4), 0xFF0000u);              // index 0: pure red, not the backdrop
     EXPECT_EQ(shown(287, 195), 0xFFFFFFu);
     EXPECT_EQ(shown(33, 4), 0x000000u);              // index 1
@@ -74,7 +71,7 @@ TEST_F(DisplayOutput, EveryIndexMapsThroughThePaletteAndHighValuesCountAs15)
     for (int i = 0; i < 16; ++i)
         frame.pixels[i] = uint8_t(i);
     frame.pixels[16] = 200;
-    present();
+    compose();
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(shown(32 + i, 4), expected[i]) << "index " << i;
     EXPECT_EQ(shown(48, 4), 0xFFFFFFu);
@@ -84,72 +81,42 @@ TEST_F(DisplayOutput, BlankedDisplayIsPureGreenEverywhere)
 {
     vdp.registers[1] = 0x00; // bit 6 clear
     vdp.registers[7] = 0xF4;
-    present();
+    compose();
     for (int y = 0; y < consoleHeight; ++y)
         for (int x = 0; x < consoleWidth; ++x)
             ASSERT_EQ(shown(x, y), 0x00FF00u) << x << "," << y;
-    EXPECT_EQ(kit.memoryConsole.updates, 1u);
 }
 
-TEST_F(DisplayOutput, PresentsAtMost30TimesASecond)
-{
-    now = 1.0 / 30.0; // not more than 1/30 s since set-up: nothing yet
-    displayUpdate(frame);
-    EXPECT_EQ(kit.memoryConsole.updates, 0u);
-
-    now += 0.001;
-    displayUpdate(frame);
-    EXPECT_EQ(kit.memoryConsole.updates, 1u);
-    EXPECT_EQ(shown(32, 4), 0x000000u);
-
-    now += 0.010; // 10 ms later: the new picture is not shown
-    frame.pixels[0] = 15;
-    displayUpdate(frame);
-    EXPECT_EQ(kit.memoryConsole.updates, 1u);
-    EXPECT_EQ(shown(32, 4), 0x000000u);
-
-    now += 0.030; // 40 ms after the last presentation
-    displayUpdate(frame);
-    EXPECT_EQ(kit.memoryConsole.updates, 2u);
-    EXPECT_EQ(shown(32, 4), 0xFFFFFFu);
-}
-
-TEST_F(DisplayOutput, ComposeHonoursThePitchAndMatchesWhatIsPresented)
+TEST_F(DisplayOutput, ComposeHonoursThePitch)
 {
     vdp.registers[7] = 0x05;
     frame.pixels[5 * 256 + 7] = 9;
-    present();
+    compose();
 
     const int pitch = (consoleWidth + 8) * 4; // rows with 8 pixels of padding
     std::vector<uint32_t> padded((consoleWidth + 8) * consoleHeight, 0x12345678);
-    composeConsole(padded.data(), pitch, frame, false, backdropColour());
+    composeConsole(padded.data(), pitch, frame, false, backdropColour(vdp));
     for (int y = 0; y < consoleHeight; ++y) {
         for (int x = 0; x < consoleWidth; ++x)
             ASSERT_EQ(padded[y * (consoleWidth + 8) + x], shown(x, y)) << x << "," << y;
         ASSERT_EQ(padded[y * (consoleWidth + 8) + consoleWidth], 0x12345678u) << "padding of row " << y;
     }
+    EXPECT_EQ(shown(32 + 7, 4 + 5), 0xFF5555u);
     composeConsole(padded.data(), pitch, frame, true, 5);
     EXPECT_EQ(padded[0], 0x00FF00u);
     EXPECT_EQ(padded[consoleWidth + 1], 0x12345678u);
 }
 
-TEST_F(DisplayOutput, ToolkitFailuresPassThroughAsDynamicError)
-{
-    kit.memoryConsole.close();
-    now += 0.034;
-    EXPECT_THROW(displayUpdate(frame), DynamicError);
-    displayTeardown();
-    EXPECT_THROW(displayUpdate(frame), DynamicError);
-}
-
 TEST(DisplayRegisters, BackdropAndBlankingComeFromTheVideoChip)
 {
-    vdpReset();
+    VdpState vdp{};
+    vdpReset(vdp);
     vdp.registers[7] = 0xA3;
-    EXPECT_EQ(backdropColour(), 3);
+    EXPECT_EQ(backdropColour(vdp), 3);
     vdp.registers[1] = 0xBF;
-    EXPECT_TRUE(displayBlanked());
+    EXPECT_TRUE(displayBlanked(vdp));
     vdp.registers[1] = 0x40;
-    EXPECT_FALSE(displayBlanked());
+    EXPECT_FALSE(displayBlanked(vdp));
 }
+
 } // namespace

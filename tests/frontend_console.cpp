@@ -1,5 +1,5 @@
 // The console's open, close and full-screen toggle, the menu's commands and the About box,
-// on the in-memory toolkit and a recording desktop.
+// on a recording in-memory console and a recording desktop.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,10 @@
 
 #include "frontend/main_window.h"
 #include "host/toolkit_memory.h"
+#include "tests/support/recording_console.h"
+
+using namespace ollendor;
+
 
 namespace {
 class RecordingDesktop : public Desktop {
@@ -31,6 +35,8 @@ public:
         messages.push_back({caption, text});
     }
     void postQuit() override { ++quits; }
+    bool pump() override { return quits == 0; }
+    void setInfoSource(InfoSource&) override {}
     void destroyMainWindow() override {}
 
     MemoryWindow window{"Ollendor"};
@@ -45,9 +51,9 @@ public:
 class ConsoleAndMenu : public ::testing::Test {
 protected:
     void SetUp() override { installToolkit(kit); }
-    MemoryConsole& console() { return kit.memoryConsole; }
+    RecordingConsole& console() { return kit.recordingConsole; }
 
-    MemoryToolkit kit{[] { return 0.0; }};
+    RecordingToolkit kit;
     RecordingDesktop desktop;
 };
 
@@ -66,7 +72,7 @@ TEST_F(ConsoleAndMenu, OpenSetsTheOptionsAroundTheOpenInOrder)
 
 TEST_F(ConsoleAndMenu, FallsBackToAWindowOfItsOwnOnlyWhenTheWindowRefuses)
 {
-    console().failNextOpenInWindow = true;
+    console().refuseNextOpenInWindow = true;
     openConsole(desktop.window, 1);
     auto* own = dynamic_cast<MemoryWindow*>(&console().window());
     ASSERT_NE(own, nullptr);

@@ -5,21 +5,30 @@
 #include <string>
 
 #include "host/info_text.h"
-#include "machine/timing.h"
 #include "sound/soundchip.h"
 #include "video/vdp.h"
 
-namespace {
-std::string line(int number)
-{
-    char text[infoTextSize] = "untouched";
-    EXPECT_EQ(describeVdpLine(text, sizeof text, number), 1) << "line " << number;
-    return text;
-}
+using namespace ollendor;
 
+namespace {
 class InfoText : public ::testing::Test {
 protected:
-    void SetUp() override { vdpReset(); }
+    void SetUp() override { vdpReset(vdp); }
+
+    std::string line(int number)
+    {
+        char text[infoTextSize] = "untouched";
+        EXPECT_EQ(describeVdpLine(vdp, text, sizeof text, number), 1) << "line " << number;
+        return text;
+    }
+    int windowLines(InfoWindow kind, InfoLine (&lines)[maxInfoLines])
+    {
+        return infoWindowLines(kind, InfoSources{measuredHz, vdp, tones}, lines);
+    }
+
+    VdpState vdp;
+    uint32_t measuredHz = 0;
+    ToneSettings tones{};
 };
 
 TEST_F(InfoText, DecodesGraphicsIIWithInterruptAndDisplayEnabled)
@@ -67,7 +76,7 @@ TEST_F(InfoText, ModesNameTheGeneratorTableAndUnknownCombinationsAreFlagged)
         vdp.registers[1] = c.r1;
         vdp.registers[4] = 0x01;
         char text[infoTextSize];
-        EXPECT_EQ(describeVdpMode(text, sizeof text), c.code);
+        EXPECT_EQ(describeVdpMode(vdp, text, sizeof text), c.code);
         EXPECT_STREQ(text, c.name);
         EXPECT_EQ(line(4), c.name);
         EXPECT_EQ(line(9), c.generator);
@@ -88,7 +97,7 @@ TEST_F(InfoText, BaseAddressesUseTheWholeRegisterInLowerCaseHex)
     EXPECT_EQ(line(12), "Text colour: 0");
     EXPECT_EQ(line(13), "Backdrop colour: 15");
     char text[infoTextSize] = "untouched";
-    EXPECT_EQ(describeVdpLine(text, sizeof text, 14), 0);
+    EXPECT_EQ(describeVdpLine(vdp, text, sizeof text, 14), 0);
     EXPECT_STREQ(text, "untouched");
 }
 
@@ -96,7 +105,7 @@ TEST_F(InfoText, VideoChipWindowHasRegistersLeftAndDecodedLinesRight)
 {
     vdp.registers[7] = 0x0F;
     InfoLine lines[maxInfoLines];
-    ASSERT_EQ(infoWindowLines(InfoWindow::videoChip, lines), 9 + 14);
+    ASSERT_EQ(windowLines(InfoWindow::videoChip, lines), 9 + 14);
     EXPECT_STREQ(lines[0].text, "VDP registers:");
     EXPECT_EQ(lines[0].x, 8);
     EXPECT_EQ(lines[0].y, 8);
@@ -111,11 +120,10 @@ TEST_F(InfoText, VideoChipWindowHasRegistersLeftAndDecodedLinesRight)
 TEST_F(InfoText, TimingsShowsTheMeasuredSpeed)
 {
     InfoLine lines[maxInfoLines];
-    measuredClockHz.store(0);
-    ASSERT_EQ(infoWindowLines(InfoWindow::timings, lines), 1);
+    ASSERT_EQ(windowLines(InfoWindow::timings, lines), 1);
     EXPECT_STREQ(lines[0].text, "Clock speed: 0 Hz");
-    measuredClockHz.store(4055040);
-    infoWindowLines(InfoWindow::timings, lines);
+    measuredHz = 4055040;
+    windowLines(InfoWindow::timings, lines);
     EXPECT_STREQ(lines[0].text, "Clock speed: 4055040 Hz");
     EXPECT_EQ(lines[0].x, 8);
     EXPECT_EQ(lines[0].y, 8);
@@ -123,18 +131,12 @@ TEST_F(InfoText, TimingsShowsTheMeasuredSpeed)
 
 TEST_F(InfoText, SoundShowsFrequencyUnsignedAndVolumeSigned)
 {
-    soundChip.channelFrequency[0].store(492);
-    soundChip.channelAmplitude[0].store(25600);
-    soundChip.channelFrequency[1].store(60000);
-    soundChip.channelAmplitude[1].store(0xFFFF);
-    soundChip.channelFrequency[2].store(440);
-    soundChip.channelAmplitude[2].store(0);
+    tones = ToneSettings{{492, 60000, 440}, {25600, 0xFFFF, 0}};
     InfoLine lines[maxInfoLines];
-    ASSERT_EQ(infoWindowLines(InfoWindow::sound, lines), 3);
+    ASSERT_EQ(windowLines(InfoWindow::sound, lines), 3);
     EXPECT_STREQ(lines[0].text, "Channel 0 playing at 492 Hz with volume 25600");
     EXPECT_STREQ(lines[1].text, "Channel 1 playing at 60000 Hz with volume -1");
     EXPECT_STREQ(lines[2].text, "Channel 2 playing at 440 Hz with volume 0");
     EXPECT_EQ(lines[2].y, 8 + 28);
-    soundChipPowerOn();
 }
 } // namespace

@@ -4,6 +4,7 @@
 // the sound thread must be stopped, and every output file must be finished.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -13,69 +14,108 @@
 
 #include <unistd.h>
 
+#include "frontend/loop.h"
 #include "frontend/program.h"
+#include "frontend/window_drawing.h"
 #include "host/headless_host.h"
 #include "host/run_end.h"
 #include "sound/stream.h"
 #include "sound/wavstream.h"
 #include "tests/program_run_support.h"
+#include "tests/support/fake_audio_device.h"
+
+using namespace ollendor;
 
 namespace {
 
 using programtest::readFile;
 using programtest::testRoms;
 
-// The headless host, with trouble caused once a number of frames were rendered.
-class TroubleHost : public Host {
+// The headless desktop, with trouble caused once a number of frames were run: at the
+// event pump before the next one, where a lost display or a library's exit() strikes. It
+// also keeps the loop that runs the session, which shows itself as the information
+// windows' source when the run starts.
+class TroubleDesktop : public Desktop {
 public:
-    TroubleHost(Host& inner, unsigned frame, std::function<void()> trouble)
-        : inner(inner), frame(frame), trouble(std::move(trouble))
+    TroubleDesktop(Desktop& inner, unsigned frames, std::function<void()> trouble)
+        : inner(inner), frames(frames), trouble(std::move(trouble))
     {
     }
-    uint16_t systemMillis() override { return inner.systemMillis(); }
-    void sleepMillis(unsigned millis) override { inner.sleepMillis(millis); }
-    bool keyDown(uint8_t key) override { return inner.keyDown(key); }
-    int16_t capsLockState() override { return inner.capsLockState(); }
-    void messageBox(const char* caption, const char* text) override { inner.messageBox(caption, text); }
-    bool pumpMessages() override { return inner.pumpMessages(); }
-    void renderFrame() override
+    AppWindow& createMainWindow(const char* menuTitle, std::span<const MenuEntry> items,
+                                std::function<void(int command)> onCommand) override
     {
-        inner.renderFrame();
-        if (++frames == frame)
+        return inner.createMainWindow(menuTitle, items, std::move(onCommand));
+    }
+    bool infoWindowOpen(InfoWindow kind) override { return inner.infoWindowOpen(kind); }
+    void openInfoWindow(InfoWindow kind) override { inner.openInfoWindow(kind); }
+    void showMessage(const char* caption, const char* text) override
+    {
+        inner.showMessage(caption, text);
+    }
+    void postQuit() override { inner.postQuit(); }
+    bool pump() override
+    {
+        if (pumps++ == frames && trouble)
             trouble();
+        return inner.pump();
     }
+    void setInfoSource(InfoSource& source) override
+    {
+        if (Loop* loop = dynamic_cast<Loop*>(&source); loop && onStart)
+            onStart(*loop);
+        inner.setInfoSource(source);
+    }
+    void destroyMainWindow() override { inner.destroyMainWindow(); }
+
+    std::function<void(Loop&)> onStart; // given the run's loop as it starts, before any frame
 
 private:
-    Host& inner;
-    unsigned frame;               // trouble comes after this frame
-    std::function<void()> trouble;
-    unsigned frames = 0;
+    Desktop& inner;
+    unsigned frames;               // trouble comes after this many frames
+    std::function<void()> trouble; // none: no trouble
+    unsigned pumps = 0;
 };
 
-// The headless platform with a sound device that opens and plays, and the trouble host.
-class TroublePlatform : public Platform {
+// A device that says on standard error when the sound thread stops it and when it is
+// closed, for the runs that end the process.
+class AnnouncingDevice : public FakeAudioDevice {
 public:
-    TroublePlatform(unsigned frame, std::function<void()> trouble)
-        : inner(createHeadlessPlatform(settings())), troubleHost(inner->host(), frame, std::move(trouble))
+    void stop() override
+    {
+        FakeAudioDevice::stop();
+        std::fprintf(stderr, "[the sound thread stopped the device]\n");
+    }
+    void close() override
+    {
+        FakeAudioDevice::close();
+        std::fprintf(stderr, "[the sound device was closed]\n");
+    }
+};
+
+// What a run that ends the process must have said: the sound thread stopped, then the
+// device released.
+constexpr const char* soundStoppedThenClosed =
+    "\\[the sound thread stopped the device\\].*\\[the sound device was closed\\]";
+
+// The headless platform with a sound device that opens and plays (its thread then waits
+// for callbacks that never come), and the trouble desktop.
+class TroublePlatform : public Platform {
+    std::unique_ptr<Platform> inner; // first: the trouble desktop wraps its desktop
+
+public:
+    TroublePlatform(unsigned frames, std::function<void()> trouble)
+        : inner(createHeadlessPlatform(PlatformSettings{})),
+          troubleDesktop(inner->desktop(), frames, std::move(trouble))
     {
     }
-    ~TroublePlatform() override { uninstallHost(troubleHost); }
-    Host& host() override { return troubleHost; }
     Toolkit& toolkit() override { return inner->toolkit(); }
-    Desktop& desktop() override { return inner->desktop(); }
+    Desktop& desktop() override { return troubleDesktop; }
     AudioDevice* audioDevice() override { return &device; }
+    bool keyDown(uint8_t key) override { return inner->keyDown(key); }
+    int16_t capsLockState() override { return inner->capsLockState(); }
 
-    FakeAudioDevice device;
-
-private:
-    static PlatformSettings settings()
-    {
-        PlatformSettings settings;
-        settings.frameStep = programFrameStep;
-        return settings;
-    }
-    std::unique_ptr<Platform> inner;
-    TroubleHost troubleHost;
+    AnnouncingDevice device;
+    TroubleDesktop troubleDesktop;
 };
 
 class RunEnd : public testing::Test {
@@ -108,15 +148,18 @@ protected:
 
     std::filesystem::path folder, shot;
     Options options;
+    FrontendDrawing drawing;
 };
 
 TEST_F(RunEnd, AnErrorMidRunStopsTheSoundAndKeepsTheScreenshot)
 {
     TroublePlatform platform(5, [] { throw DynamicError("the console went away"); });
-    EXPECT_EQ(runProgram(options, platform), exitToolkitError);
-    EXPECT_FALSE(soundThreadStarted()) << "the sound thread outlives the run";
+    EXPECT_EQ(runProgram(options, platform, drawing), exitToolkitError);
+    EXPECT_EQ(platform.device.plays, 1u) << "the sound thread never played";
+    EXPECT_FALSE(platform.device.isPlaying) << "the sound thread outlives the run";
     EXPECT_FALSE(platform.device.isOpen);
     EXPECT_EQ(platform.device.opens, 1u);
+    EXPECT_EQ(platform.device.closes, 1u);
     auto& reports = static_cast<MemoryToolkit&>(platform.toolkit()).reports;
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.front(), "the console went away");
@@ -129,9 +172,9 @@ TEST_F(RunEnd, ALibraryCallingExitStillStopsTheSoundAndFinishesTheFiles)
         {
             ::alarm(20); // a hang at exit ends the child instead of the test run
             TroublePlatform platform(5, [] { std::exit(3); });
-            runProgram(options, platform);
+            runProgram(options, platform, drawing);
         },
-        testing::ExitedWithCode(3), "");
+        testing::ExitedWithCode(3), soundStoppedThenClosed);
     EXPECT_TRUE(screenshotWritten());
 }
 
@@ -141,31 +184,33 @@ TEST_F(RunEnd, AnAbandonedRunFinishesTheFilesAndExitsWithCode1)
         {
             ::alarm(20);
             TroublePlatform platform(5, [] { abandonRun("the display went away"); });
-            runProgram(options, platform);
+            runProgram(options, platform, drawing);
         },
-        testing::ExitedWithCode(1), "ollendor: the display went away");
+        testing::ExitedWithCode(1),
+        std::string(soundStoppedThenClosed) + ".*ollendor: the display went away");
     EXPECT_TRUE(screenshotWritten());
 }
 
-// The limit is lowered to 20,000 bytes; 30 frames of sound are about 62,000.
+// The limit of the run's WAV file is lowered to 20,000 bytes as the loop starts; 30
+// frames of sound are about 62,000.
 TEST_F(RunEnd, TheWavSizeLimitIsAnnouncedOnceAndTheFileStaysGood)
 {
-    const uint32_t realLimit = wavDataLimit;
-    EXPECT_EQ(realLimit, 0xFFFFFFFFu - 37u) << "the product must keep the format's limit";
-    wavDataLimit = 20000;
     const auto wav = folder / "sound.wav";
     options.headless = true;
+    options.frames = 30;
     options.wav = wav;
-    PlatformSettings settings;
-    settings.frameLimit = 30;
-    settings.frameStep = programFrameStep;
-    std::unique_ptr<Platform> platform = createHeadlessPlatform(settings);
+    TroublePlatform platform(0, nullptr);
+    uint32_t productLimit = 0;
+    platform.troubleDesktop.onStart = [&](Loop& loop) {
+        productLimit = loop.wav().wav.dataLimit;
+        loop.wav().wav.dataLimit = 20000;
+    };
     testing::internal::CaptureStderr();
-    const int exitCode = runProgram(options, *platform);
+    const int exitCode = runProgram(options, platform, drawing);
     const std::string errors = testing::internal::GetCapturedStderr();
-    uninstallHost(platform->host());
-    wavDataLimit = realLimit;
 
+    EXPECT_EQ(productLimit, 0xFFFFFFFFu - 37u) << "the product must keep the format's limit";
+    EXPECT_EQ(platform.device.opens, 0u) << "a headless run opened the sound device";
     EXPECT_EQ(exitCode, 0) << errors;
     const std::string notice = "ollendor: the WAV file " + wav.string() +
                                " reached the size limit of the format";

@@ -1,5 +1,6 @@
 // The SDL side against SDL's offscreen video driver: the console texture and its options,
-// the picture's placement, the accelerator, the key map and the desktop's event pump.
+// the picture's placement, the accelerator, the key map and the desktop's event pump with
+// the front end's drawing in its windows.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,13 +12,15 @@
 
 #include <SDL.h>
 
+#include "frontend/window_drawing.h"
+#include "host/info_text.h"
 #include "host/quit_signal.h"
 #include "host/sdl/sdl_desktop.h"
 #include "host/sdl/sdl_keys.h"
 #include "host/sdl/sdl_platform.h"
 #include "host/sdl/sdl_toolkit.h"
 #include "machine/keyboard.h"
-#include "machine/timing.h"
+#include "video/vdp.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define OLLENDOR_LSAN 1
@@ -29,6 +32,8 @@
 #ifdef OLLENDOR_LSAN
 #include <sanitizer/lsan_interface.h>
 #endif
+
+using namespace ollendor;
 
 namespace {
 // SDL's video start-up loads and unloads libraries whose allocations outlive
@@ -62,8 +67,34 @@ protected:
         ignoreSdlAllocations(false);
     }
 
+    // A platform at scale 1 with the front end's drawing.
+    std::unique_ptr<Platform> platform()
+    {
+        PlatformSettings settings;
+        settings.scale = 1;
+        return createSdlPlatform(settings, drawing);
+    }
+
+    FrontendDrawing drawing;
     std::unique_ptr<SdlToolkit> toolkitOwner = std::make_unique<SdlToolkit>(1);
     SdlToolkit& kit = *toolkitOwner;
+};
+
+// What the information windows show, with the speed setting on record.
+class FixedInfoSource : public InfoSource {
+public:
+    FixedInfoSource() { vdpReset(vdp); }
+    InfoSources infoSources() override
+    {
+        ++reads;
+        return InfoSources{4000000, vdp, ToneSettings{}};
+    }
+    bool speedLimited() override { return limited; }
+    void setSpeedLimited(bool value) override { limited = value; }
+
+    VdpState vdp;
+    bool limited = true; // the setting the Timings window shows
+    int reads = 0;       // infoSources() calls: the windows' paints
 };
 
 TEST_F(SdlOffscreen, ConsolePresentsLockedPixelsAsRedGreenBlue)
@@ -90,6 +121,39 @@ TEST_F(SdlOffscreen, ConsolePresentsLockedPixelsAsRedGreenBlue)
     ASSERT_EQ(SDL_RenderReadPixels(window.renderer(), &right, SDL_PIXELFORMAT_ARGB8888, &shown[1], 4), 0);
     EXPECT_EQ(shown[0] & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(shown[1] & 0xFFFFFF, 0x0000CCu);
+    console.close(); // before its window goes
+}
+
+// Full screen and back reopens the console on a new, empty texture, and the window may be
+// presented (by the pacing's wait) before the next frame is drawn. A still picture drawn
+// again after that is the same as before the reopen, and still has to reach the texture.
+TEST_F(SdlOffscreen, AReopenedConsoleShowsAnUnchangedPictureAgain)
+{
+    SdlWindow window("Ollendor", consoleWidth, consoleHeight);
+    SdlConsole& console = kit.sdlConsole;
+    auto drawGreen = [&console] {
+        uint32_t* pixels = console.lock();
+        for (int i = 0; i < consoleWidth * consoleHeight; ++i)
+            pixels[i] = 0x00CC00;
+        console.unlock();
+        console.update();
+    };
+    auto shown = [&window] {
+        uint32_t pixel = 0;
+        const SDL_Rect at{160, 100, 1, 1};
+        EXPECT_EQ(SDL_RenderReadPixels(window.renderer(), &at, SDL_PIXELFORMAT_ARGB8888, &pixel, 4), 0);
+        return pixel & 0xFFFFFF;
+    };
+    console.open(window, consoleWidth, consoleHeight, consoleFormat);
+    drawGreen();
+    EXPECT_EQ(shown(), 0x00CC00u);
+
+    console.close();
+    console.open(window, consoleWidth, consoleHeight, consoleFormat);
+    console.update(); // the empty texture, presented while waiting
+    drawGreen();
+    EXPECT_EQ(shown(), 0x00CC00u);
+    console.close();
 }
 
 TEST_F(SdlOffscreen, OptionsTakeEffectAtTheOpen)
@@ -107,6 +171,7 @@ TEST_F(SdlOffscreen, OptionsTakeEffectAtTheOpen)
     console.open(window, consoleWidth, consoleHeight, consoleFormat);
     EXPECT_FALSE(SDL_GetWindowFlags(window.window()) & SDL_WINDOW_FULLSCREEN);
     EXPECT_FALSE(SDL_IsTextInputActive()); // the setting stays for later opens
+    console.close();
 }
 
 TEST_F(SdlOffscreen, MisuseAndForeignWindowsAreDynamicErrors)
@@ -132,7 +197,9 @@ TEST_F(SdlOffscreen, MisuseAndForeignWindowsAreDynamicErrors)
 
 TEST_F(SdlOffscreen, DesktopServesInformationWindowsAndTheAccelerator)
 {
-    SdlDesktop desktop(1);
+    SdlDesktop desktop(1, drawing);
+    FixedInfoSource source;
+    desktop.setInfoSource(source);
     std::vector<int> commands;
     const MenuEntry items[] = {{"Quit", 5}};
     auto& window = dynamic_cast<MainWindow&>(
@@ -142,10 +209,11 @@ TEST_F(SdlOffscreen, DesktopServesInformationWindowsAndTheAccelerator)
     desktop.openInfoWindow(InfoWindow::timings);
     ASSERT_TRUE(desktop.infoWindowOpen(InfoWindow::timings));
     EXPECT_FALSE(desktop.infoWindowOpen(InfoWindow::sound));
+    EXPECT_GE(source.reads, 1); // painted from the source as it opened
     EXPECT_TRUE(desktop.pump());
 
     // Closing the Timings window clears its flag; the speed setting is left as it is.
-    constrainSpeed.store(0);
+    source.limited = false;
     SDL_Window* timings = nullptr;
     for (Uint32 id = 1; id < 16 && !timings; ++id)
         if (SDL_Window* w = SDL_GetWindowFromID(id); w && w != window.window())
@@ -159,8 +227,7 @@ TEST_F(SdlOffscreen, DesktopServesInformationWindowsAndTheAccelerator)
     SDL_PushEvent(&close);
     EXPECT_TRUE(desktop.pump());
     EXPECT_FALSE(desktop.infoWindowOpen(InfoWindow::timings));
-    EXPECT_EQ(constrainSpeed.load(), 0u);
-    constrainSpeed.store(1);
+    EXPECT_FALSE(source.limited);
 
     SDL_Event key{};
     key.type = SDL_KEYDOWN;
@@ -191,7 +258,7 @@ SDL_Event keyDown(Uint32 windowId, SDL_Keycode sym, SDL_Scancode scancode, Uint1
 }
 
 // A message box of the emulation (the tape trap's "File not found") is open in the main
-// window when a quit request comes from another thread: the box closes, messageBox returns
+// window when a quit request comes from another thread: the box closes, showMessage returns
 // and the next pump reports quit. Alt+f pressed meanwhile does nothing.
 TEST_F(SdlOffscreen, QuitRequestClosesAnOpenMessageBox)
 {
@@ -200,9 +267,7 @@ TEST_F(SdlOffscreen, QuitRequestClosesAnOpenMessageBox)
     installQuitSignals();
     for (Quit quit : {Quit::sdlQuit, Quit::windowClosed, Quit::signal}) {
         SCOPED_TRACE(int(quit));
-        PlatformSettings settings;
-        settings.scale = 1;
-        auto platform = createSdlPlatform(settings);
+        auto platform = this->platform();
         std::vector<int> commands;
         const MenuEntry items[] = {{"Quit", 5}};
         auto& window = dynamic_cast<MainWindow&>(platform->desktop().createMainWindow(
@@ -227,13 +292,13 @@ TEST_F(SdlOffscreen, QuitRequestClosesAnOpenMessageBox)
             }
         });
         const auto start = std::chrono::steady_clock::now();
-        platform->host().messageBox("File not found", "NOSUCH.MTX");
+        platform->desktop().showMessage("File not found", "NOSUCH.MTX");
         const auto waited = std::chrono::steady_clock::now() - start;
         requester.join();
         EXPECT_GE(waited, 200ms); // the box waited for the request
         EXPECT_LT(waited, 2000ms);
         EXPECT_FALSE(window.boxOpen());
-        EXPECT_FALSE(platform->host().pumpMessages());
+        EXPECT_FALSE(platform->desktop().pump());
         EXPECT_TRUE(commands.empty()); // the accelerator was held back by the box
         clearQuitSignal();
     }
@@ -243,9 +308,7 @@ TEST_F(SdlOffscreen, QuitRequestClosesAnOpenMessageBox)
 TEST_F(SdlOffscreen, EnterClosesTheMessageBoxAndTheRunGoesOn)
 {
     using namespace std::chrono_literals;
-    PlatformSettings settings;
-    settings.scale = 1;
-    auto platform = createSdlPlatform(settings);
+    auto platform = this->platform();
     std::vector<int> commands;
     const MenuEntry items[] = {{"Quit", 5}};
     auto& window = dynamic_cast<MainWindow&>(platform->desktop().createMainWindow(
@@ -274,11 +337,11 @@ TEST_F(SdlOffscreen, EnterClosesTheMessageBoxAndTheRunGoesOn)
     up.key.keysym.sym = SDLK_RETURN;
     up.key.keysym.scancode = SDL_SCANCODE_RETURN;
     SDL_PushEvent(&up);
-    EXPECT_TRUE(platform->host().pumpMessages());
+    EXPECT_TRUE(platform->desktop().pump());
 
     SDL_Event accelerator = keyDown(id, SDLK_f, SDL_SCANCODE_F, KMOD_LALT);
     SDL_PushEvent(&accelerator);
-    EXPECT_TRUE(platform->host().pumpMessages());
+    EXPECT_TRUE(platform->desktop().pump());
     EXPECT_EQ(commands, std::vector<int>{MainWindow::acceleratorCommand});
 }
 

@@ -1,8 +1,11 @@
 // Typing a text on the emulated keyboard: which keys each character takes, and the timing
-// of presses and releases on rendered frames.
+// of presses and releases on the machine's frames.
 #include <gtest/gtest.h>
 
-#include "host/key_typist.h"
+#include "control/key_typist.h"
+
+using namespace ollendor;
+
 
 namespace {
 TEST(KeyTypist, CharactersMapToTheirKeysAndShift)
@@ -32,37 +35,50 @@ TEST(KeyTypist, CharactersMapToTheirKeysAndShift)
 
 TEST(KeyTypist, HoldsEachKeyThenReleasesItBeforeTheNext)
 {
-    KeyTypist typist("aA");
-    auto advance = [&typist](unsigned frames) {
-        for (unsigned i = 0; i < frames; ++i)
-            typist.frame();
-    };
-    advance(typingStartFrames - 1);
-    EXPECT_FALSE(typist.keyDown('A')); // not yet: the ROM is still starting
-    advance(1);
-    for (unsigned i = 0; i < keyDownFrames; ++i, typist.frame()) {
-        EXPECT_TRUE(typist.keyDown('A'));
-        EXPECT_FALSE(typist.keyDown(virtualKeyShift));
+    // Started at the machine's frame 1000: everything counts from there.
+    const uint64_t start = 1000;
+    const KeyTypist typist("aA", start);
+    uint64_t frame = start;
+    frame += typingStartFrames - 1;
+    EXPECT_FALSE(typist.keyDown('A', frame)); // not yet: the ROM is still starting
+    ++frame;
+    for (unsigned i = 0; i < keyDownFrames; ++i, ++frame) {
+        EXPECT_TRUE(typist.keyDown('A', frame));
+        EXPECT_FALSE(typist.keyDown(virtualKeyShift, frame));
     }
-    for (unsigned i = 0; i < keyUpFrames; ++i, typist.frame())
-        EXPECT_FALSE(typist.keyDown('A')); // released, so the repeat is a new press
-    for (unsigned i = 0; i < keyDownFrames; ++i, typist.frame()) {
-        EXPECT_TRUE(typist.keyDown('A'));
-        EXPECT_TRUE(typist.keyDown(virtualKeyShift));
+    for (unsigned i = 0; i < keyUpFrames; ++i, ++frame)
+        EXPECT_FALSE(typist.keyDown('A', frame)); // released, so the repeat is a new press
+    for (unsigned i = 0; i < keyDownFrames; ++i, ++frame) {
+        EXPECT_TRUE(typist.keyDown('A', frame));
+        EXPECT_TRUE(typist.keyDown(virtualKeyShift, frame));
     }
-    EXPECT_FALSE(typist.finished());
-    advance(keyUpFrames);
-    EXPECT_TRUE(typist.finished());
-    EXPECT_FALSE(typist.keyDown('A'));
-    EXPECT_FALSE(typist.keyDown(virtualKeyShift));
+    EXPECT_FALSE(typist.finished(frame));
+    frame += keyUpFrames;
+    EXPECT_TRUE(typist.finished(frame));
+    EXPECT_FALSE(typist.keyDown('A', frame));
+    EXPECT_FALSE(typist.keyDown(virtualKeyShift, frame));
+}
+
+// The keys follow the machine's frame count alone: asking again at the same frame (as a
+// window does while it waits out the pacing) moves nothing on, so no key is cut short.
+TEST(KeyTypist, AskingAgainAtTheSameFrameChangesNothing)
+{
+    const KeyTypist typist("34");
+    const uint64_t firstKey = typingStartFrames;
+    for (int ask = 0; ask < 50; ++ask)
+        ASSERT_TRUE(typist.keyDown('3', firstKey));
+    for (unsigned i = 0; i < keyDownFrames; ++i)
+        EXPECT_TRUE(typist.keyDown('3', firstKey + i));
+    EXPECT_TRUE(typist.keyDown('4', firstKey + keyDownFrames + keyUpFrames));
+    EXPECT_FALSE(typist.finished(firstKey));
 }
 
 TEST(KeyTypist, NothingToTypeHoldsNothing)
 {
-    KeyTypist typist;
-    for (int i = 0; i < 100; ++i, typist.frame())
+    const KeyTypist typist;
+    for (uint64_t frame = 0; frame < 100; ++frame)
         for (int key = 0; key < 256; ++key)
-            ASSERT_FALSE(typist.keyDown(uint8_t(key)));
-    EXPECT_TRUE(typist.finished());
+            ASSERT_FALSE(typist.keyDown(uint8_t(key), frame));
+    EXPECT_TRUE(typist.finished(100));
 }
 } // namespace

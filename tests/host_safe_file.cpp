@@ -5,6 +5,8 @@
 #include "host/safe_file.h"
 #include "tests/program_run_support.h"
 
+using namespace ollendor;
+
 namespace {
 
 using namespace programtest;

@@ -4,9 +4,18 @@
 #include "machine/ctc.h"
 #include "machine/ports.h"
 
+using namespace ollendor;
+
 namespace {
 
-using CtcTest = MachineTest;
+class CtcTest : public MachineTest {
+protected:
+    void ctcWrite(uint16_t port, uint8_t value) { ollendor::ctcWrite(m.ctc, port, value); }
+    uint8_t ctcRead(uint16_t port) { return ollendor::ctcRead(m.ctc, port); }
+    uint16_t ctcTick(unsigned channel, int32_t cycles) { return ollendor::ctcTick(m.ctc, channel, cycles); }
+
+    const CtcState& ctc = m.ctc;
+};
 
 constexpr int32_t tick = 2048; // cycles per hook call
 
@@ -80,7 +89,7 @@ TEST_F(CtcTest, CountReadsCounterOverPrescaler)
     EXPECT_EQ(ctcTick(2, tick), 0xFFFF); // no interrupt enable
     EXPECT_EQ(ctc.channel[2].counter, 1024);
     EXPECT_EQ(ctcRead(10), 0x40);
-    EXPECT_EQ(portIn(10), 0x40);
+    EXPECT_EQ(portIn(m, 10), 0x40);
     // Part way down: 0x40 * 256 - 2048 = 14336 cycles, 56 in units of 256.
     ctcWrite(11, 0x25);
     ctcWrite(11, 0x40);

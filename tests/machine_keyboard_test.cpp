@@ -6,9 +6,33 @@
 #include "machine/keyboard.h"
 #include "machine/ports.h"
 
+using namespace ollendor;
+
 namespace {
 
-using KeyboardTest = MachineTest;
+class KeyboardTest : public MachineTest {
+protected:
+    // The keys held now are the machine's input at the drive, as between two runs.
+    void press(uint8_t key)
+    {
+        keys.press(key);
+        holdKeys(capsLock);
+    }
+    void release(uint8_t key)
+    {
+        keys.release(key);
+        holdKeys(capsLock);
+    }
+    void setCapsLock(int16_t state)
+    {
+        capsLock = state;
+        holdKeys(capsLock);
+    }
+    void portOut(uint16_t port, uint8_t value) { ollendor::portOut(m, port, value); }
+    uint8_t portIn(uint16_t port) { return ollendor::portIn(m, port); }
+
+    int16_t capsLock = 0;
+};
 
 constexpr uint8_t vkA = 0x41, vkEnter = 0x0D, vkSpace = 0x20, vk1 = 0x31,
                   vkQ = 0x51, vkDelete = 0x2E, vkTab = 0x09;
@@ -36,7 +60,7 @@ TEST_F(KeyboardTest, SenseBytesStartReleased)
 
 TEST_F(KeyboardTest, KeyOnAnotherRowIsNotSeen)
 {
-    testHost.press(vkA);
+    press(vkA);
     portOut(5, 0xFE);
     EXPECT_EQ(portIn(5), 0xFF);
     EXPECT_EQ(portIn(6), 0xFF);
@@ -44,8 +68,8 @@ TEST_F(KeyboardTest, KeyOnAnotherRowIsNotSeen)
 
 TEST_F(KeyboardTest, TwoKeysOnTheDrivenRow)
 {
-    testHost.press(vkA);
-    testHost.press(vkEnter);
+    press(vkA);
+    press(vkEnter);
     portOut(5, 0xDF);
     EXPECT_EQ(portIn(5), 0xBE);
     EXPECT_EQ(portIn(6), 0xFF);
@@ -53,12 +77,12 @@ TEST_F(KeyboardTest, TwoKeysOnTheDrivenRow)
 
 TEST_F(KeyboardTest, HighColumnsAndStrapBits)
 {
-    testHost.press(vkSpace);
+    press(vkSpace);
     portOut(5, 0x7F);
     EXPECT_EQ(portIn(5), 0xFF);
     EXPECT_EQ(portIn(6), 0xFE);
-    testHost.press(vkTab);
-    testHost.press(vkDelete);
+    press(vkTab);
+    press(vkDelete);
     portOut(5, 0xFB);            // row 2: columns 8 and 9
     EXPECT_EQ(portIn(6), 0xFC);
 }
@@ -66,7 +90,8 @@ TEST_F(KeyboardTest, HighColumnsAndStrapBits)
 TEST_F(KeyboardTest, NoRowDriven)
 {
     for (unsigned code = 0; code < 256; ++code)
-        testHost.press(uint8_t(code));
+        press(uint8_t(code));
+    ASSERT_EQ(m.keyboard.input.rows[0], 0x7F) << "every key with a place in the matrix";
     portOut(5, 0xFF);
     EXPECT_EQ(portIn(5), 0xFF);
     EXPECT_EQ(portIn(6), 0xFF);
@@ -74,19 +99,19 @@ TEST_F(KeyboardTest, NoRowDriven)
 
 TEST_F(KeyboardTest, LowestDrivenRowOnly)
 {
-    testHost.press(vkQ);         // row 3
+    press(vkQ);         // row 3
     portOut(5, 0xF6);            // rows 0 and 3
     EXPECT_EQ(portIn(5), 0xFF);
-    testHost.press(vk1);         // row 0, column 0
+    press(vk1);         // row 0, column 0
     portOut(5, 0xF6);
     EXPECT_EQ(portIn(5), 0xFE);
 }
 
 TEST_F(KeyboardTest, SampledOnlyAtTheDrive)
 {
-    testHost.press(vkA);
+    press(vkA);
     portOut(5, 0xDF);
-    testHost.release(vkA);
+    release(vkA);
     EXPECT_EQ(portIn(5), 0xFE);  // still the latched scan
     portOut(5, 0xDF);
     EXPECT_EQ(portIn(5), 0xFF);
@@ -94,27 +119,27 @@ TEST_F(KeyboardTest, SampledOnlyAtTheDrive)
 
 TEST_F(KeyboardTest, CapsLockMirrorFollowsTheHostState)
 {
-    uint8_t& flag = memoryPages.page[0][capsLockFlagAddress];
+    uint8_t& flag = m.memory.page[0][capsLockFlagAddress];
     flag = 0x15;                 // other bits must survive
-    testHost.capsLock = 1;       // on at start
-    snapshotCapsLock();
+    setCapsLock(1);              // on at start
+    snapshotCapsLock(m.keyboard);
     portOut(5, 0xFF);
     EXPECT_EQ(flag, 0x95);
-    testHost.capsLock = 0;       // toggled once
+    setCapsLock(0);              // toggled once
     portOut(5, 0xFF);
     EXPECT_EQ(flag, 0x15);
-    testHost.capsLock = 1;       // toggled back
+    setCapsLock(1);              // toggled back
     portOut(5, 0xFE);
     EXPECT_EQ(flag, 0x95);
-    testHost.capsLock = int16_t(0x8001); // key held: the whole value differs
+    setCapsLock(int16_t(0x8001)); // key held: the whole value differs
     portOut(5, 0xFE);
     EXPECT_EQ(flag, 0x15);
     // The mirror writes page 0 whatever the RAM page.
-    setPages(0x05);
-    testHost.capsLock = 1;
+    setPages(m.memory, 0x05);
+    setCapsLock(1);
     portOut(5, 0xFF);
-    EXPECT_EQ(memRead(capsLockFlagAddress), 0x95);
-    EXPECT_EQ(memoryPages.page[5][capsLockFlagAddress], 0x00);
+    EXPECT_EQ(memRead(m.memory, capsLockFlagAddress), 0x95);
+    EXPECT_EQ(m.memory.page[5][capsLockFlagAddress], 0x00);
 }
 
 } // namespace

@@ -1,67 +1,25 @@
-// Shared by the machine tests: a fresh machine with a scripted host, and scratch folders.
+// Shared by the machine tests: a machine of the test's own at power-on, and scratch files.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
+#include <memory>
 
-#include <unistd.h>
-
-#include "host/test_host.h"
 #include "machine/machine.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/scratch_files.h"
 
-// A folder of its own under the system's temporary folder, removed with its contents.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-        static unsigned made = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("ollendor-" + std::string(test ? test->name() : "test") + "-" +
-                 std::to_string(getpid()) + "-" + std::to_string(++made));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder() { std::filesystem::remove_all(path_); }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+using namespace ollendor;
 
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    ASSERT_TRUE(out.good()) << "cannot write " << path;
-}
-
-// size bytes counting up from first, wrapping at 256.
-inline std::vector<uint8_t> countingBytes(size_t size, uint8_t first = 0)
-{
-    std::vector<uint8_t> bytes(size);
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = uint8_t(first + i);
-    return bytes;
-}
-
-inline std::vector<uint8_t> filledBytes(size_t size, uint8_t value)
-{
-    return std::vector<uint8_t>(size, value);
-}
-
-// Every test starts from the machine's program-start state with a host of its own.
+// Every test starts from the machine's program-start state: all memory zero, no ROM.
 class MachineTest : public testing::Test {
 protected:
-    void SetUp() override { machinePowerOn(); }
+    MachineTest() : machine(std::make_unique<Mtx>()), m(*machine) { machinePowerOn(m); }
 
-    TestHost testHost;
+    // Sets the keyboard input from the keys held now.
+    void holdKeys(int16_t capsLock = 0) { m.keyboard.input = keys.input(capsLock); }
+
+    std::unique_ptr<Mtx> machine; // 1.2 MiB: on the heap
+    Mtx& m;
+    HeldKeys keys;
 };

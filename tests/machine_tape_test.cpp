@@ -1,105 +1,96 @@
-// The tape trap: blocks from tape images, and what happens with missing, unsafe or
-// oversized tapes.
+// The tape trap: blocks from tape images, the request a missing image raises and its answer,
+// and the lookup of the file a name leads to (missing, unsafe or oversized tapes).
 #include "machine_support.h"
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
 
+#include <sys/stat.h>
+
+#include "machine/rom_set.h"
 #include "machine/tape.h"
+#include "machine/tape_files.h"
+#include "roms/builtin_rom.h"
+#include "tests/support/machine_compare.h"
+#include "tests/support/tape_rig.h"
+
+using namespace ollendor;
 
 namespace {
 
-class TapeTest : public MachineTest {
-protected:
-    void SetUp() override
-    {
-        MachineTest::SetUp();
-        tapes = scratch.path() / "tapes";
-        std::filesystem::create_directories(tapes);
-        setTapeFolder(tapes);
-        memoryPages.page[0][tapeLoadFlagAddress] = 1;
-        memoryPages.page[0][tapeVerifyFlagAddress] = 0;
-    }
-    void TearDown() override { setTapeFolder("tapes"); }
+// ---- Requests through a session: the trap, the lookup and the answer together ----------
 
-    // The OS's 15-byte name field; shorter names are padded with spaces.
-    void setName(const std::string& name)
-    {
-        std::string field = name;
-        field.resize(15, ' ');
-        std::memcpy(&memoryPages.page[0][tapeNameAddress], field.data(), 15);
-    }
-    void setNameBytes(const char (&bytes)[10]) // exactly the 9 bytes that count
-    {
-        std::memcpy(&memoryPages.page[0][tapeNameAddress], bytes, 9);
-    }
-    void trap(uint16_t address, uint16_t length)
-    {
-        z80.setHL(address);
-        z80.setDE(length);
-        tapeTrap(z80);
-    }
-    void requestHeader() { trap(tapeHeaderAddress, tapeHeaderLength); }
-    bool headerIs(const std::vector<uint8_t>& image, size_t from = 0)
-    {
-        return std::memcmp(&memoryPages.page[0][tapeHeaderAddress], image.data() + from,
-                           tapeHeaderLength) == 0;
-    }
+// The folder, made.
+std::filesystem::path madeFolder(const std::filesystem::path& path)
+{
+    std::filesystem::create_directories(path);
+    return path;
+}
+
+class TapeTest : public testing::Test {
+protected:
+    TapeTest() : tapes(madeFolder(scratch.path() / "tapes")), rig(tapes) {}
+
+    Mtx& m() { return rig.machine(); }
+    uint8_t* page(unsigned p) { return m().memory.page[p]; }
 
     ScratchFolder scratch;
     std::filesystem::path tapes;
+    TapeRig rig;
 };
 
 TEST_F(TapeTest, HeaderThenBlock)
 {
     const auto image = countingBytes(1000, 7);
     writeFile(tapes / "HELLO    ", image);
-    setName("HELLO");
-    setPages(0x02);
-    z80.setAF(0x1234);
-    z80.setBC(0x5678);
-    requestHeader();
-    EXPECT_TRUE(tapeOpened);
-    EXPECT_TRUE(headerIs(image));
-    EXPECT_TRUE(testHost.messages.empty());
+    rig.setName("HELLO");
+    m().memory.ramPage = 2;
+    m().cpu.setAF(0x1234);
+    m().cpu.setBC(0x5678);
+    rig.requestHeader();
+    EXPECT_TRUE(m().tape.opened);
+    EXPECT_TRUE(rig.headerIs(image));
+    EXPECT_TRUE(rig.messages().empty());
 
-    trap(0x4000, 0x0100);
-    EXPECT_EQ(std::memcmp(&memoryPages.page[2][0x4000], image.data() + 18, 0x100), 0);
-    EXPECT_EQ(memoryPages.page[0][0x4000], 0);
+    rig.trap(0x4000, 0x0100);
+    EXPECT_EQ(std::memcmp(&page(2)[0x4000], image.data() + 18, 0x100), 0);
+    EXPECT_EQ(page(0)[0x4000], 0);
     // Registers as they were: the RET after the trap returns them unchanged.
-    EXPECT_EQ(z80.AF(), 0x1234);
-    EXPECT_EQ(z80.BC(), 0x5678);
-    EXPECT_EQ(z80.HL(), 0x4000);
-    EXPECT_EQ(z80.DE(), 0x0100);
+    EXPECT_EQ(m().cpu.AF(), 0x1234);
+    EXPECT_EQ(m().cpu.BC(), 0x5678);
+    EXPECT_EQ(m().cpu.HL(), 0x4000);
+    EXPECT_EQ(m().cpu.DE(), 0x0100);
+    EXPECT_EQ(m().tape.blocksServed, 2u);
 }
 
 TEST_F(TapeTest, FlagsThatSayNoLoadChangeNothing)
 {
     const auto image = countingBytes(100, 1);
     writeFile(tapes / "HELLO    ", image);
-    setName("HELLO");
-    requestHeader();
+    rig.setName("HELLO");
+    rig.requestHeader();
     uint8_t buffer[64];
-    std::memcpy(buffer, tapeBuffer, sizeof buffer);
+    std::memcpy(buffer, m().tape.buffer, sizeof buffer);
 
-    memoryPages.page[0][tapeVerifyFlagAddress] = 1;
-    trap(0x8000, 50);
-    memoryPages.page[0][tapeVerifyFlagAddress] = 0;
-    memoryPages.page[0][tapeLoadFlagAddress] = 0;
-    trap(0x8000, 50);
-    EXPECT_EQ(memoryPages.page[0][0x8000], 0);
-    EXPECT_EQ(std::memcmp(buffer, tapeBuffer, sizeof buffer), 0);
+    rig.common()[tapeVerifyFlagAddress] = 1;
+    rig.trap(0x8000, 50);
+    rig.common()[tapeVerifyFlagAddress] = 0;
+    rig.common()[tapeLoadFlagAddress] = 0;
+    rig.trap(0x8000, 50);
+    EXPECT_EQ(page(0)[0x8000], 0);
+    EXPECT_EQ(std::memcmp(buffer, m().tape.buffer, sizeof buffer), 0);
 }
 
 TEST_F(TapeTest, NameIsTheFirstNineBytes)
 {
     const auto image = countingBytes(18, 0x30);
     writeFile(tapes / "ABCDEFGHI", image);
-    setName("ABCDEFGHIJKLMNO");
-    requestHeader();
-    EXPECT_TRUE(tapeOpened);
-    EXPECT_TRUE(headerIs(image));
+    rig.setName("ABCDEFGHIJKLMNO");
+    rig.requestHeader();
+    EXPECT_TRUE(m().tape.opened);
+    EXPECT_TRUE(rig.headerIs(image));
+    EXPECT_EQ(std::string(m().tape.requestName, tapeNameLength), "ABCDEFGHI");
 }
 
 TEST_F(TapeTest, SecondHeaderContinuesTheSameTape)
@@ -107,45 +98,45 @@ TEST_F(TapeTest, SecondHeaderContinuesTheSameTape)
     const auto first = countingBytes(36, 0x10);
     writeFile(tapes / "FIRST    ", first);
     writeFile(tapes / "SECOND   ", countingBytes(36, 0x90));
-    setName("FIRST");
-    requestHeader();
-    setName("SECOND");
-    requestHeader();
-    EXPECT_TRUE(headerIs(first, 18));
+    rig.setName("FIRST");
+    rig.requestHeader();
+    rig.setName("SECOND");
+    rig.requestHeader();
+    EXPECT_TRUE(rig.headerIs(first, 18));
 }
 
 TEST_F(TapeTest, BlocksBeforeAnyTapeComeFromTheBuffer)
 {
-    memoryPages.page[0][0xC100] = 0x55;
-    trap(0xC100, 4);             // not a header: nothing is opened
-    EXPECT_FALSE(tapeOpened);
-    EXPECT_EQ(memoryPages.page[0][0xC100], 0);
-    EXPECT_TRUE(testHost.messages.empty());
+    page(0)[0xC100] = 0x55;
+    rig.trap(0xC100, 4);         // not a header: nothing is opened
+    EXPECT_FALSE(m().tape.opened);
+    EXPECT_EQ(page(0)[0xC100], 0);
+    EXPECT_TRUE(rig.messages().empty());
 }
 
 TEST_F(TapeTest, BlockFillsTheRamPagesRomSlot)
 {
     writeFile(tapes / "LOW      ", countingBytes(18 + 16, 0xA0));
-    setName("LOW");
-    requestHeader();
-    setPages(0x04);
-    trap(0x1000, 16);
-    EXPECT_EQ(memoryPages.page[4][0x1000], uint8_t(0xA0 + 18));
-    EXPECT_EQ(memoryPages.page[0][0x1000], 0);
+    rig.setName("LOW");
+    rig.requestHeader();
+    m().memory.ramPage = 4;
+    rig.trap(0x1000, 16);
+    EXPECT_EQ(page(4)[0x1000], uint8_t(0xA0 + 18));
+    EXPECT_EQ(page(0)[0x1000], 0);
 }
 
 TEST_F(TapeTest, BlockWrapsPastTheTopOfMemory)
 {
     const auto image = countingBytes(18 + 0x200, 0);
     writeFile(tapes / "WRAP     ", image);
-    setName("WRAP");
-    requestHeader();
-    setPages(0x02);
-    trap(0xFF00, 0x200);
+    rig.setName("WRAP");
+    rig.requestHeader();
+    m().memory.ramPage = 2;
+    rig.trap(0xFF00, 0x200);
     for (unsigned i = 0; i < 0x100; ++i) {
-        ASSERT_EQ(memoryPages.page[0][0xFF00 + i], image[18 + i]) << i;
-        ASSERT_EQ(memoryPages.page[2][i], image[18 + 0x100 + i]) << i;
-        ASSERT_EQ(memoryPages.page[0][i], 0) << i;
+        ASSERT_EQ(page(0)[0xFF00 + i], image[18 + i]) << i;
+        ASSERT_EQ(page(2)[i], image[18 + 0x100 + i]) << i;
+        ASSERT_EQ(page(0)[i], 0) << i;
     }
 }
 
@@ -153,13 +144,13 @@ TEST_F(TapeTest, LongestBlockMovesTheWholeBuffer)
 {
     const auto image = countingBytes(tapeBufferSize, 3);
     writeFile(tapes / "BIG      ", image);
-    setName("BIG");
-    requestHeader();
-    trap(0x4000, 0xFFFF);        // HL + DE far past the top
-    EXPECT_EQ(tapeBuffer[0], image[tapeBufferSize - 1]);
-    EXPECT_EQ(memoryPages.page[0][0xC000], image[18 + 0x8000]);
+    rig.setName("BIG");
+    rig.requestHeader();
+    rig.trap(0x4000, 0xFFFF);    // HL + DE far past the top
+    EXPECT_EQ(m().tape.buffer[0], image[tapeBufferSize - 1]);
+    EXPECT_EQ(page(0)[0xC000], image[18 + 0x8000]);
     // The last byte handed out is one the header's move left in place; it wraps to 0x3FFE.
-    EXPECT_EQ(memoryPages.page[0][0x3FFE], image[0xFFFE]);
+    EXPECT_EQ(page(0)[0x3FFE], image[0xFFFE]);
 }
 
 TEST_F(TapeTest, OversizedImageKeepsTheFirst64KiB)
@@ -168,83 +159,296 @@ TEST_F(TapeTest, OversizedImageKeepsTheFirst64KiB)
     std::vector<uint8_t> marked = image;
     marked[tapeBufferSize] = 0xEE; // the first byte that does not fit
     writeFile(tapes / "HUGE     ", marked);
-    setName("HUGE");
-    testing::internal::CaptureStderr();
-    requestHeader();
-    const std::string warning = testing::internal::GetCapturedStderr();
+    rig.setName("HUGE");
+    rig.requestHeader();
+    ASSERT_EQ(rig.driver.host.warnings.size(), 1u);
+    const std::string& warning = rig.driver.host.warnings[0];
     EXPECT_NE(warning.find("HUGE"), std::string::npos) << warning;
     EXPECT_NE(warning.find("65,536"), std::string::npos) << warning;
-    EXPECT_TRUE(headerIs(marked));
+    EXPECT_TRUE(rig.messages().empty());
+    EXPECT_TRUE(rig.headerIs(marked));
     // After the move: the rest of the 64 KiB, then the old last 18 bytes again.
-    EXPECT_EQ(tapeBuffer[0], marked[18]);
-    EXPECT_EQ(tapeBuffer[tapeBufferSize - 19], marked[tapeBufferSize - 1]);
-    EXPECT_EQ(tapeBuffer[tapeBufferSize - 18], marked[tapeBufferSize - 18]);
-    EXPECT_EQ(tapeBuffer[tapeBufferSize - 1], marked[tapeBufferSize - 1]);
+    const uint8_t* buffer = m().tape.buffer;
+    EXPECT_EQ(buffer[0], marked[18]);
+    EXPECT_EQ(buffer[tapeBufferSize - 19], marked[tapeBufferSize - 1]);
+    EXPECT_EQ(buffer[tapeBufferSize - 18], marked[tapeBufferSize - 18]);
+    EXPECT_EQ(buffer[tapeBufferSize - 1], marked[tapeBufferSize - 1]);
 }
 
 TEST_F(TapeTest, MissingTapeReportsOnceAndRetries)
 {
-    setName("GAME");
-    tapeBuffer[0] = 0x42;
-    requestHeader();
-    ASSERT_EQ(testHost.messages.size(), 1u);
-    EXPECT_EQ(testHost.messages[0].caption, "File not found");
-    EXPECT_EQ(testHost.messages[0].text, "The file " + (tapes / "GAME     ").string() +
-                                             " could not be opened. There is no such file (nor "
-                                             "GAME, GAME.mtx, GAME.MTX).");
-    EXPECT_FALSE(tapeOpened);
-    EXPECT_EQ(memoryPages.page[0][tapeHeaderAddress], 0x42); // from the buffer as usual
+    rig.setName("GAME");
+    m().tape.buffer[0] = 0x42;
+    rig.requestHeader();
+    ASSERT_EQ(rig.messages().size(), 1u);
+    EXPECT_EQ(rig.messages()[0].caption, "File not found");
+    EXPECT_EQ(rig.messages()[0].text, "The file " + (tapes / "GAME     ").string() +
+                                          " could not be opened. There is no such file (nor "
+                                          "GAME, GAME.mtx, GAME.MTX).");
+    EXPECT_FALSE(m().tape.opened);
+    EXPECT_EQ(page(0)[tapeHeaderAddress], 0x42); // from the buffer as usual
 
-    requestHeader();             // the same name again: no second box
-    EXPECT_EQ(testHost.messages.size(), 1u);
-    setName("OTHER");
-    requestHeader();
-    EXPECT_EQ(testHost.messages.size(), 2u);
+    rig.requestHeader();         // the same name again: no second box
+    EXPECT_EQ(rig.messages().size(), 1u);
+    rig.setName("OTHER");
+    rig.requestHeader();
+    EXPECT_EQ(rig.messages().size(), 2u);
 
     const auto image = countingBytes(18, 0x61);
     writeFile(tapes / "GAME     ", image);
-    setName("GAME");
-    requestHeader();             // the user put the tape in place: it loads now
-    EXPECT_TRUE(tapeOpened);
-    EXPECT_TRUE(headerIs(image));
-    EXPECT_EQ(testHost.messages.size(), 2u);
+    rig.setName("GAME");
+    rig.requestHeader();         // the user put the tape in place: it loads now
+    EXPECT_TRUE(m().tape.opened);
+    EXPECT_TRUE(rig.headerIs(image));
+    EXPECT_EQ(rig.messages().size(), 2u);
 }
 
-TEST_F(TapeTest, NamesNeverLeaveTheTapeFolder)
+// A tape read to its end has run out: the next header request opens the file named then,
+// so a load can be repeated (after the user changed the file, too) or another tape loaded.
+TEST_F(TapeTest, TapeReadToItsEndIsOpenedAfreshByTheNextHeader)
+{
+    const auto first = countingBytes(18 + 10, 0x10);
+    writeFile(tapes / "FIRST    ", first);
+    rig.setName("FIRST");
+    rig.requestHeader();
+    rig.trap(0x8000, 5);
+    rig.requestHeader();         // 5 bytes are left: the tape plays on, short of a header
+    EXPECT_EQ(page(0)[tapeHeaderAddress], first[23]);
+    EXPECT_EQ(m().tape.left, 0u);
+
+    const auto second = countingBytes(18, 0x90);
+    writeFile(tapes / "SECOND   ", second);
+    rig.setName("SECOND");
+    rig.requestHeader();         // run out: the named tape is opened
+    EXPECT_TRUE(rig.headerIs(second));
+
+    const auto changed = countingBytes(18 + 4, 0xC0);
+    writeFile(tapes / "SECOND   ", changed);
+    rig.trap(0x8000, 4);         // past the end of the image: it stays run out
+    rig.requestHeader();         // the same name again, with the file changed meanwhile
+    EXPECT_TRUE(rig.headerIs(changed));
+    EXPECT_EQ(m().tape.left, 4u);
+    EXPECT_TRUE(rig.messages().empty());
+
+    // Read out, then gone: said once, and found again once it is back.
+    rig.trap(0x8000, 4);
+    std::filesystem::remove(tapes / "SECOND   ");
+    rig.requestHeader();
+    ASSERT_EQ(rig.messages().size(), 1u);
+    writeFile(tapes / "SECOND   ", second);
+    rig.requestHeader();
+    EXPECT_TRUE(rig.headerIs(second));
+}
+
+// ---- The request and its answer on a bare machine -------------------------------------
+
+class TapeRequestTest : public MachineTest {
+protected:
+    void SetUp() override
+    {
+        m.memory.page[0][tapeLoadFlagAddress] = 1;
+        std::memcpy(&m.memory.page[0][tapeNameAddress], "GAME           ", 15);
+    }
+    void trap(uint16_t address, uint16_t length)
+    {
+        m.cpu.setHL(address);
+        m.cpu.setDE(length);
+        tapeTrap(m, m.cpu);
+    }
+};
+
+TEST_F(TapeRequestTest, HeaderWithoutATapeWaitsForTheHost)
+{
+    m.tape.buffer[0] = 0x42;
+    trap(tapeHeaderAddress, tapeHeaderLength);
+    const MachineEvents events = takeEvents(m);
+    EXPECT_EQ(events.raised, uint8_t(MachineEvent::tapeRequest));
+    EXPECT_TRUE(m.cpu.stopRequested) << "the run must return to the host";
+    EXPECT_TRUE(m.tape.requestPending);
+    EXPECT_EQ(std::string(m.tape.requestName, tapeNameLength), "GAME     ");
+    EXPECT_EQ(m.memory.page[0][tapeHeaderAddress], 0) << "nothing is handed out before the answer";
+
+    const auto image = countingBytes(40, 0x20);
+    tapeInsert(m, image);
+    EXPECT_FALSE(m.tape.requestPending);
+    EXPECT_EQ(std::memcmp(&m.memory.page[0][tapeHeaderAddress], image.data(), 18), 0);
+    EXPECT_EQ(m.tape.left, 22u);
+    // The rest of the tape is there: the next header plays on without asking.
+    trap(tapeHeaderAddress, tapeHeaderLength);
+    EXPECT_EQ(takeEvents(m).raised, 0);
+    EXPECT_EQ(m.memory.page[0][tapeHeaderAddress], image[18]);
+}
+
+TEST_F(TapeRequestTest, MissingAnswerHandsOutTheBufferAndIsToldOncePerName)
+{
+    m.tape.buffer[0] = 0x42;
+    trap(tapeHeaderAddress, tapeHeaderLength);
+    EXPECT_TRUE(tapeMissing(m)) << "the first time: tell the user";
+    EXPECT_FALSE(m.tape.requestPending);
+    EXPECT_FALSE(m.tape.opened);
+    EXPECT_EQ(m.memory.page[0][tapeHeaderAddress], 0x42);
+    trap(tapeHeaderAddress, tapeHeaderLength);
+    EXPECT_TRUE(takeEvents(m).has(MachineEvent::tapeRequest)) << "a missing tape is asked for again";
+    EXPECT_FALSE(tapeMissing(m)) << "the same name: already said";
+    std::memcpy(&m.memory.page[0][tapeNameAddress], "OTHER    ", 9);
+    trap(tapeHeaderAddress, tapeHeaderLength);
+    EXPECT_TRUE(tapeMissing(m));
+}
+
+// The host may leave a request unanswered (a host that has no tapes): the next run takes it
+// as a missing tape, so the OS gets its block and goes on.
+TEST_F(TapeRequestTest, RequestLeftUnansweredCountsAsMissingWhenTheRunGoesOn)
+{
+    m.tape.buffer[0] = 0x42;
+    m.memory.page[0][0x3000] = 0x76; // HALT, for the run to go on with
+    m.cpu.PC = 0x3000;
+    trap(tapeHeaderAddress, tapeHeaderLength);
+    takeEvents(m);
+    machineStep(m);
+    EXPECT_FALSE(m.tape.requestPending);
+    EXPECT_EQ(m.memory.page[0][tapeHeaderAddress], 0x42);
+    EXPECT_FALSE(m.tape.opened);
+}
+
+// A request answered after the run stopped gives the machine that the tape being in place
+// all along gives (the trap then hands the header out inside the instruction, without
+// stopping), as when the trap read the file itself: the OS cannot tell the two apart.
+TEST(TapeAnswer, AnsweredLaterIsTheSameAsATapeInPlace)
+{
+    const std::vector<uint8_t> tape = readFile(std::filesystem::path(OLLENDOR_BINARY_DIR) / "tapes" / "OLLENDEMO");
+    ASSERT_GT(tape.size(), 18u) << "the demo tape is built with the program";
+    const RomSet roms = builtinRomSet();
+    auto inPlace = std::make_unique<Mtx>();
+    auto answered = std::make_unique<Mtx>();
+    machinePowerOn(*inPlace);
+    machinePowerOn(*answered);
+    machineInit(*inPlace, roms);
+    machineInit(*answered, roms);
+    tapeInsert(*inPlace, tape); // no request yet: the tape waits in the buffer
+
+    unsigned requests = 0;
+    auto runFrames = [&](Mtx& m, uint64_t frames) {
+        while (m.timing.frames < frames) {
+            const uint64_t frame = m.timing.frames;
+            // Key 5 opens the tape page, which loads the tape as it opens.
+            m.keyboard.input = keyboardInputFrom([frame](uint8_t key) { return key == 0x35 && frame >= 5 && frame < 8; }, 0);
+            machineRun(m);
+            const MachineEvents events = takeEvents(m);
+            if (events.has(MachineEvent::tapeRequest)) {
+                ++requests;
+                ASSERT_EQ(&m, answered.get()) << "a tape in place needs no answer";
+                EXPECT_EQ(std::string(m.tape.requestName, tapeNameLength), builtinDemoTapeName);
+                tapeInsert(m, tape);
+            }
+        }
+    };
+    runFrames(*inPlace, 20);
+    runFrames(*answered, 20);
+    EXPECT_EQ(requests, 1u);
+    expectSameMachine(*inPlace, *answered, "20 frames, the tape's page loaded");
+    const std::string loaded(reinterpret_cast<const char*>(&answered->memory.page[1][0x4000]), 36);
+    EXPECT_EQ(loaded, "This text came from the demo tape, a") << "the load really happened";
+    EXPECT_EQ(answered->tape.blocksServed, inPlace->tape.blocksServed);
+    runFrames(*inPlace, 40);
+    runFrames(*answered, 40);
+    expectSameMachine(*inPlace, *answered, "20 frames on");
+}
+
+// ---- Which file a name leads to -------------------------------------------------------
+
+class TapeLookupTest : public testing::Test {
+protected:
+    TapeLookupTest() : tapes(madeFolder(scratch.path() / "tapes")) {}
+
+    // The lookup for a name as the OS's name field gives it, padded with spaces.
+    TapeLookup find(const std::string& name)
+    {
+        std::string field = name;
+        field.resize(tapeNameLength, ' ');
+        char bytes[tapeNameLength];
+        std::memcpy(bytes, field.data(), tapeNameLength);
+        return findTapeImage(tapes, bytes);
+    }
+    TapeLookup findBytes(const char (&bytes)[10])
+    {
+        char name[tapeNameLength];
+        std::memcpy(name, bytes, tapeNameLength);
+        return findTapeImage(tapes, name);
+    }
+    std::string notOpened(const std::string& shownName, const std::string& why)
+    {
+        return "The file " + (tapes / shownName).string() + " could not be opened. " + why;
+    }
+
+    ScratchFolder scratch;
+    std::filesystem::path tapes;
+};
+
+TEST_F(TapeLookupTest, FoundImageIsReadWhole)
+{
+    const auto image = countingBytes(1000, 7);
+    writeFile(tapes / "HELLO    ", image);
+    const TapeLookup lookup = find("HELLO");
+    EXPECT_TRUE(lookup.found);
+    EXPECT_EQ(lookup.image, image);
+    EXPECT_TRUE(lookup.message.empty());
+    EXPECT_TRUE(lookup.warning.empty());
+}
+
+TEST_F(TapeLookupTest, OversizedImageIsCutTo64KiBWithAWarning)
+{
+    std::vector<uint8_t> image = countingBytes(tapeBufferSize + 1000, 0);
+    image[tapeBufferSize] = 0xEE;
+    writeFile(tapes / "HUGE     ", image);
+    const TapeLookup lookup = find("HUGE");
+    ASSERT_TRUE(lookup.found);
+    EXPECT_EQ(lookup.image.size(), tapeBufferSize);
+    EXPECT_TRUE(std::equal(lookup.image.begin(), lookup.image.end(), image.begin()));
+    EXPECT_NE(lookup.warning.find("HUGE"), std::string::npos) << lookup.warning;
+    EXPECT_NE(lookup.warning.find("65,536"), std::string::npos) << lookup.warning;
+    // Exactly 64 KiB is no reason for a warning.
+    writeFile(tapes / "EXACT    ", countingBytes(tapeBufferSize));
+    EXPECT_TRUE(find("EXACT").warning.empty());
+}
+
+TEST_F(TapeLookupTest, MissingTapeSaysWhichNamesWereTried)
+{
+    const TapeLookup lookup = find("GAME");
+    EXPECT_FALSE(lookup.found);
+    EXPECT_TRUE(lookup.image.empty());
+    EXPECT_EQ(lookup.message, notOpened("GAME     ", "There is no such file (nor GAME, GAME.mtx, GAME.MTX)."));
+}
+
+TEST_F(TapeLookupTest, NamesNeverLeaveTheTapeFolder)
 {
     writeFile(scratch.path() / "secret", countingBytes(18, 0x70));
     writeFile(tapes / "..\\secret", countingBytes(18, 0x71));
     writeFile(tapes / "HELLO", countingBytes(18, 0x72));
     std::filesystem::create_directories(tapes / "FOLDER");
 
-    setNameBytes("../secret");
-    requestHeader();
-    setNameBytes("..\\secret");
-    requestHeader();
-    setNameBytes("HELLO\0\0\0\0");     // would open "HELLO" if the NUL cut the name short
-    requestHeader();
-    setNameBytes("..       ");         // without its spaces: the parent folder
-    requestHeader();
-    setNameBytes("FOLDER   ");         // a folder is not a tape
-    requestHeader();
-    EXPECT_FALSE(tapeOpened);
-    EXPECT_EQ(memoryPages.page[0][tapeHeaderAddress], 0);
-    ASSERT_EQ(testHost.messages.size(), 5u);
+    const TapeLookup lookups[] = {
+        findBytes("../secret"),
+        findBytes("..\\secret"),
+        findBytes("HELLO\0\0\0\0"), // would open "HELLO" if the NUL cut the name short
+        findBytes("..       "),     // without its spaces: the parent folder
+        findBytes("FOLDER   "),     // a folder is not a tape
+    };
+    for (const TapeLookup& lookup : lookups) {
+        EXPECT_FALSE(lookup.found) << lookup.message;
+        EXPECT_TRUE(lookup.image.empty());
+    }
     const std::string leaves = "Its name would lead out of the tape folder";
-    EXPECT_EQ(testHost.messages[0].text,
-              "The file " + (tapes / "../secret").string() + " could not be opened. " + leaves + ".");
-    EXPECT_EQ(testHost.messages[2].text,
-              "The file " + (tapes / "HELLO????").string() + " could not be opened. " + leaves + ".");
-    EXPECT_EQ(testHost.messages[3].text, "The file " + (tapes / "..       ").string() +
-                                             " could not be opened. " + leaves + " (tried as ..).");
-    EXPECT_EQ(testHost.messages[4].text, "The file " + (tapes / "FOLDER   ").string() +
-                                             " could not be opened. It is a folder, not a file "
-                                             "(tried as FOLDER).");
+    EXPECT_EQ(lookups[0].message, notOpened("../secret", leaves + "."));
+    EXPECT_EQ(lookups[1].message, notOpened("..\\secret", leaves + "."));
+    EXPECT_EQ(lookups[2].message, notOpened("HELLO????", leaves + "."));
+    EXPECT_EQ(lookups[3].message, notOpened("..       ", leaves + " (tried as ..)."));
+    EXPECT_EQ(lookups[4].message, notOpened("FOLDER   ", "It is a folder, not a file (tried as FOLDER)."));
 }
 
 // The message says why the tape cannot be used, and for which of the names tried when it
-// is not the exact one. (A FIFO is covered by a whole run: before the mend it froze.)
-TEST_F(TapeTest, UnusableTapeSaysWhy)
+// is not the exact one. A FIFO is refused without being opened: opening one waits for a
+// writer, which would freeze the program (and this test).
+TEST_F(TapeLookupTest, UnusableTapeSaysWhy)
 {
     struct Case {
         const char* what;
@@ -259,6 +463,8 @@ TEST_F(TapeTest, UnusableTapeSaysWhy)
          "It is a folder, not a file (tried as GAME.mtx)."},
         {"a device", [](const auto& t) { std::filesystem::create_symlink("/dev/zero", t / "GAME"); },
          "It is a character device, not a regular file (tried as GAME)."},
+        {"a FIFO", [](const auto& t) { ASSERT_EQ(mkfifo((t / "GAME     ").c_str(), 0600), 0); },
+         "It is a FIFO, not a regular file."},
         {"a link to nothing",
          [](const auto& t) { std::filesystem::create_symlink(t / "gone", t / "GAME     "); },
          "It is a link to a file that does not exist."},
@@ -271,74 +477,27 @@ TEST_F(TapeTest, UnusableTapeSaysWhy)
          "The tape folder is not a folder."},
     };
     for (const Case& c : cases) {
-        machinePowerOn();
-        memoryPages.page[0][tapeLoadFlagAddress] = 1;
         std::filesystem::remove_all(tapes);
         std::filesystem::create_directories(tapes);
         c.make(tapes);
-        setName("GAME");
-        requestHeader();
-        EXPECT_FALSE(tapeOpened) << c.what;
-        ASSERT_EQ(testHost.messages.size(), 1u) << c.what;
-        EXPECT_EQ(testHost.messages[0].text,
-                  "The file " + (tapes / "GAME     ").string() + " could not be opened. " + c.why)
-            << c.what;
-        testHost.messages.clear();
+        const TapeLookup lookup = find("GAME");
+        EXPECT_FALSE(lookup.found) << c.what;
+        EXPECT_EQ(lookup.message, notOpened("GAME     ", c.why)) << c.what;
     }
 }
 
-TEST_F(TapeTest, UnreadableTapeSaysPermissionDenied)
+TEST_F(TapeLookupTest, UnreadableTapeSaysPermissionDenied)
 {
     if (geteuid() == 0)
         GTEST_SKIP() << "running as root: file permissions do not keep root from reading";
     writeFile(tapes / "GAME     ", countingBytes(18));
     std::filesystem::permissions(tapes / "GAME     ", std::filesystem::perms::none);
-    setName("GAME");
-    requestHeader();
-    EXPECT_FALSE(tapeOpened);
-    ASSERT_EQ(testHost.messages.size(), 1u);
-    EXPECT_NE(testHost.messages[0].text.find("could not be opened. Permission denied."), std::string::npos)
-        << testHost.messages[0].text;
+    const TapeLookup lookup = find("GAME");
+    EXPECT_FALSE(lookup.found);
+    EXPECT_NE(lookup.message.find("could not be opened. Permission denied."), std::string::npos) << lookup.message;
 }
 
-// A tape read to its end has run out: the next header request opens the file named then,
-// so a load can be repeated (after the user changed the file, too) or another tape loaded.
-TEST_F(TapeTest, TapeReadToItsEndIsOpenedAfreshByTheNextHeader)
-{
-    const auto first = countingBytes(18 + 10, 0x10);
-    writeFile(tapes / "FIRST    ", first);
-    setName("FIRST");
-    requestHeader();
-    trap(0x8000, 5);
-    requestHeader();             // 5 bytes are left: the tape plays on, short of a header
-    EXPECT_EQ(memoryPages.page[0][tapeHeaderAddress], first[23]);
-    EXPECT_EQ(tapeLeft, 0u);
-
-    const auto second = countingBytes(18, 0x90);
-    writeFile(tapes / "SECOND   ", second);
-    setName("SECOND");
-    requestHeader();             // run out: the named tape is opened
-    EXPECT_TRUE(headerIs(second));
-
-    const auto changed = countingBytes(18 + 4, 0xC0);
-    writeFile(tapes / "SECOND   ", changed);
-    trap(0x8000, 4);             // past the end of the image: it stays run out
-    requestHeader();             // the same name again, with the file changed meanwhile
-    EXPECT_TRUE(headerIs(changed));
-    EXPECT_EQ(tapeLeft, 4u);
-    EXPECT_TRUE(testHost.messages.empty());
-
-    // Read out, then gone: said once, and found again once it is back.
-    trap(0x8000, 4);
-    std::filesystem::remove(tapes / "SECOND   ");
-    requestHeader();
-    ASSERT_EQ(testHost.messages.size(), 1u);
-    writeFile(tapes / "SECOND   ", second);
-    requestHeader();
-    EXPECT_TRUE(headerIs(second));
-}
-
-TEST_F(TapeTest, FriendlierNamesAreTriedInOrder)
+TEST_F(TapeLookupTest, FriendlierNamesAreTriedInOrder)
 {
     struct Case {
         std::vector<std::string> files; // present in the tape folder
@@ -353,19 +512,15 @@ TEST_F(TapeTest, FriendlierNamesAreTriedInOrder)
         {{"ABCDEFGHI.mtx"}, "ABCDEFGHI", "ABCDEFGHI.mtx"},           // no spaces to remove
     };
     for (const Case& c : cases) {
-        machinePowerOn();
-        memoryPages.page[0][tapeLoadFlagAddress] = 1;
         std::filesystem::remove_all(tapes);
         std::filesystem::create_directories(tapes);
         for (size_t i = 0; i < c.files.size(); ++i)
             writeFile(tapes / c.files[i], countingBytes(18, uint8_t(0x20 * (i + 1))));
-        setName(c.name);
-        requestHeader();
-        const size_t want = size_t(std::find(c.files.begin(), c.files.end(), c.expected) -
-                                   c.files.begin());
-        ASSERT_TRUE(tapeOpened) << c.expected;
-        EXPECT_EQ(memoryPages.page[0][tapeHeaderAddress], uint8_t(0x20 * (want + 1)))
-            << "expected " << c.expected;
+        const TapeLookup lookup = find(c.name);
+        const size_t want = size_t(std::find(c.files.begin(), c.files.end(), c.expected) - c.files.begin());
+        ASSERT_TRUE(lookup.found) << c.expected;
+        ASSERT_FALSE(lookup.image.empty());
+        EXPECT_EQ(lookup.image[0], uint8_t(0x20 * (want + 1))) << "expected " << c.expected;
     }
 }
 

@@ -1,26 +1,26 @@
-// The periodic hook: channel order, frames, pacing, the speed figure and quitting.
+// The periodic hook: channel order, and a frame on every 65th call that hands the run back
+// to its host (pacing to real time is the host's: see the pacer's tests).
 #include "machine_support.h"
 
+#include <cstring>
+
 #include "machine/ctc.h"
-#include "machine/timing.h"
+#include "machine/hook.h"
+#include "video/render.h"
+
+using namespace ollendor;
 
 namespace {
 
 class TimingTest : public MachineTest {
 protected:
-    void SetUp() override
-    {
-        MachineTest::SetUp();
-        z80.cyclesPerHook = 2048;
-        testHost.millis = 0;
-        resetTiming();
-    }
-    uint16_t hook() { return periodicHook(z80); }
+    uint16_t hook() { return periodicHook(m, m.cpu); }
     void hooks(unsigned n)
     {
         for (unsigned i = 0; i < n; ++i)
             hook();
     }
+    void ctcWrite(uint16_t port, uint8_t value) { ollendor::ctcWrite(m.ctc, port, value); }
     // Channel 0 interrupting on every call with vector 0x20.
     void interruptEveryCall()
     {
@@ -28,6 +28,9 @@ protected:
         ctcWrite(8, 0x85);
         ctcWrite(8, 0x01);
     }
+    // The picture holds this until a frame is rendered over it.
+    void markPicture() { std::memset(m.frame.pixels, 0x0B, sizeof m.frame.pixels); }
+    bool pictureRendered() const { return m.frame.pixels[0] != 0x0B; }
 };
 
 TEST_F(TimingTest, LastRunningChannelDecides)
@@ -48,103 +51,61 @@ TEST_F(TimingTest, StoppedChannelsAreNotTicked)
     ctcWrite(9, 0x8D);           // stopped on load
     ctcWrite(9, 0x10);
     hooks(3);
-    EXPECT_EQ(ctc.channel[1].counter, 0x10 * 16);
+    EXPECT_EQ(m.ctc.channel[1].counter, 0x10 * 16);
     EXPECT_EQ(hook(), 0xFFFF);
 }
 
 TEST_F(TimingTest, FrameOnEvery65thCall)
 {
-    constrainSpeed = 0;
+    markPicture();
     hooks(64);
-    EXPECT_EQ(testHost.pumpCalls, 0u);
-    EXPECT_EQ(testHost.renderCalls, 0u);
+    EXPECT_EQ(takeEvents(m).raised, 0);
+    EXPECT_FALSE(m.cpu.stopRequested);
+    EXPECT_FALSE(pictureRendered());
+    EXPECT_EQ(m.timing.frames, 0u);
     hook();
-    EXPECT_EQ(testHost.pumpCalls, 1u);
-    EXPECT_EQ(testHost.renderCalls, 1u);
-    EXPECT_EQ(hookCount, 0u);
-    hooks(130);
-    EXPECT_EQ(testHost.renderCalls, 3u);
+    EXPECT_EQ(takeEvents(m).raised, uint8_t(MachineEvent::frameDone));
+    EXPECT_TRUE(m.cpu.stopRequested) << "the run must return at the frame";
+    EXPECT_TRUE(pictureRendered());
+    EXPECT_EQ(m.timing.frames, 1u);
+    EXPECT_EQ(m.timing.hookCount, 0u);
+    unsigned frameEvents = 0;
+    for (unsigned i = 0; i < 130; ++i) {
+        hook();
+        frameEvents += takeEvents(m).has(MachineEvent::frameDone);
+    }
+    EXPECT_EQ(frameEvents, 2u);
+    EXPECT_EQ(m.timing.frames, 3u);
+    EXPECT_EQ(m.timing.hookCalls, 195u);
 }
 
-TEST_F(TimingTest, QuitFromFramePumpSkipsRenderAndMark)
+// The frame's interrupt is not lost to the frame: the hook hands both over.
+TEST_F(TimingTest, InterruptAtTheFrameIsStillDelivered)
 {
-    constrainSpeed = 0;
     interruptEveryCall();
     hooks(64);
-    testHost.pumpAnswers = {false};
-    testHost.millis = 500;       // a mark would be due
-    EXPECT_EQ(hook(), hookQuit);
-    EXPECT_EQ(testHost.renderCalls, 0u);
-    EXPECT_EQ(hookCount, 64u);
-    EXPECT_EQ(measuredClockHz, 0u);
-    EXPECT_EQ(cycleAccumulator, 65u * 2048);
-    EXPECT_EQ(markMillis, 0);
+    EXPECT_EQ(hook(), 0x20);
+    EXPECT_TRUE(takeEvents(m).has(MachineEvent::frameDone));
 }
 
-TEST_F(TimingTest, QuitFromPacingPumpSkipsRenderAndMark)
+// Entering a mode the renderer cannot draw is said once, at the frame that finds it,
+// with the mode; the frames after it in the same mode say nothing.
+TEST_F(TimingTest, UnsupportedModeIsRaisedOnceAtItsFrame)
 {
-    hooks(65);                   // one frame; the clock stands still
-    ASSERT_EQ(testHost.renderCalls, 1u);
-    testHost.pumpAnswers = {false};
-    EXPECT_EQ(hook(), hookQuit); // 135,168 cycles: ahead, so it waits and pumps
-    EXPECT_EQ(testHost.sleepCalls, 1u);
-    EXPECT_EQ(testHost.renderCalls, 1u);
-    EXPECT_EQ(measuredClockHz, 0u);
-    EXPECT_EQ(cycleAccumulator, 66u * 2048);
-}
-
-TEST_F(TimingTest, FastHostIsHeldToFourMegahertz)
-{
-    interruptEveryCall();
+    vdpWriteControl(m.vdp, 0x08); // register 1: Multicolour, mode 2
+    vdpWriteControl(m.vdp, 0x81);
     hooks(65);
-    testHost.millis = 10;        // 135,168 cycles took 10 ms
-    EXPECT_EQ(hook(), 0x20);     // the interrupt survives the wait
-    EXPECT_EQ(testHost.sleepCalls, 23u);
-    EXPECT_EQ(testHost.sleptMillis, 23u);
-    EXPECT_EQ(testHost.renderCalls, 1u + 23u);
-    EXPECT_EQ(testHost.pumpCalls, 1u + 23u);
-    EXPECT_EQ(measuredClockHz, 135168u * 30);
-    EXPECT_EQ(measuredClockHz, 4055040u);
-    EXPECT_EQ(markMillis, 33);
-    EXPECT_EQ(cycleAccumulator, 0u);
-}
-
-TEST_F(TimingTest, UnconstrainedNeverSleeps)
-{
-    constrainSpeed = 0;
-    hooks(2000);                 // 4 million cycles in no host time at all
-    EXPECT_EQ(testHost.sleepCalls, 0u);
-    EXPECT_EQ(testHost.renderCalls, 2000u / 65);
-    EXPECT_EQ(measuredClockHz, 0u);
-    testHost.millis = 33;
-    hook();
-    EXPECT_EQ(measuredClockHz, 2001u * 2048 * 30);
-    EXPECT_EQ(testHost.sleepCalls, 0u);
-}
-
-TEST_F(TimingTest, SlowHostShowsTheRateReached)
-{
-    testHost.millis = 17;
-    hook();
-    EXPECT_EQ(measuredClockHz, 0u);
-    testHost.millis = 34;
-    hook();
-    EXPECT_EQ(measuredClockHz, 2u * 2048 * 30);
-    EXPECT_EQ(markMillis, 34);
-    EXPECT_EQ(testHost.sleepCalls, 0u);
-}
-
-TEST_F(TimingTest, SecondRolloverEndsThePeriod)
-{
-    testHost.millis = 990;
-    resetTiming();
-    testHost.millis = 995;
-    hook();
-    EXPECT_EQ(markMillis, 990);  // 5 ms: no mark yet
-    testHost.millis = 5;
-    hook();
-    EXPECT_EQ(markMillis, 5);
-    EXPECT_EQ(measuredClockHz, 2u * 2048 * 30);
+    MachineEvents events = takeEvents(m);
+    EXPECT_TRUE(events.has(MachineEvent::frameDone));
+    ASSERT_TRUE(events.has(MachineEvent::unsupportedMode));
+    EXPECT_EQ(events.unsupportedMode, 2);
+    hooks(65);
+    events = takeEvents(m);
+    EXPECT_TRUE(events.has(MachineEvent::frameDone));
+    EXPECT_FALSE(events.has(MachineEvent::unsupportedMode));
+    char text[32];
+    describeUnsupportedMode(text, sizeof text, 2);
+    EXPECT_STREQ(text, "Mode not supported: 2");
 }
 
 } // namespace

@@ -28,6 +28,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace ollendor;
+
 namespace programtest {
 
 inline const std::filesystem::path binaryDir = OLLENDOR_BINARY_DIR;

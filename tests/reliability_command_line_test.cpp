@@ -16,6 +16,9 @@
 
 #include "frontend/options.h"
 
+using namespace ollendor;
+
+
 namespace {
 
 CommandLine parse(std::vector<const char*> args)

@@ -10,6 +10,8 @@
 #include "sound/wav.h"
 #include "tests/program_run_support.h"
 
+using namespace ollendor;
+
 namespace {
 
 using namespace programtest;

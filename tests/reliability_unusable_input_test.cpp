@@ -19,6 +19,8 @@
 
 #include "frontend/options.h"
 
+using namespace ollendor;
+
 namespace {
 
 const std::filesystem::path binaryDir = OLLENDOR_BINARY_DIR;

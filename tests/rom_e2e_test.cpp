@@ -1,9 +1,9 @@
-// The built-in ROM on the whole machine: started by machineInit from an empty ROM folder
-// and run frame by frame with the scripted host, which presses keys at chosen frames and
-// looks at the video chip, the sound chip and memory as the pages change.
+// The built-in ROM on the whole machine: a session started on the set an empty ROM folder
+// gives, run frame by frame with a recording host; scripted steps press keys at chosen
+// frames and look at the video chip, the sound chip and memory as the pages change.
 //
-// Emulated time only: the hook never sleeps (no pacing), and a frame is 65 hook calls of
-// 2048 cycles, so frame n is rendered after 65 n × 2048 cycles.
+// Emulated time only: a frame is 65 hook calls of 2048 cycles, so frame n is rendered
+// after 65 n × 2048 cycles.
 #include "machine_support.h"
 
 #include <algorithm>
@@ -13,93 +13,73 @@
 #include <iterator>
 #include <map>
 
+#include "machine/rom_set.h"
 #include "machine/tape.h"
-#include "machine/timing.h"
 #include "roms/builtin_rom.h"
 #include "sound/soundchip.h"
+#include "tests/support/session_driver.h"
 #include "video/vdp.h"
+
+using namespace ollendor;
 
 namespace {
 
-constexpr double cyclesPerFrame = 65.0 * 2048;
 constexpr double cpuHz = 4000000;
 
 // Virtual-key codes.
 constexpr uint8_t key1 = 0x31, key2 = 0x32, key3 = 0x33, key4 = 0x34, key5 = 0x35;
 constexpr uint8_t keyH = 0x48, keyL = 0x4C, keyQ = 0x51, keyCtrl = 0x11;
 
-class BuiltinRomRun : public MachineTest {
+// The set an empty ROM folder gives: the built-in one, said in a warning.
+RomSet romsOfAnEmptyFolder()
+{
+    const ScratchFolder noRoms;
+    const RomSetResult loaded = loadRomSet(noRoms.path());
+    EXPECT_TRUE(loaded.ok) << loaded.error;
+    EXPECT_TRUE(loaded.roms.builtin);
+    EXPECT_EQ(loaded.warnings.size(), 1u);
+    return loaded.roms;
+}
+
+class BuiltinRomRun : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        MachineTest::SetUp();
-        setTapeFolder(emptyTapes.path());
-        testing::internal::CaptureStderr();
-        const RomLoadResult loaded = machineInit(noRoms.path());
-        const std::string printed = testing::internal::GetCapturedStderr();
-        ASSERT_TRUE(loaded.ok) << loaded.message;
-        ASSERT_TRUE(runningBuiltinRom()) << printed;
-        constrainSpeed = 0; // no sleeping: the host clock plays no part
-    }
-    void TearDown() override { setTapeFolder("tapes"); }
+    BuiltinRomRun() : driver(romsOfAnEmptyFolder()) { driver.session.setTapeFolder(emptyTapes.path()); }
 
     // Runs from the start up to frame `frames`, calling each scripted step when its frame
-    // has been rendered (before the next instruction runs).
-    void run(unsigned long frames)
+    // has been rendered (before the next frame's keys are read).
+    void run(uint64_t frames)
     {
-        testHost.onRender = [this] {
-            auto step = at.find(testHost.renderCalls);
-            if (step != at.end())
-                step->second();
-        };
-        testHost.quitAfterFrames = long(frames);
-        machineRun();
-        EXPECT_EQ(testHost.renderCalls, frames);
+        driver.run(frames);
+        EXPECT_EQ(driver.session.frames(), frames);
+        EXPECT_EQ(driver.host.framesElapsed, frames);
     }
-    // Holds the key from frame `from` for `frames` frames.
-    void tap(unsigned long from, uint8_t key, unsigned long frames = 3)
-    {
-        then(from, [this, key] { testHost.press(key); });
-        then(from + frames, [this, key] { testHost.release(key); });
-    }
-    // Adds a step at the frame, after any step already there.
-    void then(unsigned long frame, std::function<void()> step)
-    {
-        auto& slot = at[frame];
-        slot = [first = std::move(slot), step = std::move(step)] {
-            if (first)
-                first();
-            step();
-        };
-    }
+    void tap(uint64_t from, uint8_t key, uint64_t frames = 3) { driver.tap(from, key, frames); }
+    void then(uint64_t frame, std::function<void()> step) { driver.then(frame, std::move(step)); }
+    void press(uint8_t key) { driver.keys.press(key); }
+    void release(uint8_t key) { driver.keys.release(key); }
+    const std::vector<RecordingHost::Message>& messages() const { return driver.host.messages; }
 
-    ScratchFolder noRoms;
     ScratchFolder emptyTapes;
-    std::map<unsigned long, std::function<void()>> at;
+    SessionDriver driver;
+    const Mtx& m = driver.machine();
+    const VdpState& vdp = m.vdp;
+    const ToneSettings& tones = m.sound.published;
+
+    // Text mode screen: the 40 names of a row, as characters (bit 7, inverse, taken off).
+    std::string textRow(unsigned row, unsigned column = 0, unsigned length = 40) const
+    {
+        std::string text;
+        for (unsigned c = column; c < column + length; ++c)
+            text += char(vdp.vram[row * 40 + c] & 0x7F);
+        return text;
+    }
+    bool inverse(unsigned row, unsigned column) const { return (vdp.vram[row * 40 + column] & 0x80) != 0; }
+    std::string clockText() const { return textRow(0, 34, 5); }
 };
-
-// Text mode screen: the 40 names of a row, as characters (bit 7, inverse, taken off).
-std::string textRow(unsigned row, unsigned column = 0, unsigned length = 40)
-{
-    std::string text;
-    for (unsigned c = column; c < column + length; ++c)
-        text += char(vdp.vram[row * 40 + c] & 0x7F);
-    return text;
-}
-
-bool inverse(unsigned row, unsigned column)
-{
-    return (vdp.vram[row * 40 + column] & 0x80) != 0;
-}
 
 bool startsWith(const std::string& text, const std::string& start)
 {
     return text.compare(0, start.size(), start) == 0;
-}
-
-std::string clockText()
-{
-    return textRow(0, 34, 5);
 }
 
 TEST_F(BuiltinRomRun, WelcomePageInTextModeWithTheKeysAndTheClock)
@@ -121,7 +101,7 @@ TEST_F(BuiltinRomRun, WelcomePageInTextModeWithTheKeysAndTheClock)
     EXPECT_TRUE(startsWith(textRow(23, 1), "1Welcome 2Keys 3Sound 4Graphics 5Tape"));
     EXPECT_TRUE(inverse(23, 1));
     EXPECT_EQ(clockText(), "00:00");
-    EXPECT_TRUE(testHost.messages.empty());
+    EXPECT_TRUE(messages().empty());
 }
 
 // The clock counts counter/timer interrupts: one each 8192 cycles, a second each 15625/32
@@ -134,7 +114,7 @@ TEST_F(BuiltinRomRun, ClockShowsTheEmulatedSeconds)
         const double seconds = frame * cyclesPerFrame / cpuHz;
         const double fraction = seconds - std::floor(seconds);
         ASSERT_TRUE(fraction > 0.25 && fraction < 0.75) << frame << " is too near a second";
-        then(frame, [&shown, frame] { shown[frame] = clockText(); });
+        then(frame, [this, &shown, frame] { shown[frame] = clockText(); });
     }
     run(316);
     EXPECT_EQ(shown[16], "00:00");  // 0.53 s
@@ -142,8 +122,8 @@ TEST_F(BuiltinRomRun, ClockShowsTheEmulatedSeconds)
     EXPECT_EQ(shown[106], "00:03"); // 3.53 s
     EXPECT_EQ(shown[316], "00:10"); // 10.52 s
     // Seconds and minutes as the interrupt counted them, in common RAM.
-    EXPECT_EQ(memoryPages.page[0][0xD006], 10);
-    EXPECT_EQ(memoryPages.page[0][0xD007], 0);
+    EXPECT_EQ(m.memory.page[0][0xD006], 10);
+    EXPECT_EQ(m.memory.page[0][0xD007], 0);
 }
 
 TEST_F(BuiltinRomRun, DigitKeysSwitchPagesAndTheKeyboardPageNeedsCtrl)
@@ -154,7 +134,7 @@ TEST_F(BuiltinRomRun, DigitKeysSwitchPagesAndTheKeyboardPageNeedsCtrl)
     };
     std::map<unsigned long, Seen> seen;
     auto look = [&](unsigned long frame) {
-        then(frame, [&seen, frame] { seen[frame] = {vdp.mode, textRow(0, 1, 16)}; });
+        then(frame, [this, &seen, frame] { seen[frame] = {vdp.mode, textRow(0, 1, 16)}; });
     };
     tap(5, key3);
     look(12);
@@ -162,9 +142,9 @@ TEST_F(BuiltinRomRun, DigitKeysSwitchPagesAndTheKeyboardPageNeedsCtrl)
     look(20);
     tap(22, key1);           // a plain digit is a key like any other on the keyboard page
     look(28);
-    then(30, [this] { testHost.press(keyCtrl); });
+    then(30, [this] { press(keyCtrl); });
     tap(30, key1);
-    then(34, [this] { testHost.release(keyCtrl); });
+    then(34, [this] { release(keyCtrl); });
     look(40);
     tap(42, key4);           // the graphics page draws its picture for about a second
     look(80);
@@ -190,8 +170,8 @@ TEST_F(BuiltinRomRun, KeyboardPageHighlightsHeldKeys)
     bool hInverse = false, hAfter = true, qInverse = true, spaceInverse = false;
     tap(5, key2);
     then(16, [this] {
-        testHost.press(keyH);     // row 4, column 3
-        testHost.press(0x20);     // Space: row 7, column 8 (read through IN 6)
+        press(keyH);     // row 4, column 3
+        press(0x20);     // Space: row 7, column 8 (read through IN 6)
     });
     then(20, [&] {
         heldH = textRow(12, 12, 3);
@@ -200,8 +180,8 @@ TEST_F(BuiltinRomRun, KeyboardPageHighlightsHeldKeys)
         spaceInverse = inverse(18, 32);
         heldRow4In5 = textRow(21, 19, 2);
         heldRow7In6 = textRow(22, 28, 2);
-        testHost.release(keyH);
-        testHost.release(0x20);
+        release(keyH);
+        release(0x20);
     });
     then(24, [&] {
         hAfter = inverse(12, 12);
@@ -225,32 +205,38 @@ TEST_F(BuiltinRomRun, SoundPagePlaysAFourHundredFortyHertzAOnH)
     uint16_t heldFrequency = 0, heldAmplitude = 0, otherAmplitude = 1;
     uint16_t twoFrequency = 0, releasedAmplitude = 1;
     tap(5, key3);
-    then(12, [this] { testHost.press(keyH); });
+    then(12, [this] { press(keyH); });
     then(16, [&] {
-        heldFrequency = soundChip.channelFrequency[0];
-        heldAmplitude = soundChip.channelAmplitude[0];
-        otherAmplitude = soundChip.channelAmplitude[1];
-        testHost.press(keyQ);     // C5 takes the next free channel
+        heldFrequency = tones.frequency[0];
+        heldAmplitude = tones.amplitude[0];
+        otherAmplitude = tones.amplitude[1];
+        press(keyQ);     // C5 takes the next free channel
     });
     then(20, [&] {
-        twoFrequency = soundChip.channelFrequency[1];
-        testHost.release(keyH);
-        testHost.release(keyQ);
+        twoFrequency = tones.frequency[1];
+        release(keyH);
+        release(keyQ);
     });
-    then(24, [&] { releasedAmplitude = soundChip.channelAmplitude[0]; });
+    then(24, [&] { releasedAmplitude = tones.amplitude[0]; });
     run(24);
     EXPECT_EQ(heldFrequency, 440);
     EXPECT_EQ(heldAmplitude, 25600);
     EXPECT_EQ(otherAmplitude, 0);
     EXPECT_EQ(twoFrequency, 523);
     EXPECT_EQ(releasedAmplitude, 0);
-    EXPECT_EQ(soundChip.channelAmplitude[1], 0);
+    EXPECT_EQ(tones.amplitude[1], 0);
+    // Every change went to the host, which plays it: the last publication is the silence.
+    ASSERT_FALSE(driver.host.tones.empty());
+    EXPECT_EQ(driver.host.tones.back(), tones);
+    const bool heardA = std::any_of(driver.host.tones.begin(), driver.host.tones.end(),
+                                    [](const ToneSettings& t) { return t.frequency[0] == 440 && t.amplitude[0] == 25600; });
+    EXPECT_TRUE(heardA) << "the note was never published";
 }
 
 TEST_F(BuiltinRomRun, GraphicsPageMovesSpritesFromTheInterrupt)
 {
     std::vector<uint8_t> before, after;
-    auto attributes = [] { return std::vector<uint8_t>(vdp.vram + 0x1B00, vdp.vram + 0x1B00 + 33); };
+    auto attributes = [this] { return std::vector<uint8_t>(vdp.vram + 0x1B00, vdp.vram + 0x1B00 + 33); };
     tap(5, key4);
     then(50, [&] { before = attributes(); }); // the picture is drawn by frame 40
     then(51, [&] { after = attributes(); });
@@ -281,20 +267,20 @@ TEST_F(BuiltinRomRun, GraphicsPageMovesSpritesFromTheInterrupt)
 
 TEST_F(BuiltinRomRun, TapePageLoadsTheDemoTape)
 {
-    setTapeFolder(std::filesystem::path(OLLENDOR_BINARY_DIR) / "tapes");
+    driver.session.setTapeFolder(std::filesystem::path(OLLENDOR_BINARY_DIR) / "tapes");
     tap(5, key5);
     run(15);
-    EXPECT_TRUE(testHost.messages.empty());
-    EXPECT_TRUE(tapeOpened);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(m.tape.opened);
     EXPECT_EQ(textRow(0, 1, 4), "TAPE");
     EXPECT_EQ(textRow(5, 1, 20), "Title:  Hello, tape!");
     EXPECT_TRUE(startsWith(textRow(6, 1), "Data:   ")) << textRow(6);
     EXPECT_NE(textRow(6).find(" bytes to 4000, RAM page 1"), std::string::npos) << textRow(6);
     EXPECT_TRUE(startsWith(textRow(8, 1), "This text came from the demo tape, a")) << textRow(8);
-    const std::string loaded(reinterpret_cast<const char*>(&memoryPages.page[1][0x4000]), 36);
+    const std::string loaded(reinterpret_cast<const char*>(&m.memory.page[1][0x4000]), 36);
     EXPECT_EQ(loaded, "This text came from the demo tape, a");
-    EXPECT_EQ(memoryPages.page[0][0x4000], 0) << "the data belongs in RAM page 1 only";
-    EXPECT_EQ(ramPage, 0) << "the page puts RAM page 0 back";
+    EXPECT_EQ(m.memory.page[0][0x4000], 0) << "the data belongs in RAM page 1 only";
+    EXPECT_EQ(m.memory.ramPage, 0) << "the page puts RAM page 0 back";
 }
 
 TEST_F(BuiltinRomRun, TapePageWithoutATapeSaysSoAndKeepsRunning)
@@ -310,10 +296,10 @@ TEST_F(BuiltinRomRun, TapePageWithoutATapeSaysSoAndKeepsRunning)
     });
     tap(22, key1);
     run(75);
-    ASSERT_EQ(testHost.messages.size(), 1u);
-    EXPECT_EQ(testHost.messages[0].caption, "File not found");
-    EXPECT_NE(testHost.messages[0].text.find("OLLENDEMO"), std::string::npos);
-    EXPECT_FALSE(tapeOpened);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].caption, "File not found");
+    EXPECT_NE(messages()[0].text.find("OLLENDEMO"), std::string::npos);
+    EXPECT_FALSE(m.tape.opened);
     EXPECT_EQ(said, "Nothing was loaded: the header came");
     EXPECT_EQ(clockThen, "00:00");
     EXPECT_EQ(againShown, "L load the tape again");
@@ -346,8 +332,8 @@ TEST_F(BuiltinRomRun, TapePageLoadsAgainOnLOnceTheTapeIsInPlace)
     tap(18, keyL);
     run(30);
     EXPECT_EQ(before, "Nothing was loaded");
-    ASSERT_EQ(testHost.messages.size(), 1u) << "the missing tape, said once";
-    EXPECT_TRUE(tapeOpened);
+    ASSERT_EQ(messages().size(), 1u) << "the missing tape, said once";
+    EXPECT_TRUE(m.tape.opened);
     EXPECT_EQ(textRow(5, 1, 20), "Title:  Hello, tape!");
     EXPECT_TRUE(startsWith(textRow(8, 1), "This text came from the demo tape, a")) << textRow(8);
 }
@@ -371,8 +357,8 @@ TEST_F(BuiltinRomRun, TapePageLoadsAChangedTapeOncePerPress)
     EXPECT_EQ(first, "First title ");
     EXPECT_EQ(whileHeld, "Second title") << "held L must not load again";
     EXPECT_EQ(textRow(5, 9, 12), "Third title ");
-    EXPECT_TRUE(testHost.messages.empty());
-    EXPECT_EQ(ramPage, 0) << "the page puts RAM page 0 back";
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(m.memory.ramPage, 0) << "the page puts RAM page 0 back";
 }
 
 } // namespace

@@ -4,18 +4,21 @@
 // regenerated only by tests/golden/update.sh (make golden), never here.
 //
 // Skipped when the build has no build/ollendor.
-#include "machine_support.h"
+#include "tests/support/scratch_files.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
 #include <stb/stb_image.h>
+
+using namespace ollendor;
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Shared by the sound stream tests: a counting stand-in for the synthesis and a bounded
-// wait for what another thread does, soundClose included.
+// wait for what another thread does, the stream's close included.
 #pragma once
 
 #include <atomic>
@@ -10,6 +10,9 @@
 
 #include "sound/soundchip.h"
 #include "sound/stream.h"
+#include "tests/support/fake_audio_device.h"
+
+using namespace ollendor;
 
 namespace soundtest {
 
@@ -17,7 +20,7 @@ inline std::atomic<unsigned> fills = 0;         // halves filled so far
 inline std::atomic<size_t> lastFillCount = 0;   // samples asked for by the last fill
 
 // Fills every sample with the number of this fill (1, 2, ...).
-inline void numberedFill(int16_t* destination, size_t count)
+inline void numberedFill(const ToneSettings&, int16_t* destination, size_t count)
 {
     unsigned number = fills.load() + 1;
     for (size_t i = 0; i < count; ++i)
@@ -39,23 +42,31 @@ bool waitUntil(Done done, std::chrono::milliseconds limit = std::chrono::millise
     return true;
 }
 
-// Runs soundClose on a helper thread and reports whether it returned within the limit.
+// Closes the stream on a helper thread and reports whether that returned within the limit.
 // If not, the sound thread is woken by hand until it does, so a hang becomes a failure.
-inline bool closeWithin(std::chrono::milliseconds limit)
+inline bool closeWithin(SoundStream& stream, std::chrono::milliseconds limit)
 {
     std::atomic<bool> closed = false;
     std::thread closer([&] {
-        soundClose();
+        stream.close();
         closed = true;
     });
     bool inTime = waitUntil([&] { return closed.load(); }, limit);
     while (!closed) {
-        firstHalfEvent.set();
-        secondHalfEvent.set();
+        stream.firstHalfEvent.set();
+        stream.secondHalfEvent.set();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     closer.join();
     return inTime;
+}
+
+// Tone settings as a strobe publishes them: the amplitude of one channel, no frequency set.
+inline ToneSettings amplitudeOnly(unsigned channel, uint16_t amplitude)
+{
+    ToneSettings tones{};
+    tones.amplitude[channel] = amplitude;
+    return tones;
 }
 
 } // namespace soundtest

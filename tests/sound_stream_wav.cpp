@@ -2,16 +2,24 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <new>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
 #include "sound/soundchip.h"
+#include "sound/stream.h"
 #include "sound/wavstream.h"
 #include "tests/sound_stream_support.h"
+#include "tests/support/fake_audio_device.h"
+
+using namespace ollendor;
+using soundtest::amplitudeOnly;
 
 namespace {
 
@@ -45,18 +53,18 @@ unsigned polarityChanges(const std::vector<uint8_t>& file, size_t samples)
 
 class WavTest : public testing::Test {
 protected:
-    void SetUp() override { soundChipPowerOn(); }
     void TearDown() override
     {
-        wavFinish();
+        wavFinish(wav);
         std::remove(path.c_str());
     }
     std::string path = tempPath("wav");
+    WavStream wav;
 };
 
 TEST_F(WavTest, HalvesComeDueOnEmulatedTimeAndTheHeaderGetsTheirSize)
 {
-    ASSERT_TRUE(wavStart(path.c_str()));
+    ASSERT_TRUE(wavStart(wav, path.c_str()));
     struct Step {
         uint64_t cycles;  // passed to wavAdvance
         uint64_t samples; // written after it
@@ -69,10 +77,10 @@ TEST_F(WavTest, HalvesComeDueOnEmulatedTimeAndTheHeaderGetsTheirSize)
         {400000 * 3, 12500},    // one long step writes every half it passed
     };
     for (const Step& step : steps) {
-        wavAdvance(step.cycles);
-        EXPECT_EQ(wavStream.samples, step.samples) << "after " << wavStream.cycles;
+        wavAdvance(wav, step.cycles);
+        EXPECT_EQ(wav.samples, step.samples) << "after " << wav.cycles;
     }
-    ASSERT_TRUE(wavFinish());
+    ASSERT_TRUE(wavFinish(wav));
 
     std::vector<uint8_t> file = readFile(path);
     ASSERT_EQ(file.size(), wavHeaderBytes + 25000u);
@@ -96,14 +104,14 @@ TEST_F(WavTest, HalvesComeDueOnEmulatedTimeAndTheHeaderGetsTheirSize)
 
 TEST_F(WavTest, ToneOnChannel0GivesItsFrequencyOverOneSecond)
 {
-    ASSERT_TRUE(wavStart(path.c_str()));
-    EXPECT_EQ(soundChip.channelFrequency[0].load(), 440);
-    setChannelAmplitude(0, 25600);
-    uint64_t left = 4000000; // one second, as the periodic hook passes it
+    ASSERT_TRUE(wavStart(wav, path.c_str()));
+    EXPECT_EQ(wav.tones.frequency[0], 440);
+    wavPublish(wav, amplitudeOnly(0, 25600)); // no frequency set: the 440 Hz stay
+    uint64_t left = 4000000; // one second, a slice of the periodic hook at a time
     for (; left >= 2048; left -= 2048)
-        wavAdvance(2048);
-    wavAdvance(left);
-    ASSERT_TRUE(wavFinish());
+        wavAdvance(wav, 2048);
+    wavAdvance(wav, left);
+    ASSERT_TRUE(wavFinish(wav));
 
     std::vector<uint8_t> file = readFile(path);
     ASSERT_EQ(file.size(), wavHeaderBytes + 2 * 31250u);
@@ -123,13 +131,14 @@ TEST_F(WavTest, SameEmulatedRunGivesTheSameFileAndChangesApplyFromTheNextHalf)
     std::vector<uint8_t> files[2];
     for (int run = 0; run < 2; ++run) {
         const std::string& name = run == 0 ? path : second;
-        soundChipPowerOn();
-        ASSERT_TRUE(wavStart(name.c_str()));
-        setChannelAmplitude(1, 12800);
-        wavAdvance(123457);
-        setChannelFrequency(1, 1000);
-        wavAdvance(400000 - 123457);
-        ASSERT_TRUE(wavFinish());
+        ASSERT_TRUE(wavStart(wav, name.c_str()));
+        ToneSettings tones = amplitudeOnly(1, 12800);
+        wavPublish(wav, tones);
+        wavAdvance(wav, 123457);
+        tones.frequency[1] = 1000;
+        wavPublish(wav, tones);
+        wavAdvance(wav, 400000 - 123457);
+        ASSERT_TRUE(wavFinish(wav));
         files[run] = readFile(name);
     }
     std::remove(second.c_str());
@@ -142,22 +151,86 @@ TEST_F(WavTest, SameEmulatedRunGivesTheSameFileAndChangesApplyFromTheNextHalf)
     EXPECT_LE(changes, 101u);
 }
 
-TEST_F(WavTest, StartRefusedForAFileThatCannotBeCreatedOrWhileTheSoundThreadRuns)
+TEST_F(WavTest, StartRefusedForAFileThatCannotBeCreatedOrWhileOneIsOpen)
 {
     std::string bad = testing::TempDir() + "no_such_dir_ollendor/x.wav";
-    EXPECT_FALSE(wavStart(bad.c_str()));
-    wavAdvance(400000);
-    EXPECT_EQ(wavStream.samples, 0u);
-    EXPECT_TRUE(wavFinish());
+    EXPECT_FALSE(wavStart(wav, bad.c_str()));
+    EXPECT_FALSE(wav.wav.error.empty());
+    wavAdvance(wav, 400000);
+    EXPECT_EQ(wav.samples, 0u);
+    EXPECT_TRUE(wavFinish(wav));
+
+    // A second start while a file is being written leaves that file and its time alone.
+    ASSERT_TRUE(wavStart(wav, path.c_str()));
+    wavAdvance(wav, 1562 * 128);
+    const std::string other = tempPath("wav_other");
+    EXPECT_FALSE(wavStart(wav, other.c_str()));
+    EXPECT_EQ(wav.samples, 1562u);
+    EXPECT_EQ(wav.cycles, 1562u * 128);
+    ASSERT_TRUE(wavFinish(wav));
+    EXPECT_EQ(readFile(path).size(), wavHeaderBytes + 2 * 1562u);
+    EXPECT_TRUE(readFile(other).empty());
+}
+
+// The sound device's stream and the WAV writer each have their own synthesiser: a sound
+// thread filling halves meanwhile changes nothing in the file.
+TEST_F(WavTest, ASoundThreadPlayingMeanwhileChangesNothingInTheFile)
+{
+    auto record = [&](const std::string& name, const std::function<void()>& meanwhile) {
+        WavStream own;
+        EXPECT_TRUE(wavStart(own, name.c_str()));
+        ToneSettings tones = amplitudeOnly(0, 20000);
+        tones.frequency[0] = 700;
+        for (unsigned slice = 0; slice < 1200; ++slice) {
+            if (slice == 500)
+                tones.amplitude[2] = 9000;
+            wavPublish(own, tones);
+            wavAdvance(own, 2048);
+            meanwhile();
+        }
+        EXPECT_TRUE(wavFinish(own));
+        std::vector<uint8_t> bytes = readFile(name);
+        std::remove(name.c_str());
+        return bytes;
+    };
+    const std::vector<uint8_t> alone = record(tempPath("wav_alone"), [] {});
 
     FakeAudioDevice device;
-    soundStream.fill = soundtest::numberedFill;
-    ASSERT_TRUE(soundOpen(device));
-    startSoundThread();
-    EXPECT_FALSE(wavStart(path.c_str()));
-    EXPECT_TRUE(soundtest::closeWithin(std::chrono::milliseconds(1000)));
-    soundStream.fill = nullptr;
-    EXPECT_TRUE(wavStart(path.c_str()));
+    SoundStream stream;
+    ASSERT_TRUE(stream.open(device));
+    stream.startThread();
+    ASSERT_TRUE(soundtest::waitUntil([&] { return stream.running(); }));
+    ToneSettings loud = amplitudeOnly(1, 30000);
+    loud.frequency[1] = 1500;
+    stream.publish(loud);
+    int16_t played[800];
+    const std::vector<uint8_t> together = record(tempPath("wav_together"), [&] {
+        device.deliver(played, 800); // the thread synthesises a half at every boundary
+    });
+    EXPECT_TRUE(soundtest::closeWithin(stream, std::chrono::milliseconds(1000)));
+    ASSERT_GT(alone.size(), wavHeaderBytes + 30000u);
+    EXPECT_EQ(alone, together);
+}
+
+// A stream as made, before any start (in a larger object on the heap, say, over bytes
+// left by something else): nothing counted, nothing failed or full, and finishing it is
+// harmless.
+TEST(WavStreamAsMade, HoldsNoLeftoversAndFinishesAsGood)
+{
+    alignas(WavStream) static unsigned char storage[sizeof(WavStream)];
+    std::memset(storage, 0xBE, sizeof storage);
+    WavStream* wav = new (storage) WavStream;
+    EXPECT_EQ(wav->wav.dataBytes, 0u);
+    unsigned char flags[2];
+    std::memcpy(&flags[0], &wav->wav.failed, 1);
+    std::memcpy(&flags[1], &wav->wav.full, 1);
+    EXPECT_EQ(flags[0], 0) << "failed";
+    EXPECT_EQ(flags[1], 0) << "full";
+    EXPECT_EQ(wav->dataLimit, wavFormatDataLimit);
+    EXPECT_TRUE(wavFinish(*wav));
+    wavAdvance(*wav, 400000);
+    EXPECT_EQ(wav->samples, 0u);
+    wav->~WavStream();
 }
 
 TEST(WavFile, SamplesAreLittleEndianAndWritesAfterCloseAreRefused)
@@ -182,11 +255,8 @@ TEST(WavFile, SamplesAreLittleEndianAndWritesAfterCloseAreRefused)
 TEST(WavFile, TheSizeLimitEndsTheRecordingButNotTheFile)
 {
     std::string path = tempPath("wavlimit");
-    const uint32_t realLimit = wavDataLimit;
-    wavDataLimit = 11; // an odd limit is rounded down to whole samples
     WavFile wav{};
-    ASSERT_TRUE(wavOpen(wav, path.c_str()));
-    wavDataLimit = realLimit;
+    ASSERT_TRUE(wavOpen(wav, path.c_str(), 11)); // an odd limit is rounded down to whole samples
     const int16_t samples[] = {1, 2, 3, 4};
     EXPECT_TRUE(wavWrite(wav, samples, 4));
     EXPECT_FALSE(wav.full);

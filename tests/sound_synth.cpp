@@ -7,6 +7,9 @@
 #include "sound/soundchip.h"
 #include "sound/synth.h"
 
+using namespace ollendor;
+
+
 namespace {
 
 using Samples = std::vector<int16_t>;
@@ -94,17 +97,15 @@ TEST(SquareWave, SilentCases)
 
 class FillHalf : public ::testing::Test {
 protected:
-    void SetUp() override
+    void channel(unsigned c, uint16_t hertz, uint16_t amplitude)
     {
-        soundChipPowerOn();
-        for (uint16_t& phase : channelPhase)
-            phase = 0;
+        tones.frequency[c] = hertz;
+        tones.amplitude[c] = amplitude;
     }
-    static void channel(unsigned c, uint16_t hertz, uint16_t amplitude)
-    {
-        soundChip.channelFrequency[c] = hertz;
-        soundChip.channelAmplitude[c] = amplitude;
-    }
+    void fill(int16_t* destination, size_t count) { fillHalf(synth, tones, destination, count); }
+
+    ToneSynth synth{}; // every wave at its start
+    ToneSettings tones{};
 };
 
 TEST_F(FillHalf, TakesEveryEighthSampleAndRunsAWholeBlock)
@@ -113,12 +114,12 @@ TEST_F(FillHalf, TakesEveryEighthSampleAndRunsAWholeBlock)
     channel(1, 440, 0);
     channel(2, 1000, 0);
     for (size_t n : {size_t(firstHalfSamples), size_t(secondHalfSamples)}) {
-        uint16_t before = channelPhase[0];
+        uint16_t before = synth.channelPhase[0];
         Samples block(blockSamples);
         uint16_t after = toneBlock(block.data(), blockSamples, 440, before, 25600);
         Samples out(n + 1, 99);
-        fillHalf(out.data(), n);
-        EXPECT_EQ(channelPhase[0], after);
+        fill(out.data(), n);
+        EXPECT_EQ(synth.channelPhase[0], after);
         for (size_t i = 0; i < n; ++i)
             ASSERT_EQ(out[i], block[8 * i]) << "sample " << i;
         EXPECT_EQ(out[n], 99) << "wrote past the half";
@@ -134,16 +135,16 @@ TEST_F(FillHalf, LoudChannelsSaturateInsteadOfWrapping)
     channel(1, 440, 25600);
     channel(2, 440, 25600);
     Samples out(firstHalfSamples);
-    fillHalf(out.data(), out.size());
+    fill(out.data(), out.size());
     for (int16_t v : out)
         ASSERT_TRUE(v == 32767 || v == -32768) << v;
     EXPECT_GT(std::count(out.begin(), out.end(), -32768), 0);
 
     // Opposite phases cancel before the clamp, not after it.
-    channelPhase[0] = 0x8000 | 100;
-    channelPhase[1] = 0x0000 | 100;
+    synth.channelPhase[0] = 0x8000 | 100;
+    synth.channelPhase[1] = 0x0000 | 100;
     channel(2, 440, 0);
-    fillHalf(out.data(), out.size());
+    fill(out.data(), out.size());
     for (int16_t v : out)
         ASSERT_EQ(v, 0);
 }

@@ -3,23 +3,31 @@
 
 #include "video/vdp.h"
 
+using namespace ollendor;
+
 namespace {
-
-void writeRegister(unsigned reg, uint8_t value)
-{
-    vdpWriteControl(value);
-    vdpWriteControl(uint8_t(0x80 | reg));
-}
-
-void setAddress(uint16_t address)
-{
-    vdpWriteControl(uint8_t(address));
-    vdpWriteControl(uint8_t(address >> 8 | 0x40));
-}
 
 class VdpPorts : public ::testing::Test {
 protected:
     void SetUp() override { vdpReset(); }
+
+    void vdpReset() { ollendor::vdpReset(vdp); }
+    void vdpWriteControl(uint8_t value) { ollendor::vdpWriteControl(vdp, value); }
+    void vdpWriteData(uint8_t value) { ollendor::vdpWriteData(vdp, value); }
+    uint8_t vdpReadData() { return ollendor::vdpReadData(vdp); }
+    uint8_t vdpReadStatus() { return ollendor::vdpReadStatus(vdp); }
+    void writeRegister(unsigned reg, uint8_t value)
+    {
+        vdpWriteControl(value);
+        vdpWriteControl(uint8_t(0x80 | reg));
+    }
+    void setAddress(uint16_t address)
+    {
+        vdpWriteControl(uint8_t(address));
+        vdpWriteControl(uint8_t(address >> 8 | 0x40));
+    }
+
+    VdpState vdp{};
 };
 
 TEST_F(VdpPorts, RegisterNumberComesFromTheLowThreeBits)

@@ -21,6 +21,8 @@
 #include "host/message_text.h"
 #include "tools/cpm_bus.h"
 
+using namespace ollendor;
+
 namespace {
 
 constexpr int exitBadFile = 1;
@@ -123,7 +125,7 @@ int main(int argc, char** argv)
     CpmBus::maxTStates = maxTStates;
 
     const auto start = std::chrono::steady_clock::now();
-    cpuRun<CpmBus>(cpu);
+    cpuRun(CpmBus{}, cpu);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     if (CpmBus::lastOutput != '\n')
         std::fputc('\n', stdout); // keep the report below the program's last line

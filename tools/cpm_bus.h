@@ -17,6 +17,8 @@
 
 #include "cpu/z80.h"
 
+namespace ollendor {
+
 struct CpmBus {
     static constexpr uint16_t programStart = 0x0100; // where a .COM file is loaded
     static constexpr uint16_t bdosEntry = 0xFE00;    // BDOS trap; also the initial stack top
@@ -60,8 +62,11 @@ struct CpmBus {
     {
         tStates += uint64_t(cpu.cyclesPerHook - cpu.cyclesLeft);
         finished = true;
-        cpu.cyclesLeft = 0;
+        endSlice(cpu);
     }
+
+    // Unrecognised prefixed opcodes, reported on standard output as the program runs.
+    static void diagnostic(Z80State&, const char* line) { std::printf("%s\n", line); }
 
     static void callBdos(Z80State& cpu)
     {
@@ -110,3 +115,5 @@ struct CpmBus {
         cpu.SP = bdosEntry - 2;
     }
 };
+
+} // namespace ollendor

@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <memory>
 
-#include "host/toolkit.h"
-#include "video/vdp.h"
+namespace ollendor {
 
 namespace {
-std::unique_ptr<Timer> updateTimer; // seconds since the last presentation
 
 uint32_t* consoleRow(uint32_t* pixels, int pitch, int row)
 {
@@ -36,12 +33,12 @@ void composePicture(uint32_t* pixels, int pitch, const FrameBuffer& frame, uint8
 }
 } // namespace
 
-uint8_t backdropColour()
+uint8_t backdropColour(const VdpState& vdp)
 {
     return vdp.registers[7] & 0x0F;
 }
 
-bool displayBlanked()
+bool displayBlanked(const VdpState& vdp)
 {
     return (vdp.registers[1] & 0x40) == 0;
 }
@@ -59,39 +56,4 @@ void composeConsole(uint32_t* pixels, int pitch, const FrameBuffer& frame, bool 
     }
 }
 
-void displaySetup()
-{
-    updateTimer = toolkit().createTimer();
-    updateTimer->start();
-}
-
-void displayTeardown()
-{
-    updateTimer.reset();
-}
-
-void displayUpdate(const FrameBuffer& frame)
-{
-    if (!updateTimer)
-        throw DynamicError("display update before display set-up");
-    if (updateTimer->time() <= presentationInterval)
-        return;
-    updateTimer->setTime(0.0);
-
-    Console& console = toolkit().console();
-    if (displayBlanked()) {
-        console.clear(Colour{0.0f, 1.0f, 0.0f, 1.0f});
-        console.update();
-        return;
-    }
-    uint32_t* pixels = console.lock();
-    composePicture(pixels, console.pitch(), frame, backdropColour());
-    console.unlock();
-    console.update();
-}
-
-void renderFrame()
-{
-    vdpRender(frameBuffer);
-    displayUpdate(frameBuffer);
-}
+} // namespace ollendor

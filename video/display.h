@@ -3,16 +3,21 @@
 // The 256 x 192 picture sits at console (32, 4) inside a border of the backdrop colour,
 // turned into console colours through displayPalette (index 0 shows as pure red, like any
 // other entry). A blanked display (register 1 bit 6 clear) shows the whole console pure
-// green. Presentation is limited to 30 a second by updateTimer; rendering is not.
+// green. The same composition gives the window's picture, --screenshot and every view of
+// the picture; presenting it is the host's business.
 #pragma once
 
 #include <cstdint>
 
 #include "video/render.h"
+#include "video/vdp.h"
 
+namespace ollendor {
+
+inline constexpr int consoleWidth = 320;  // the console the picture is composed on
+inline constexpr int consoleHeight = 200;
 inline constexpr int pictureLeft = 32; // console column of picture column 0
 inline constexpr int pictureTop = 4;   // console row of picture row 0
-inline constexpr double presentationInterval = 1.0 / 30.0; // seconds between presentations
 
 // Console colour (0x00RRGGBB) of each palette index.
 inline constexpr uint32_t displayPalette[16] = {
@@ -37,20 +42,13 @@ inline constexpr uint32_t displayPalette[16] = {
 inline constexpr uint32_t blankedColour = 0x00FF00; // the whole console while blanked
 
 // Register 7 AND 0x0F of the video chip.
-uint8_t backdropColour();
+uint8_t backdropColour(const VdpState& vdp);
 // True while register 1 bit 6 is clear.
-bool displayBlanked();
+bool displayBlanked(const VdpState& vdp);
 
-// The console as displayUpdate presents it, drawn into pixels whose rows are pitch bytes
-// apart: border and picture, or all green when blanked. Also gives the --screenshot image.
+// The console as it is shown, drawn into pixels whose rows are pitch bytes apart: border
+// and picture, or all green when blanked.
 void composeConsole(uint32_t* pixels, int pitch, const FrameBuffer& frame, bool blanked,
                     uint8_t backdrop);
 
-// Creates and starts updateTimer (after the console is opened).
-void displaySetup();
-// Destroys updateTimer if it exists.
-void displayTeardown();
-// Presents the frame if more than 1/30 s has passed since the last presentation.
-void displayUpdate(const FrameBuffer& frame);
-// The frame step: vdpRender into frameBuffer, then displayUpdate.
-void renderFrame();
+} // namespace ollendor

@@ -5,11 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/host.h"
 #include "video/vdp.h"
 
-FrameBuffer frameBuffer;
-RenderState renderState;
+namespace ollendor {
 
 namespace {
 
@@ -55,14 +53,14 @@ inline void drawCell(uint8_t* pixels, uint8_t pattern, uint8_t colour)
 // would place it at 0x4000 or above. Video memory addresses wrap at 14 bits, as the data
 // port's do; the wrapped base is at most 0x3C00 and the 768-byte table ends by 0x3EFF.
 // Every other table base is built from few enough bits to stay inside by itself.
-unsigned graphicsNameBase()
+unsigned graphicsNameBase(const VdpState& vdp)
 {
     return (vdp.registers[2] * 0x400u) & (vramSize - 1);
 }
 
-void drawGraphics1(FrameBuffer& frame)
+void drawGraphics1(const VdpState& vdp, FrameBuffer& frame)
 {
-    const uint8_t* names = vdp.vram + graphicsNameBase();
+    const uint8_t* names = vdp.vram + graphicsNameBase(vdp);
     const uint8_t* colours = vdp.vram + vdp.registers[3] * 0x40u;       // ends by 0x3FDF
     const uint8_t* patterns = vdp.vram + (vdp.registers[4] & 7) * 0x800u; // ends by 0x3FFF
     for (unsigned y = 0; y < frameHeight; ++y) {
@@ -76,9 +74,9 @@ void drawGraphics1(FrameBuffer& frame)
     }
 }
 
-void drawGraphics2(FrameBuffer& frame)
+void drawGraphics2(const VdpState& vdp, FrameBuffer& frame)
 {
-    const uint8_t* names = vdp.vram + graphicsNameBase();
+    const uint8_t* names = vdp.vram + graphicsNameBase(vdp);
     const uint8_t* colours = vdp.vram + ((vdp.registers[3] & 0x80) ? 0x2000 : 0);
     const uint8_t* patterns = vdp.vram + ((vdp.registers[4] & 0x04) ? 0x2000 : 0);
     for (unsigned y = 0; y < frameHeight; ++y) {
@@ -93,8 +91,11 @@ void drawGraphics2(FrameBuffer& frame)
     }
 }
 
-// 40 cells of six pixels from pattern bits 7-2; columns 240-255 are not written.
-void drawText(FrameBuffer& frame)
+// 40 cells of six pixels from pattern bits 7-2 in columns 0-239; columns 240-255, where
+// the chip shows no text, show the backdrop colour as the border around the picture does.
+// (Leaving them as they were kept an earlier mode's pixels, or palette index 0 - pure red -
+// at start, beside the text for good.)
+void drawText(const VdpState& vdp, FrameBuffer& frame)
 {
     const uint8_t* names = vdp.vram + (vdp.registers[2] & 0x0F) * 0x400u; // ends by 0x3FBF
     const uint8_t* patterns = vdp.vram + (vdp.registers[4] & 7) * 0x800u;
@@ -108,6 +109,7 @@ void drawText(FrameBuffer& frame)
             uint64_t eight = expand(rowPatterns[rowNames[c] * 8u], foreground, background);
             std::memcpy(pixels + 6 * c, &eight, 6);
         }
+        std::memset(pixels + 240, int(background), frameWidth - 240);
     }
 }
 
@@ -149,7 +151,7 @@ void drawMagnifiedRow(FrameBuffer& frame, unsigned x, unsigned y, unsigned bits,
 }
 
 // One pass over the 32 attribute entries; later entries are drawn over earlier ones.
-void drawSprites(FrameBuffer& frame)
+void drawSprites(const VdpState& vdp, FrameBuffer& frame)
 {
     const uint8_t* attributes = vdp.vram + (vdp.registers[5] & 0x7F) * 0x80u; // ends by 0x3FFF
     const uint8_t* patterns = vdp.vram + (vdp.registers[6] & 7) * 0x800u;     // ends by 0x3FFF
@@ -180,35 +182,35 @@ void drawSprites(FrameBuffer& frame)
     }
 }
 
-void reportUnsupported(uint8_t mode)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "Mode not supported: %i", int(mode));
-    host().messageBox("Unsupported mode", text);
-}
-
 } // namespace
 
-void vdpRender(FrameBuffer& frame)
+void describeUnsupportedMode(char* text, unsigned size, uint8_t mode)
+{
+    std::snprintf(text, size, "Mode not supported: %i", int(mode));
+}
+
+bool vdpRender(const VdpState& vdp, RenderState& render, FrameBuffer& frame)
 {
     uint8_t mode = vdp.mode;
-    bool entered = mode != renderState.previousMode;
-    renderState.previousMode = mode;
+    bool entered = mode != render.previousMode;
+    render.previousMode = mode;
     switch (mode) {
     case modeGraphics1:
-        drawGraphics1(frame);
+        drawGraphics1(vdp, frame);
         break;
     case modeGraphics2:
-        drawGraphics2(frame);
+        drawGraphics2(vdp, frame);
         break;
     case modeText:
-        drawText(frame);
-        return; // no sprites in Text mode
+        drawText(vdp, frame);
+        return false; // no sprites in Text mode
     default:
         // The picture keeps its previous contents; say so once, when the mode is entered.
-        if (entered)
-            reportUnsupported(mode);
-        break;
+        drawSprites(vdp, frame);
+        return entered;
     }
-    drawSprites(frame);
+    drawSprites(vdp, frame);
+    return false;
 }
+
+} // namespace ollendor

@@ -11,27 +11,29 @@
 
 #include <cstdint>
 
+namespace ollendor {
+
 inline constexpr unsigned vramSize = 0x4000;
 
 struct VdpState {
     uint8_t registers[8];              // control registers 0-7, written only through the control port
     uint8_t status;                    // status byte: 0, never set by anything
     uint16_t address;                  // next data access; the control port sets 14 bits of it
-    uint32_t secondByteExpected;       // 1 when the next control byte completes a pair
+    bool secondByteExpected;           // the next control byte completes a pair
     uint8_t firstByte;                 // first control byte of a pair
     uint8_t vram[vramSize];            // video memory
     uint8_t mode;                      // display mode 0-7 from registers 0 and 1
 };
-
-extern VdpState vdp;
 
 // Display modes the renderer draws; every other mode number is unsupported.
 inline constexpr uint8_t modeGraphics1 = 0;
 inline constexpr uint8_t modeGraphics2 = 1;
 inline constexpr uint8_t modeText      = 4;
 
-void vdpWriteData(uint8_t value);    // OUT 1
-void vdpWriteControl(uint8_t value); // OUT 2
-uint8_t vdpReadData();               // IN 1
-uint8_t vdpReadStatus();             // IN 2
-void vdpReset();                     // machine start-up
+void vdpWriteData(VdpState& vdp, uint8_t value);    // OUT 1
+void vdpWriteControl(VdpState& vdp, uint8_t value); // OUT 2
+uint8_t vdpReadData(VdpState& vdp);                 // IN 1
+uint8_t vdpReadStatus(VdpState& vdp);               // IN 2
+void vdpReset(VdpState& vdp);                       // machine start-up: every field 0, Graphics I
+
+} // namespace ollendor

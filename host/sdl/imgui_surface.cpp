@@ -6,6 +6,8 @@
 #include <imgui_impl_sdlrenderer.h>
 #include "host/toolkit.h"
 
+namespace ollendor {
+
 namespace {
 // Makes a context current for the life of the scope.
 class CurrentContext {
@@ -55,6 +57,12 @@ void ImGuiSurface::processEvent(const SDL_Event& event)
     pendingFrames = 2;
 }
 
+bool ImGuiSurface::wantsKeyboard() const
+{
+    CurrentContext current(context);
+    return ImGui::GetIO().WantTextInput;
+}
+
 void ImGuiSurface::beginFrame()
 {
     previous = ImGui::GetCurrentContext();
@@ -78,3 +86,5 @@ void ImGuiSurface::draw()
     if (ImDrawData* data = ImGui::GetDrawData())
         ImGui_ImplSDLRenderer_RenderDrawData(data);
 }
+
+} // namespace ollendor

@@ -1,14 +1,18 @@
-// One Dear ImGui context bound to one SDL window and its renderer.
+// One Dear ImGui context bound to one SDL window and its renderer, with ImGui's SDL2 and
+// SDL renderer back-ends.
 //
 // Every window of the program that shows ImGui widgets (the main window's menu bar, each
 // information window) has its own context, so that each keeps its own input state and
-// draw data; the surface makes its context current around everything it does.
+// draw data; the surface makes its context current around everything it does. The widgets
+// themselves are issued by the front end between beginFrame and endFrame.
 #pragma once
 
 #include <SDL.h>
 
 struct ImGuiContext;
 struct ImDrawData;
+
+namespace ollendor {
 
 class ImGuiSurface {
 public:
@@ -23,6 +27,14 @@ public:
     // Whether input arrived since the last frame, or the frame after it is still to come
     // (a click that came and went between two frames needs both to be seen).
     bool framePending() const { return pendingFrames > 0; }
+    // A text field in this context has the keyboard (as of the last frame).
+    bool wantsKeyboard() const;
+    // Asks for one more frame although no input came (what the last frame drew is stale).
+    void requestFrame()
+    {
+        if (pendingFrames < 1)
+            pendingFrames = 1;
+    }
 
     // Starts a frame: the context becomes current and widgets may be issued until endFrame.
     void beginFrame();
@@ -35,3 +47,5 @@ private:
     ImGuiContext* previous;  // the context that was current before beginFrame
     int pendingFrames = 1;   // frames still due because of input (the first frame too)
 };
+
+} // namespace ollendor

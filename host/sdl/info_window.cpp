@@ -2,18 +2,13 @@
 
 #include <string>
 
-#include <imgui.h>
-
 #include "host/info_text.h"
 #include "host/toolkit.h"
-#include "machine/timing.h"
 
-namespace {
-const ImU32 textBackground = IM_COL32(99, 99, 99, 255); // behind every line of text
-const ImU32 textColour = IM_COL32(0, 0, 0, 255);
-} // namespace
+namespace ollendor {
 
-InfoWindowView::InfoWindowView(InfoWindow kind) : kind(kind)
+InfoWindowView::InfoWindowView(InfoWindow kind, InfoSource& source, WindowDrawing& drawing)
+    : kind(kind), source(source), drawing(drawing)
 {
     const InfoWindowSize size = infoWindowSizes[int(kind)];
     window = SDL_CreateWindow("Ollendor", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
@@ -61,33 +56,8 @@ void InfoWindowView::service()
 
 void InfoWindowView::paint()
 {
-    InfoLine lines[maxInfoLines];
-    const int count = infoWindowLines(kind, lines);
-
     surface->beginFrame();
-    const ImGuiIO& io = ImGui::GetIO();
-    ImGui::SetNextWindowPos(ImVec2(0, 0));
-    ImGui::SetNextWindowSize(io.DisplaySize);
-    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
-    ImGui::Begin("##information", nullptr,
-                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
-                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus);
-    ImDrawList* draw = ImGui::GetWindowDrawList();
-    for (int i = 0; i < count; ++i) {
-        const ImVec2 at(float(lines[i].x), float(lines[i].y));
-        const ImVec2 extent = ImGui::CalcTextSize(lines[i].text);
-        draw->AddRectFilled(at, ImVec2(at.x + extent.x, at.y + extent.y), textBackground);
-        draw->AddText(at, textColour, lines[i].text);
-    }
-    if (kind == InfoWindow::timings) {
-        // The box shows constrainSpeed itself, so its state survives closing the window.
-        ImGui::SetCursorPos(ImVec2(float(checkboxX), float(checkboxY)));
-        bool constrained = constrainSpeed.load(std::memory_order_relaxed) != 0;
-        if (ImGui::Checkbox(checkboxText, &constrained))
-            constrainSpeed.store(constrained ? 1 : 0, std::memory_order_relaxed);
-    }
-    ImGui::End();
-    ImGui::PopStyleVar();
+    drawing.drawInfoWindow(kind, source);
     surface->endFrame();
 
     SDL_SetRenderDrawColor(renderer, 240, 240, 240, 255); // the menu colour
@@ -96,3 +66,5 @@ void InfoWindowView::paint()
     SDL_RenderPresent(renderer);
     lastPaintTicks = SDL_GetTicks64();
 }
+
+} // namespace ollendor

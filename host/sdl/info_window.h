@@ -2,7 +2,8 @@
 //
 // SDL windows can only be driven from the main thread, so instead of a thread with its own
 // message loop each window is serviced by the main thread's event pump: it repaints itself
-// from live state every 100 ms (and at once when input arrives for its checkbox).
+// from live state every 100 ms (and at once when input arrives for its checkbox). What it
+// shows is drawn by the front end's WindowDrawing in the window's own ImGui context.
 #pragma once
 
 #include <memory>
@@ -10,12 +11,17 @@
 #include <SDL.h>
 
 #include "host/desktop.h"
+#include "host/info_text.h"
 #include "host/sdl/imgui_surface.h"
+#include "host/window_drawing.h"
+
+namespace ollendor {
 
 class InfoWindowView {
 public:
-    // Throws DynamicError "could not create window" when the window cannot be made.
-    explicit InfoWindowView(InfoWindow kind);
+    // Throws DynamicError "could not create window" when the window cannot be made. The
+    // source and the drawing must outlive the window.
+    InfoWindowView(InfoWindow kind, InfoSource& source, WindowDrawing& drawing);
     ~InfoWindowView();
     InfoWindowView(const InfoWindowView&) = delete;
     InfoWindowView& operator=(const InfoWindowView&) = delete;
@@ -34,9 +40,13 @@ private:
     void paint();
 
     InfoWindow kind;                  // which window this is
+    InfoSource& source;               // what it shows
+    WindowDrawing& drawing;           // issues its widgets
     SDL_Window* window = nullptr;      // titled "Ollendor"
     SDL_Renderer* renderer = nullptr; // draws its contents
     std::unique_ptr<ImGuiSurface> surface; // its ImGui context
     Uint64 lastPaintTicks = 0;        // SDL_GetTicks64 of the last paint
     bool closing = false;             // close requested
 };
+
+} // namespace ollendor

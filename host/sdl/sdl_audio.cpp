@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+namespace ollendor {
+
 namespace {
 
 constexpr Uint16 callbackSamples = 512; // about 16 ms per callback, well under a half
@@ -82,3 +84,5 @@ void SdlAudioDevice::callback(void* self, uint8_t* stream, int bytes)
     if (bytes % 2)
         stream[bytes - 1] = 0;
 }
+
+} // namespace ollendor

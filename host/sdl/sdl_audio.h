@@ -15,6 +15,8 @@
 
 #include "host/audio.h"
 
+namespace ollendor {
+
 class SdlAudioDevice final : public AudioDevice {
 public:
     SdlAudioDevice() = default;
@@ -41,3 +43,5 @@ private:
     bool subsystem_ = false;        // we hold a reference on SDL's audio subsystem
     std::string failure_;           // last open's failure, empty after success
 };
+
+} // namespace ollendor

@@ -9,6 +9,8 @@
 #include "host/sdl/x11_errors.h"
 #include "host/toolkit.h"
 
+namespace ollendor {
+
 namespace {
 constexpr Uint32 boxFrameMillis = 10; // pause between frames of a box: it waits, idle
 
@@ -79,7 +81,7 @@ AppWindow& SdlDesktop::createMainWindow(const char* menuTitle, std::span<const M
         }
         videoStarted = true;
     }
-    mainWindow = std::make_unique<MainWindow>(scale, menuTitle, items, std::move(onCommand));
+    mainWindow = std::make_unique<MainWindow>(scale, menuTitle, items, std::move(onCommand), drawing);
     return *mainWindow;
 }
 
@@ -93,7 +95,9 @@ void SdlDesktop::openInfoWindow(InfoWindow kind)
     if (infoWindows[int(kind)])
         return;
     try {
-        infoWindows[int(kind)] = std::make_unique<InfoWindowView>(kind);
+        if (!infoSource)
+            throw DynamicError("could not create window (nothing to show)");
+        infoWindows[int(kind)] = std::make_unique<InfoWindowView>(kind, *infoSource, drawing);
     } catch (const DynamicError& error) {
         // Only this window is lost; the emulation goes on.
         toolkit().report(error);
@@ -142,6 +146,16 @@ void SdlDesktop::dispatch(const SDL_Event& event)
             audioDeviceRemoved(event.adevice.which);
         return;
     }
+    if (event.type == SDL_DROPFILE) {
+        // SDL hands over a string of its own to be freed, whichever window it was dropped on.
+        if (event.drop.file) {
+            const std::string path = event.drop.file;
+            SDL_free(event.drop.file);
+            if (dropHandler && mainWindow && event.drop.windowID == mainWindow->id())
+                dropHandler(path);
+        }
+        return;
+    }
     const Uint32 id = eventWindowId(event);
     if (id == 0)
         return;
@@ -155,8 +169,21 @@ void SdlDesktop::dispatch(const SDL_Event& event)
         quitPosted = true;
         return;
     }
-    if (mainWindow && mainWindow->id() == id)
+    if (mainWindow && mainWindow->id() == id) {
         mainWindow->handleEvent(event);
+        if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) && keyHandler) {
+            KeyPress key;
+            key.scancode = int(event.key.keysym.scancode);
+            key.down = event.type == SDL_KEYDOWN;
+            key.repeat = event.key.repeat != 0;
+            const Uint16 mod = event.key.keysym.mod;
+            key.shift = (mod & KMOD_SHIFT) != 0;
+            key.ctrl = (mod & KMOD_CTRL) != 0;
+            key.alt = (mod & KMOD_ALT) != 0;
+            key.captured = mainWindow->wantsKeyboard();
+            keyHandler(key);
+        }
+    }
 }
 
 bool SdlDesktop::pump()
@@ -179,3 +206,5 @@ void SdlDesktop::serviceInfoWindows()
             view->service();
     }
 }
+
+} // namespace ollendor

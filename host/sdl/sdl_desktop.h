@@ -7,10 +7,14 @@
 #include "host/desktop.h"
 #include "host/sdl/info_window.h"
 #include "host/sdl/sdl_window.h"
+#include "host/window_drawing.h"
+
+namespace ollendor {
 
 class SdlDesktop : public Desktop {
 public:
-    explicit SdlDesktop(int scale) : scale(scale) {}
+    // drawing issues the widgets of every window; it must outlive the desktop.
+    SdlDesktop(int scale, WindowDrawing& drawing) : scale(scale), drawing(drawing) {}
     ~SdlDesktop() override;
 
     AppWindow& createMainWindow(const char* menuTitle, std::span<const MenuEntry> items,
@@ -23,8 +27,14 @@ public:
 
     // Handles every waiting event, services the windows; false once quit was asked for (the
     // menu, closing the main window, SIGINT or SIGTERM).
-    bool pump();
+    bool pump() override;
+    void setInfoSource(InfoSource& source) override { infoSource = &source; }
     // Called from the pump with SDL's id of an output device that went away (unplugged).
+    void setKeyHandler(std::function<void(const KeyPress& key)> handler) override { keyHandler = std::move(handler); }
+    void setDropHandler(std::function<void(const std::string& path)> handler) override
+    {
+        dropHandler = std::move(handler);
+    }
     void setAudioDeviceRemoved(std::function<void(uint32_t device)> handler)
     {
         audioDeviceRemoved = std::move(handler);
@@ -35,9 +45,15 @@ private:
     void serviceInfoWindows();
 
     int scale;                                              // console factor of the main window
+    WindowDrawing& drawing;                                 // draws what the windows show
     bool videoStarted = false;                              // SDL's video subsystem is up
     std::unique_ptr<MainWindow> mainWindow;                 // made once
     std::unique_ptr<InfoWindowView> infoWindows[infoWindowCount]; // open information windows
+    InfoSource* infoSource = nullptr;                       // what they show
     bool quitPosted = false;                                // the quit path was taken
     std::function<void(uint32_t)> audioDeviceRemoved;       // told of a lost output device
+    std::function<void(const KeyPress&)> keyHandler;        // told of the main window's keys
+    std::function<void(const std::string&)> dropHandler;    // told of files dropped on it
 };
+
+} // namespace ollendor

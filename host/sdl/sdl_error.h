@@ -7,7 +7,11 @@
 
 #include "host/toolkit.h"
 
+namespace ollendor {
+
 [[noreturn]] inline void throwSdlError(const std::string& call)
 {
     throw DynamicError(call + ": " + SDL_GetError());
 }
+
+} // namespace ollendor

@@ -1,5 +1,7 @@
 #include "host/sdl/sdl_keys.h"
 
+namespace ollendor {
+
 ScancodePair scancodesOf(uint8_t vk)
 {
     constexpr SDL_Scancode none = SDL_SCANCODE_UNKNOWN;
@@ -45,3 +47,5 @@ int16_t sdlCapsLockState()
     const bool held = SDL_GetKeyboardState(nullptr)[SDL_SCANCODE_CAPSLOCK] != 0;
     return int16_t((held ? 0x8000 : 0) | (locked ? 1 : 0));
 }
+
+} // namespace ollendor

@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+namespace ollendor {
+
 // The SDL scancodes of a virtual-key code: up to two (Shift and Ctrl count either side);
 // SDL_SCANCODE_UNKNOWN where there is none.
 struct ScancodePair {
@@ -18,3 +20,5 @@ ScancodePair scancodesOf(uint8_t virtualKey);
 bool sdlKeyDown(uint8_t virtualKey);
 // Caps Lock as one value: bit 0 while the lock is on, bit 15 while the key is held.
 int16_t sdlCapsLockState();
+
+} // namespace ollendor

@@ -7,6 +7,8 @@
 
 #include "host/sdl/sdl_error.h"
 
+namespace ollendor {
+
 namespace {
 // Seconds on the host's monotonic clock.
 class SteadyTimer : public Timer {
@@ -62,7 +64,9 @@ void SdlConsole::open(AppWindow& window, int width, int height, const PixelForma
     else
         SDL_StopTextInput();
     target = sdlWindow;
-    // A new texture holds nothing yet: the next unlock uploads whatever is drawn.
+    // A new texture holds nothing yet: the next unlock uploads whatever is drawn, even when
+    // an update presents the empty texture first (a reopen from a menu command).
+    textureEmpty = true;
     pictureChanged = true;
 }
 
@@ -116,11 +120,12 @@ void SdlConsole::unlock()
     if (!locked)
         throw DynamicError("console: not locked");
     locked = false;
-    if (!pictureChanged && std::memcmp(pixels, uploaded, sizeof pixels) == 0)
+    if (!textureEmpty && std::memcmp(pixels, uploaded, sizeof pixels) == 0)
         return;
     if (SDL_UpdateTexture(texture, nullptr, pixels, consoleWidth * 4) != 0)
         throwSdlError("SDL_UpdateTexture");
     std::memcpy(uploaded, pixels, sizeof pixels);
+    textureEmpty = false;
     pictureChanged = true;
 }
 
@@ -158,3 +163,5 @@ void SdlToolkit::report(const DynamicError& error)
     if (SDL_WasInit(SDL_INIT_VIDEO))
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Ollendor", error.what(), nullptr);
 }
+
+} // namespace ollendor

@@ -14,6 +14,8 @@
 #include "host/sdl/sdl_window.h"
 #include "host/toolkit.h"
 
+namespace ollendor {
+
 class SdlConsole : public Console {
 public:
     // scale: whole factor of a window the console opens itself (openTitled).
@@ -44,6 +46,7 @@ private:
     SDL_Texture* texture = nullptr;             // the pixels, while open
     bool locked = false;                        // between lock and unlock
     bool pictureChanged = false;                // uploaded since the last presentation
+    bool textureEmpty = false;                  // opened, nothing uploaded to the texture yet
     uint32_t pixels[consoleWidth * consoleHeight] = {};   // what is drawn
     uint32_t uploaded[consoleWidth * consoleHeight] = {}; // what the texture holds
 };
@@ -59,3 +62,5 @@ public:
 
     SdlConsole sdlConsole;
 };
+
+} // namespace ollendor

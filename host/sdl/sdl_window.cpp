@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include <imgui.h>
-
 #include "host/sdl/sdl_error.h"
+
+namespace ollendor {
 
 namespace {
 constexpr Uint64 idleMenuFrameMillis = 100; // menu frames without input: ten a second
@@ -74,8 +74,8 @@ void SdlWindow::present(SDL_Texture* texture, bool)
 }
 
 MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
-                       std::function<void(int)> onCommand)
-    : SdlWindow("Ollendor", consoleWidth * scale, consoleHeight * scale + 19),
+                       std::function<void(int)> onCommand, WindowDrawing& drawing)
+    : SdlWindow("Ollendor", consoleWidth * scale, consoleHeight * scale + 19), drawing(drawing),
       menu(window(), renderer()), menuTitle(menuTitle), items(items.begin(), items.end()),
       onCommand(std::move(onCommand))
 {
@@ -105,56 +105,29 @@ void MainWindow::handleEvent(const SDL_Event& event)
 void MainWindow::menuFrame()
 {
     menu.beginFrame();
-    if (ImGui::BeginMainMenuBar()) {
-        if (ImGui::BeginMenu(menuTitle.c_str())) {
-            for (const MenuEntry& item : items)
-                if (ImGui::MenuItem(item.text) && commandsEnabled && !boxOpen())
-                    chosen.push_back(item.command);
-            ImGui::EndMenu();
-        }
-        menuHeight = int(ImGui::GetWindowSize().y);
-        ImGui::EndMainMenuBar();
-    }
-    if (boxWanted || boxShown)
-        boxWidgets();
+    const MenuBarFrame bar = drawing.drawMenuBar(menuTitle.c_str(), items);
+    if (bar.chosen && commandsEnabled && !boxOpen())
+        chosen.push_back(bar.chosen->command);
+    if (bar.height > 0)
+        menuHeight = bar.height;
+    const bool boxWasOpen = box.wanted || box.shown;
+    drawing.drawMessageBox(box);
     menu.endFrame();
     lastFrameTicks = SDL_GetTicks64();
+    // The frame that closed the box still shows it; on a still picture nothing else would
+    // draw the window again, so one more frame is run and presented without it.
+    if (boxWasOpen && !box.wanted && !box.shown) {
+        menu.requestFrame();
+        redrawNeeded = true;
+    }
 }
 
 void MainWindow::openBox(const char* caption, const char* text)
 {
-    // The caption is the popup's title; "###" keeps any "##" in it from being read as an id.
-    boxId = std::string(caption) + "###box";
-    boxText = text;
-    boxWanted = true;
+    box.caption = caption;
+    box.text = text;
+    box.wanted = true;
     redrawNeeded = true;
-}
-
-void MainWindow::boxWidgets()
-{
-    if (boxWanted && !boxShown) {
-        ImGui::OpenPopup(boxId.c_str());
-        boxShown = true;
-    }
-    const ImGuiViewport* viewport = ImGui::GetMainViewport();
-    ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
-    if (!ImGui::BeginPopupModal(boxId.c_str(), nullptr,
-                                ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove)) {
-        boxShown = boxWanted = false; // ImGui closed it itself
-        return;
-    }
-    ImGui::TextUnformatted(boxText.c_str()); // ImGui skips the \r of \r\n line ends
-    ImGui::Spacing();
-    const bool ok = ImGui::Button("OK", ImVec2(80, 0)) ||
-                    ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false) ||
-                    ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_KeyPadEnter), false) ||
-                    ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false);
-    if (ok || !boxWanted) {
-        // Closed by OK, or by closeBox: either way the popup goes, so the menu answers again.
-        ImGui::CloseCurrentPopup();
-        boxShown = boxWanted = false;
-    }
-    ImGui::EndPopup();
 }
 
 void MainWindow::boxFrame()
@@ -189,3 +162,5 @@ void MainWindow::present(SDL_Texture* texture, bool pictureChanged)
     menu.draw();
     SDL_RenderPresent(renderer());
 }
+
+} // namespace ollendor

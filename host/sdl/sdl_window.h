@@ -2,7 +2,8 @@
 //
 // SdlWindow is a window with its renderer that presents a console texture, scaled by the
 // largest whole factor that fits its client area and centred there. MainWindow adds the
-// menu bar above the picture (drawn with ImGui) and the Alt+f accelerator.
+// menu bar above the picture and the modal box over it, both in the window's ImGui context
+// and drawn by the front end's WindowDrawing, and the Alt+f accelerator.
 #pragma once
 
 #include <functional>
@@ -15,6 +16,9 @@
 #include "host/desktop.h"
 #include "host/sdl/imgui_surface.h"
 #include "host/toolkit.h"
+#include "host/window_drawing.h"
+
+namespace ollendor {
 
 class SdlWindow : public AppWindow {
 public:
@@ -53,12 +57,15 @@ private:
 
 class MainWindow : public SdlWindow {
 public:
-    // The main window, sized for the console at the given whole factor below the menu bar.
+    // The main window, sized for the console at the given whole factor below the menu bar;
+    // drawing issues the bar's and the box's widgets and must outlive the window.
     MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
-               std::function<void(int command)> onCommand);
+               std::function<void(int command)> onCommand, WindowDrawing& drawing);
 
     // An event of this window: to the menu, or the accelerator.
     void handleEvent(const SDL_Event& event);
+    // A text field of the window's widgets has the keyboard.
+    bool wantsKeyboard() const { return menu.wantsKeyboard(); }
     // Runs the menu's frame when input asks for one (or now and then), then carries out the
     // commands chosen since the last call.
     void service();
@@ -74,16 +81,16 @@ public:
     // The modal box drawn in this window: caption, text and an OK button over the picture.
     // While it is open the menu and the accelerator send nothing.
     void openBox(const char* caption, const char* text);
-    bool boxOpen() const { return boxWanted; }
+    bool boxOpen() const { return box.wanted; }
     // Closes the box as if OK had been pressed (a quit request arrived meanwhile).
-    void closeBox() { boxWanted = false; }
+    void closeBox() { box.wanted = false; }
     // One frame of the box (and the menu bar under it), drawn and presented.
     void boxFrame();
 
 private:
     void menuFrame();
-    void boxWidgets();
 
+    WindowDrawing& drawing;                    // issues the bar's and the box's widgets
     ImGuiSurface menu;                         // the menu bar's ImGui context
     std::string menuTitle;                     // the one menu's title
     std::vector<MenuEntry> items;              // its items in order
@@ -93,8 +100,7 @@ private:
     Uint64 lastFrameTicks = 0;                 // SDL_GetTicks64 of the last menu frame
     bool commandsEnabled = true;               // false once shut down
     bool redrawNeeded = true;                  // the menu or the window changed since the last present
-    std::string boxId;                         // the box's caption, as its popup's ImGui id
-    std::string boxText;                       // the box's text
-    bool boxWanted = false;                    // the box is open until OK or a quit request
-    bool boxShown = false;                     // ImGui has the box's popup open
+    MessageBoxState box;                       // the modal box, open or not
 };
+
+} // namespace ollendor

@@ -6,6 +6,8 @@
 
 #include "host/run_end.h"
 
+namespace ollendor {
+
 namespace {
 
 int onIoError(Display*)
@@ -32,3 +34,5 @@ void installX11ErrorHandlers()
     XSetIOErrorHandler(onIoError);
     XSetErrorHandler(onProtocolError);
 }
+
+} // namespace ollendor

@@ -10,6 +10,10 @@
 // Nothing here touches the display again.
 #pragma once
 
+namespace ollendor {
+
 // Installs both handlers. Call before SDL's video starts: SDL then keeps ours as the one
 // its own handler passes errors on to.
 void installX11ErrorHandlers();
+
+} // namespace ollendor

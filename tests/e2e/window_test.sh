@@ -3,8 +3,11 @@
 # ROM, capture the window and check the picture, toggle full-screen with Alt+f twice, then
 # choose "Quit" from the "Stuff" menu with the mouse and expect exit code 0 (part "menu").
 # Part "about" opens the About box from the menu and sends SIGTERM while it is open: the
-# program must still end at once with exit code 0. Each part has an X server of its own.
-#   window_test.sh PROGRAM ROM_DIR menu|about
+# program must still end at once with exit code 0. Part "box" runs an OS image that switches
+# to a mode the renderer does not draw: the "Unsupported mode" box shows, and once OK is
+# clicked it is gone from the window although the picture does not change. Each part has
+# an X server of its own.
+#   window_test.sh PROGRAM ROM_DIR menu|about|box
 # Needs xvfb-run, xdotool and ImageMagick (import, convert, compare, identify).
 set -eu
 program=$1
@@ -18,7 +21,7 @@ done
 # just ended can leave its display number looking free while its socket still answers, and
 # a program started right then could reach the old server instead of the new one.
 if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  case $part in menu) first=120 ;; *) first=160 ;; esac
+  case $part in menu) first=120 ;; about) first=160 ;; *) first=200 ;; esac
   OLLENDOR_IN_XVFB=1 exec xvfb-run -a -n $first -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 
@@ -48,6 +51,29 @@ for i in $(seq 1 300); do
 done
 [ -n "$window" ] || fail "no window titled Ollendor"
 sleep 1.5
+
+# Part "box": the box centred on the window, then OK clicked (press and release at once, as
+# a quick click comes) and the still picture without the box.
+if [ "$part" = box ]; then
+  import -window "$window" "$work/box.png" || fail "cannot capture the window"
+  at() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+  centre=$(at "$work/box.png" 480 309)
+  picture=$(at "$work/box.png" 200 150)
+  [ "$centre" != "$picture" ] || fail "no box over the picture (centre $centre)"
+  # OK sits at the box's lower left; the box is centred on the 960 x 619 window.
+  xdotool mousemove --window "$window" 440 330 click 1
+  sleep 1 # no more input: that would draw the window again anyway
+  import -window "$window" "$work/closed.png" || fail "cannot capture the window"
+  centre=$(at "$work/closed.png" 480 309)
+  picture=$(at "$work/closed.png" 200 150)
+  [ "$centre" = "$picture" ] || fail "the box still shows after OK (centre $centre, picture $picture)"
+  kill -0 "$pid" 2>/dev/null || fail "ended after OK"
+  kill -TERM "$pid"
+  wait "$pid" && status=0 || status=$?
+  [ "$status" -eq 0 ] || fail "exit code $status after SIGTERM"
+  echo "window test passed"
+  exit 0
+fi
 
 # The picture: dark blue border, white and light blue picture rows (at scale 3 below the menu).
 pixel() { # x y -> rrggbb of the window capture

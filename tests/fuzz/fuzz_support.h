@@ -1,50 +1,40 @@
-// Shared by the fuzz targets: every input starts from the machine as the program starts it,
-// so an input behaves the same whatever ran before it.
+// Shared by the fuzz targets: scratch paths and a session host that shows and prints
+// nothing. Every input starts from the machine at power-on, so an input behaves the same
+// whatever ran before it.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include <unistd.h>
 
-#include "machine/machine.h"
-#include "sound/soundchip.h"
-#include "sound/synth.h"
-#include "video/render.h"
-#include "video/vdp.h"
+#include "control/session.h"
 
-// The video chip, the renderer's memory and the picture, as at program start.
-inline void powerOnVideo()
-{
-    vdpReset();
-    renderState = RenderState{};
-    std::memset(&frameBuffer, 0, sizeof frameBuffer);
-}
+using namespace ollendor;
 
-// The sound chip and the synthesis's wave states, as at program start.
-inline void powerOnSound()
-{
-    soundChipPowerOn();
-    std::memset(channelPhase, 0, sizeof channelPhase);
-}
-
-// Every global the machine, the renderer and the synthesis keep, back to program start.
-inline void powerOnEverything()
-{
-    machinePowerOn();
-    powerOnVideo();
-    powerOnSound();
-}
-
-// Diagnostics of unrecognised instructions go to stdout; a fuzzer hits thousands of them.
-inline void silenceStdout()
-{
-    if (!std::freopen("/dev/null", "w", stdout))
-        std::perror("cannot silence stdout");
-}
+// Keeps nothing and prints nothing (a fuzzer meets thousands of reported instructions),
+// but holds the session to what a host may expect of it.
+class QuietHost : public SessionHost {
+public:
+    void showMessage(const char* caption, const char* text) override
+    {
+        if (caption[0] == '\0' || text[0] == '\0')
+            __builtin_trap(); // a box must say what and why
+    }
+    void diagnosticLine(const char* line) override
+    {
+        if (std::strlen(line) >= diagnosticLength)
+            __builtin_trap();
+    }
+    void warningLine(const char* line) override
+    {
+        if (line[0] == '\0')
+            __builtin_trap();
+    }
+    void publishTones(const ToneSettings&) override {}
+};
 
 // A path of this process's own under the system's temporary folder; nothing is made there.
 inline std::filesystem::path fuzzScratchPath(const char* purpose)

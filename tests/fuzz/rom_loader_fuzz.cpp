@@ -1,7 +1,8 @@
 // The ROM loader: osrom, basicrom and assemrom of any size (empty, short, 8 KiB, longer than
-// their page) or standing as folders, loaded by machineInit from a scratch folder. When the
-// loader accepts them, the pages must be laid out as the loader promises, hold exactly the
-// files' bytes, and nothing may land past the ROM pages.
+// their page) or standing as folders, read by loadRomSet from a scratch folder and laid out
+// by machineInit. When the loader accepts them, the pages must be laid out as the loader
+// promises, hold exactly the files' bytes, and nothing may land past the ROM pages; the
+// built-in set stands in exactly when a file is absent, and says so.
 //
 // Input layout (FuzzedDataProvider), for each of the three images in turn:
 //   kind byte: % 8 == 6 the image is a folder, == 7 it is absent, otherwise a file
@@ -10,11 +11,14 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <fstream>
+#include <memory>
 #include <vector>
 
 #include "fuzz_support.h"
-#include "host/test_host.h"
+#include "machine/rom_set.h"
 #include "roms/builtin_rom.h"
+
+using namespace ollendor;
 
 namespace {
 
@@ -38,22 +42,24 @@ bool allEqual(const uint8_t* bytes, size_t count, uint8_t value)
     return true;
 }
 
-void checkLayout(const Image (&images)[3])
+std::unique_ptr<Mtx> machine;
+
+void checkLayout(const MemoryPages& memory, const Image (&images)[3])
 {
     // Pages 8-15 can never be reached as ROM and receive nothing.
-    if (!allEqual(memoryPages.page[8], size_t(pageCount - 8) * pageSize, 0))
+    if (!allEqual(memory.page[8], size_t(pageCount - 8) * pageSize, 0))
         __builtin_trap();
     for (unsigned p = 1; p <= 7; ++p) {
         // The OS image is copied from page 0 before the trap is patched there.
         for (unsigned i = 0; i < romImageSize; ++i) {
             const bool patched = i >= tapeTrapAddress && i < tapeTrapAddress + 3u;
-            if (!patched && memoryPages.page[p][i] != memoryPages.page[0][i])
+            if (!patched && memory.page[p][i] != memory.page[0][i])
                 __builtin_trap();
         }
-        if (p >= 2 && !allEqual(&memoryPages.page[p][0x2000], romImageSize, 0xFF))
+        if (p >= 2 && !allEqual(&memory.page[p][0x2000], romImageSize, 0xFF))
             __builtin_trap();
     }
-    if (memoryPages.page[0][tapeTrapAddress] != 0xED || memoryPages.page[0][tapeTrapAddress + 1] != 0xFE)
+    if (memory.page[0][tapeTrapAddress] != 0xED || memory.page[0][tapeTrapAddress + 1] != 0xFE)
         __builtin_trap();
 
     // Each file's bytes, as far as its page reaches, except where a later image or the trap
@@ -63,7 +69,7 @@ void checkLayout(const Image (&images)[3])
             return; // a missing file may bring in stand-in images for all three
     }
     for (unsigned n = 0; n < 3; ++n) {
-        const uint8_t* at = &memoryPages.page[imagePage[n]][imageOffset[n]];
+        const uint8_t* at = &memory.page[imagePage[n]][imageOffset[n]];
         size_t count = std::min(images[n].bytes.size(), size_t(pageSize - imageOffset[n]));
         if (n == 0)
             count = std::min(count, size_t(0x2000));
@@ -78,10 +84,14 @@ void checkLayout(const Image (&images)[3])
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    machine = std::make_unique<Mtx>();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    powerOnEverything();
-    TestHost host;
     FuzzedDataProvider input(data, size);
 
     const InputScratchFolder scratch("rom");
@@ -108,14 +118,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
 
-    const RomLoadResult result = machineInit(folder);
+    bool absent = false;
+    for (const Image& image : images)
+        absent |= image.kind == Image::absent;
+
+    const RomSetResult result = loadRomSet(folder);
     if (result.ok) {
         for (const Image& image : images) {
             if (image.kind == Image::folder)
                 __builtin_trap(); // a folder is no ROM image
         }
-        checkLayout(images);
-    } else if (result.message.empty()) {
+        // The built-in set stands in exactly when a file is absent, and a warning says so.
+        if (result.roms.builtin != absent || (absent && result.warnings.empty()))
+            __builtin_trap();
+        if (result.roms.identity != romSetIdentity(result.roms))
+            __builtin_trap();
+        Mtx& m = *machine;
+        machinePowerOn(m);
+        machineInit(m, result.roms);
+        if (m.romIdentity != result.roms.identity || m.romBuiltin != result.roms.builtin)
+            __builtin_trap();
+        checkLayout(m.memory, images);
+    } else if (result.error.empty()) {
         __builtin_trap(); // a refusal must say why
     }
     return 0;

@@ -1,0 +1,351 @@
+#include "control/control.h"
+
+#include <memory>
+
+#include "control/state_slots.h"
+#include "debug/builtin_symbols.h"
+#include "debug/disassembler.h"
+#include "state/state_file.h"
+
+namespace ollendor {
+
+namespace {
+
+InstructionShape shapeAt(const Mtx& machine, uint16_t pc)
+{
+    std::array<uint8_t, 4> bytes;
+    for (unsigned i = 0; i < bytes.size(); ++i)
+        bytes[i] = memRead(machine.memory, uint16_t(pc + i));
+    return instructionShape(pc, bytes);
+}
+
+bool runsToItsReturn(Flow flow)
+{
+    return flow == Flow::call || flow == Flow::conditionalCall || flow == Flow::rst || flow == Flow::blockRepeat;
+}
+
+} // namespace
+
+Control::Control(Session& session, RewindBuffer& rewind) : session_(session), rewind_(rewind)
+{
+    if (session_.roms().builtin)
+        symbols_ = builtinRomSymbols();
+    captureFrame();
+}
+
+void Control::pauseFor(StopInfo stop)
+{
+    paused_ = true;
+    stop_ = stop;
+    ++stops_;
+    framesToRun_ = 0;
+}
+
+void Control::pause()
+{
+    if (paused_)
+        return;
+    debugger_.clearGoal();
+    stepsOverLeft_ = stepsOutLeft_ = 0;
+    pauseFor(StopInfo{StopReason::user, 0});
+}
+
+void Control::resume()
+{
+    if (!paused_)
+        return;
+    paused_ = false;
+    stop_ = StopInfo{};
+    // Stopped on an execution breakpoint: its instruction runs now, not stopping again.
+    debugger_.resumeFrom(machine().cpu.PC);
+}
+
+void Control::keepHistory(bool keep)
+{
+    keepHistory_ = keep;
+    rewind_.clear();
+    captures_.clear();
+    if (keep)
+        captureFrame();
+}
+
+void Control::captureFrame()
+{
+    if (!keepHistory_) {
+        session_.pruneInputLog(machinePosition(machine()));
+        return;
+    }
+    rewind_.capture(machine());
+    captures_.push_back(machinePosition(machine()));
+    while (captures_.size() > rewind_.frames())
+        captures_.pop_front();
+    session_.pruneInputLog(captures_.front());
+}
+
+bool Control::runFrame()
+{
+    if (paused_)
+        return false;
+    const bool frameDone = session_.runFrame(&debugger_);
+    if (frameDone) {
+        captureFrame();
+        if (framesToRun_ > 0 && --framesToRun_ == 0)
+            pauseFor(StopInfo{StopReason::step, 0});
+        return true;
+    }
+    afterStop();
+    return false;
+}
+
+// The debugger stopped the machine (a breakpoint, or a goal met): go on with a stepping
+// count, or pause.
+void Control::afterStop()
+{
+    const StopInfo stop = debugger_.stop();
+    if (stop.reason == StopReason::step && stepsOverLeft_ > 0) {
+        --stepsOverLeft_;
+        pauseFor(stop);
+        stepOver(1 + stepsOverLeft_);
+        return;
+    }
+    if (stop.reason == StopReason::step && stepsOutLeft_ > 0) {
+        --stepsOutLeft_;
+        pauseFor(stop);
+        stepOut(1 + stepsOutLeft_);
+        return;
+    }
+    stepsOverLeft_ = stepsOutLeft_ = 0;
+    debugger_.clearGoal();
+    pauseFor(stop);
+}
+
+void Control::stepInto(unsigned count)
+{
+    if (!paused_)
+        pause();
+    for (unsigned i = 0; i < count; ++i) {
+        if (session_.step(&debugger_))
+            captureFrame();
+    }
+    pauseFor(StopInfo{StopReason::step, 0});
+}
+
+void Control::stepOver(unsigned count)
+{
+    if (count == 0)
+        return;
+    if (!paused_)
+        pause();
+    const Mtx& m = machine();
+    const InstructionShape shape = shapeAt(m, m.cpu.PC);
+    if (!runsToItsReturn(shape.flow) || (m.cpu.intState & HALTED)) {
+        stepInto(1);
+        if (count > 1)
+            stepOver(count - 1);
+        return;
+    }
+    stepsOverLeft_ = count - 1;
+    debugger_.stepOver(uint16_t(m.cpu.PC + shape.length), m.cpu.SP);
+    resume();
+}
+
+void Control::stepOut(unsigned count)
+{
+    if (count == 0)
+        return;
+    if (!paused_)
+        pause();
+    stepsOutLeft_ = count - 1;
+    debugger_.stepOut(machine().cpu.SP);
+    resume();
+}
+
+void Control::runTo(uint16_t address)
+{
+    if (!paused_)
+        pause();
+    debugger_.runTo(address);
+    resume();
+}
+
+void Control::stepFrames(unsigned count)
+{
+    if (count == 0)
+        return;
+    if (!paused_)
+        pause();
+    framesToRun_ = count;
+    resume();
+}
+
+size_t Control::rewindDepth() const
+{
+    return rewind_.frames() > 0 ? rewind_.frames() - 1 : 0;
+}
+
+long Control::captureAtOrBefore(const MachinePosition& position) const
+{
+    for (long i = long(captures_.size()) - 1; i >= 0; --i)
+        if (!(position < captures_[size_t(i)]))
+            return i;
+    return -1;
+}
+
+Control::Result Control::goBack(const MachinePosition& target, const StopInfo& stop)
+{
+    const long index = captureAtOrBefore(target);
+    if (index < 0)
+        return {false, "the rewind buffer holds nothing that far back"};
+    const size_t framesBack = captures_.size() - 1 - size_t(index);
+    auto earlier = std::make_unique<Mtx>();
+    if (!rewind_.restore(*earlier, framesBack))
+        return {false, "the rewind buffer holds nothing that far back"};
+    captures_.resize(size_t(index) + 1);
+    // The machine at the capture, then on to the target with the inputs of the time.
+    session_.goBackTo(*earlier, true);
+    session_.reexecuteTo(target);
+    debugger_.clearGoal();
+    debugger_.clearHistory();
+    stepsOverLeft_ = stepsOutLeft_ = 0;
+    pauseFor(stop);
+    return {};
+}
+
+Control::Result Control::reverseStep(unsigned count)
+{
+    if (!paused_)
+        pause();
+    if (count == 0)
+        return {};
+    MachinePosition end = machinePosition(machine());
+    const auto now = std::make_unique<Mtx>(machine());
+    std::vector<MachinePosition> boundaries;
+    for (long index = captureAtOrBefore(end); index >= 0; --index) {
+        const size_t framesBack = captures_.size() - 1 - size_t(index);
+        if (!rewind_.peek(machine(), framesBack))
+            break;
+        if (!session_.reexecuteSteppingTo(end, boundaries)) {
+            machine() = *now;
+            return {false, "the run could not be repeated up to where the machine stands"};
+        }
+        // boundaries runs from the capture (front) to `end` (back).
+        const size_t steps = boundaries.size() - 1;
+        if (count <= steps) {
+            const MachinePosition target = boundaries[steps - count];
+            machine() = *now;
+            return goBack(target, StopInfo{StopReason::step, 0});
+        }
+        count -= unsigned(steps);
+        end = boundaries.front();
+    }
+    machine() = *now;
+    return {false, "the rewind buffer holds nothing that far back"};
+}
+
+Control::Result Control::reverseContinue()
+{
+    if (!paused_)
+        pause();
+    if (!debugger_.breakpoints.armed())
+        return {false, "no breakpoint is set"};
+    MachinePosition end = machinePosition(machine());
+    const auto now = std::make_unique<Mtx>(machine());
+    for (long index = captureAtOrBefore(end); index >= 0; --index) {
+        if (captures_[size_t(index)] == end) {
+            continue; // nothing lies between this capture and the end
+        }
+        const size_t framesBack = captures_.size() - 1 - size_t(index);
+        if (!rewind_.peek(machine(), framesBack))
+            break;
+        // The hits met while searching are not hits of the run: their counts are put back.
+        const std::vector<uint64_t> counts = debugger_.breakpoints.hitCounts();
+        debugger_.collected.clear();
+        debugger_.clearGoal();
+        session_.reexecuteTo(end, &debugger_);
+        debugger_.breakpoints.restoreHitCounts(counts);
+        const Debugger::Hit* last = nullptr;
+        for (const Debugger::Hit& hit : debugger_.collected)
+            if (hit.position < end && (!last || last->position < hit.position))
+                last = &hit;
+        if (last) {
+            const Debugger::Hit found = *last;
+            debugger_.collected.clear();
+            machine() = *now;
+            return goBack(found.position, StopInfo{StopReason::breakpoint, found.breakpoint});
+        }
+        debugger_.collected.clear();
+        end = captures_[size_t(index)];
+    }
+    machine() = *now;
+    return {false, "no breakpoint was hit in the frames the rewind buffer holds"};
+}
+
+Control::Result Control::rewindFrames(unsigned frames)
+{
+    if (frames == 0)
+        return {};
+    // Mid-frame, the first frame start back is the newest capture itself.
+    const bool atCapture = !captures_.empty() && captures_.back() == machinePosition(machine());
+    const size_t framesBack = atCapture ? frames : frames - 1;
+    if (captures_.empty() || framesBack >= captures_.size())
+        return {false, "the rewind buffer holds " + std::to_string(rewindDepth()) + " frames"};
+    auto earlier = std::make_unique<Mtx>();
+    if (!rewind_.restore(*earlier, framesBack))
+        return {false, "the rewind buffer holds " + std::to_string(rewindDepth()) + " frames"};
+    captures_.resize(captures_.size() - framesBack);
+    session_.goBackTo(*earlier, false);
+    debugger_.clearGoal();
+    debugger_.clearHistory();
+    return {};
+}
+
+SymbolFileResult Control::loadSymbols(const std::filesystem::path& path)
+{
+    return loadSymbolFile(symbols_, path);
+}
+
+Control::Result Control::saveState(const std::filesystem::path& path)
+{
+    const StateResult saved = saveStateFile(machine(), path);
+    return {saved.ok, saved.error};
+}
+
+Control::Result Control::loadState(const std::filesystem::path& path)
+{
+    auto loaded = std::make_unique<Mtx>();
+    const StateResult result = loadStateFile(path, machine(), *loaded);
+    if (!result.ok)
+        return {false, result.error};
+    session_.replaceMachine(*loaded);
+    machineReplaced();
+    return {};
+}
+
+Control::Result Control::saveSlot(int slot)
+{
+    std::string why;
+    const std::optional<std::filesystem::path> path = stateSlotPath(slot, &why);
+    if (!path || !makeStateSlotFolder(why))
+        return {false, "cannot save to slot " + std::to_string(slot) + ": " + why};
+    return saveState(*path);
+}
+
+Control::Result Control::loadSlot(int slot)
+{
+    std::string why;
+    const std::optional<std::filesystem::path> path = stateSlotPath(slot, &why);
+    if (!path)
+        return {false, "cannot load slot " + std::to_string(slot) + ": " + why};
+    return loadState(*path);
+}
+
+void Control::machineReplaced()
+{
+    rewind_.clear();
+    captures_.clear();
+    debugger_.clearGoal();
+    debugger_.clearHistory();
+    captureFrame();
+}
+
+} // namespace ollendor

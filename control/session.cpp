@@ -1,0 +1,370 @@
+#include "control/session.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "machine/tape_files.h"
+#include "state/state_file.h"
+#include "debug/debugger.h"
+
+namespace ollendor {
+
+void PlainSessionHost::showMessage(const char* caption, const char* text)
+{
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+}
+
+void PlainSessionHost::diagnosticLine(const char* line)
+{
+    std::printf("%s\n", line);
+}
+
+void PlainSessionHost::warningLine(const char* line)
+{
+    std::fprintf(stderr, "%s\n", line);
+}
+
+Session::Session(const RomSet& roms) : roms_(roms), machine_(std::make_unique<Mtx>())
+{
+    machinePowerOn(*machine_);
+    machineInit(*machine_, roms_);
+}
+
+void Session::typeText(const std::string& text)
+{
+    typist_ = KeyTypist(text, frames());
+}
+
+void Session::holdKeys(std::vector<uint8_t> keys, unsigned frames)
+{
+    heldKeys_ = std::move(keys);
+    heldUntil_ = this->frames() + frames;
+}
+
+bool Session::typingFinished() const
+{
+    return typist_.finished(frames());
+}
+
+void Session::updateInput()
+{
+    if (replay_.active || quiet_)
+        return;
+    const uint64_t frame = frames();
+    RecordedInput input;
+    input.kind = RecordedInput::Kind::keyboard;
+    const bool holding = frame < heldUntil_;
+    input.keyboard = keyboardInputFrom(
+        [&](uint8_t key) {
+            return (hostKeys_ && hostKeys_(key)) || typist_.keyDown(key, frame) ||
+                   (holding && std::find(heldKeys_.begin(), heldKeys_.end(), key) != heldKeys_.end());
+        },
+        capsLock_);
+    if (input.keyboard == machine_->keyboard.input)
+        return;
+    input.position = machinePosition(*machine_);
+    give(input);
+}
+
+void Session::give(const RecordedInput& input)
+{
+    if (input.kind == RecordedInput::Kind::keyboard)
+        machine_->keyboard.input = input.keyboard;
+    if (quiet_)
+        return;
+    inputLog_.push_back(input);
+    if (recorder_ && recorder_->isOpen())
+        recorder_->add(input);
+}
+
+bool Session::runFrame(Debugger* debugger)
+{
+    updateInput();
+    return advance(Advance::frame, debugger);
+}
+
+bool Session::step(Debugger* debugger)
+{
+    return advance(Advance::step, debugger);
+}
+
+bool Session::advance(Advance how, Debugger* debugger)
+{
+    Mtx& m = *machine_;
+    const bool watched = debugger && (debugger->armed() || how == Advance::step);
+    if (debugger)
+        debugger->setStop(StopInfo{});
+    for (;;) {
+        // Replayed keyboard inputs whose position has come are given now; the run goes no
+        // further than the next one (or a recording's end).
+        std::optional<MachinePosition> target;
+        while (replay_.active) {
+            if (!replay_.inputs.empty()) {
+                const RecordedInput& next = replay_.inputs.front();
+                if (next.kind == RecordedInput::Kind::keyboard && !(machinePosition(m) < next.position)) {
+                    give(next);
+                    replay_.inputs.pop_front();
+                    continue;
+                }
+                target = next.position;
+            } else if (replay_.end) {
+                if (!(machinePosition(m) < *replay_.end)) {
+                    replay_.active = false;
+                    replay_.finished = true;
+                    if (quiet_)
+                        return false; // a re-execution ends exactly at its target
+                    continue;
+                }
+                target = replay_.end;
+            } else {
+                replay_.active = false; // the inputs kept after a step back are all given: live
+            }
+            break;
+        }
+
+        if (how == Advance::step) {
+            if (debugger)
+                debugStep(m, *debugger);
+            else
+                machineStep(m);
+        } else if (target) {
+            if (watched)
+                debugRunTo(m, *debugger, *target);
+            else
+                machineRunTo(m, *target);
+        } else if (watched) {
+            debugRun(m, *debugger);
+        } else {
+            machineRun(m);
+        }
+
+        const bool frameDone = m.events.has(MachineEvent::frameDone);
+        const bool raised = m.events.raised != 0;
+        serviceEvents();
+        // A recording replayed to its end is finished at once (not a frame later): a
+        // headless run ends right there.
+        if (replay_.active && replay_.end && replay_.inputs.empty() && !(machinePosition(m) < *replay_.end)) {
+            replay_.active = false;
+            replay_.finished = true;
+            if (quiet_)
+                return false;
+        }
+        if (how == Advance::step || frameDone)
+            return frameDone;
+        if (!raised && watched && debugger->stop().reason != StopReason::none)
+            return false; // a breakpoint or a goal stopped the machine
+    }
+}
+
+bool Session::reexecuteTo(const MachinePosition& target, Debugger* debugger)
+{
+    if (target < machinePosition(*machine_))
+        return false;
+    // The inputs to give on the way: those logged from here to the target.
+    const MachinePosition from = machinePosition(*machine_);
+    Replay saved = std::move(replay_);
+    replay_ = Replay{};
+    replay_.active = true;
+    for (const RecordedInput& input : inputLog_)
+        if (!(input.position < from) && !(target < input.position))
+            replay_.inputs.push_back(input);
+    replay_.end = target;
+    quiet_ = true;
+    const bool collecting = debugger && debugger->collecting;
+    if (debugger)
+        debugger->collecting = true; // hits are noted, the machine never stops for them
+    while (replay_.active)
+        advance(Advance::frame, debugger);
+    if (debugger)
+        debugger->collecting = collecting;
+    quiet_ = false;
+    replay_ = std::move(saved);
+    return machinePosition(*machine_) == target;
+}
+
+bool Session::reexecuteSteppingTo(const MachinePosition& target, std::vector<MachinePosition>& boundaries)
+{
+    boundaries.clear();
+    MachinePosition at = machinePosition(*machine_);
+    if (target < at)
+        return false;
+    Replay saved = std::move(replay_);
+    replay_ = Replay{};
+    replay_.active = true;
+    for (const RecordedInput& input : inputLog_)
+        if (!(input.position < at) && !(target < input.position))
+            replay_.inputs.push_back(input);
+    replay_.end = target;
+    quiet_ = true;
+    boundaries.push_back(at);
+    while (at < target) {
+        advance(Advance::step, nullptr);
+        // Inputs due at the new position are given before the next instruction.
+        while (!replay_.inputs.empty() && replay_.inputs.front().kind == RecordedInput::Kind::keyboard &&
+               !(machinePosition(*machine_) < replay_.inputs.front().position)) {
+            give(replay_.inputs.front());
+            replay_.inputs.pop_front();
+        }
+        const MachinePosition next = machinePosition(*machine_);
+        if (!(at < next))
+            break; // cannot happen: every step moves the machine on
+        at = next;
+        boundaries.push_back(at);
+    }
+    quiet_ = false;
+    replay_ = std::move(saved);
+    return at == target;
+}
+
+void Session::pruneInputLog(const MachinePosition& before)
+{
+    while (!inputLog_.empty() && inputLog_.front().position < before)
+        inputLog_.pop_front();
+}
+
+bool Session::startRecording(const std::filesystem::path& path, std::string& error)
+{
+    recorder_ = std::make_unique<RecordingWriter>();
+    if (!recorder_->open(path, encodeState(*machine_))) {
+        error = recorder_->error();
+        recorder_.reset();
+        return false;
+    }
+    return true;
+}
+
+bool Session::stopRecording(std::string& error)
+{
+    if (!recorder_ || !recorder_->isOpen())
+        return true;
+    const bool ok = recorder_->finish(machinePosition(*machine_));
+    if (!ok)
+        error = recorder_->error();
+    recorder_.reset();
+    return ok;
+}
+
+bool Session::startReplay(const Recording& recording, const std::string& source, std::string& error)
+{
+    auto start = std::make_unique<Mtx>();
+    const StateResult loaded = decodeState(recording.startState, *machine_, *start);
+    if (!loaded.ok) {
+        error = "cannot replay the recording '" + source + "': its start state is unusable: " + loaded.error;
+        return false;
+    }
+    *machine_ = *start;
+    inputLog_.clear();
+    replay_ = Replay{};
+    replay_.active = true;
+    replay_.inputs.assign(recording.inputs.begin(), recording.inputs.end());
+    replay_.end = recording.end;
+    return true;
+}
+
+void Session::endRecordingForAJump()
+{
+    if (!recorder_ || !recorder_->isOpen())
+        return;
+    std::string error;
+    stopRecording(error);
+    host_->warningLine(error.empty() ? "ollendor: the recording ends here: the machine jumped to another point"
+                                     : ("ollendor: " + error).c_str());
+}
+
+void Session::replaceMachine(const Mtx& machine)
+{
+    endRecordingForAJump();
+    *machine_ = machine;
+    inputLog_.clear();
+    replay_ = Replay{};
+}
+
+void Session::goBackTo(const Mtx& earlier, bool keepFuture)
+{
+    endRecordingForAJump();
+    *machine_ = earlier;
+    const MachinePosition at = machinePosition(earlier);
+    std::deque<RecordedInput> future;
+    while (!inputLog_.empty() && !(inputLog_.back().position < at)) {
+        future.push_front(std::move(inputLog_.back()));
+        inputLog_.pop_back();
+    }
+    // What was still to be replayed comes after what is now in the future again.
+    if (replay_.active)
+        future.insert(future.end(), replay_.inputs.begin(), replay_.inputs.end());
+    const std::optional<MachinePosition> end = replay_.active ? replay_.end : std::nullopt;
+    replay_ = Replay{};
+    if (keepFuture && (!future.empty() || end)) {
+        replay_.active = true;
+        replay_.inputs = std::move(future);
+        replay_.end = end;
+    }
+}
+
+void Session::serviceEvents()
+{
+    const MachineEvents events = takeEvents(*machine_);
+    if (quiet_) {
+        // Nothing for the host; a tape request is answered from the log.
+        if (events.has(MachineEvent::tapeRequest))
+            answerTapeRequest();
+        return;
+    }
+    if (events.has(MachineEvent::soundChanged))
+        host_->publishTones(machine_->sound.published);
+    if (events.has(MachineEvent::diagnostic))
+        host_->diagnosticLine(events.diagnosticLine);
+    if (events.has(MachineEvent::tapeRequest))
+        answerTapeRequest();
+    if (events.has(MachineEvent::frameDone))
+        host_->frameElapsed();
+    if (events.has(MachineEvent::unsupportedMode)) {
+        char text[32];
+        describeUnsupportedMode(text, sizeof text, events.unsupportedMode);
+        host_->showMessage("Unsupported mode", text);
+    }
+}
+
+void Session::answerTapeRequest()
+{
+    if (replay_.active) {
+        // The replay holds the answer given at this very point.
+        if (!replay_.inputs.empty() && replay_.inputs.front().kind == RecordedInput::Kind::tape &&
+            replay_.inputs.front().position == machinePosition(*machine_)) {
+            const RecordedInput answer = std::move(replay_.inputs.front());
+            replay_.inputs.pop_front();
+            const TapeLookup lookup =
+                answer.tapeFound || quiet_ ? TapeLookup{} : findTapeImage(tapeFolder_, machine_->tape.requestName);
+            applyTapeAnswer(answer.tapeFound, answer.tape, lookup.message);
+            return;
+        }
+        if (!quiet_)
+            host_->warningLine("ollendor: the replay no longer follows the recording (a tape request it does not hold)");
+        applyTapeAnswer(false, {}, "");
+        return;
+    }
+    const TapeLookup lookup = mountedTape_ ? readTapeFile(*mountedTape_)
+                                           : findTapeImage(tapeFolder_, machine_->tape.requestName);
+    if (lookup.found && !lookup.warning.empty())
+        host_->warningLine(lookup.warning.c_str());
+    applyTapeAnswer(lookup.found, lookup.image, lookup.message);
+}
+
+void Session::applyTapeAnswer(bool found, std::span<const uint8_t> image, const std::string& message)
+{
+    RecordedInput input;
+    input.kind = RecordedInput::Kind::tape;
+    input.position = machinePosition(*machine_);
+    input.tapeFound = found;
+    if (found)
+        input.tape.assign(image.begin(), image.end());
+    give(input);
+    if (found) {
+        tapeInsert(*machine_, image);
+        return;
+    }
+    if (tapeMissing(*machine_) && !message.empty() && !quiet_)
+        host_->showMessage("File not found", message.c_str());
+}
+
+} // namespace ollendor

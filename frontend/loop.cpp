@@ -1,0 +1,168 @@
+#include "frontend/loop.h"
+
+#include <cstdio>
+#include <thread>
+
+#include "video/display.h"
+
+namespace ollendor {
+
+namespace {
+// Frames are shown as they come, but no faster than this when the speed limit is off.
+constexpr int64_t presentIntervalNanos = 30 * 1000000;
+} // namespace
+
+Loop::Loop(Platform& platform, Control& control, const LoopSettings& settings)
+    : platform_(platform), settings_(settings), limited_(settings.limited), control_(control),
+      session_(control.session())
+{
+    session_.setHost(*this);
+}
+
+int64_t Loop::now()
+{
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void Loop::openSound(bool device)
+{
+    if (!device)
+        return;
+    if (AudioDevice* audio = platform_.audioDevice(); audio && sound_.open(*audio)) {
+        sound_.startThread();
+        platform_.setAudioDeviceRemoved([this] { sound_.close(); });
+    }
+}
+
+bool Loop::openWav(const char* path, std::string& error)
+{
+    if (!wavStart(wav_, path)) {
+        error = wav_.wav.error;
+        return false;
+    }
+    wavOpen_ = true;
+    wavPath_ = path;
+    return true;
+}
+
+void Loop::run()
+{
+    Session& session = session_;
+    Desktop& desktop = platform_.desktop();
+    desktop.setInfoSource(*this);
+    session.setHostKeys([this](uint8_t key) { return platform_.keyDown(key); });
+
+    uint64_t frames = 0;
+    pacer_.start(now());
+    while (desktop.pump()) {
+        if (service_ && !service_())
+            break;
+        if (control_.paused()) {
+            // The machine stands still; the windows and the requests go on.
+            if (settings_.present)
+                present(true);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            pacer_.resume(now());
+            continue;
+        }
+        session.setCapsLock(platform_.capsLockState());
+        const bool frameDone = control_.runFrame();
+        shown_.rendered = true;
+        shown_.blanked = displayBlanked(session.machine().vdp);
+        shown_.backdrop = backdropColour(session.machine().vdp);
+        if (settings_.present)
+            present(!frameDone);
+        if (!frameDone)
+            continue; // stopped by the debugger within the frame
+        ++frames;
+        if (settings_.frameLimit != 0 && frames >= settings_.frameLimit)
+            break;
+        // A replay that came to its end: headless, the run ends with it (unless --frames
+        // asks for more); in the window the machine goes on live.
+        if (!settings_.present && settings_.frameLimit == 0 && session.replayFinished() && !service_)
+            break;
+        if (settings_.paced) {
+            pacer_.emulated(cyclesPerFrame, now(), limited_);
+            if (!waitForDeadline())
+                break;
+        }
+    }
+}
+
+void Loop::present(bool always)
+{
+    const int64_t time = now();
+    if (!always && time - lastPresented_ < presentIntervalNanos)
+        return;
+    lastPresented_ = time;
+    Console& console = toolkit().console();
+    uint32_t* pixels = console.lock();
+    composeConsole(pixels, console.pitch(), session_.machine().frame, shown_.blanked, shown_.backdrop);
+    console.unlock();
+    console.update();
+}
+
+bool Loop::waitForDeadline()
+{
+    Desktop& desktop = platform_.desktop();
+    while (pacer_.waitNanos(now()) > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!desktop.pump())
+            return false;
+        if (settings_.present)
+            toolkit().console().update(); // the menu and the windows, when they changed
+    }
+    return true;
+}
+
+void Loop::showMessage(const char* caption, const char* text)
+{
+    platform_.desktop().showMessage(caption, text);
+    pacer_.resume(now()); // the machine stood still on purpose
+}
+
+void Loop::diagnosticLine(const char* line)
+{
+    std::fprintf(settings_.diagnosticsToStandardError ? stderr : stdout, "%s\n", line);
+}
+
+void Loop::warningLine(const char* line)
+{
+    std::fprintf(stderr, "%s\n", line);
+}
+
+void Loop::publishTones(const ToneSettings& tones)
+{
+    applyPublished(shownTones_, tones);
+    if (sound_.isOpen())
+        sound_.publish(tones);
+    if (wavOpen_)
+        wavPublish(wav_, tones);
+}
+
+void Loop::frameElapsed()
+{
+    if (!wavOpen_)
+        return;
+    wavAdvance(wav_, cyclesPerFrame);
+    if (wav_.wav.full && !wavLimitReported_) {
+        wavLimitReported_ = true;
+        std::fprintf(stderr,
+                     "ollendor: the WAV file %s reached the size limit of the format (4 GiB, about 19 "
+                     "hours of sound); the rest of the sound is not recorded\n",
+                     wavPath_);
+    }
+}
+
+InfoSources Loop::infoSources()
+{
+    ToneSettings tones = shownTones_;
+    if (sound_.isOpen())
+        tones = sound_.tones();
+    else if (wavOpen_)
+        tones = wav_.tones;
+    return InfoSources{pacer_.measuredHz(), session_.machine().vdp, tones};
+}
+
+} // namespace ollendor

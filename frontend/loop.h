@@ -1,0 +1,97 @@
+// The program's one loop, windowed or headless:
+//
+//   events → input → run a frame → present → pacing → (sound is published as it happens)
+//
+// Menu commands, About, full screen, the information windows and message boxes run in the
+// event step, between frames, while the machine stands still. Pacing holds the machine to
+// 4 MHz of host time (frontend/pacer.h), waiting in 1 ms sleeps during which the window
+// stays alive; the headless loop is the same loop without presenting or pacing. --frames N
+// counts frames of emulated time only, so the same N gives the same picture either way.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "control/control.h"
+#include "control/session.h"
+#include "frontend/pacer.h"
+#include "host/info_text.h"
+#include "host/platform.h"
+#include "sound/stream.h"
+#include "sound/wavstream.h"
+
+namespace ollendor {
+
+struct LoopSettings {
+    bool present = true;      // show frames in the console (not headless)
+    bool paced = true;        // hold the machine to real time (the window; headless with a server)
+    bool limited = true;      // the speed limit is on at start
+    uint64_t frameLimit = 0;  // stop after this many frames; 0: run until quit
+    bool diagnosticsToStandardError = false; // standard output belongs to someone else
+};
+
+// What the loop shows of the last frame (for --screenshot as for the window).
+struct ShownFrame {
+    bool rendered = false; // a frame was run in this loop
+    bool blanked = true;   // the display was blanked then
+    uint8_t backdrop = 0;  // backdrop colour index then
+};
+
+class Loop final : public SessionHost, public InfoSource {
+public:
+    // The control (and its session) and the platform must outlive the loop.
+    Loop(Platform& platform, Control& control, const LoopSettings& settings);
+
+    // Sound through the device (opened here when asked for and there is one) or a WAV file;
+    // neither is no failure: the run is silent.
+    void openSound(bool device);
+    bool openWav(const char* path, std::string& error);
+    SoundStream& sound() { return sound_; }
+    WavStream& wav() { return wav_; }
+
+    // Runs the session until the user quits or the frame limit is reached.
+    void run();
+    // Called once per pass of the loop, between frames and while paused (an automation
+    // server carries out its requests there); false ends the run.
+    void setService(std::function<bool()> service) { service_ = std::move(service); }
+    const ShownFrame& shownFrame() const { return shown_; }
+
+    // SessionHost
+    void showMessage(const char* caption, const char* text) override;
+    void diagnosticLine(const char* line) override;
+    void warningLine(const char* line) override;
+    void publishTones(const ToneSettings& tones) override;
+    void frameElapsed() override;
+
+    // InfoSource
+    InfoSources infoSources() override;
+    bool speedLimited() override { return limited_; }
+    void setSpeedLimited(bool limited) override { limited_ = limited; }
+
+private:
+    static int64_t now();
+    // The frame in the console (at most about 33 a second, unless always).
+    void present(bool always = false);
+    // Waits out the pacing deadline in 1 ms steps, serving the window; false on quit.
+    bool waitForDeadline();
+
+    Platform& platform_;
+    LoopSettings settings_;
+    bool limited_;
+    Pacer pacer_;
+    SoundStream sound_;
+    WavStream wav_;
+    bool wavOpen_ = false;            // --wav: the sound is written on emulated time
+    bool wavLimitReported_ = false;   // the WAV file's size limit was announced
+    const char* wavPath_ = "";
+    ToneSettings shownTones_{};       // what the Sound window shows with no output open
+    Control& control_;
+    Session& session_;
+    std::function<bool()> service_;
+    ShownFrame shown_;
+    int64_t lastPresented_ = 0;       // host time of the last presentation
+};
+
+} // namespace ollendor

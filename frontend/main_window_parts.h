@@ -1,0 +1,21 @@
+// What parts of the program add to the main window beyond the "Stuff" menu's fixed items
+// and the message box: items of their own in "Stuff" (before "About"), menus of their own
+// on the bar after it ("Debug"), and windows drawn inside the main window over the picture
+// (the debugger's views, "Tapes"). Each part registers itself with the front end's drawing
+// (frontend/window_drawing.h), which calls it inside the main window's ImGui frames.
+#pragma once
+
+namespace ollendor {
+
+class MainWindowPart {
+public:
+    virtual ~MainWindowPart() = default;
+    // Items inside the open "Stuff" menu, before "About".
+    virtual void drawStuffItems() {}
+    // Menus of their own on the bar, after "Stuff".
+    virtual void drawMenus() {}
+    // Windows inside the main window; under the message box, over the picture.
+    virtual void drawWindows() {}
+};
+
+} // namespace ollendor

@@ -1,0 +1,42 @@
+// The front end's drawing of the desktop's windows with Dear ImGui: the menu bar, the
+// message box and the information windows, each in a file of its own. The SDL desktop
+// is given one at start (host/sdl/sdl_platform.h) and calls it inside its ImGui frames.
+#pragma once
+
+#include <vector>
+
+#include "frontend/info_windows.h"
+#include "frontend/main_window.h"
+#include "frontend/main_window_parts.h"
+#include "frontend/menu_bar.h"
+#include "frontend/message_box.h"
+#include "host/window_drawing.h"
+
+namespace ollendor {
+
+class FrontendDrawing final : public WindowDrawing {
+public:
+    MenuBarFrame drawMenuBar(const char* title, std::span<const MenuEntry> items) override
+    {
+        const MenuBarFrame frame = ollendor::drawMenuBar(title, items, parts_, menuCommand::about);
+        // The parts' windows come after the bar in the same frame, under the box.
+        for (MainWindowPart* part : parts_)
+            part->drawWindows();
+        return frame;
+    }
+    void drawMessageBox(MessageBoxState& box) override { ollendor::drawMessageBox(box); }
+    void drawInfoWindow(InfoWindow kind, InfoSource& source) override
+    {
+        ollendor::drawInfoWindow(kind, source);
+    }
+
+    // A part of the program with items, menus or windows in the main window; it must outlive
+    // its use (removeParts before it goes).
+    void addPart(MainWindowPart& part) { parts_.push_back(&part); }
+    void removeParts() { parts_.clear(); }
+
+private:
+    std::vector<MainWindowPart*> parts_;
+};
+
+} // namespace ollendor

@@ -1,0 +1,46 @@
+// The three ROM images a machine starts from, read from a folder or taken from the built-in
+// set, and the identity that save states and recordings are checked against.
+//
+// Reading is done once, at start-up, before any machine exists: a missing file (any of the
+// three) means the built-in set; a file that is there but cannot serve as an image (a
+// folder, a FIFO or device, unreadable, empty) is an error for the caller to report. Images
+// shorter or longer than 8 KiB are used, with a warning.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace ollendor {
+
+struct RomSet {
+    std::vector<uint8_t> os;    // osrom as read (at most one page)
+    std::vector<uint8_t> basic; // basicrom as read
+    std::vector<uint8_t> assem; // assemrom as read
+    bool builtin = false;       // our own set, not files
+    uint64_t identity = 0;      // hash of the three images as loaded, 0 for none
+};
+
+struct RomSetResult {
+    bool ok = false;                   // a set to run
+    RomSet roms;                       // when ok
+    std::string error;                 // why not: names the file and the folder
+    std::vector<std::string> warnings; // lines for standard error (fallback, image sizes)
+};
+
+// The built-in set.
+RomSet builtinRomSet();
+
+// osrom, basicrom and assemrom from the folder, or the built-in set when any of them does
+// not exist there (said in a warning naming the missing files and the folder).
+RomSetResult loadRomSet(const std::filesystem::path& folder);
+
+// The identity of a set: a 64-bit FNV-1a hash over each image's length and bytes, so two
+// sets have the same identity only if every image is the same.
+uint64_t romSetIdentity(const RomSet& roms);
+
+// "built-in" or the identity as 16 hex digits, for messages.
+std::string describeRomSet(uint64_t identity, bool builtin);
+
+} // namespace ollendor

@@ -1,0 +1,264 @@
+#include "state/recording.h"
+
+#include <cstdio>
+#include <cstring>
+
+#define XXH_STATIC_LINKING_ONLY // the state is kept in place, not allocated
+#include <xxhash.h>
+
+static_assert(sizeof(XXH64_state_t) <= 32 * sizeof(uint64_t), "RecordingWriter keeps XXH64's state in place");
+
+#include "host/file_open.h"
+#include "machine/tape.h"
+#include "state/byte_io.h"
+
+namespace ollendor {
+
+namespace {
+
+constexpr uint8_t endTag = 'E';
+
+void writePosition(FieldWriter& w, const MachinePosition& p)
+{
+    w.u64(p.slice);
+    w.i32(p.left);
+    w.u16(p.zeroCost);
+}
+
+MachinePosition readPosition(FieldReader& r)
+{
+    MachinePosition p;
+    p.slice = r.u64();
+    p.left = r.i32();
+    p.zeroCost = r.u16();
+    return p;
+}
+
+std::vector<uint8_t> headerBytes(std::span<const uint8_t> startState)
+{
+    std::vector<uint8_t> out;
+    out.reserve(16 + startState.size());
+    FieldWriter w(out);
+    w.bytes(recordingMagic, sizeof recordingMagic);
+    w.u16(recordingFormatVersion);
+    w.u16(0);
+    w.u32(uint32_t(startState.size()));
+    w.bytes(startState.data(), startState.size());
+    return out;
+}
+
+std::vector<uint8_t> inputBytes(const RecordedInput& input)
+{
+    std::vector<uint8_t> out;
+    FieldWriter w(out);
+    w.u8(uint8_t(input.kind));
+    writePosition(w, input.position);
+    if (input.kind == RecordedInput::Kind::keyboard) {
+        for (uint16_t row : input.keyboard.rows)
+            w.u16(row);
+        w.i16(input.keyboard.capsLock);
+    } else {
+        w.boolean(input.tapeFound);
+        w.u32(uint32_t(input.tape.size()));
+        w.bytes(input.tape.data(), input.tape.size());
+    }
+    return out;
+}
+
+std::vector<uint8_t> endBytes(const MachinePosition& end, uint32_t count)
+{
+    std::vector<uint8_t> out;
+    FieldWriter w(out);
+    w.u8(endTag);
+    writePosition(w, end);
+    w.u32(count);
+    return out;
+}
+
+void appendChecksum(std::vector<uint8_t>& bytes, std::span<const uint8_t> hashed)
+{
+    FieldWriter w(bytes);
+    w.u64(XXH64(hashed.data(), hashed.size(), 0));
+}
+
+RecordingResult fail(std::string why)
+{
+    RecordingResult result;
+    result.error = std::move(why);
+    return result;
+}
+
+} // namespace
+
+bool RecordingWriter::open(const std::filesystem::path& path, std::span<const uint8_t> startState)
+{
+    count_ = 0;
+    failed_ = false;
+    XXH64_reset(reinterpret_cast<XXH64_state_t*>(hashState_), 0);
+    if (!file_.open(path)) {
+        error_ = "cannot write the recording '" + path.string() + "': " + file_.error();
+        return false;
+    }
+    write(headerBytes(startState));
+    return !failed_;
+}
+
+void RecordingWriter::write(const std::vector<uint8_t>& bytes)
+{
+    XXH64_update(reinterpret_cast<XXH64_state_t*>(hashState_), bytes.data(), bytes.size());
+    if (!failed_ && !file_.write(bytes.data(), bytes.size()))
+        failed_ = true;
+}
+
+void RecordingWriter::add(const RecordedInput& input)
+{
+    if (!file_.isOpen())
+        return;
+    write(inputBytes(input));
+    ++count_;
+}
+
+bool RecordingWriter::finish(const MachinePosition& end)
+{
+    if (!file_.isOpen())
+        return false;
+    write(endBytes(end, count_));
+    std::vector<uint8_t> sum;
+    FieldWriter(sum).u64(XXH64_digest(reinterpret_cast<XXH64_state_t*>(hashState_)));
+    if (!failed_ && !file_.write(sum.data(), sum.size()))
+        failed_ = true;
+    if (failed_ || !file_.commit()) {
+        error_ = "cannot write the recording: " + file_.error();
+        file_.abandon();
+        return false;
+    }
+    return true;
+}
+
+std::vector<uint8_t> encodeRecording(const Recording& recording)
+{
+    std::vector<uint8_t> out = headerBytes(recording.startState);
+    for (const RecordedInput& input : recording.inputs) {
+        const std::vector<uint8_t> bytes = inputBytes(input);
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    }
+    const std::vector<uint8_t> end = endBytes(recording.end, uint32_t(recording.inputs.size()));
+    out.insert(out.end(), end.begin(), end.end());
+    const std::vector<uint8_t> hashed = out;
+    appendChecksum(out, hashed);
+    return out;
+}
+
+RecordingResult parseRecording(std::span<const uint8_t> bytes)
+{
+    if (bytes.size() < sizeof recordingMagic || std::memcmp(bytes.data(), recordingMagic, sizeof recordingMagic) != 0)
+        return fail("it is not a recording");
+    if (bytes.size() < 16 + 8)
+        return fail("it is cut short");
+    const std::span<const uint8_t> hashed = bytes.first(bytes.size() - 8);
+    FieldReader sumReader(bytes.last(8));
+    const bool checksumOk = XXH64(hashed.data(), hashed.size(), 0) == sumReader.u64();
+
+    FieldReader r(hashed);
+    r.view(sizeof recordingMagic);
+    const uint16_t version = r.u16();
+    const uint16_t reserved = r.u16();
+    if (version > recordingFormatVersion)
+        return fail("it was made in a newer format (version " + std::to_string(version) + "; this program reads version " +
+                    std::to_string(recordingFormatVersion) + ")");
+    if (version == 0)
+        return fail("its format version 0 is not one of ours");
+    if (reserved != 0)
+        return fail("its header holds flags this program does not know");
+    RecordingResult result;
+    Recording& recording = result.recording;
+    const uint32_t stateLength = r.u32();
+    const std::span<const uint8_t> state = r.view(stateLength);
+    if (r.overran())
+        return fail("it is cut short");
+    recording.startState.assign(state.begin(), state.end());
+    MachinePosition last{};
+    bool first = true;
+    for (;;) {
+        const uint8_t tag = r.u8();
+        if (r.overran())
+            return fail("it is cut short (it has no end)");
+        if (tag == endTag)
+            break;
+        RecordedInput input;
+        input.position = readPosition(r);
+        if (tag == uint8_t(RecordedInput::Kind::keyboard)) {
+            input.kind = RecordedInput::Kind::keyboard;
+            for (uint16_t& row : input.keyboard.rows) {
+                row = r.u16();
+                if (row > 0x3FF && !r.overran())
+                    return fail("it holds a keyboard input no keyboard gives");
+            }
+            input.keyboard.capsLock = r.i16();
+        } else if (tag == uint8_t(RecordedInput::Kind::tape)) {
+            input.kind = RecordedInput::Kind::tape;
+            input.tapeFound = r.boolean();
+            const uint32_t length = r.u32();
+            if (length > tapeBufferSize)
+                return fail("it holds a tape image longer than 64 KiB");
+            const std::span<const uint8_t> tape = r.view(length);
+            input.tape.assign(tape.begin(), tape.end());
+        } else {
+            return fail("it holds an input of a kind this program does not know");
+        }
+        if (r.overran())
+            return fail("it is cut short");
+        if (r.badValue())
+            return fail("it holds a value out of range");
+        if (!first && input.position < last)
+            return fail("its inputs are out of order");
+        last = input.position;
+        first = false;
+        recording.inputs.push_back(std::move(input));
+    }
+    recording.end = readPosition(r);
+    const uint32_t count = r.u32();
+    if (r.overran())
+        return fail("it is cut short");
+    if (r.left() != 0)
+        return fail("it has bytes past its end");
+    if (!checksumOk)
+        return fail("its checksum does not match (the file is damaged)");
+    if (count != recording.inputs.size())
+        return fail("its count of inputs does not match the inputs it holds");
+    if (!first && recording.end < last)
+        return fail("its inputs are out of order (one comes after its end)");
+    result.ok = true;
+    return result;
+}
+
+RecordingResult readRecording(const std::filesystem::path& path)
+{
+    const std::string where = "cannot replay the recording '" + path.string() + "': ";
+    const OpenedFile opened = openRegularFile(path.c_str());
+    if (!opened.file)
+        return fail(where + opened.why);
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    size_t read = 0;
+    bool tooLarge = false;
+    while ((read = std::fread(chunk, 1, sizeof chunk, opened.file)) > 0) {
+        if (bytes.size() + read > recordingFileLimit) {
+            tooLarge = true;
+            break;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + read);
+    }
+    const bool failed = std::ferror(opened.file) != 0;
+    std::fclose(opened.file);
+    if (failed)
+        return fail(where + "it cannot be read");
+    if (tooLarge)
+        return fail(where + "it is larger than any recording this program reads (512 MiB)");
+    RecordingResult result = parseRecording(bytes);
+    if (!result.ok)
+        result.error = where + result.error;
+    return result;
+}
+
+} // namespace ollendor

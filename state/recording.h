@@ -1,0 +1,83 @@
+// Recordings: a start state and every input the machine was given after it, each stamped
+// with the exact position at which the machine received it, so that a replay reproduces
+// the run bit for bit (the format: docs/recording-format.md).
+//
+// The inputs are the keyboard input (matrix keys and Caps Lock, whatever gave them: the
+// host's keys, typed text) and the answers to tape requests (the image's bytes, or none),
+// so a replay needs neither the keyboard nor the tape files of the recorded run.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "host/safe_file.h"
+#include "machine/machine.h"
+
+namespace ollendor {
+
+inline constexpr char recordingMagic[8] = {'O', 'L', 'L', 'R', 'E', 'C', 'R', 'D'};
+inline constexpr uint16_t recordingFormatVersion = 1;
+// No recording is read that is larger than this.
+inline constexpr size_t recordingFileLimit = 512u * 1024 * 1024;
+
+// One input, as given to the machine.
+struct RecordedInput {
+    enum class Kind : uint8_t { keyboard = 'K', tape = 'T' };
+    Kind kind = Kind::keyboard;
+    MachinePosition position{};   // where the machine stood when it was given
+    KeyboardInput keyboard{};     // kind keyboard: the new input
+    bool tapeFound = false;       // kind tape: an image answered the request
+    std::vector<uint8_t> tape;    // kind tape: its bytes (at most 64 KiB)
+};
+
+struct Recording {
+    std::vector<uint8_t> startState; // a whole state file
+    std::vector<RecordedInput> inputs; // in position order
+    MachinePosition end{};           // where the recorded run ended
+};
+
+// Writes a recording as the run goes: the start state at once, each input as it comes,
+// the end at finish. The file appears only when finish succeeds (through a temporary file
+// and a rename); a run that dies leaves at most the temporary file.
+class RecordingWriter {
+public:
+    // False with error() set when the file cannot be started.
+    bool open(const std::filesystem::path& path, std::span<const uint8_t> startState);
+    bool isOpen() const { return file_.isOpen(); }
+    void add(const RecordedInput& input);
+    // Writes the end and puts the file in place; false with error() when it could not.
+    bool finish(const MachinePosition& end);
+    // Drops an unfinished recording (the temporary file goes).
+    void abandon() { file_.abandon(); }
+    const std::string& error() const { return error_; }
+    uint32_t inputs() const { return count_; }
+
+private:
+    void write(const std::vector<uint8_t>& bytes);
+
+    SafeFile file_;
+    std::string error_;
+    uint32_t count_ = 0;
+    uint64_t hashState_[32] = {}; // XXH64's running state over everything written so far
+    bool failed_ = false;
+};
+
+struct RecordingResult {
+    bool ok = false;
+    std::string error; // names the file and the reason
+    Recording recording;
+};
+
+// Reads and checks a recording: magic, version, nothing cut short, the checksum, inputs in
+// position order and within the recording's end. The start state's own checks (and its ROM
+// set against the running one) come when it is loaded (decodeState).
+RecordingResult readRecording(const std::filesystem::path& path);
+RecordingResult parseRecording(std::span<const uint8_t> bytes);
+
+// The bytes of a recording in memory (what RecordingWriter writes, at once).
+std::vector<uint8_t> encodeRecording(const Recording& recording);
+
+} // namespace ollendor

@@ -1,0 +1,204 @@
+// The front end's widgets in a bare Dear ImGui context (no window, no SDL): the menu bar
+// gives the item clicked, the message box closes on OK's keys and when the desktop closes
+// it, and the Timings window's checkbox sets the speed limit.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <imgui.h>
+
+#include "frontend/info_windows.h"
+#include "frontend/menu_bar.h"
+#include "frontend/message_box.h"
+#include "host/info_text.h"
+#include "video/vdp.h"
+
+using namespace ollendor;
+
+namespace {
+
+// Key indices of the scripted keyboard (ImGui maps its keys onto them).
+constexpr int enterKey = 1, keypadEnterKey = 2, escapeKey = 3;
+
+class BareImGui : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        context = ImGui::CreateContext();
+        ImGuiIO& io = ImGui::GetIO();
+        io.IniFilename = nullptr;
+        io.DisplaySize = ImVec2(960, 619);
+        io.DeltaTime = 1.0f / 60;
+        io.KeyMap[ImGuiKey_Enter] = enterKey;
+        io.KeyMap[ImGuiKey_KeyPadEnter] = keypadEnterKey;
+        io.KeyMap[ImGuiKey_Escape] = escapeKey;
+        unsigned char* pixels = nullptr;
+        int width = 0, height = 0;
+        io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height); // builds the font
+        ImGui::StyleColorsLight();
+    }
+    void TearDown() override { ImGui::DestroyContext(context); }
+
+    // One frame with the widgets the function issues.
+    void frame(const std::function<void()>& widgets)
+    {
+        ImGui::NewFrame();
+        widgets();
+        ImGui::Render();
+    }
+    // A left click at (x, y): the pointer arrives, the button goes down, then up; widgets
+    // are issued in each of the three frames.
+    void click(float x, float y, const std::function<void()>& widgets)
+    {
+        ImGuiIO& io = ImGui::GetIO();
+        io.MousePos = ImVec2(x, y);
+        frame(widgets);
+        io.MouseDown[0] = true;
+        frame(widgets);
+        io.MouseDown[0] = false;
+        frame(widgets);
+    }
+    // A key held for one frame, released in the next.
+    void press(int key, const std::function<void()>& widgets)
+    {
+        ImGuiIO& io = ImGui::GetIO();
+        io.KeysDown[key] = true;
+        frame(widgets);
+        io.KeysDown[key] = false;
+        frame(widgets);
+    }
+
+    ImGuiContext* context = nullptr;
+};
+
+const MenuEntry items[] = {{"Sound", 3}, {"Video chip", 2}, {"Timings", 1}, {"Quit", 5}};
+
+TEST_F(BareImGui, MenuBarGivesTheClickedItemOnceAndItsHeight)
+{
+    MenuBarFrame last;
+    std::vector<int> chosen;
+    auto bar = [&] {
+        last = drawMenuBar("Stuff", items);
+        if (last.chosen)
+            chosen.push_back(last.chosen->command);
+    };
+    frame(bar);
+    EXPECT_GT(last.height, 10); // the font's height and the bar's padding
+    EXPECT_LT(last.height, 40);
+    EXPECT_TRUE(chosen.empty());
+
+    // Open the menu by its title, then click each item in turn below the bar (every item
+    // is one line of text high).
+    const float line = ImGui::GetTextLineHeightWithSpacing();
+    for (int k = 0; k < 4; ++k) {
+        click(20, 8, bar);
+        const float y = float(last.height) + ImGui::GetStyle().WindowPadding.y + line * k + line / 2;
+        click(40, y, bar);
+        click(500, 300, bar); // elsewhere: the menu was closed by the choice, nothing more
+    }
+    EXPECT_EQ(chosen, (std::vector<int>{3, 2, 1, 5}));
+}
+
+TEST_F(BareImGui, MessageBoxOpensAndClosesOnEnterKeypadEnterOrEscape)
+{
+    for (int key : {enterKey, keypadEnterKey, escapeKey}) {
+        SCOPED_TRACE(key);
+        MessageBoxState box;
+        box.caption = "Unsupported mode";
+        box.text = "Mode not supported: 2";
+        box.wanted = true;
+        bool popupOpen = false;
+        auto widgets = [&] {
+            drawMessageBox(box);
+            popupOpen = ImGui::IsPopupOpen("###box");
+        };
+        frame(widgets);
+        frame(widgets);
+        EXPECT_TRUE(box.wanted);
+        EXPECT_TRUE(box.shown);
+        EXPECT_TRUE(popupOpen);
+        press(key, widgets);
+        EXPECT_FALSE(box.wanted);
+        EXPECT_FALSE(box.shown);
+        EXPECT_FALSE(popupOpen);
+    }
+}
+
+TEST_F(BareImGui, MessageBoxIgnoresOtherKeysAndGoesWhenTheDesktopClosesIt)
+{
+    // A caption with "##" in it is shown whole: it is not taken for an id.
+    MessageBoxState box{"File not found##1", "The file ##x could not be opened.", true, false};
+    bool popupOpen = false;
+    auto widgets = [&] {
+        drawMessageBox(box);
+        popupOpen = ImGui::IsPopupOpen("###box");
+    };
+    frame(widgets);
+    press(4, widgets); // a key that is not OK's
+    EXPECT_TRUE(box.wanted && box.shown);
+    EXPECT_TRUE(popupOpen);
+
+    box.wanted = false; // a quit request arrived
+    frame(widgets);
+    EXPECT_FALSE(box.shown);
+    EXPECT_FALSE(popupOpen);
+
+    // A box neither wanted nor shown issues nothing; the next one opens again.
+    box = MessageBoxState{"About Ollendor...", "Ollendor - Release 1", true, false};
+    frame(widgets);
+    EXPECT_TRUE(box.shown);
+    EXPECT_TRUE(popupOpen);
+}
+
+class SettingSource : public InfoSource {
+public:
+    SettingSource() { vdpReset(vdp); }
+    InfoSources infoSources() override
+    {
+        ++reads;
+        return InfoSources{4000000, vdp, ToneSettings{}};
+    }
+    bool speedLimited() override { return limited; }
+    void setSpeedLimited(bool value) override
+    {
+        limited = value;
+        ++changes;
+    }
+
+    VdpState vdp;
+    bool limited = true;
+    int reads = 0;
+    int changes = 0;
+};
+
+TEST_F(BareImGui, TimingsCheckboxSwitchesTheSpeedLimitBothWays)
+{
+    SettingSource source;
+    auto timings = [&] { drawInfoWindow(InfoWindow::timings, source); };
+    ImGui::GetIO().DisplaySize = ImVec2(float(infoWindowSizes[0].width), float(infoWindowSizes[0].height));
+    const float x = float(checkboxX) + 5, y = float(checkboxY) + 5; // inside the box
+    click(x, y, timings);
+    EXPECT_FALSE(source.limited);
+    click(x, y, timings);
+    EXPECT_TRUE(source.limited);
+    EXPECT_EQ(source.changes, 2);
+    EXPECT_EQ(source.reads, 6); // every frame shows the source as it is then
+
+    // A setting changed elsewhere shows at the next frame: a click then turns it back on.
+    source.limited = false;
+    click(x, y, timings);
+    EXPECT_TRUE(source.limited);
+}
+
+TEST_F(BareImGui, OnlyTheTimingsWindowHasTheCheckbox)
+{
+    for (InfoWindow kind : {InfoWindow::videoChip, InfoWindow::sound}) {
+        SettingSource source;
+        click(float(checkboxX) + 5, float(checkboxY) + 5, [&] { drawInfoWindow(kind, source); });
+        EXPECT_EQ(source.changes, 0);
+        EXPECT_TRUE(source.limited);
+        EXPECT_EQ(source.reads, 3);
+    }
+}
+
+} // namespace

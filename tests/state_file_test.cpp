@@ -1,0 +1,250 @@
+// Save state files: a machine saved and loaded runs on exactly as the saved one, and every
+// kind of unusable file is refused with its reason while the running machine stays as it
+// was.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include <xxhash.h>
+#include <zstd.h>
+
+#include "machine/rom_set.h"
+#include "state/state_file.h"
+#include "tests/program_run_support.h"
+#include "tests/support/machine_compare.h"
+
+using namespace ollendor;
+
+namespace {
+
+constexpr uint8_t key4 = 0x34;
+
+std::unique_ptr<Mtx> builtinMachine()
+{
+    auto machine = std::make_unique<Mtx>();
+    machinePowerOn(*machine);
+    machineInit(*machine, builtinRomSet());
+    return machine;
+}
+
+// Whole frames on the graphics page (key 4 held for frames 40-43); tape requests go unanswered.
+void runFrames(Mtx& machine, unsigned frames)
+{
+    const uint64_t end = machine.timing.frames + frames;
+    while (machine.timing.frames < end) {
+        const uint64_t frame = machine.timing.frames;
+        machine.keyboard.input =
+            keyboardInputFrom([frame](uint8_t key) { return key == key4 && frame >= 40 && frame < 44; }, 0);
+        machineRun(machine);
+        if (takeEvents(machine).has(MachineEvent::tapeRequest))
+            tapeMissing(machine);
+    }
+}
+
+// A state file re-packed after `edit` changed its unpacked payload, with a checksum that
+// matches, so that the loader's checks past the checksum are what refuses it.
+std::vector<uint8_t> repacked(const std::vector<uint8_t>& file, const std::function<void(std::vector<uint8_t>&)>& edit)
+{
+    std::vector<uint8_t> payload(2 * 1024 * 1024);
+    const size_t size = ZSTD_decompress(payload.data(), payload.size(), file.data() + stateHeaderSize,
+                                        file.size() - stateHeaderSize);
+    EXPECT_FALSE(ZSTD_isError(size));
+    payload.resize(size);
+    edit(payload);
+    std::vector<uint8_t> packed(ZSTD_compressBound(payload.size()));
+    packed.resize(ZSTD_compress(packed.data(), packed.size(), payload.data(), payload.size(), 1));
+    std::vector<uint8_t> out(file.begin(), file.begin() + stateHeaderSize);
+    const uint32_t unpacked = uint32_t(payload.size()), length = uint32_t(packed.size());
+    std::memcpy(&out[20], &unpacked, 4);
+    std::memcpy(&out[24], &length, 4);
+    XXH64_state_t* state = XXH64_createState();
+    XXH64_reset(state, 0);
+    XXH64_update(state, out.data(), 28);
+    XXH64_update(state, packed.data(), packed.size());
+    const uint64_t sum = XXH64_digest(state);
+    XXH64_freeState(state);
+    std::memcpy(&out[28], &sum, 8);
+    out.insert(out.end(), packed.begin(), packed.end());
+    return out;
+}
+
+// Where a section's contents start in the unpacked payload.
+size_t sectionOffset(const std::vector<uint8_t>& payload, const char* tag)
+{
+    size_t at = 0;
+    while (at + 8 <= payload.size()) {
+        uint32_t length;
+        std::memcpy(&length, &payload[at + 4], 4);
+        if (std::memcmp(&payload[at], tag, 4) == 0)
+            return at + 8;
+        at += 8 + length;
+    }
+    ADD_FAILURE() << "no section " << tag;
+    return 0;
+}
+
+class StateFile : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved = builtinMachine();
+        runFrames(*saved, 60);
+        file = encodeState(*saved);
+        running = builtinMachine();
+        runFrames(*running, 7);
+        before = std::make_unique<Mtx>(*running);
+    }
+
+    // Loading must fail with a reason that contains `why`, and change nothing.
+    void expectRefused(const std::vector<uint8_t>& bytes, const std::string& why)
+    {
+        const StateResult result = decodeState(bytes, *running, *running);
+        EXPECT_FALSE(result.ok) << why;
+        EXPECT_NE(result.error.find(why), std::string::npos) << "said: " << result.error;
+        expectSameMachine(*before, *running, "after refusing: " + why);
+    }
+
+    std::unique_ptr<Mtx> saved, running, before;
+    std::vector<uint8_t> file;
+};
+
+} // namespace
+
+TEST_F(StateFile, ALoadedStateRunsOnExactlyAsTheSavedMachine)
+{
+    auto loaded = builtinMachine();
+    const StateResult result = decodeState(file, *loaded, *loaded);
+    ASSERT_TRUE(result.ok) << result.error;
+    expectSameMachine(*saved, *loaded, "right after loading");
+    EXPECT_EQ(encodeState(*loaded), file) << "saving the loaded machine gives the same file";
+    runFrames(*saved, 90);
+    runFrames(*loaded, 90);
+    expectSameMachine(*saved, *loaded, "90 frames on");
+}
+
+// 300 frames in one run give the same machine as 120 frames, a save, a load into a new
+// machine and 180 more frames.
+TEST_F(StateFile, SavingAndLoadingMidRunIsInvisible)
+{
+    auto whole = builtinMachine();
+    runFrames(*whole, 300);
+    auto first = builtinMachine();
+    runFrames(*first, 120);
+    const std::vector<uint8_t> bytes = encodeState(*first);
+    auto second = builtinMachine();
+    ASSERT_TRUE(decodeState(bytes, *second, *second).ok);
+    runFrames(*second, 180);
+    expectSameMachine(*whole, *second, "300 frames, or 120 + state + 180");
+}
+
+TEST_F(StateFile, TheFileIsSmallAndItsHeaderSaysWhatItIs)
+{
+    EXPECT_LT(file.size(), 64u * 1024) << "the pages are mostly empty and compress";
+    EXPECT_EQ(std::memcmp(file.data(), "OLLSTATE", 8), 0);
+    EXPECT_EQ(file[8] | file[9] << 8, 1);
+    EXPECT_EQ(file[10] & 1, 1) << "built-in ROM set";
+}
+
+TEST_F(StateFile, UnusableFilesAreRefusedAndTheMachineStaysAsItWas)
+{
+    expectRefused({}, "not a state file");
+    expectRefused(std::vector<uint8_t>(file.begin(), file.begin() + 5), "not a state file");
+    std::vector<uint8_t> wrongMagic = file;
+    wrongMagic[0] = 'X';
+    expectRefused(wrongMagic, "not a state file");
+    std::vector<uint8_t> newer = file;
+    newer[8] = 2;
+    expectRefused(newer, "newer format (version 2");
+    expectRefused(std::vector<uint8_t>(file.begin(), file.begin() + 30), "cut short");
+    expectRefused(std::vector<uint8_t>(file.begin(), file.end() - 1), "cut short");
+    std::vector<uint8_t> longer = file;
+    longer.push_back(0);
+    expectRefused(longer, "past its end");
+    std::vector<uint8_t> damaged = file;
+    damaged[file.size() / 2] ^= 0x20;
+    expectRefused(damaged, "checksum");
+    std::vector<uint8_t> headerDamaged = file;
+    headerDamaged[12] ^= 1; // the ROM identity: caught by the checksum, not read as another set
+    expectRefused(headerDamaged, "checksum");
+}
+
+TEST_F(StateFile, AnotherRomSetIsRefused)
+{
+    RomSet other = builtinRomSet();
+    other.os[100] ^= 0xFF;
+    other.builtin = false;
+    other.identity = romSetIdentity(other);
+    auto foreign = std::make_unique<Mtx>();
+    machinePowerOn(*foreign);
+    machineInit(*foreign, other);
+    const std::vector<uint8_t> foreignFile = encodeState(*foreign);
+    expectRefused(foreignFile, "another ROM set (ROM set ");
+    expectRefused(foreignFile, ") than the one running (the built-in ROM)");
+}
+
+TEST_F(StateFile, SectionsOfTheWrongSizeOrValuesOutOfRangeAreRefused)
+{
+    expectRefused(repacked(file, [](auto& p) { p.push_back(0); }), "sizes of format version 1");
+    expectRefused(repacked(file, [](auto& p) { p[0] = 'X'; }), "section CPU  is missing");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SELS")] = 16; }), "the RAM page selector");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SELS") + 1] = 8; }), "the ROM page selector");
+    // The video address is after the 8 registers and the status byte.
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "VDP ") + 10] = 0x40; }), "the video chip's address");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "VDP ") + 1] ^= 0x10; }), "the video chip's mode");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "VDP ") + 11] = 2; }), "a truth value");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "FRAM") + 5] = 16; }), "a pixel");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "TIME")] = 65; }), "the hook count");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SND ") + 8] = 3; }), "a volume");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "CPU ") + 24] = 0xFF; }), "the interrupt state");
+}
+
+TEST_F(StateFile, FilesThatCannotBeReadOrWrittenSaySoAndLeaveTheOldOne)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("ollendor-state-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path target = folder / "slot.state";
+    ASSERT_TRUE(saveStateFile(*saved, target).ok);
+    StateResult loaded = loadStateFile(target, *running, *running);
+    ASSERT_TRUE(loaded.ok) << loaded.error;
+    expectSameMachine(*saved, *running, "loaded from the file");
+
+    StateResult missing = loadStateFile(folder / "none", *running, *running);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_NE(missing.error.find("cannot load the state file '" + (folder / "none").string() + "'"),
+              std::string::npos) << missing.error;
+    EXPECT_FALSE(loadStateFile(folder, *running, *running).ok);
+    const std::filesystem::path fifo = folder / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    StateResult fromFifo = loadStateFile(fifo, *running, *running); // must not wait for a writer
+    EXPECT_FALSE(fromFifo.ok);
+    EXPECT_NE(fromFifo.error.find("FIFO"), std::string::npos) << fromFifo.error;
+
+    StateResult full = saveStateFile(*saved, "/dev/full");
+    EXPECT_FALSE(full.ok);
+    EXPECT_NE(full.error.find("cannot write the state file '/dev/full'"), std::string::npos) << full.error;
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(StateFile, AFullDiskLeavesTheOldStateIntact)
+{
+    programtest::TinyDisk disk(64);
+    OLLENDOR_NEED_TINY_DISK(disk);
+    const std::filesystem::path target = disk.path() / "slot.state";
+    ASSERT_TRUE(saveStateFile(*saved, target).ok);
+    disk.fill();
+    runFrames(*saved, 30); // a different machine to save over the old one
+    const StateResult full = saveStateFile(*saved, target);
+    EXPECT_FALSE(full.ok);
+    EXPECT_NE(full.error.find("No space left on device"), std::string::npos) << full.error;
+    auto reloaded = builtinMachine();
+    const StateResult old = loadStateFile(target, *reloaded, *reloaded);
+    ASSERT_TRUE(old.ok) << old.error;
+    EXPECT_EQ(encodeState(*reloaded), file) << "the file saved first is still there, whole";
+    EXPECT_EQ(disk.leftovers(), std::vector<std::string>{"slot.state"}) << "no temporary file left behind";
+}

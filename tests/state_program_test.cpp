@@ -1,0 +1,96 @@
+// Save states and recordings through the program, headless, on the built-in ROM's graphics
+// page: a run cut in two by a state file, or replayed from a recording, ends on the same
+// picture as one whole run; unusable files stop the program before anything is written.
+#include <gtest/gtest.h>
+
+#include "host/safe_file.h"
+#include "tests/program_run_support.h"
+
+using namespace programtest;
+
+namespace {
+
+// A headless run from an empty folder (the built-in ROM, no tapes) with these arguments.
+RunResult run(const ScratchDir& folder, std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), {"--headless", "--rom-dir", folder.path().string()});
+    return runOllendor(RunSetup(std::move(arguments)));
+}
+
+} // namespace
+
+TEST(StateProgram, AStateFileCutsARunInTwoWithoutChangingIt)
+{
+    ScratchDir folder;
+    const auto whole = folder.path() / "whole.png", split = folder.path() / "split.png";
+    const auto state = folder.path() / "at120.state";
+    ASSERT_EQ(run(folder, {"--frames", "300", "--type", "4", "--screenshot", whole.string()}).exitCode, 0);
+    const RunResult first = run(folder, {"--frames", "120", "--type", "4", "--save-state", state.string()});
+    ASSERT_EQ(first.exitCode, 0) << describe(first);
+    const RunResult second = run(folder, {"--load-state", state.string(), "--frames", "180", "--screenshot", split.string()});
+    ASSERT_EQ(second.exitCode, 0) << describe(second);
+    EXPECT_EQ(readFile(whole), readFile(split)) << "300 frames, or 120 + a state + 180";
+}
+
+// Keys typed across the save point, carried over by a recording: the graphics page opens
+// after frame 120 and its sprites move on from there.
+TEST(StateProgram, ARecordingCarriesKeysAcrossTheSavePoint)
+{
+    ScratchDir folder;
+    const auto whole = folder.path() / "whole.png", replayed = folder.path() / "replayed.png";
+    const auto recording = folder.path() / "run.rec";
+    // "3 ... 4": the sound page, then the graphics page well after frame 120.
+    const std::string typed = "3                 4";
+    ASSERT_EQ(run(folder, {"--frames", "300", "--type", typed, "--screenshot", whole.string()}).exitCode, 0);
+    const RunResult recorded = run(folder, {"--frames", "300", "--type", typed, "--record", recording.string()});
+    ASSERT_EQ(recorded.exitCode, 0) << describe(recorded);
+    const RunResult replay = run(folder, {"--replay", recording.string(), "--screenshot", replayed.string()});
+    ASSERT_EQ(replay.exitCode, 0) << describe(replay);
+    EXPECT_EQ(readFile(whole), readFile(replayed)) << "the replay ends on the recorded run's last picture";
+
+    // At the save point the replayed machine is the typed one, to the byte.
+    const auto typedState = folder.path() / "typed.state", replayedState = folder.path() / "replayed.state";
+    ASSERT_EQ(run(folder, {"--frames", "120", "--type", typed, "--save-state", typedState.string()}).exitCode, 0);
+    ASSERT_EQ(run(folder, {"--replay", recording.string(), "--frames", "120", "--save-state", replayedState.string()}).exitCode, 0);
+    EXPECT_EQ(readFile(typedState), readFile(replayedState));
+}
+
+TEST(StateProgram, UnusableFilesStopTheProgramBeforeAnythingIsWritten)
+{
+    ScratchDir folder;
+    const auto shot = folder.path() / "shot.png", saved = folder.path() / "saved.state";
+    writeFile(folder.path() / "noise.state", std::string(500, 'x'));
+    writeFile(folder.path() / "noise.rec", std::string("OLLRECRD\x01\x00\x00\x00\x10\x00\x00\x00", 16)); // version 1, then nothing
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string says;
+    };
+    const Case cases[] = {
+        {{"--load-state", (folder.path() / "noise.state").string()}, "it is not a state file"},
+        {{"--load-state", (folder.path() / "missing.state").string()}, "there is no such file"},
+        {{"--load-state", folder.path().string()}, "folder"},
+        {{"--replay", (folder.path() / "noise.rec").string()}, "cut short"},
+        {{"--replay", (folder.path() / "noise.state").string()}, "it is not a recording"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        for (const std::string& more : {std::string("--screenshot"), shot.string(), std::string("--save-state"), saved.string()})
+            arguments.push_back(more);
+        const RunResult result = run(folder, arguments);
+        EXPECT_EQ(result.exitCode, 1) << describe(result);
+        EXPECT_NE(result.errors.find(c.arguments[1]), std::string::npos) << "names the file: " << result.errors;
+        EXPECT_NE(result.errors.find(c.says), std::string::npos) << result.errors;
+        EXPECT_FALSE(std::filesystem::exists(shot));
+        EXPECT_FALSE(std::filesystem::exists(saved));
+    }
+    const RunResult both = run(folder, {"--replay", "a.rec", "--load-state", "b.state"});
+    EXPECT_EQ(both.exitCode, 2) << describe(both);
+}
+
+TEST(StateProgram, AStateSavedToAFullDeviceIsAFailureAndTheRunStillEnds)
+{
+    ScratchDir folder;
+    const RunResult result = run(folder, {"--frames", "5", "--save-state", "/dev/full"});
+    EXPECT_EQ(result.exitCode, 1) << describe(result);
+    EXPECT_NE(result.errors.find("cannot write the state file '/dev/full'"), std::string::npos) << result.errors;
+}

@@ -1,0 +1,218 @@
+// Recordings and positions: a machine run to a recorded position stands exactly where the
+// recorded one stood, a replay gives the recorded run bit for bit (keys and tape answers
+// included), and unusable recordings are refused with their reason.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include <unistd.h>
+
+#include "control/session.h"
+#include "machine/rom_set.h"
+#include "state/recording.h"
+#include "state/state_file.h"
+#include "tests/support/machine_compare.h"
+
+using namespace ollendor;
+
+namespace {
+
+std::unique_ptr<Mtx> builtinMachine()
+{
+    auto machine = std::make_unique<Mtx>();
+    machinePowerOn(*machine);
+    machineInit(*machine, builtinRomSet());
+    return machine;
+}
+
+// A folder of its own, gone with its contents at the end.
+struct Folder {
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("ollendor-rec-" + std::to_string(getpid()) + "-" +
+                                  testing::UnitTest::GetInstance()->current_test_info()->name());
+    Folder() { std::filesystem::create_directories(path); }
+    ~Folder() { std::filesystem::remove_all(path); }
+};
+
+// Messages kept instead of shown.
+struct QuietHost : SessionHost {
+    std::vector<std::string> messages;
+    void showMessage(const char* caption, const char*) override { messages.push_back(caption); }
+    void diagnosticLine(const char*) override {}
+    void warningLine(const char*) override {}
+    void publishTones(const ToneSettings&) override {}
+};
+
+} // namespace
+
+TEST(MachinePositions, RunningToAPositionStopsExactlyWhereTheMachineStoodThere)
+{
+    // Positions and copies of a machine stepped instruction by instruction through frames
+    // with interrupts, a HALT loop and slice ends.
+    auto stepped = builtinMachine();
+    std::vector<std::pair<MachinePosition, std::unique_ptr<Mtx>>> marks;
+    for (int step = 0; step < 60000; ++step) {
+        machineStep(*stepped);
+        if (takeEvents(*stepped).has(MachineEvent::tapeRequest))
+            tapeMissing(*stepped);
+        if (step % 4999 == 0 || step == 60000 - 1)
+            marks.emplace_back(machinePosition(*stepped), std::make_unique<Mtx>(*stepped));
+    }
+    for (size_t i = 1; i < marks.size(); ++i)
+        ASSERT_TRUE(marks[i - 1].first < marks[i].first);
+    auto running = builtinMachine();
+    for (const auto& [position, copy] : marks) {
+        while (!machineRunTo(*running, position)) {
+            if (takeEvents(*running).has(MachineEvent::tapeRequest))
+                tapeMissing(*running);
+        }
+        takeEvents(*running);
+        ASSERT_EQ(machinePosition(*running), position);
+        expectSameMachine(*copy, *running, "at a recorded position");
+    }
+}
+
+TEST(MachinePositions, EveryInstructionMovesThePositionOn)
+{
+    auto machine = builtinMachine();
+    MachinePosition last = machinePosition(*machine);
+    for (int step = 0; step < 30000; ++step) {
+        machineStep(*machine);
+        takeEvents(*machine);
+        const MachinePosition now = machinePosition(*machine);
+        ASSERT_TRUE(last < now) << "step " << step;
+        last = now;
+    }
+}
+
+TEST(Recordings, AReplayGivesTheRecordedRunBitForBit)
+{
+    Folder folder;
+    const std::filesystem::path file = folder.path / "run.rec";
+    RomSet roms = builtinRomSet();
+    Session recorded(roms);
+    QuietHost host;
+    recorded.setHost(host);
+    recorded.typeText("3qwe4");
+    std::string error;
+    ASSERT_TRUE(recorded.startRecording(file, error)) << error;
+    for (int frame = 0; frame < 40; ++frame)
+        recorded.runFrame();
+    // A key held by hand from the middle of a frame on, as the debugger allows.
+    machineStep(recorded.machine());
+    recorded.setHostKeys([](uint8_t key) { return key == 'W'; });
+    recorded.updateInput();
+    for (int frame = 0; frame < 60; ++frame)
+        recorded.runFrame();
+    recorded.setHostKeys(nullptr);
+    for (int frame = 0; frame < 30; ++frame)
+        recorded.runFrame();
+    ASSERT_TRUE(recorded.stopRecording(error)) << error;
+
+    const RecordingResult read = readRecording(file);
+    ASSERT_TRUE(read.ok) << read.error;
+    EXPECT_GT(read.recording.inputs.size(), 8u);
+    Session replayed(roms);
+    replayed.setHost(host);
+    ASSERT_TRUE(replayed.startReplay(read.recording, file.string(), error)) << error;
+    while (!replayed.replayFinished())
+        replayed.runFrame();
+    expectSameMachine(recorded.machine(), replayed.machine(), "the replay's end");
+}
+
+TEST(Recordings, TapeImagesAreInTheRecording)
+{
+    Folder folder;
+    const std::filesystem::path tapes = folder.path / "tapes";
+    std::filesystem::create_directories(tapes);
+    std::filesystem::copy_file(std::filesystem::path(OLLENDOR_BINARY_DIR) / "tapes" / "OLLENDEMO", tapes / "OLLENDEMO");
+    const std::filesystem::path file = folder.path / "tape.rec";
+    Session recorded(builtinRomSet());
+    QuietHost host;
+    recorded.setHost(host);
+    recorded.setTapeFolder(tapes);
+    recorded.typeText("5");
+    std::string error;
+    ASSERT_TRUE(recorded.startRecording(file, error)) << error;
+    for (int frame = 0; frame < 90; ++frame)
+        recorded.runFrame();
+    ASSERT_TRUE(recorded.stopRecording(error));
+    EXPECT_TRUE(recorded.machine().tape.opened) << "the demo tape was loaded";
+
+    const RecordingResult read = readRecording(file);
+    ASSERT_TRUE(read.ok) << read.error;
+    Session replayed(builtinRomSet());
+    replayed.setHost(host);
+    replayed.setTapeFolder(folder.path / "nothing here");
+    ASSERT_TRUE(replayed.startReplay(read.recording, file.string(), error));
+    while (!replayed.replayFinished())
+        replayed.runFrame();
+    expectSameMachine(recorded.machine(), replayed.machine(), "replayed without the tape file");
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST(Recordings, UnusableRecordingsAreRefusedWithTheirReason)
+{
+    auto machine = builtinMachine();
+    Recording recording;
+    recording.startState = encodeState(*machine);
+    RecordedInput first;
+    first.position = {10, 2048, 0};
+    first.keyboard.rows[0] = 1;
+    RecordedInput second = first;
+    second.position = {12, 100, 0};
+    recording.inputs = {first, second};
+    recording.end = {20, 2048, 0};
+    const std::vector<uint8_t> good = encodeRecording(recording);
+    ASSERT_TRUE(parseRecording(good).ok);
+
+    auto refused = [](std::vector<uint8_t> bytes, const std::string& why) {
+        const RecordingResult result = parseRecording(bytes);
+        EXPECT_FALSE(result.ok) << why;
+        EXPECT_NE(result.error.find(why), std::string::npos) << "said: " << result.error;
+    };
+    std::vector<uint8_t> magic = good;
+    magic[3] = 'X';
+    refused(magic, "not a recording");
+    refused(std::vector<uint8_t>(good.begin(), good.begin() + 40), "cut short");
+    refused(std::vector<uint8_t>(good.begin(), good.end() - 30), "cut short");
+    std::vector<uint8_t> longer = good;
+    longer.insert(longer.end() - 8, 0);
+    refused(longer, "past its end");
+    std::vector<uint8_t> damaged = good;
+    damaged[good.size() - 20] ^= 1;
+    refused(damaged, "checksum");
+    std::vector<uint8_t> newer = good;
+    newer[8] = 9;
+    refused(newer, "newer format");
+    std::vector<uint8_t> flagged = good; // the reserved field (found by fuzzing: it was ignored)
+    flagged[11] = 0x60;
+    refused(flagged, "flags this program does not know");
+
+    Recording disordered = recording;
+    std::swap(disordered.inputs[0], disordered.inputs[1]);
+    refused(encodeRecording(disordered), "out of order");
+    Recording pastEnd = recording;
+    pastEnd.end = {11, 0, 0};
+    refused(encodeRecording(pastEnd), "out of order");
+
+    // Another ROM set: refused when the replay starts, before anything runs.
+    RomSet other = builtinRomSet();
+    other.assem[7] ^= 1;
+    other.builtin = false;
+    other.identity = romSetIdentity(other);
+    auto foreign = std::make_unique<Mtx>();
+    machinePowerOn(*foreign);
+    machineInit(*foreign, other);
+    Recording foreignRecording = recording;
+    foreignRecording.startState = encodeState(*foreign);
+    Session session(builtinRomSet());
+    const auto before = std::make_unique<Mtx>(session.machine());
+    std::string error;
+    EXPECT_FALSE(session.startReplay(foreignRecording, "x.rec", error));
+    EXPECT_NE(error.find("another ROM set"), std::string::npos) << error;
+    expectSameMachine(*before, session.machine(), "after refusing");
+}
