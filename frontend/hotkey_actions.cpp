@@ -138,9 +138,10 @@ void HotkeyActions::screenshot()
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    const std::optional<std::filesystem::path> path = freeScreenshotPath(folder, local);
+    std::string why;
+    const std::optional<std::filesystem::path> path = takeScreenshotName(folder, local, why);
     if (!path) {
-        fail("Screenshot", "every name for a screenshot of this second is taken in " + folder.string());
+        fail("Screenshot", "could not write a screenshot into " + folder.string() + ": " + why);
         return;
     }
     const std::vector<uint8_t> png =
@@ -148,6 +149,7 @@ void HotkeyActions::screenshot()
     const std::string failure =
         png.empty() ? std::string("the picture could not be encoded") : writeFileSafely(*path, png);
     if (!failure.empty()) {
+        std::filesystem::remove(*path, error); // the empty file that held the name
         fail("Screenshot", "could not write the screenshot " + path->string() + ": " + failure);
         return;
     }

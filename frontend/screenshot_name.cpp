@@ -1,10 +1,14 @@
 #include "frontend/screenshot_name.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <system_error>
 
 namespace ollendor {
 
@@ -86,7 +90,8 @@ std::filesystem::path screenshotFolder()
     return ".";
 }
 
-std::optional<std::filesystem::path> freeScreenshotPath(const std::filesystem::path& folder, const std::tm& when)
+std::optional<std::filesystem::path> takeScreenshotName(const std::filesystem::path& folder, const std::tm& when,
+                                                        std::string& error)
 {
     char stamp[40];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H-%M-%S", &when);
@@ -99,12 +104,18 @@ std::optional<std::filesystem::path> freeScreenshotPath(const std::filesystem::p
         }
         name += ".png";
         const std::filesystem::path path = folder / name;
-        std::error_code error;
-        const auto status = std::filesystem::symlink_status(path, error);
-        // A folder that cannot be looked into: the write that follows says why.
-        if (error || !std::filesystem::exists(status))
+        // O_EXCL: taken only when nothing, not even a link, has the name.
+        const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0) {
+            ::close(descriptor);
             return path;
+        }
+        if (errno != EEXIST) {
+            error = std::strerror(errno);
+            return std::nullopt;
+        }
     }
+    error = "every name for a screenshot of this second is taken";
     return std::nullopt;
 }
 

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace ollendor {
@@ -22,8 +23,11 @@ std::filesystem::path screenshotFolder();
 std::optional<std::filesystem::path> picturesFolderFromUserDirs(std::string_view text,
                                                                 const std::filesystem::path& home);
 
-// The first name of a picture taken at `when` that nothing in folder has (a dangling
-// link counts as taken); nothing after 999 tries.
-std::optional<std::filesystem::path> freeScreenshotPath(const std::filesystem::path& folder, const std::tm& when);
+// Takes the first name for a picture taken at `when` that nothing in folder has (a
+// dangling link counts as taken) by creating it, empty, so that nothing else can take it
+// before the picture is written over it. Nothing, with the reason, when the folder
+// refuses (or after 999 names).
+std::optional<std::filesystem::path> takeScreenshotName(const std::filesystem::path& folder, const std::tm& when,
+                                                        std::string& error);
 
 } // namespace ollendor

@@ -23,6 +23,7 @@
 #include "host/headless_host.h"
 #include "machine/rom_set.h"
 #include "video/display.h"
+#include "tests/program_run_support.h"
 #include "tests/support/environment_guard.h"
 #include "tests/support/machine_compare.h"
 #include "tests/support/scratch_files.h"
@@ -314,20 +315,39 @@ TEST_F(HotkeyActionsTest, AScreenshotThatCannotBeWrittenIsShown)
     EXPECT_TRUE(actions->lastScreenshot().empty());
 }
 
+// A full disk: the picture cannot be written, which is shown, and nothing is left behind
+// (neither the name that was held nor a temporary file).
+TEST_F(HotkeyActionsTest, AScreenshotOnAFullDiskLeavesNothingBehind)
+{
+    programtest::TinyDisk disk(64);
+    OLLENDOR_NEED_TINY_DISK(disk);
+    EnvironmentGuard onDisk("XDG_PICTURES_DIR", disk.path().string());
+    std::filesystem::create_directories(disk.path() / "ollendor");
+    disk.fill();
+    runFrames(30);
+    tap(f12);
+    actions->carryOut();
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].text.find("No space left on device"), std::string::npos) << messages()[0].text;
+    EXPECT_TRUE(std::filesystem::is_empty(disk.path() / "ollendor"));
+}
+
 TEST(ScreenshotName, DateAndTimeThenANumberWhenTaken)
 {
     ScratchFolder folder;
     std::tm when{};
     when.tm_year = 126, when.tm_mon = 11, when.tm_mday = 7, when.tm_hour = 11, when.tm_min = 42, when.tm_sec = 5;
-    const auto first = freeScreenshotPath(folder.path(), when);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->filename(), "ollendor-2026-12-07-11-42-05.png");
-    writeFile(*first, {1});
-    EXPECT_EQ(freeScreenshotPath(folder.path(), when)->filename(), "ollendor-2026-12-07-11-42-05-2.png");
-    writeFile(folder.path() / "ollendor-2026-12-07-11-42-05-2.png", {1});
+    std::string why;
+    auto take = [&] { return takeScreenshotName(folder.path(), when, why).value_or("none").filename().string(); };
+    EXPECT_EQ(take(), "ollendor-2026-12-07-11-42-05.png");
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "ollendor-2026-12-07-11-42-05.png")) << "the name is held";
+    EXPECT_EQ(take(), "ollendor-2026-12-07-11-42-05-2.png");
     std::filesystem::create_symlink(folder.path() / "gone", folder.path() / "ollendor-2026-12-07-11-42-05-3.png");
-    EXPECT_EQ(freeScreenshotPath(folder.path(), when)->filename(), "ollendor-2026-12-07-11-42-05-4.png")
-        << "a dangling link is a name taken";
+    EXPECT_EQ(take(), "ollendor-2026-12-07-11-42-05-4.png") << "a dangling link is a name taken";
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "gone")) << "nothing written through the link";
+
+    EXPECT_FALSE(takeScreenshotName(folder.path() / "missing", when, why));
+    EXPECT_NE(why.find("No such file"), std::string::npos) << why;
 }
 
 TEST(ScreenshotName, PicturesFolderFromTheUserDirsFile)
