@@ -119,11 +119,15 @@ void StateMenu::drawStuffItems()
 {
     slots_.refresh();
     ImGui::Separator();
-    if (ImGui::BeginMenu("Save state")) {
+    // The labels say what the keys do now; the ids stay the same as the slot changes.
+    const std::string slot = std::to_string(actions_.currentSlot());
+    const std::string save = "Save state (" + keys_.shortcut(Hotkey::saveState) + " to slot " + slot + ")###save";
+    if (ImGui::BeginMenu(save.c_str())) {
         drawSlots(true);
         ImGui::EndMenu();
     }
-    if (ImGui::BeginMenu("Load state")) {
+    const std::string load = "Load state (" + keys_.shortcut(Hotkey::loadState) + " from slot " + slot + ")###load";
+    if (ImGui::BeginMenu(load.c_str())) {
         drawSlots(false);
         ImGui::EndMenu();
     }

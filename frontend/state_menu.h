@@ -1,9 +1,10 @@
 // The "Stuff" menu's items for save states and time:
 //
-//   Save state  >  slots 1-4, each with a small picture and when it was saved; choosing
-//                  one saves there and makes it the current slot (the one F2 and F3 use)
-//   Load state  >  the same slots; an empty one, or one that cannot be loaded, says so and
-//                  cannot be chosen
+//   Save state (F2 to slot 1)    >  slots 1-4, each with a small picture and when it was
+//                                   saved; choosing one saves there and makes it the
+//                                   current slot (the one F2 and F3 use)
+//   Load state (F3 from slot 1)  >  the same slots; an empty one, or one that cannot be
+//                                   loaded, says so and cannot be chosen
 //   Rewind one second           F4 held, with what the rewind buffer holds below it
 //   Fast forward                F10 held (shows whether it is on)
 //   Mute                        F11
