@@ -56,8 +56,15 @@ void Loop::run()
     uint64_t frames = 0;
     pacer_.start(now());
     while (desktop.pump()) {
+        if (actions_)
+            actions_();
         if (service_ && !service_())
             break;
+        if (rewinding_) {
+            if (!stepBack())
+                break;
+            continue;
+        }
         if (control_.paused()) {
             // The machine stands still; the windows and the requests go on.
             if (settings_.present)
@@ -69,8 +76,7 @@ void Loop::run()
         session.setCapsLock(platform_.capsLockState());
         const bool frameDone = control_.runFrame();
         shown_.rendered = true;
-        shown_.blanked = displayBlanked(session.machine().vdp);
-        shown_.backdrop = backdropColour(session.machine().vdp);
+        noteShown();
         if (settings_.present)
             present(!frameDone);
         if (!frameDone)
@@ -83,11 +89,55 @@ void Loop::run()
         if (!settings_.present && settings_.frameLimit == 0 && session.replayFinished() && !service_)
             break;
         if (settings_.paced) {
-            pacer_.emulated(cyclesPerFrame, now(), limited_);
+            pacer_.emulated(cyclesPerFrame, now(), limited_ && !fastForward_);
             if (!waitForDeadline())
                 break;
         }
     }
+}
+
+void Loop::noteShown()
+{
+    shown_.blanked = displayBlanked(session_.machine().vdp);
+    shown_.backdrop = backdropColour(session_.machine().vdp);
+}
+
+bool Loop::stepBack()
+{
+    // At the oldest frame held this fails, and the machine stays there.
+    control_.rewindFrames(1);
+    noteShown();
+    if (settings_.present)
+        present(true);
+    if (!settings_.paced)
+        return true;
+    // Backwards at the frame rate, whatever the speed limit says.
+    pacer_.emulated(cyclesPerFrame, now(), true);
+    return waitForDeadline();
+}
+
+void Loop::setRewinding(bool rewinding)
+{
+    if (rewinding == rewinding_)
+        return;
+    rewinding_ = rewinding;
+    sound_.setMuted(muted_ || rewinding_);
+    if (!rewinding_)
+        followMachine(); // live from here: the tones of this point
+}
+
+void Loop::setMuted(bool muted)
+{
+    muted_ = muted;
+    sound_.setMuted(muted_ || rewinding_);
+}
+
+void Loop::followMachine()
+{
+    noteShown();
+    publishTones(session_.machine().sound.published);
+    if (settings_.present)
+        present(true);
 }
 
 void Loop::present(bool always)

@@ -6,10 +6,12 @@
 #include <string>
 
 #include "control/session.h"
+#include "frontend/hotkey_actions.h"
 #include "frontend/hotkeys.h"
 #include "frontend/loop.h"
 #include "frontend/main_window.h"
 #include "frontend/screenshot.h"
+#include "frontend/state_menu.h"
 #include "host/run_end.h"
 #include "machine/rom_set.h"
 #include "state/recording.h"
@@ -64,6 +66,8 @@ private:
     std::unique_ptr<RewindBuffer> rewind;
     std::unique_ptr<Control> control;
     std::unique_ptr<Loop> loop;
+    std::unique_ptr<HotkeyActions> actions;    // save and load state, rewind, fast forward, mute, screenshot
+    std::unique_ptr<StateMenu> stateMenu;      // their items in "Stuff"
     bool wavOpen = false;        // --wav is being written
     bool screenshotDone = false; // --screenshot was written (or failed)
 };
@@ -104,6 +108,11 @@ void Run::start()
     // 2-4. Main window and console; the program's own keys.
     AppWindow& window = createMainWindow(platform.desktop());
     platform.desktop().setKeyHandler([this](const KeyPress& key) { hotkeys.handle(key); });
+    actions = std::make_unique<HotkeyActions>(*control, *loop);
+    actions->registerKeys(hotkeys);
+    loop->setActions([this] { actions->carryOut(); });
+    stateMenu = std::make_unique<StateMenu>(*actions, *control, *loop, hotkeyMap, drawing);
+    drawing.addPart(*stateMenu);
     openConsole(window, options.fullscreen ? 0 : 1);
 
     // 5. Sound: the device when there is one (none is no failure: the run is silent), or

@@ -30,6 +30,11 @@ public:
         ollendor::drawInfoWindow(kind, source);
     }
 
+    void setTextures(Textures* textures) override { textures_ = textures; }
+    // The main window's textures for the parts' pictures; null while there is no window
+    // (headless, or in a test without one).
+    Textures* textures() const { return textures_; }
+
     // A part of the program with items, menus or windows in the main window; it must outlive
     // its use (removeParts before it goes).
     void addPart(MainWindowPart& part) { parts_.push_back(&part); }
@@ -37,6 +42,7 @@ public:
 
 private:
     std::vector<MainWindowPart*> parts_;
+    Textures* textures_ = nullptr;
 };
 
 } // namespace ollendor

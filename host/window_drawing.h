@@ -9,6 +9,7 @@
 // here runs on the main thread, inside a frame.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -30,6 +31,31 @@ struct MenuBarFrame {
     int height = 0;                    // the bar's height in pixels; 0 when it was not drawn
 };
 
+// Pictures inside the widgets (a save state's picture, a view of video memory): textures
+// in the main window's renderer, made from RGBA pixels. The front end keeps a handle,
+// fills it and draws it with ImGui::Image(imguiTexture(handle), size). Handles are never
+// reused: one the window no longer holds (it went, or it was destroyed) gives no ImGui
+// texture and is refused by update, so a picture is simply made again.
+using TextureHandle = uint32_t; // 0: no texture
+
+class Textures {
+public:
+    virtual ~Textures() = default;
+    // A texture of width x height pixels (at most 4096 each way), transparent until
+    // updated, smoothed when drawn at another size; 0 when it cannot be made (error() says
+    // why).
+    virtual TextureHandle create(int width, int height) = 0;
+    // Replaces all its pixels: rows of width pixels, 4 bytes each (R, G, B, A in memory
+    // order), pitch bytes apart. False for a handle not held or a pitch below a row.
+    virtual bool update(TextureHandle texture, const uint8_t* rgba, int pitch) = 0;
+    // Harmless for 0 or a handle not held.
+    virtual void destroy(TextureHandle texture) = 0;
+    // What ImGui::Image takes for it (an ImTextureID); null for a handle not held.
+    virtual void* imguiTexture(TextureHandle texture) const = 0;
+    // Why the last create or update failed.
+    virtual const std::string& error() const = 0;
+};
+
 class WindowDrawing {
 public:
     virtual ~WindowDrawing() = default;
@@ -42,6 +68,8 @@ public:
     // The contents of an information window, filling the frame, from the source; the
     // Timings window's checkbox sets the source's speed limit.
     virtual void drawInfoWindow(InfoWindow kind, InfoSource& source) = 0;
+    // The main window's textures, from its creation until it goes (null then).
+    virtual void setTextures(Textures* textures) { (void)textures; }
 };
 
 } // namespace ollendor

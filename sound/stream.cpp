@@ -48,6 +48,11 @@ void SoundStream::pull(int16_t* destination, unsigned count)
 // one by one as atomics rather than through the synthesis writing into the buffer.
 void SoundStream::fillRing(unsigned start, unsigned count)
 {
+    if (muted()) {
+        for (unsigned i = 0; i < count; ++i)
+            ring_[start + i].store(0, relaxed);
+        return;
+    }
     fill_(tones(), halfScratch_, count);
     for (unsigned i = 0; i < count; ++i)
         ring_[start + i].store(halfScratch_[i], relaxed);
@@ -152,6 +157,16 @@ void SoundStream::publish(const ToneSettings& published)
         frequency_[c].store(current.frequency[c], relaxed);
         amplitude_[c].store(current.amplitude[c], relaxed);
     }
+    if (running_.load(std::memory_order_acquire)) {
+        firstHalfEvent.set();
+        secondHalfEvent.set();
+    }
+}
+
+void SoundStream::setMuted(bool muted)
+{
+    if (muted_.exchange(muted, std::memory_order_acq_rel) == muted)
+        return;
     if (running_.load(std::memory_order_acquire)) {
         firstHalfEvent.set();
         secondHalfEvent.set();

@@ -68,6 +68,11 @@ public:
     void publish(const ToneSettings& published);
     // The settings being played.
     ToneSettings tones() const;
+    // Mute: the halves are refilled with silence from now on (the change is heard at once,
+    // as a publish is), while the thread, the device and the published settings go on as
+    // they were; unmuted, the tones are heard again.
+    void setMuted(bool muted);
+    bool muted() const { return muted_.load(std::memory_order_acquire); }
 
     // The synthesis of each half; fillHalf over its own synthesiser unless a test puts its own.
     void setFill(HalfFill fill) { fill_ = std::move(fill); }
@@ -98,6 +103,7 @@ private:
     std::atomic<uint16_t> amplitude_[3];        // published amplitude (peak sample value)
     std::atomic<uint32_t> stopState_{0};
     std::atomic<bool> running_{false};
+    std::atomic<bool> muted_{false};            // refills are silence
     int16_t halfScratch_[secondHalfSamples];    // a half as synthesised, before it is stored
     std::unique_ptr<ToneSynth> synth_;          // the sound thread's wave state
     HalfFill fill_;                             // synthesis for each half

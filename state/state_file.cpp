@@ -12,16 +12,11 @@
 #include "host/safe_file.h"
 #include "machine/rom_set.h"
 #include "state/byte_io.h"
+#include "state/state_unpack.h"
 
 namespace ollendor {
 
 namespace {
-
-// The sections of format version 1, in their order, with their exact lengths.
-struct SectionSpec {
-    char tag[5];
-    uint32_t length;
-};
 
 constexpr uint32_t cpuLength = 8 + 4 * 2 + 4 * 2 + 1 + 1 + 4 + 4 + 2 + 1 + 4 + 1;
 constexpr uint32_t memoryLength = pageCount * pageSize;
@@ -35,7 +30,7 @@ constexpr uint32_t tapeLength = 1 + 4 + 4 + 1 + 2 + 2 + tapeNameLength + 4 +
 constexpr uint32_t frameLength = frameWidth * frameHeight;
 constexpr uint32_t timingLength = 4 + 8 + 8;
 
-constexpr SectionSpec sections[] = {
+constexpr StateSection sections[] = {
     {"CPU ", cpuLength},      {"MEMP", memoryLength}, {"SELS", selectorsLength},
     {"CTC ", ctcLength},      {"VDP ", vdpLength},    {"SND ", soundLength},
     {"KEYS", keyboardLength}, {"TAPE", tapeLength},   {"FRAM", frameLength},
@@ -45,7 +40,7 @@ constexpr SectionSpec sections[] = {
 constexpr uint32_t payloadLength()
 {
     uint32_t total = 0;
-    for (const SectionSpec& s : sections)
+    for (const StateSection& s : sections)
         total += 8 + s.length;
     return total;
 }
@@ -53,7 +48,7 @@ constexpr uint32_t payloadLength()
 constexpr uint32_t payloadSize = payloadLength();
 
 // A section: its tag, its length and what body writes, which must be exactly that long.
-void putSection(FieldWriter& w, const SectionSpec& spec, auto&& body)
+void putSection(FieldWriter& w, const StateSection& spec, auto&& body)
 {
     w.bytes(spec.tag, 4);
     w.u32(spec.length);
@@ -357,20 +352,25 @@ std::vector<uint8_t> encodeState(const Mtx& machine)
     return file;
 }
 
-StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx& into)
+std::span<const StateSection> stateSections()
+{
+    return sections;
+}
+
+StateResult checkStateHeader(std::span<const uint8_t> bytes, StateHeader& header)
 {
     if (bytes.size() < sizeof stateMagic || std::memcmp(bytes.data(), stateMagic, sizeof stateMagic) != 0)
         return fail("it is not a state file");
     if (bytes.size() < stateHeaderSize)
         return fail("it is cut short");
-    FieldReader header(bytes.first(stateHeaderSize));
-    header.view(sizeof stateMagic);
-    const uint16_t version = header.u16();
-    const uint16_t flags = header.u16();
-    const uint64_t identity = header.u64();
-    const uint32_t uncompressedSize = header.u32();
-    const uint32_t compressedSize = header.u32();
-    const uint64_t storedChecksum = header.u64();
+    FieldReader fields(bytes.first(stateHeaderSize));
+    fields.view(sizeof stateMagic);
+    const uint16_t version = fields.u16();
+    const uint16_t flags = fields.u16();
+    header.romIdentity = fields.u64();
+    header.unpackedSize = fields.u32();
+    const uint32_t compressedSize = fields.u32();
+    const uint64_t storedChecksum = fields.u64();
     if (version > stateFormatVersion)
         return fail("it was saved in a newer format (version " + std::to_string(version) +
                     "; this program reads version " + std::to_string(stateFormatVersion) + ")");
@@ -380,22 +380,37 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
         return fail("it is cut short");
     if (bytes.size() - stateHeaderSize > compressedSize)
         return fail("it has bytes past its end");
-    const std::span<const uint8_t> compressed = bytes.subspan(stateHeaderSize, compressedSize);
-    if (checksum(bytes.first(28), compressed) != storedChecksum)
+    header.packed = bytes.subspan(stateHeaderSize, compressedSize);
+    if (checksum(bytes.first(28), header.packed) != storedChecksum)
         return fail("its checksum does not match (the file is damaged)");
     if ((flags & ~1u) != 0)
         return fail("its header holds flags this program does not know");
-    const bool builtin = (flags & 1) != 0;
-    if (builtin != running.romBuiltin || identity != running.romIdentity)
-        return fail("it was saved with another ROM set (" + describeRomSet(identity, builtin) +
-                    ") than the one running (" + describeRomSet(running.romIdentity, running.romBuiltin) + ")");
-    if (uncompressedSize != payloadSize)
-        return fail("its sections do not have the sizes of format version 1");
+    header.romBuiltin = (flags & 1) != 0;
+    return {true, {}};
+}
 
-    std::vector<uint8_t> payload(payloadSize);
-    const size_t got = ZSTD_decompress(payload.data(), payload.size(), compressed.data(), compressed.size());
+StateResult unpackStatePayload(const StateHeader& header, std::vector<uint8_t>& payload)
+{
+    if (header.unpackedSize != payloadSize)
+        return fail("its sections do not have the sizes of format version 1");
+    payload.resize(payloadSize);
+    const size_t got = ZSTD_decompress(payload.data(), payload.size(), header.packed.data(), header.packed.size());
     if (ZSTD_isError(got) || got != payloadSize)
         return fail("its contents cannot be unpacked");
+    return {true, {}};
+}
+
+StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx& into)
+{
+    StateHeader header;
+    if (StateResult checked = checkStateHeader(bytes, header); !checked.ok)
+        return checked;
+    if (header.romBuiltin != running.romBuiltin || header.romIdentity != running.romIdentity)
+        return fail("it was saved with another ROM set (" + describeRomSet(header.romIdentity, header.romBuiltin) +
+                    ") than the one running (" + describeRomSet(running.romIdentity, running.romBuiltin) + ")");
+    std::vector<uint8_t> payload;
+    if (StateResult unpacked = unpackStatePayload(header, payload); !unpacked.ok)
+        return unpacked;
 
     // Everything is read into a new machine first; the caller's machine changes only at
     // the very end, when nothing was wrong.
@@ -404,7 +419,7 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
     FieldReader r(payload);
     Check check;
     for (size_t index = 0; index < std::size(sections); ++index) {
-        const SectionSpec& spec = sections[index];
+        const StateSection& spec = sections[index];
         char tag[4];
         r.bytes(tag, 4);
         const uint32_t length = r.u32();
@@ -453,22 +468,30 @@ StateResult saveStateFile(const Mtx& machine, const std::filesystem::path& path)
     return {true, {}};
 }
 
-StateResult loadStateFile(const std::filesystem::path& path, const Mtx& running, Mtx& into)
+StateResult readStateFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes)
 {
-    const std::string where = "cannot load the state file '" + path.string() + "': ";
     const OpenedFile opened = openRegularFile(path.c_str());
     if (!opened.file)
-        return fail(where + opened.why);
-    std::vector<uint8_t> bytes(stateFileLimit + 1);
+        return fail(opened.why);
+    bytes.resize(stateFileLimit + 1);
     const size_t read = std::fread(bytes.data(), 1, bytes.size(), opened.file);
     const bool failed = std::ferror(opened.file) != 0;
     std::fclose(opened.file);
     if (failed)
-        return fail(where + "it cannot be read");
+        return fail("it cannot be read");
     if (read > stateFileLimit)
-        return fail(where + "it is far larger than any state file");
+        return fail("it is far larger than any state file");
     bytes.resize(read);
-    StateResult result = decodeState(bytes, running, into);
+    return {true, {}};
+}
+
+StateResult loadStateFile(const std::filesystem::path& path, const Mtx& running, Mtx& into)
+{
+    const std::string where = "cannot load the state file '" + path.string() + "': ";
+    std::vector<uint8_t> bytes;
+    StateResult result = readStateFile(path, bytes);
+    if (result.ok)
+        result = decodeState(bytes, running, into);
     if (!result.ok)
         result.error = where + result.error;
     return result;

@@ -76,12 +76,19 @@ void SdlWindow::present(SDL_Texture* texture, bool)
 MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
                        std::function<void(int)> onCommand, WindowDrawing& drawing)
     : SdlWindow("Ollendor", consoleWidth * scale, consoleHeight * scale + 19), drawing(drawing),
-      menu(window(), renderer()), menuTitle(menuTitle), items(items.begin(), items.end()),
-      onCommand(std::move(onCommand))
+      menu(window(), renderer()), textures(renderer()), menuTitle(menuTitle),
+      items(items.begin(), items.end()), onCommand(std::move(onCommand))
 {
     menuFrame();
     // The font decides the bar's height; make the client area fit the picture exactly.
     SDL_SetWindowSize(window(), consoleWidth * scale, consoleHeight * scale + menuHeight);
+    // From here on nothing throws: the destructor takes them back.
+    drawing.setTextures(&textures);
+}
+
+MainWindow::~MainWindow()
+{
+    drawing.setTextures(nullptr);
 }
 
 bool MainWindow::isAccelerator(const SDL_KeyboardEvent& key)

@@ -3,7 +3,8 @@
 // SdlWindow is a window with its renderer that presents a console texture, scaled by the
 // largest whole factor that fits its client area and centred there. MainWindow adds the
 // menu bar above the picture and the modal box over it, both in the window's ImGui context
-// and drawn by the front end's WindowDrawing, and the Alt+f accelerator.
+// and drawn by the front end's WindowDrawing, the textures the widgets' pictures are made
+// in (handed to the drawing while the window lives), and the Alt+f accelerator.
 #pragma once
 
 #include <functional>
@@ -15,6 +16,7 @@
 
 #include "host/desktop.h"
 #include "host/sdl/imgui_surface.h"
+#include "host/sdl/sdl_textures.h"
 #include "host/toolkit.h"
 #include "host/window_drawing.h"
 
@@ -61,6 +63,8 @@ public:
     // drawing issues the bar's and the box's widgets and must outlive the window.
     MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
                std::function<void(int command)> onCommand, WindowDrawing& drawing);
+    // The drawing is told that the window's textures go.
+    ~MainWindow() override;
 
     // An event of this window: to the menu, or the accelerator.
     void handleEvent(const SDL_Event& event);
@@ -92,6 +96,7 @@ private:
 
     WindowDrawing& drawing;                    // issues the bar's and the box's widgets
     ImGuiSurface menu;                         // the menu bar's ImGui context
+    SdlTextures textures;                      // the widgets' pictures, in this renderer
     std::string menuTitle;                     // the one menu's title
     std::vector<MenuEntry> items;              // its items in order
     std::function<void(int)> onCommand;        // carries out a command
