@@ -35,6 +35,10 @@ public:
 
     // Full-screen output on the window's display, or back to the window's earlier size.
     void setFullscreen(bool fullscreen);
+    // Size and place in a window (the earlier ones while full screen).
+    WindowPlacement placement() const;
+    // Takes that size (when given) and place (when given), as a window.
+    void place(const WindowPlacement& placement);
 
     // Shows the texture (320 x 200) in the client area and presents the window; a window
     // that knows it looks the same skips it when the picture has not changed.
@@ -53,6 +57,7 @@ private:
     SDL_Window* sdlWindow = nullptr;
     SDL_Renderer* sdlRenderer = nullptr;
     int windowedWidth = 0, windowedHeight = 0; // size before going full screen
+    int windowedX = 0, windowedY = 0;          // place before going full screen
 };
 
 class MainWindow : public SdlWindow {
