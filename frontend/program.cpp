@@ -152,8 +152,11 @@ void Run::startDesk()
     desktop.setDropHandler([this](const std::string& path) { tapes->dropped(path); });
     if (options.tape)
         tapes->mount(*options.tape);
-    desktop.setInfoSource(*loop);
     for (const std::string& name : userSettings.openWindows) {
+        // The information windows show the loop's figures (the loop tells the desktop so
+        // itself when it starts; these windows open before that).
+        if (name == "timings" || name == "video-chip" || name == "sound")
+            desktop.setInfoSource(*loop);
         if (name == "timings")
             desktop.openInfoWindow(InfoWindow::timings);
         else if (name == "video-chip")

@@ -35,6 +35,8 @@ struct WindowSettings {
     int width = 0, height = 0;     // the main window's client size; 0: from the scale
     std::optional<int> x, y;       // its position on the desktop; none: the system's choice
     bool fullscreen = false;
+
+    bool operator==(const WindowSettings&) const = default;
 };
 
 struct Settings {
