@@ -84,11 +84,27 @@ void TapesWindow::setOpen(bool open)
     open_ = open;
 }
 
-void TapesWindow::drawStuffItems()
+void TapesWindow::drawMenus()
 {
+    if (!ImGui::BeginMenu("Tapes"))
+        return;
     bool open = open_;
-    if (ImGui::MenuItem("Tapes", nullptr, &open))
+    if (ImGui::MenuItem("Tapes window", nullptr, &open))
         setOpen(open);
+    if (const auto& mounted = session_.mountedTape()) {
+        const std::string label = "Unmount " + mounted->filename().string();
+        if (ImGui::MenuItem(label.c_str()))
+            unmount();
+    }
+    if (!settings_.recentTapes.empty()) {
+        ImGui::Separator();
+        // A copy: mounting reorders the list.
+        const std::vector<fs::path> recent = settings_.recentTapes;
+        for (const fs::path& file : recent)
+            if (ImGui::MenuItem(file.string().c_str()) && !mount(file))
+                setOpen(true); // where the reason shows
+    }
+    ImGui::EndMenu();
 }
 
 void TapesWindow::drawWindows()
@@ -115,13 +131,6 @@ void TapesWindow::drawWindows()
             ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(170, 0, 0, 255));
             ImGui::TextWrapped("%s", error_.c_str());
             ImGui::PopStyleColor();
-        }
-        if (!settings_.recentTapes.empty() && ImGui::CollapsingHeader("Recent")) {
-            // A copy: mounting reorders the list.
-            const std::vector<fs::path> recent = settings_.recentTapes;
-            for (const fs::path& file : recent)
-                if (ImGui::Selectable(file.string().c_str(), false))
-                    mount(file);
         }
         ImGui::Separator();
         ImGui::TextUnformatted("Folder");

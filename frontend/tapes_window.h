@@ -45,7 +45,8 @@ public:
     void setOpen(bool open);
 
     // MainWindowPart
-    void drawStuffItems() override;
+    // The "Tapes" menu: the window, unmounting, the recent files.
+    void drawMenus() override;
     void drawWindows() override;
     void listOpenWindows(std::vector<std::string>& names) const override;
     bool openWindowNamed(const std::string& name) override;

@@ -1,5 +1,5 @@
-// The "Volume" slider in the Stuff menu: the sound output's level in per cent, kept in the
-// settings. Muting (F11) is separate: it silences without changing the level.
+// The "Sound" menu with the "Volume" slider: the sound output's level in per cent, kept in
+// the settings. Muting (F11) is separate: it silences without changing the level.
 #pragma once
 
 #include "frontend/main_window_parts.h"
@@ -12,7 +12,7 @@ class VolumeItem final : public MainWindowPart {
 public:
     // Both must outlive the item.
     VolumeItem(SoundStream& sound, Settings& settings) : sound_(sound), settings_(settings) {}
-    void drawStuffItems() override;
+    void drawMenus() override;
 
 private:
     SoundStream& sound_;
