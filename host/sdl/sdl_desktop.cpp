@@ -81,8 +81,8 @@ AppWindow& SdlDesktop::createMainWindow(const char* menuTitle, std::span<const M
         }
         videoStarted = true;
     }
-    mainWindow = std::make_unique<MainWindow>(scale, menuTitle, items, std::move(onCommand), drawing);
-    mainWindow->place(initialPlacement);
+    mainWindow = std::make_unique<MainWindow>(scale, menuTitle, items, std::move(onCommand), drawing,
+                                              initialPlacement);
     return *mainWindow;
 }
 

@@ -112,14 +112,20 @@ void SdlWindow::present(SDL_Texture* texture, bool)
 }
 
 MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
-                       std::function<void(int)> onCommand, WindowDrawing& drawing)
-    : SdlWindow("Ollendor", consoleWidth * scale, consoleHeight * scale + 19), drawing(drawing),
-      menu(window(), renderer()), menuTitle(menuTitle), items(items.begin(), items.end()),
+                       std::function<void(int)> onCommand, WindowDrawing& drawing,
+                       const WindowPlacement& placement)
+    : SdlWindow("Ollendor", placement.width > 0 ? placement.width : consoleWidth * scale,
+                placement.height > 0 ? placement.height : consoleHeight * scale + 19),
+      drawing(drawing), menu(window(), renderer()), menuTitle(menuTitle), items(items.begin(), items.end()),
       onCommand(std::move(onCommand))
 {
     menuFrame();
     // The font decides the bar's height; make the client area fit the picture exactly.
-    SDL_SetWindowSize(window(), consoleWidth * scale, consoleHeight * scale + menuHeight);
+    // (A size given is kept: changing it here, before the window is shown, can leave
+    // SDL's software renderer drawing for the size it had.)
+    if (placement.width <= 0 || placement.height <= 0)
+        SDL_SetWindowSize(window(), consoleWidth * scale, consoleHeight * scale + menuHeight);
+    place(WindowPlacement{0, 0, placement.x, placement.y});
 }
 
 bool MainWindow::isAccelerator(const SDL_KeyboardEvent& key)

@@ -64,8 +64,10 @@ class MainWindow : public SdlWindow {
 public:
     // The main window, sized for the console at the given whole factor below the menu bar;
     // drawing issues the bar's and the box's widgets and must outlive the window.
+    // A placement with a size makes the window that size from the start (the settings).
     MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
-               std::function<void(int command)> onCommand, WindowDrawing& drawing);
+               std::function<void(int command)> onCommand, WindowDrawing& drawing,
+               const WindowPlacement& placement = {});
 
     // An event of this window: to the menu, or the accelerator.
     void handleEvent(const SDL_Event& event);
