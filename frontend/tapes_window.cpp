@@ -16,6 +16,13 @@ namespace fs = std::filesystem;
 namespace {
 constexpr auto relistInterval = std::chrono::seconds(2);
 constexpr const char* windowName = "tapes";
+
+fs::path absoluteOf(const fs::path& path)
+{
+    std::error_code error;
+    const fs::path absolute = fs::absolute(path, error);
+    return error ? path : absolute.lexically_normal();
+}
 } // namespace
 
 std::vector<fs::path> listTapeFolder(const fs::path& folder)
@@ -49,10 +56,7 @@ bool TapesWindow::mount(const fs::path& file)
         return false;
     }
     error_.clear();
-    std::error_code error;
-    fs::path absolute = fs::absolute(file, error);
-    if (error)
-        absolute = file;
+    const fs::path absolute = absoluteOf(file);
     session_.mountTape(absolute);
     rememberTape(settings_, absolute);
     return true;
@@ -71,7 +75,8 @@ void TapesWindow::unmount()
 
 void TapesWindow::refresh()
 {
-    files_ = listTapeFolder(session_.tapeFolder());
+    // Absolute, as mounted files are, so that the mounted one is found by its name.
+    files_ = listTapeFolder(absoluteOf(session_.tapeFolder()));
     listed_ = std::chrono::steady_clock::now();
     const std::string folder = session_.tapeFolder().string();
     std::snprintf(folderField_, sizeof folderField_, "%s", folder.c_str());
@@ -147,8 +152,7 @@ void TapesWindow::drawWindows()
             if (files_.empty())
                 ImGui::TextUnformatted("(no files)");
             for (const fs::path& file : files_) {
-                std::error_code error;
-                const bool isMounted = mounted && fs::equivalent(*mounted, file, error);
+                const bool isMounted = mounted && *mounted == file;
                 const std::string name = file.filename().string();
                 if (ImGui::Selectable(name.c_str(), isMounted)) {
                     if (isMounted)

@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include "host/renderer_choice.h"
+#include "host/sdl/sdl_renderer.h"
 #include "host/sdl/sdl_window.h"
 
 using namespace ollendor;
@@ -93,4 +94,27 @@ TEST(RendererChoice, SoftwareWhereTheGlRunsOnTheCpuUnlessTold)
     EXPECT_EQ(parseRendererChoice("accelerated"), RendererChoice::accelerated);
     EXPECT_FALSE(parseRendererChoice("Software"));
     EXPECT_FALSE(parseRendererChoice(""));
+}
+
+TEST(RendererChoice, SoftwareWindowsDrawWithoutAGlTextureBehind)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    setRendererChoice(RendererChoice::software);
+    {
+        SdlWindow first("first", 320, 200);
+        SdlWindow second("second", 320, 200); // the choice holds for every window
+        for (SDL_Renderer* renderer : {first.renderer(), second.renderer()}) {
+            SDL_RendererInfo info{};
+            ASSERT_EQ(SDL_GetRendererInfo(renderer, &info), 0);
+            EXPECT_STREQ(info.name, "software");
+        }
+        // SDL would otherwise put the software picture through a GL texture.
+        const char* hint = SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
+        ASSERT_NE(hint, nullptr);
+        EXPECT_STREQ(hint, "0");
+    }
+    setRendererChoice(RendererChoice::automatic);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    unsetenv("SDL_VIDEODRIVER");
 }

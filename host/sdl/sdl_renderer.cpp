@@ -48,7 +48,14 @@ SDL_Renderer* createWindowRenderer(SDL_Window* window)
             SDL_DestroyRenderer(preferred);
         }
     }
-    return SDL_CreateRenderer(window, -1, useSoftware ? SDL_RENDERER_SOFTWARE : 0);
+    if (useSoftware) {
+        // SDL would otherwise show the software renderer's window surface through a texture
+        // of its preferred (GL) renderer: the very cost this choice avoids. Without that,
+        // the surface goes to the display directly (X11: shared memory images).
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    return SDL_CreateRenderer(window, -1, 0);
 }
 
 } // namespace ollendor
