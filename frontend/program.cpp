@@ -195,7 +195,7 @@ void Run::saveSettings()
         part->listOpenWindows(userSettings.openWindows);
     const std::string error = ollendor::saveSettings(runSettings->file, settingsToSave(*runSettings));
     if (!error.empty())
-        std::fprintf(stderr, "ollendor: cannot write the userSettings file %s: %s\n", runSettings->file.c_str(),
+        std::fprintf(stderr, "ollendor: cannot write the settings file %s: %s\n", runSettings->file.c_str(),
                      error.c_str());
 }
 

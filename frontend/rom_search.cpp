@@ -44,7 +44,7 @@ std::vector<fs::path> romSearchFolders(const std::optional<fs::path>& romDir)
     const char* home = std::getenv("HOME");
     if (data && data[0] == '/')
         candidates.push_back(fs::path(data) / "ollendor" / "roms");
-    else if (home && *home)
+    else if (home && home[0] == '/')
         candidates.push_back(fs::path(home) / ".local" / "share" / "ollendor" / "roms");
 
     std::vector<fs::path> folders;

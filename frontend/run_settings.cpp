@@ -21,7 +21,7 @@ RunSettings openRunSettings(const Options& options, const fs::path& file)
     RunSettings run;
     run.file = file;
     run.given = options;
-    if (options.headless)
+    if (options.headless || file.empty())
         return run;
     SettingsLoad load = loadSettings(file);
     for (const std::string& warning : load.warnings)

@@ -286,7 +286,9 @@ fs::path settingsFilePath()
     if (config && config[0] == '/')
         return fs::path(config) / "ollendor" / "settings.toml";
     const char* home = std::getenv("HOME");
-    return fs::path(home && *home ? home : ".") / ".config" / "ollendor" / "settings.toml";
+    if (!home || home[0] != '/')
+        return {}; // nowhere to keep them (never the current folder)
+    return fs::path(home) / ".config" / "ollendor" / "settings.toml";
 }
 
 SettingsLoad loadSettings(const fs::path& file)

@@ -59,7 +59,8 @@ struct SettingsLoad {
     bool writable = true;              // false: the file could not be read, so is not written over
 };
 
-// Where the settings live, from the environment as it is.
+// Where the settings live, from the environment as it is; empty when neither
+// XDG_CONFIG_HOME nor HOME names an absolute folder (the run then has no settings file).
 std::filesystem::path settingsFilePath();
 
 SettingsLoad loadSettings(const std::filesystem::path& file);

@@ -189,9 +189,18 @@ TEST(Settings, FileIsFoundThroughXdgConfigHome)
     EXPECT_EQ(settingsFilePath(), fs::path("/cfg/here/ollendor/settings.toml"));
     setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
     const char* home = std::getenv("HOME");
-    if (home && *home) {
-        EXPECT_EQ(settingsFilePath(), fs::path(home) / ".config/ollendor/settings.toml");
-    }
+    const std::string savedHome = home ? home : "";
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(settingsFilePath(), fs::path("/home/someone/.config/ollendor/settings.toml"));
+    // Without an absolute home: no settings file, never one in the current folder.
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", "", 1);
+    EXPECT_TRUE(settingsFilePath().empty());
+    EXPECT_FALSE(openRunSettings(Options{}, settingsFilePath()).save);
+    if (home)
+        setenv("HOME", savedHome.c_str(), 1);
+    else
+        unsetenv("HOME");
     if (before)
         setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     else
