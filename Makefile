@@ -10,7 +10,7 @@ JOBS       ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config \
             libsdl2-dev libx11-dev libimgui-dev libcli11-dev libstb-dev \
             libgtest-dev libgmock-dev libbenchmark-dev libz80ex-dev z80asm pasmo \
-            libzstd-dev libxxhash-dev liblz4-dev \
+            libzstd-dev libxxhash-dev liblz4-dev libtomlplusplus-dev \
             clang libclang-rt-14-dev \
             xvfb xauth xdotool imagemagick \
             help2man librsvg2-bin desktop-file-utils appstream dpkg-dev groff-base

@@ -70,9 +70,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     Options options;
     CLI::App app{"Ollendor: an emulator of the Memotech MTX home computer", "ollendor"};
     app.set_version_flag("--version", "ollendor Release 1");
-    std::string romDir, tapeDir, screenshot, wav, typeText, loadState, saveState, record, replay;
+    std::string romDir, tapeDir, screenshot, wav, typeText, loadState, saveState, record, replay, tape;
+    std::string renderer = "auto";
 
-    app.add_option("--rom-dir", romDir, "Folder holding osrom, basicrom and assemrom (default: the current folder)")
+    app.add_option("--rom-dir", romDir, "Folder holding osrom, basicrom and assemrom, searched after the current folder and before ~/.local/share/ollendor/roms")
         ->check(CLI::ExistingDirectory);
     app.add_option("--tape-dir", tapeDir, "Folder holding the tape images (default: tapes)")
         ->check(CLI::ExistingDirectory);
@@ -89,6 +90,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.add_option("--save-state", saveState, "Save the machine to FILE when the run ends");
     app.add_option("--record", record, "Record the run (start state and every input) to FILE");
     app.add_option("--replay", replay, "Replay the recording in FILE, then go on live (or end, headless)");
+    app.add_option("--renderer", renderer, "How the windows are drawn: auto (software where the GL runs on the CPU), software or accelerated")
+        ->check(CLI::IsMember({"auto", "software", "accelerated"}));
+    app.add_option("FILE", tape, "A tape image to mount: every tape load reads it, whatever name the program asks for");
 
     try {
         app.parse(argc, argv);
@@ -106,6 +110,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
 
     if (!romDir.empty())
         options.romDir = romDir;
+    options.scaleGiven = app.count("--scale") != 0;
+    options.renderer = parseRendererChoice(renderer).value_or(RendererChoice::automatic);
+    if (app.count("FILE")) {
+        if (tape.empty()) {
+            std::fprintf(stderr, "ollendor: the tape file name is empty\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        options.tape = tape;
+    }
     if (!tapeDir.empty())
         options.tapeDir = tapeDir;
     if (app.count("--screenshot")) {

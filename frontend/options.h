@@ -7,10 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "host/renderer_choice.h"
+
 namespace ollendor {
 
 struct Options {
-    std::filesystem::path romDir = ".";                // where osrom, basicrom, assemrom are
+    std::optional<std::filesystem::path> romDir;       // searched for the ROM images after the current folder
     std::optional<std::filesystem::path> tapeDir;      // tape images, when not "tapes"
     bool headless = false;                             // no window, no sound device, unconstrained
     unsigned frames = 0;                               // stop after this many frames; 0: never
@@ -24,7 +26,10 @@ struct Options {
     bool unconstrained = false;                        // start with the speed limit off
     bool noSound = false;                              // do not open the sound device
     int scale = 3;                                     // whole factor of the window's picture
+    bool scaleGiven = false;                           // --scale was given (the settings' scale is not used)
     bool fullscreen = false;                           // start in full-screen output
+    std::optional<std::filesystem::path> tape;         // the tape image mounted at start (FILE)
+    RendererChoice renderer = RendererChoice::automatic; // --renderer
 };
 
 struct CommandLine {

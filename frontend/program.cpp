@@ -10,8 +10,11 @@
 #include "frontend/hotkeys.h"
 #include "frontend/loop.h"
 #include "frontend/main_window.h"
+#include "frontend/rom_search.h"
 #include "frontend/screenshot.h"
 #include "frontend/state_menu.h"
+#include "frontend/tapes_window.h"
+#include "frontend/volume_item.h"
 #include "host/run_end.h"
 #include "machine/rom_set.h"
 #include "state/recording.h"
@@ -38,8 +41,9 @@ void reportOnStandardError(const std::string& message)
 // whichever way the run ends: a normal quit, an error, or a library ending the process.
 class Run {
 public:
-    Run(const Options& options, Platform& platform, FrontendDrawing& drawing)
-        : options(options), platform(platform), drawing(drawing)
+    Run(const Options& options, Platform& platform, FrontendDrawing& drawing, RunSettings* runSettings)
+        : options(options), platform(platform), drawing(drawing), runSettings(runSettings),
+          userSettings(runSettings ? runSettings->current : ownSettings)
     {
     }
     ~Run() { drawing.removeParts(); }
@@ -56,10 +60,17 @@ private:
     bool finishScreenshot(Report report);
     bool finishRecording(Report report);
     bool finishSaveState(Report report);
+    void startDesk();
+    void saveSettings();
 
     const Options& options;
     Platform& platform;
     FrontendDrawing& drawing;
+    RunSettings* runSettings;                  // null: a run without a settings file
+    Settings ownSettings;                      // what is in use then
+    Settings& userSettings;                    // in use, changed as the program runs
+    std::unique_ptr<TapesWindow> tapes;
+    std::unique_ptr<VolumeItem> volume;
     HotkeyMap hotkeyMap;                       // the program's own keys
     HotkeyDispatch hotkeys{hotkeyMap};         // what they do
     std::unique_ptr<Session> session;
@@ -83,7 +94,7 @@ void finishCurrentRun()
 void Run::start()
 {
     // 1. The machine: the ROM set, laid out in a fresh machine with the tape trap.
-    RomSetResult roms = loadRomSet(options.romDir);
+    RomSetResult roms = searchRomSet(romSearchFolders(options.romDir));
     for (const std::string& warning : roms.warnings)
         std::fprintf(stderr, "%s\n", warning.c_str());
     if (!roms.ok)
@@ -106,6 +117,7 @@ void Run::start()
     loop = std::make_unique<Loop>(platform, *control, settings);
 
     // 2-4. Main window and console; the program's own keys.
+    applyKeys(hotkeyMap, userSettings.keys);
     AppWindow& window = createMainWindow(platform.desktop());
     platform.desktop().setKeyHandler([this](const KeyPress& key) { hotkeys.handle(key); });
     actions = std::make_unique<HotkeyActions>(*control, *loop);
@@ -126,6 +138,7 @@ void Run::start()
     } else {
         loop->openSound(!options.noSound && !options.headless);
     }
+    startDesk();
 
     // 6. The recording starts from the machine as it stands now.
     if (options.record) {
@@ -133,6 +146,66 @@ void Run::start()
         if (!session->startRecording(*options.record, error))
             throw DynamicError(error);
     }
+}
+
+// The tapes (the window, a dropped file, the FILE of the command line), the volume and the
+// windows that were open when the settings were written.
+void Run::startDesk()
+{
+    tapes = std::make_unique<TapesWindow>(*session, userSettings);
+    volume = std::make_unique<VolumeItem>(loop->sound(), userSettings);
+    drawing.addPart(*tapes);
+    drawing.addPart(*volume);
+    loop->sound().setVolume(userSettings.volume);
+    Desktop& desktop = platform.desktop();
+    desktop.setDropHandler([this](const std::string& path) { tapes->dropped(path); });
+    if (options.tape)
+        tapes->mount(*options.tape);
+    for (const std::string& name : userSettings.openWindows) {
+        // The information windows show the loop's figures (the loop tells the desktop so
+        // itself when it starts; these windows open before that).
+        if (name == "timings" || name == "video-chip" || name == "sound")
+            desktop.setInfoSource(*loop);
+        if (name == "timings")
+            desktop.openInfoWindow(InfoWindow::timings);
+        else if (name == "video-chip")
+            desktop.openInfoWindow(InfoWindow::videoChip);
+        else if (name == "sound")
+            desktop.openInfoWindow(InfoWindow::sound);
+        else
+            for (MainWindowPart* part : drawing.parts())
+                if (part->openWindowNamed(name))
+                    break;
+    }
+}
+
+// At a normal quit, before the windows go: how the user left them.
+void Run::saveSettings()
+{
+    if (!runSettings || !runSettings->save)
+        return;
+    Desktop& desktop = platform.desktop();
+    if (const auto placement = desktop.mainWindowPlacement()) {
+        userSettings.window.width = placement->width;
+        userSettings.window.height = placement->height;
+        userSettings.window.x = placement->x;
+        userSettings.window.y = placement->y;
+    }
+    userSettings.window.scale = options.scale;
+    userSettings.window.fullscreen = windowedOutput == 0;
+    userSettings.speedLimited = loop->speedLimited();
+    userSettings.openWindows.clear();
+    const std::pair<InfoWindow, const char*> infoWindows[] = {
+        {InfoWindow::timings, "timings"}, {InfoWindow::videoChip, "video-chip"}, {InfoWindow::sound, "sound"}};
+    for (const auto& [kind, name] : infoWindows)
+        if (desktop.infoWindowOpen(kind))
+            userSettings.openWindows.emplace_back(name);
+    for (MainWindowPart* part : drawing.parts())
+        part->listOpenWindows(userSettings.openWindows);
+    const std::string error = ollendor::saveSettings(runSettings->file, settingsToSave(*runSettings));
+    if (!error.empty())
+        std::fprintf(stderr, "ollendor: cannot write the settings file %s: %s\n", runSettings->file.c_str(),
+                     error.c_str());
 }
 
 // Where the machine starts: power-on (with the host's Caps Lock as its reference and the
@@ -228,6 +301,7 @@ int Run::runAndShutDown()
         start();
         // 6-7. The loop until the user quits.
         loop->run();
+        saveSettings();
 
         // 8-11. Shutdown. Every output file is finished whatever happened to the others;
         // the exit code says whether one of them is bad.
@@ -256,10 +330,10 @@ int Run::runAndShutDown()
 
 } // namespace
 
-int runProgram(const Options& options, Platform& platform, FrontendDrawing& drawing)
+int runProgram(const Options& options, Platform& platform, FrontendDrawing& drawing, RunSettings* settings)
 {
     installToolkit(platform.toolkit());
-    Run run(options, platform, drawing);
+    Run run(options, platform, drawing, settings);
     currentRun = &run;
     setRunFinisher(finishCurrentRun);
     const int exitCode = run.runAndShutDown();

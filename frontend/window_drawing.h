@@ -39,6 +39,7 @@ public:
     // its use (removeParts before it goes).
     void addPart(MainWindowPart& part) { parts_.push_back(&part); }
     void removeParts() { parts_.clear(); }
+    std::span<MainWindowPart* const> parts() const { return parts_; }
 
 private:
     std::vector<MainWindowPart*> parts_;

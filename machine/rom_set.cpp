@@ -165,6 +165,27 @@ RomSetResult loadRomSet(const std::filesystem::path& folder)
     return result;
 }
 
+void layOutSearchedFolders(MemoryPages& memory, const RomSet& roms)
+{
+    if (!roms.builtin)
+        return;
+    std::string text;
+    for (const std::string& folder : roms.searchedFolders) {
+        std::string line = folder;
+        if (line.size() > searchedFolderColumns)
+            line = "..." + line.substr(line.size() - (searchedFolderColumns - 3));
+        for (char& c : line)
+            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
+                c = '?';
+        if (text.size() + line.size() + 2 > searchedFoldersSize)
+            break;
+        text += line + '\n';
+    }
+    for (size_t i = 0; i < text.size(); ++i)
+        memWrite(memory, uint16_t(searchedFoldersAddress + i), uint8_t(text[i]));
+    memWrite(memory, uint16_t(searchedFoldersAddress + text.size()), 0);
+}
+
 uint64_t romSetIdentity(const RomSet& roms)
 {
     uint64_t hash = 0xCBF29CE484222325ull;

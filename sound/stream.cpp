@@ -54,8 +54,21 @@ void SoundStream::fillRing(unsigned start, unsigned count)
         return;
     }
     fill_(tones(), halfScratch_, count);
+    const int volume = volume_.load(relaxed);
+    if (volume != 100)
+        for (unsigned i = 0; i < count; ++i)
+            halfScratch_[i] = int16_t(halfScratch_[i] * volume / 100);
     for (unsigned i = 0; i < count; ++i)
         ring_[start + i].store(halfScratch_[i], relaxed);
+}
+
+void SoundStream::setVolume(int percent)
+{
+    const int volume = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    if (volume_.exchange(volume, relaxed) == volume)
+        return;
+    firstHalfEvent.set();
+    secondHalfEvent.set();
 }
 
 bool SoundStream::open(AudioDevice& device)

@@ -73,6 +73,10 @@ public:
     // they were; unmuted, the tones are heard again.
     void setMuted(bool muted);
     bool muted() const { return muted_.load(std::memory_order_acquire); }
+    // The output's volume in per cent (0-100, clamped) from the next refill on; a change
+    // wakes the sound thread so that it is heard at once. Muting is separate from it.
+    void setVolume(int percent);
+    int volume() const { return volume_.load(std::memory_order_relaxed); }
 
     // The synthesis of each half; fillHalf over its own synthesiser unless a test puts its own.
     void setFill(HalfFill fill) { fill_ = std::move(fill); }
@@ -102,6 +106,7 @@ private:
     std::atomic<uint16_t> frequency_[3];        // published frequency in Hz
     std::atomic<uint16_t> amplitude_[3];        // published amplitude (peak sample value)
     std::atomic<uint32_t> stopState_{0};
+    std::atomic<int> volume_{100};              // per cent of the synthesised level
     std::atomic<bool> running_{false};
     std::atomic<bool> muted_{false};            // refills are silence
     int16_t halfScratch_[secondHalfSamples];    // a half as synthesised, before it is stored

@@ -31,7 +31,7 @@ TEST(CommandLine, NoOptionsKeepTheDefaultBehaviour)
 {
     const CommandLine c = parse({});
     ASSERT_TRUE(c.run);
-    EXPECT_EQ(c.options.romDir, ".");
+    EXPECT_FALSE(c.options.romDir);
     EXPECT_FALSE(c.options.tapeDir);
     EXPECT_FALSE(c.options.headless);
     EXPECT_EQ(c.options.frames, 0u);
@@ -40,14 +40,21 @@ TEST(CommandLine, NoOptionsKeepTheDefaultBehaviour)
     EXPECT_FALSE(c.options.noSound);
     EXPECT_FALSE(c.options.fullscreen);
     EXPECT_FALSE(c.options.screenshot);
+    EXPECT_FALSE(c.options.tape);
+    EXPECT_FALSE(c.options.scaleGiven);
+    EXPECT_EQ(c.options.renderer, RendererChoice::automatic);
 }
 
 TEST(CommandLine, ValuesAreTaken)
 {
     const CommandLine c = parse({"--headless", "--frames", "12", "--scale", "2", "--screenshot", "a.png",
                                  "--wav", "a.wav", "--type", "run\\n", "--rom-dir", "/", "--tape-dir", "/",
-                                 "--unconstrained", "--no-sound", "--fullscreen"});
+                                 "--unconstrained", "--no-sound", "--fullscreen", "game.mtx",
+                                 "--renderer", "software"});
     ASSERT_TRUE(c.run);
+    EXPECT_EQ(*c.options.tape, "game.mtx");
+    EXPECT_TRUE(c.options.scaleGiven);
+    EXPECT_EQ(c.options.renderer, RendererChoice::software);
     EXPECT_TRUE(c.options.headless);
     EXPECT_EQ(c.options.frames, 12u);
     EXPECT_EQ(c.options.scale, 2);
@@ -65,7 +72,8 @@ TEST(CommandLine, BadValuesExitWithCode2)
         {"--frames", "ten"}, {"--frames", "0"}, {"--frames", "-3"}, {"--scale", "0"},
         {"--scale", "x"},    {"--rom-dir", "/no/such/folder"},    {"--tape-dir", "/no/such/folder"},
         {"--type", "a~b"},   {"--screenshot", ""},                {"--bogus"},
-        {"--frames"},        {"stray"},                           {"--wav", "a.wav"}, // needs --headless
+        {"--frames"},        {"one.mtx", "two.mtx"},              {"--wav", "a.wav"}, // needs --headless
+        {"--renderer", "fast"}, {""},                             // an empty tape name
     };
     for (const auto& args : bad) {
         const CommandLine c = parse(args);

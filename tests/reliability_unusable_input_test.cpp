@@ -137,7 +137,7 @@ TEST(CommandLineMessages, ArgumentsAreEchoedEscaped)
         {{"--type", "x\xe2\x82\xac"}, "the character '\\xE2\\x82\\xAC' has no key"},
         {{"--type", "x\xff"}, "the character '\\xFF' has no key"},             // no UTF-8 at all
         {{"--frames", "1\n2"}, "'1\\n2' is not a whole number"},
-        {{"\x1b]0;title\x07"}, "\\x1B]0;title\\x07"},
+        {{"one.mtx", "\x1b]0;title\x07"}, "\\x1B]0;title\\x07"}, // a second tape file
     };
     for (const Case& c : cases) {
         std::string error;

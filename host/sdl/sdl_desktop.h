@@ -35,6 +35,9 @@ public:
     {
         dropHandler = std::move(handler);
     }
+    std::optional<WindowPlacement> mainWindowPlacement() override;
+    // The main window's size and place when it is made (none given: from the scale).
+    void setPlacement(const WindowPlacement& placement) { initialPlacement = placement; }
     void setAudioDeviceRemoved(std::function<void(uint32_t device)> handler)
     {
         audioDeviceRemoved = std::move(handler);
@@ -45,6 +48,7 @@ private:
     void serviceInfoWindows();
 
     int scale;                                              // console factor of the main window
+    WindowPlacement initialPlacement;                       // its size and place when made
     WindowDrawing& drawing;                                 // draws what the windows show
     bool videoStarted = false;                              // SDL's video subsystem is up
     std::unique_ptr<MainWindow> mainWindow;                 // made once

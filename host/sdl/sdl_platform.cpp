@@ -7,6 +7,7 @@
 #include "host/sdl/sdl_audio.h"
 #include "host/sdl/sdl_desktop.h"
 #include "host/sdl/sdl_keys.h"
+#include "host/sdl/sdl_renderer.h"
 #include "host/sdl/sdl_toolkit.h"
 
 namespace ollendor {
@@ -18,6 +19,8 @@ public:
     SdlPlatform(const PlatformSettings& settings, WindowDrawing& drawing)
         : sdlDesktop(settings.scale, drawing), sdlToolkit(settings.scale)
     {
+        setRendererChoice(settings.renderer);
+        sdlDesktop.setPlacement(settings.mainWindow);
         sdlDesktop.setAudioDeviceRemoved([this](uint32_t device) { audioDeviceRemoved(device); });
     }
     ~SdlPlatform() override

@@ -37,6 +37,10 @@ public:
 
     // Full-screen output on the window's display, or back to the window's earlier size.
     void setFullscreen(bool fullscreen);
+    // Size and place in a window (the earlier ones while full screen).
+    WindowPlacement placement() const;
+    // Takes that size (when given) and place (when given), as a window.
+    void place(const WindowPlacement& placement);
 
     // Shows the texture (320 x 200) in the client area and presents the window; a window
     // that knows it looks the same skips it when the picture has not changed.
@@ -55,14 +59,17 @@ private:
     SDL_Window* sdlWindow = nullptr;
     SDL_Renderer* sdlRenderer = nullptr;
     int windowedWidth = 0, windowedHeight = 0; // size before going full screen
+    int windowedX = 0, windowedY = 0;          // place before going full screen
 };
 
 class MainWindow : public SdlWindow {
 public:
     // The main window, sized for the console at the given whole factor below the menu bar;
     // drawing issues the bar's and the box's widgets and must outlive the window.
+    // A placement with a size makes the window that size from the start (the settings).
     MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
-               std::function<void(int command)> onCommand, WindowDrawing& drawing);
+               std::function<void(int command)> onCommand, WindowDrawing& drawing,
+               const WindowPlacement& placement = {});
     // The drawing is told that the window's textures go.
     ~MainWindow() override;
 

@@ -30,6 +30,8 @@ fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 work=$(mktemp -d)
+# Settings and ROM folders of the test's own: the user's are neither read nor written.
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 trap 'rm -rf "$work"' EXIT
 
 "$program" --rom-dir "$romdir" --no-sound >"$work/out.txt" 2>&1 &
