@@ -157,6 +157,8 @@ void Run::startDesk()
     drawing.addPart(*tapes);
     drawing.addPart(*volume);
     loop->sound().setVolume(userSettings.volume);
+    if (userSettings.muted)
+        actions->askMuted(true); // F11 turns it back on
     Desktop& desktop = platform.desktop();
     desktop.setDropHandler([this](const std::string& path) { tapes->dropped(path); });
     if (options.tape)
@@ -194,6 +196,7 @@ void Run::saveSettings()
     userSettings.window.scale = options.scale;
     userSettings.window.fullscreen = windowedOutput == 0;
     userSettings.speedLimited = loop->speedLimited();
+    userSettings.muted = actions && actions->mutedAsked();
     userSettings.openWindows.clear();
     const std::pair<InfoWindow, const char*> infoWindows[] = {
         {InfoWindow::timings, "timings"}, {InfoWindow::videoChip, "video-chip"}, {InfoWindow::sound, "sound"}};

@@ -8,17 +8,16 @@
 #             line, the program starts (at the default scale), the file is kept as
 #             settings.toml.bad, and a good file is written at quit
 #   desk_test.sh PROGRAM ROM_DIR resize|settings
-# Needs xvfb-run, xdotool and ImageMagick (import, convert, identify).
+# Needs Xvfb, xdotool and ImageMagick (import, convert, identify).
 set -eu
 program=$1
 romdir=$2
 part=$3
-for tool in xvfb-run xdotool import convert identify; do
+for tool in Xvfb xdotool import convert identify; do
   command -v $tool >/dev/null || { echo "desk test: $tool not installed"; exit 1; }
 done
 if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  case $part in resize) first=240 ;; *) first=280 ;; esac
-  OLLENDOR_IN_XVFB=1 exec xvfb-run -a -n $first -s "-screen 0 1280x1024x24" "$0" "$@"
+  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
 fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 

@@ -7,14 +7,14 @@
 # after loading again), and time runs on once F4 is let go. The screenshots land in
 # $XDG_PICTURES_DIR/ollendor under names of their own.
 #   states_test.sh PROGRAM
-# Needs xvfb-run, xdotool and ImageMagick (import, compare, identify).
+# Needs Xvfb, xdotool and ImageMagick (import, compare, identify).
 set -eu
 program=$1
-for tool in xvfb-run xdotool import compare identify; do
+for tool in Xvfb xdotool import compare identify; do
   command -v $tool >/dev/null || { echo "states test: $tool not installed"; exit 1; }
 done
 if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  OLLENDOR_IN_XVFB=1 exec xvfb-run -a -n 240 -s "-screen 0 1280x1024x24" "$0" "$@"
+  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
 fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 

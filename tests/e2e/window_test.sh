@@ -8,21 +8,18 @@
 # clicked it is gone from the window although the picture does not change. Each part has
 # an X server of its own.
 #   window_test.sh PROGRAM ROM_DIR menu|about|box
-# Needs xvfb-run, xdotool and ImageMagick (import, convert, compare, identify).
+# Needs Xvfb, xdotool and ImageMagick (import, convert, compare, identify).
 set -eu
 program=$1
 romdir=$2
 part=${3:-menu}
-for tool in xvfb-run xdotool import convert compare identify; do
+for tool in Xvfb xdotool import convert compare identify; do
   command -v $tool >/dev/null || { echo "window test: $tool not installed"; exit 1; }
 done
 
-# Each part searches for a free display from a number of its own: an X server that has
-# just ended can leave its display number looking free while its socket still answers, and
-# a program started right then could reach the old server instead of the new one.
+# Each part runs under an X server of its own, which picks its display itself.
 if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  case $part in menu) first=120 ;; about) first=160 ;; *) first=200 ;; esac
-  OLLENDOR_IN_XVFB=1 exec xvfb-run -a -n $first -s "-screen 0 1280x1024x24" "$0" "$@"
+  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
 fi
 
 # In a sanitizer build the system's X, D-Bus and GL libraries leave allocations behind at
