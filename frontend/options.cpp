@@ -70,13 +70,16 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     Options options;
     CLI::App app{"Ollendor: an emulator of the Memotech MTX home computer", "ollendor"};
     app.set_version_flag("--version", "ollendor Release 1");
-    std::string romDir, tapeDir, screenshot, wav, typeText, loadState, saveState, record, replay;
+    std::string romDir, tapeDir, screenshot, wav, typeText, loadState, saveState, record, replay, mcpToken;
+    int mcpHttpPort = 0;
 
     app.add_option("--rom-dir", romDir, "Folder holding osrom, basicrom and assemrom (default: the current folder)")
         ->check(CLI::ExistingDirectory);
     app.add_option("--tape-dir", tapeDir, "Folder holding the tape images (default: tapes)")
         ->check(CLI::ExistingDirectory);
-    app.add_flag("--headless", options.headless, "Run without a window or sound device, as fast as possible");
+    app.add_flag("--headless", options.headless,
+                 "Run without a window or sound device, as fast as possible (at the machine's speed with an "
+                 "automation server, unless --unconstrained)");
     app.add_option("--frames", options.frames, "Stop after N rendered frames")->check(wholeNumber(1, 100000000));
     app.add_option("--screenshot", screenshot, "Write the last rendered frame as a PNG file at exit");
     app.add_option("--wav", wav, "Write the sound output to a WAV file, on emulated time (needs --headless)");
@@ -89,6 +92,14 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.add_option("--save-state", saveState, "Save the machine to FILE when the run ends");
     app.add_option("--record", record, "Record the run (start state and every input) to FILE");
     app.add_option("--replay", replay, "Replay the recording in FILE, then go on live (or end, headless)");
+    app.add_flag("--paused", options.paused, "Start with the machine paused (for the debugger or an automation client)");
+    app.add_flag("--mcp-stdio", options.mcpStdio,
+                 "Serve the automation protocol (MCP) on standard input and output; headless, the run ends "
+                 "when standard input does");
+    app.add_option("--mcp-http", mcpHttpPort, "Serve the automation protocol (MCP) over HTTP on 127.0.0.1:PORT "
+                                              "(0: any free port, shown on standard error)")
+        ->check(wholeNumber(0, 65535));
+    app.add_option("--mcp-token", mcpToken, "Require TOKEN as a bearer token on every HTTP request");
 
     try {
         app.parse(argc, argv);
@@ -150,6 +161,24 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     }
     if (options.replay && !typeText.empty()) {
         std::fprintf(stderr, "ollendor: --replay and --type: a replay types what the recording holds\n");
+        return {false, exitBadCommandLine, {}};
+    }
+    if (app.count("--mcp-http"))
+        options.mcpHttpPort = mcpHttpPort;
+    if (app.count("--mcp-token")) {
+        if (!options.mcpHttpPort) {
+            std::fprintf(stderr, "ollendor: --mcp-token: needs --mcp-http (the token guards the HTTP server)\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        if (mcpToken.empty()) {
+            std::fprintf(stderr, "ollendor: --mcp-token: the token is empty\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        options.mcpToken = mcpToken;
+    }
+    if (options.paused && options.headless && !options.automation()) {
+        std::fprintf(stderr, "ollendor: --paused with --headless: needs --mcp-stdio or --mcp-http (nothing could "
+                             "resume the machine)\n");
         return {false, exitBadCommandLine, {}};
     }
     options.typeText = unescapeTypedText(typeText);

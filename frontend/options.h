@@ -25,6 +25,12 @@ struct Options {
     bool noSound = false;                              // do not open the sound device
     int scale = 3;                                     // whole factor of the window's picture
     bool fullscreen = false;                           // start in full-screen output
+    bool paused = false;                               // start with the machine paused
+    bool mcpStdio = false;                             // automation server on standard input/output
+    std::optional<int> mcpHttpPort;                    // automation server over HTTP on 127.0.0.1 (0: any port)
+    std::string mcpToken;                              // bearer token the HTTP server requires
+
+    bool automation() const { return mcpStdio || mcpHttpPort.has_value(); }
 };
 
 struct CommandLine {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "automation/server.h"
 #include "control/session.h"
 #include "frontend/loop.h"
 #include "frontend/main_window.h"
@@ -45,6 +46,8 @@ public:
 private:
     void start();
     void startMachine();
+    void startAutomation();
+    void stopAutomation();
     bool finishWav(Report report);
     bool finishScreenshot(Report report);
     bool finishRecording(Report report);
@@ -56,6 +59,7 @@ private:
     std::unique_ptr<RewindBuffer> rewind;
     std::unique_ptr<Control> control;
     std::unique_ptr<Loop> loop;
+    std::unique_ptr<AutomationServer> automation; // --mcp-stdio, --mcp-http
     bool wavOpen = false;        // --wav is being written
     bool screenshotDone = false; // --screenshot was written (or failed)
 };
@@ -84,12 +88,21 @@ void Run::start()
     rewind = std::make_unique<RewindBuffer>();
     control = std::make_unique<Control>(*session, *rewind);
 
+    if (options.paused)
+        control->pause();
+
+    // Headless with an automation client, the machine keeps its own speed (a client watches
+    // it at work) unless --unconstrained; standard output then belongs to the stdio client.
     LoopSettings settings;
     settings.present = !options.headless;
-    settings.paced = !options.headless;
-    settings.limited = !(options.unconstrained || options.headless);
+    settings.paced = !options.headless || options.automation();
+    settings.limited = !(options.unconstrained || (options.headless && !options.automation()));
     settings.frameLimit = options.frames;
+    settings.diagnosticsToStandardError = options.mcpStdio;
     loop = std::make_unique<Loop>(platform, *control, settings);
+
+    if (options.automation())
+        startAutomation();
 
     // 2-4. Main window and console.
     AppWindow& window = createMainWindow(platform.desktop());
@@ -137,6 +150,29 @@ void Run::startMachine()
         snapshotCapsLock(session->machine().keyboard);
     }
     session->typeText(options.typeText);
+}
+
+// The automation server: its transports start now, and the loop carries out its requests
+// once per pass. A port that cannot be had stops the program before the loop starts.
+void Run::startAutomation()
+{
+    AutomationSettings settings;
+    settings.stdio = options.mcpStdio;
+    settings.httpPort = options.mcpHttpPort;
+    settings.token = options.mcpToken;
+    settings.endWhenInputEnds = options.headless && options.mcpStdio;
+    automation = std::make_unique<AutomationServer>(settings);
+    std::string error;
+    if (!automation->start(error))
+        throw DynamicError("the automation server cannot start: " + error);
+    loop->setService([this] { return automation->service(*control); });
+}
+
+// Lets the requests still waiting go and stops the transports, before the machine goes.
+void Run::stopAutomation()
+{
+    if (automation)
+        automation->stop();
 }
 
 // Closes the WAV file and puts it in place; false (reported) if it is bad.
@@ -208,6 +244,7 @@ int Run::runAndShutDown()
         start();
         // 6-7. The loop until the user quits.
         loop->run();
+        stopAutomation();
 
         // 8-11. Shutdown. Every output file is finished whatever happened to the others;
         // the exit code says whether one of them is bad.
@@ -225,6 +262,7 @@ int Run::runAndShutDown()
         toolkit().report(DynamicError(std::string("internal error: ") + error.what()));
     }
     // The run failed: the sound still stops, and what was recorded is still kept.
+    stopAutomation();
     if (loop)
         loop->sound().close();
     finishWav(reportThroughToolkit);
