@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <random>
 
+#include <sys/socket.h>
+
 #include <httplib.h>
 
 namespace ollendor {
@@ -109,6 +111,13 @@ bool HttpTransport::start(std::string& error)
     server.set_keep_alive_timeout(2);
     server.set_read_timeout(5);
     server.set_write_timeout(5);
+    // The library's default also sets SO_REUSEPORT, which would let a second server (any
+    // program of this user) take the same port and half of the connections: only a quick
+    // restart's SO_REUSEADDR here, so a port in use is refused.
+    server.set_socket_options([](int socket) {
+        int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
         return admitted(request, response) ? httplib::Server::HandlerResponse::Unhandled
                                            : httplib::Server::HandlerResponse::Handled;

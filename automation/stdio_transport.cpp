@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 
 #include <poll.h>
@@ -89,6 +90,7 @@ void StdioTransport::readInput()
     std::string line;
     bool skipping = false; // in a line too long to keep: dropped up to its end
     char buffer[65536];
+    bool ended = false;
     while (!stopping_ && !outputFailed_) {
         pollfd descriptor{input_, POLLIN, 0};
         const int ready = ::poll(&descriptor, 1, pollMillis);
@@ -96,32 +98,43 @@ void StdioTransport::readInput()
             continue;
         if (ready == 0)
             continue;
-        if (ready < 0)
+        if (ready < 0) {
+            ended = true;
             break;
+        }
         const ssize_t got = ::read(input_, buffer, sizeof buffer);
         if (got < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        if (got <= 0)
-            break; // the end of the input, or it failed: the client is gone
-        for (ssize_t i = 0; i < got; ++i) {
-            const char c = buffer[i];
-            if (c == '\n') {
-                deliver(Line{std::move(line), skipping}); // a dropped line is answered as a parse error
-                line.clear();
-                skipping = false;
-            } else if (!skipping) {
-                if (line.size() >= maxMessageBytes) {
+        if (got <= 0) {
+            ended = true; // the end of the input, or it failed: the client is gone
+            break;
+        }
+        const char* next = buffer;
+        const char* const end = buffer + got;
+        while (next < end) {
+            const char* newline = static_cast<const char*>(std::memchr(next, '\n', size_t(end - next)));
+            const char* stop = newline ? newline : end;
+            if (!skipping) {
+                if (line.size() + size_t(stop - next) > maxMessageBytes) {
                     line.clear();
                     line.shrink_to_fit();
                     skipping = true;
                 } else {
-                    line += c;
+                    line.append(next, stop);
                 }
             }
+            if (newline) {
+                deliver(Line{std::move(line), skipping}); // a dropped line is answered as a parse error
+                line.clear();
+                skipping = false;
+            }
+            next = stop + (newline ? 1 : 0);
         }
     }
+    if (!ended)
+        return; // stopped: the input may still be open, and is no longer read
     // A last line without its newline is still a message.
-    if (!stopping_ && (skipping || !line.empty()))
+    if (skipping || !line.empty())
         deliver(Line{std::move(line), skipping});
     std::lock_guard lock(mutex_);
     inputEnded_ = true;

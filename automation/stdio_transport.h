@@ -6,7 +6,8 @@
 // workers answer them in turn: each message is carried out after the one before it,
 // except that a request waiting for the machine (resume with until_stop_ms) lets the next
 // ones go meanwhile, so a pause can reach a machine a client waits on. The reader polls,
-// so stop() ends it even while the input stays open.
+// so stop() ends it even while the input stays open. An output that can no longer be
+// written (the program ignores SIGPIPE) ends the client as the end of the input does.
 #pragma once
 
 #include <atomic>

@@ -96,7 +96,7 @@ int64_t waitArgument(const Json& arguments, int64_t otherwise)
 }
 
 // A result of the control's going back in time: the status, or the reason it could not.
-ToolResult backInTime(MachineAccess& machine, const std::function<Control::Result(Control&)>& go)
+ToolResult backInTime(const char* tool, MachineAccess& machine, const std::function<Control::Result(Control&)>& go)
 {
     Control::Result outcome;
     Status status;
@@ -104,7 +104,7 @@ ToolResult backInTime(MachineAccess& machine, const std::function<Control::Resul
     if (!onMachine(machine, [&](Control& control) { outcome = go(control); status = statusOf(control); }, result))
         return result;
     if (!outcome.ok)
-        return failure(outcome.error);
+        return failure(std::string(tool) + ": " + outcome.error);
     return statusResult(status);
 }
 
@@ -187,13 +187,13 @@ void addRunTools(std::vector<Tool>& tools)
                      object({{"count", integer(1, 100000, "instructions to go back (default 1)")}}), statusSchema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          const unsigned count = unsigned(number(arguments, "count", 1));
-                         return backInTime(machine, [count](Control& control) { return control.reverseStep(count); });
+                         return backInTime("reverse_step", machine, [count](Control& control) { return control.reverseStep(count); });
                      }});
     tools.push_back({"reverse_continue",
                      "Goes back to the last point before this one where a breakpoint was hit (within the "
                      "frames the rewind buffer holds).",
                      object({}), statusSchema(), [](const Json&, MachineAccess& machine) {
-                         return backInTime(machine, [](Control& control) { return control.reverseContinue(); });
+                         return backInTime("reverse_continue", machine, [](Control& control) { return control.reverseContinue(); });
                      }});
     tools.push_back({"rewind",
                      "Goes back that many frame starts; the machine goes on live from there, the inputs after "
@@ -201,7 +201,7 @@ void addRunTools(std::vector<Tool>& tools)
                      object({{"frames", integer(1, 100000, "frames to go back")}}, {"frames"}), statusSchema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          const unsigned frames = unsigned(number(arguments, "frames", 1));
-                         return backInTime(machine, [frames](Control& control) { return control.rewindFrames(frames); });
+                         return backInTime("rewind", machine, [frames](Control& control) { return control.rewindFrames(frames); });
                      }});
     tools.push_back({"quit", "Ends the emulator's run (the output files asked for on its command line are written).",
                      object({}), Json(), [](const Json&, MachineAccess& machine) {
