@@ -82,12 +82,13 @@ export async function runScenario(client) {
   assert.equal(status.pc, clock);
   assert.deepEqual(await data(client, "get_registers"), before);
 
-  // Out of the routine: back in the keyboard poll, after its CALL.
-  const poll = (await data(client, "lookup_symbol", { name: "poll" })).address;
+  // Out of the routine: to the address its caller pushed.
+  const pushed = (await data(client, "read_memory", { area: "cpu", address: before.sp, length: 2 })).hex;
   await call(client, "remove_breakpoint", { id: breakpoint });
   status = await data(client, "step_out", { until_stop_ms: 10000 });
   assert.equal(status.state, "paused");
-  assert.equal(status.pc, poll + 5, "after HALT, PUSH BC, CALL showClock");
+  assert.equal(status.pc, parseInt(pushed.slice(2, 4) + pushed.slice(0, 2), 16), "back after the CALL");
+  assert.equal((await data(client, "get_registers")).sp, before.sp + 2);
 
   // The picture.
   const shot = await client.callTool({ name: "screenshot", arguments: {} });

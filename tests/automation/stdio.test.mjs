@@ -14,11 +14,14 @@ test("the SDK client drives the emulator over stdio", { timeout: 60000 }, async 
   const transport = new StdioClientTransport({ command: program, args: serverArgs, stderr: "ignore" });
   const client = new Client({ name: "ollendor-test", version: "1.0" });
   await client.connect(transport);
-  await runScenario(client);
-  const exited = new Promise((resolve) => transport._process.once("exit", resolve));
-  await call(client, "quit");
-  assert.equal(await exited, 0, "the run ends cleanly on quit");
-  await client.close();
+  try {
+    await runScenario(client);
+    const exited = new Promise((resolve) => transport._process.once("exit", resolve));
+    await call(client, "quit");
+    assert.equal(await exited, 0, "the run ends cleanly on quit");
+  } finally {
+    await client.close();
+  }
 });
 
 // Sends lines and collects the answer lines until `count` have come.
