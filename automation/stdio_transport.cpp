@@ -18,21 +18,24 @@ constexpr int pollMillis = 50;
 
 // The machine as one message sees it: when the message starts waiting for the machine,
 // the next message may start.
+// A wait ends early once the client is gone: no one is left to answer.
 class TurnAccess final : public MachineAccess {
 public:
-    TurnAccess(MachineAccess& machine, std::function<void()> onWait) : machine_(machine), onWait_(std::move(onWait)) {}
+    TurnAccess(MachineAccess& machine, std::function<void()> onWait, const std::atomic<bool>& gone)
+        : machine_(machine), onWait_(std::move(onWait)), gone_(gone) {}
     bool run(const std::function<void(Control&)>& job, std::string& error) override { return machine_.run(job, error); }
     void startWait() override
     {
         onWait_();
         machine_.startWait();
     }
-    bool idle() override { return machine_.idle(); }
+    bool idle() override { return !gone_ && machine_.idle(); }
     void requestQuit() override { machine_.requestQuit(); }
 
 private:
     MachineAccess& machine_;
     std::function<void()> onWait_;
+    const std::atomic<bool>& gone_;
 };
 
 } // namespace
@@ -92,14 +95,24 @@ void StdioTransport::readInput()
     char buffer[65536];
     bool ended = false;
     while (!stopping_ && !outputFailed_) {
-        pollfd descriptor{input_, POLLIN, 0};
-        const int ready = ::poll(&descriptor, 1, pollMillis);
+        // The output is watched too: a pipe whose reader has gone reports an error at once,
+        // so a client that vanished ends even a request waiting for the machine.
+        pollfd descriptors[2] = {{input_, POLLIN, 0}, {output_, 0, 0}};
+        const int ready = ::poll(descriptors, 2, pollMillis);
         if (ready < 0 && errno == EINTR)
             continue;
-        if (ready == 0)
+        if (ready > 0 && (descriptors[1].revents & (POLLERR | POLLHUP))) {
+            outputFailed_ = true;
+            break;
+        }
+        if (ready == 0 || (ready > 0 && descriptors[0].revents == 0))
             continue;
         if (ready < 0) {
             ended = true;
+            break;
+        }
+        if (!(descriptors[0].revents & (POLLIN | POLLHUP | POLLERR))) {
+            ended = true; // not a descriptor that can be read (POLLNVAL)
             break;
         }
         const ssize_t got = ::read(input_, buffer, sizeof buffer);
@@ -159,7 +172,7 @@ void StdioTransport::work()
             changed_.notify_all(); // room for the reader
         }
         bool passed = false;
-        TurnAccess machine(machine_, [&] { passTurn(passed); });
+        TurnAccess machine(machine_, [&] { passTurn(passed); }, outputFailed_);
         std::optional<std::string> answer;
         if (line.tooLong) {
             answer = messageText(errorMessage(nullptr, rpc::parseError,

@@ -246,6 +246,28 @@ TEST(AutomationStdio, AnOutputThatCannotBeWrittenEndsTheClient)
     transport.stop();
 }
 
+TEST(AutomationStdio, AClientThatVanishesWhileARequestWaitsEndsItAtOnce)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    LoopThread loop;
+    Pipes pipes;
+    StdioTransport transport(loop.access, pipes.toServer[0], pipes.fromServer[1]);
+    transport.start();
+    pipes.send(toolCall(1, "resume", {{"until_stop_ms", 60000}}));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_FALSE(transport.finished());
+    const auto start = std::chrono::steady_clock::now();
+    close(pipes.fromServer[0]); // the client is gone, its input still open
+    pipes.fromServer[0] = -1;
+    for (int i = 0; i < 400 && !transport.finished(); ++i)
+        std::this_thread::sleep_for(5ms);
+    EXPECT_TRUE(transport.finished());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    loop.queue.close();
+    transport.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << "the waiting request did not hold the end";
+}
+
 TEST(AutomationHttp, OriginsAndHostsOfThisMachineOnly)
 {
     for (const char* local : {"http://localhost", "http://localhost:3000", "https://127.0.0.1:8443", "http://[::1]:80",
