@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <random>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <httplib.h>
 
@@ -13,7 +17,7 @@ namespace {
 
 constexpr const char* endpoint = "/mcp";
 constexpr size_t maxSessions = 64;
-constexpr size_t threadCount = 16;
+constexpr size_t threadCount = 32;
 
 void answerJson(httplib::Response& response, int status, const Json& message)
 {
@@ -66,6 +70,65 @@ bool sameText(const std::string& a, const std::string& b)
     return difference == 0 && !b.empty();
 }
 
+// The socket of the connection a request came on: the one whose two ends have the
+// request's ports. The library does not hand it to handlers, and only waiting requests need
+// it, to notice their client leaving.
+int connectionSocket(const httplib::Request& request)
+{
+    const long limit = std::min(sysconf(_SC_OPEN_MAX), 65536L);
+    for (int fd = 0; fd < limit; ++fd) {
+        sockaddr_storage peer{}, local{};
+        socklen_t peerSize = sizeof peer, localSize = sizeof local;
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 || peer.ss_family != AF_INET)
+            continue;
+        const auto& p = reinterpret_cast<const sockaddr_in&>(peer);
+        const auto& l = reinterpret_cast<const sockaddr_in&>(local);
+        if (ntohs(p.sin_port) == request.remote_port && ntohs(l.sin_port) == request.local_port)
+            return fd;
+    }
+    return -1;
+}
+
+// The client closed its end (or the connection broke): no one is left to answer.
+bool connectionClosed(int fd)
+{
+    if (fd < 0)
+        return false;
+    pollfd descriptor{fd, POLLRDHUP, 0};
+    return ::poll(&descriptor, 1, 0) > 0 && (descriptor.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL));
+}
+
+// The machine as one HTTP request sees it: waits are counted, and end with the connection.
+class RequestAccess final : public MachineAccess {
+public:
+    RequestAccess(MachineAccess& machine, const httplib::Request& request, std::atomic<int>& waiters)
+        : machine_(machine), request_(request), waiters_(waiters) {}
+    bool run(const std::function<void(Control&)>& job, std::string& error) override { return machine_.run(job, error); }
+    bool startWait() override
+    {
+        if (++waiters_ > maxHttpWaiters) {
+            --waiters_;
+            return false;
+        }
+        socket_ = connectionSocket(request_);
+        return machine_.startWait();
+    }
+    void endWait() override
+    {
+        --waiters_;
+        machine_.endWait();
+    }
+    bool idle() override { return !connectionClosed(socket_) && machine_.idle(); }
+    void requestQuit() override { machine_.requestQuit(); }
+
+private:
+    MachineAccess& machine_;
+    const httplib::Request& request_;
+    std::atomic<int>& waiters_;
+    int socket_ = -1;
+};
+
 std::string randomSessionId()
 {
     std::random_device random;
@@ -109,7 +172,7 @@ bool HttpTransport::start(std::string& error)
     server.new_task_queue = [] { return new httplib::ThreadPool(threadCount); };
     server.set_payload_max_length(maxMessageBytes);
     server.set_keep_alive_timeout(2);
-    server.set_read_timeout(5);
+    server.set_read_timeout(3);
     server.set_write_timeout(5);
     // The library's default also sets SO_REUSEPORT, which would let a second server (any
     // program of this user) take the same port and half of the connections: only a quick
@@ -243,7 +306,8 @@ void HttpTransport::post(const httplib::Request& request, httplib::Response& res
         std::lock_guard lock(sessionsMutex_);
         state = *session;
     }
-    const std::optional<Json> answer = McpProtocol::handle(parsed.value, state, machine_);
+    RequestAccess access(machine_, request, waiters_);
+    const std::optional<Json> answer = McpProtocol::handle(parsed.value, state, access);
     if (state.initialized) {
         std::lock_guard lock(sessionsMutex_);
         *session = state;

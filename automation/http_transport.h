@@ -8,8 +8,13 @@
 // names another machine, is refused with 403: a web page elsewhere cannot reach the
 // server through the browser (DNS rebinding). With a token, every request must carry it
 // as "Authorization: Bearer TOKEN" (401 otherwise).
+//
+// Requests are answered by a pool of threads. A request that waits for the machine
+// (resume with until_stop_ms) holds one: at most maxHttpWaiters wait at once (others
+// answer at once), and a wait ends as soon as its client closes the connection.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <map>
 #include <memory>
@@ -26,6 +31,8 @@ struct Response;
 } // namespace httplib
 
 namespace ollendor {
+
+inline constexpr int maxHttpWaiters = 8;
 
 struct HttpSettings {
     int port = 0;      // 0: any free port
@@ -65,6 +72,7 @@ private:
     std::mutex sessionsMutex_;
     std::map<std::string, std::shared_ptr<ClientSession>> sessions_;
     std::deque<std::string> sessionOrder_; // oldest first: the oldest go when there are too many
+    std::atomic<int> waiters_{0};          // requests waiting for the machine now
 };
 
 } // namespace ollendor

@@ -20,9 +20,12 @@ public:
     // Carries the job out where the machine lives; false (with the reason) when it was not
     // carried out.
     virtual bool run(const std::function<void(Control&)>& job, std::string& error) = 0;
-    // A request that waits for the machine (the next stop) starts waiting, then lets some
-    // time pass at a time; idle gives false when it is to give up (the run is ending).
-    virtual void startWait() {}
+    // A request that waits for the machine (the next stop) starts waiting (false: it may
+    // not wait now, and answers at once), then lets some time pass at a time; idle gives
+    // false when it is to give up (the run is ending, the client is gone). Every started
+    // wait is ended with endWait.
+    virtual bool startWait() { return true; }
+    virtual void endWait() {}
     virtual bool idle() = 0;
     // The client asked to quit: the run ends once the answer is given.
     virtual void requestQuit() = 0;
@@ -60,7 +63,11 @@ public:
         job(control_);
         return true;
     }
-    void startWait() override { passes_ = 0; }
+    bool startWait() override
+    {
+        passes_ = 0;
+        return true;
+    }
     bool idle() override
     {
         if (++passes_ > passesPerWait_)

@@ -24,11 +24,12 @@ public:
     TurnAccess(MachineAccess& machine, std::function<void()> onWait, const std::atomic<bool>& gone)
         : machine_(machine), onWait_(std::move(onWait)), gone_(gone) {}
     bool run(const std::function<void(Control&)>& job, std::string& error) override { return machine_.run(job, error); }
-    void startWait() override
+    bool startWait() override
     {
         onWait_();
-        machine_.startWait();
+        return machine_.startWait();
     }
+    void endWait() override { machine_.endWait(); }
     bool idle() override { return !gone_ && machine_.idle(); }
     void requestQuit() override { machine_.requestQuit(); }
 

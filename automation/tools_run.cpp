@@ -75,13 +75,20 @@ ToolResult startAndWait(MachineAccess& machine, const std::function<std::string(
         return statusResult(status);
     const uint64_t stopsAtStart = status.stops;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    machine.startWait();
+    if (!machine.startWait())
+        return statusResult(status, "not waiting (too many requests wait for the machine already): ");
+    bool gone = false;
     while (status.stops == stopsAtStart && std::chrono::steady_clock::now() < deadline) {
         if (!machine.idle())
             break;
-        if (!onMachine(machine, [&](Control& control) { status = statusOf(control); }, result))
-            return result;
+        if (!onMachine(machine, [&](Control& control) { status = statusOf(control); }, result)) {
+            gone = true;
+            break;
+        }
     }
+    machine.endWait();
+    if (gone)
+        return result;
     return statusResult(status, status.stops == stopsAtStart ? "no stop within " + std::to_string(waitMs) + " ms: " : "");
 }
 

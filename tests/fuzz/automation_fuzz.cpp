@@ -17,6 +17,7 @@
 
 #include "automation/protocol.h"
 #include "machine/rom_set.h"
+#include "state/rewind.h"
 
 using namespace ollendor;
 
@@ -25,7 +26,33 @@ namespace {
 constexpr unsigned maxLines = 64;
 
 std::filesystem::path scratch;
-RomSet roms;
+
+// One machine for every input, put back as it was at power-on before each (building a
+// new one each time would cost more than most inputs).
+struct Harness {
+    Session session{builtinRomSet()};
+    RewindBuffer rewind{8, size_t(8) << 20};
+    Control control{session, rewind};
+    std::unique_ptr<Mtx> powerOn = std::make_unique<Mtx>(session.machine());
+    Symbols symbols = control.symbols();
+
+    void reset()
+    {
+        session.replaceMachine(*powerOn);
+        session.setTapeFolder(scratch);
+        session.unmountTape();
+        session.typeText("");
+        session.holdKeys({}, 0);
+        control.resume();
+        control.machineReplaced();
+        Debugger& debugger = control.debugger();
+        while (!debugger.breakpoints.all().empty())
+            debugger.breakpoints.remove(debugger.breakpoints.all().front().id);
+        debugger.watching = debugger.tracing = false;
+        control.symbols() = symbols;
+    }
+};
+Harness* harness = nullptr;
 
 // Tools given a path get one inside the scratch folder, named after what the input gave
 // (so the same name reads back what was written) but never leaving it.
@@ -58,19 +85,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     scratch = std::filesystem::temp_directory_path() / ("ollendor-fuzz-automation-" + std::to_string(getpid()));
     std::filesystem::create_directories(scratch);
     setenv("XDG_DATA_HOME", scratch.c_str(), 1);
-    roms = builtinRomSet();
+    harness = new Harness;
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // A machine at power-on for every input, so an input behaves the same whatever ran
+    // The machine at power-on for every input, so an input behaves the same whatever ran
     // before it.
-    auto session = std::make_unique<Session>(roms);
-    session->setTapeFolder(scratch);
-    auto rewind = std::make_unique<RewindBuffer>(8);
-    auto control = std::make_unique<Control>(*session, *rewind);
-    DirectAccess access(*control, 3);
+    harness->reset();
+    DirectAccess access(harness->control, 2); // a request waiting for a stop sees two frames pass
 
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     size_t start = 0;
@@ -91,7 +115,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!reply.ok || !reply.value.is_object() || reply.value.value("jsonrpc", "") != "2.0" ||
             (reply.value.contains("result") == reply.value.contains("error")))
             __builtin_trap();
-        control->runFrame(); // the loop's pass between requests
     }
     return 0;
 }
