@@ -1,6 +1,7 @@
 #include "automation/http_transport.h"
 
 #include <algorithm>
+#include <chrono>
 #include <random>
 
 #include <arpa/inet.h>
@@ -207,7 +208,19 @@ bool HttpTransport::start(std::string& error)
     } else {
         port_ = settings_.port;
     }
-    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    thread_ = std::thread([this] {
+        server_->listen_after_bind();
+        listenEnded_ = true;
+    });
+    // stop() only reaches a server that has started listening: until then it would leave
+    // the thread waiting in accept for good.
+    while (!server.is_running() && !listenEnded_)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (listenEnded_) {
+        thread_.join();
+        error = "cannot serve on 127.0.0.1:" + std::to_string(port_);
+        return false;
+    }
     return true;
 }
 

@@ -73,6 +73,7 @@ private:
     std::map<std::string, std::shared_ptr<ClientSession>> sessions_;
     std::deque<std::string> sessionOrder_; // oldest first: the oldest go when there are too many
     std::atomic<int> waiters_{0};          // requests waiting for the machine now
+    std::atomic<bool> listenEnded_{false}; // the server thread's listening returned
 };
 
 } // namespace ollendor

@@ -8,7 +8,10 @@
 #include <csignal>
 #include <thread>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -383,6 +386,63 @@ TEST(AutomationHttp, ManyClientsAtOnceAndOnesThatGiveUp)
     loop.queue.close();
     transport.stop();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
+}
+
+// A raw connection that sends one request and keeps its end open until closed.
+class RawRequest {
+public:
+    RawRequest(int port, const std::string& session, const std::string& body)
+    {
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(uint16_t(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const std::string request = "POST /mcp HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
+                                    "Mcp-Session-Id: " + session + "\r\nContent-Length: " + std::to_string(body.size()) +
+                                    "\r\n\r\n" + body;
+        EXPECT_EQ(send(fd_, request.data(), request.size(), 0), ssize_t(request.size()));
+    }
+    ~RawRequest() { close(fd_); }
+
+private:
+    int fd_ = -1;
+};
+
+TEST(AutomationHttp, WaitsAreCappedAndEndWithTheirConnection)
+{
+    LoopThread loop;
+    std::string unused;
+    loop.queue.run([](Control& control) { control.resume(); }, unused); // nothing will stop it
+    HttpTransport transport(loop.access, HttpSettings{0, ""});
+    std::string error;
+    ASSERT_TRUE(transport.start(error)) << error;
+    httplib::Client client("127.0.0.1", transport.port());
+    auto init = client.Post("/mcp", R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{}})", "application/json");
+    ASSERT_TRUE(init);
+    const std::string session = init->get_header_value("Mcp-Session-Id");
+    const httplib::Headers headers = {{"Mcp-Session-Id", session}};
+    const auto waitText = [&](int ms) {
+        auto reply = client.Post("/mcp", headers, toolCall(9, "resume", {{"until_stop_ms", ms}}), "application/json");
+        return reply ? Json::parse(reply->body)["result"]["content"][0]["text"].get<std::string>() : std::string();
+    };
+
+    std::vector<std::unique_ptr<RawRequest>> waiting;
+    for (int i = 0; i < maxHttpWaiters; ++i)
+        waiting.push_back(std::make_unique<RawRequest>(transport.port(), session, toolCall(i, "resume", {{"until_stop_ms", 30000}})));
+    std::this_thread::sleep_for(300ms);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_NE(waitText(20000).find("not waiting"), std::string::npos) << "one more than may wait";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+
+    waiting.clear(); // the clients leave: their waits end
+    std::this_thread::sleep_for(300ms);
+    EXPECT_NE(waitText(200).find("no stop within 200 ms"), std::string::npos) << "room to wait again";
+    loop.queue.close();
+    const auto stopping = std::chrono::steady_clock::now();
+    transport.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 5s);
 }
 
 TEST(AutomationHttp, APortInUseIsReported)
