@@ -178,9 +178,10 @@ bool HttpTransport::start(std::string& error)
     // The library's default also sets SO_REUSEPORT, which would let a second server (any
     // program of this user) take the same port and half of the connections: only a quick
     // restart's SO_REUSEADDR here, so a port in use is refused.
-    server.set_socket_options([](int socket) {
+    server.set_socket_options([this](int socket) {
         int yes = 1;
         ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        listeningSocket_ = socket;
     });
     server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
         return admitted(request, response) ? httplib::Server::HandlerResponse::Unhandled
@@ -208,6 +209,10 @@ bool HttpTransport::start(std::string& error)
     } else {
         port_ = settings_.port;
     }
+    // The library listens with a backlog of 5: a burst of clients connecting at once would
+    // find the queue full. Listening again sets the system's largest backlog.
+    if (listeningSocket_ >= 0)
+        ::listen(listeningSocket_, SOMAXCONN);
     thread_ = std::thread([this] {
         server_->listen_after_bind();
         listenEnded_ = true;

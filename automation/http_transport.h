@@ -74,6 +74,7 @@ private:
     std::deque<std::string> sessionOrder_; // oldest first: the oldest go when there are too many
     std::atomic<int> waiters_{0};          // requests waiting for the machine now
     std::atomic<bool> listenEnded_{false}; // the server thread's listening returned
+    std::atomic<int> listeningSocket_{-1}; // the socket bound (the library keeps it to itself)
 };
 
 } // namespace ollendor

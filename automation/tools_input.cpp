@@ -1,4 +1,5 @@
 // What the machine is given: typed text, held keys, tapes, and whole states.
+#include <algorithm>
 #include <system_error>
 
 #include "automation/key_names.h"

@@ -43,6 +43,7 @@ struct Harness {
         session.unmountTape();
         session.typeText("");
         session.holdKeys({}, 0);
+        control.pause(); // ends any goal or frame count an input left
         control.resume();
         control.machineReplaced();
         Debugger& debugger = control.debugger();
