@@ -13,7 +13,10 @@ namespace ollendor {
 namespace {
 
 constexpr unsigned workerCount = 8;
-constexpr size_t maxQueuedLines = 64; // the reader waits beyond this: the client is ahead
+// The reader waits beyond these (the client is ahead of the answers): a bound on the
+// memory that lines waiting for their turn can hold.
+constexpr size_t maxQueuedLines = 64;
+constexpr size_t maxQueuedBytes = 4 * maxMessageBytes;
 constexpr int pollMillis = 50;
 
 // The machine as one message sees it: when the message starts waiting for the machine,
@@ -82,9 +85,13 @@ void StdioTransport::deliver(Line line)
     if (!line.tooLong && line.text.find_first_not_of(" \t") == std::string::npos)
         return;
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return lines_.size() < maxQueuedLines || stopping_; });
+    changed_.wait(lock, [&] {
+        return (lines_.size() < maxQueuedLines && (lines_.empty() || queuedBytes_ + line.text.size() <= maxQueuedBytes)) ||
+               stopping_;
+    });
     if (stopping_)
         return;
+    queuedBytes_ += line.text.size();
     lines_.push_back(std::move(line));
     changed_.notify_all();
 }
@@ -168,6 +175,7 @@ void StdioTransport::work()
                 return;
             line = std::move(lines_.front());
             lines_.pop_front();
+            queuedBytes_ -= line.text.size();
             ++busy_;
             turnFree_ = false;
             changed_.notify_all(); // room for the reader

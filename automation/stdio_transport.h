@@ -56,6 +56,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Line> lines_;
+    size_t queuedBytes_ = 0;            // the text of lines_
     unsigned busy_ = 0;                 // lines being answered
     bool turnFree_ = true;              // the next line may start
     std::atomic<bool> stopping_{false};
