@@ -70,14 +70,17 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     Options options;
     CLI::App app{"Ollendor: an emulator of the Memotech MTX home computer", "ollendor"};
     app.set_version_flag("--version", "ollendor Release 1");
-    std::string romDir, tapeDir, screenshot, wav, typeText, loadState, saveState, record, replay, tape;
+    std::string romDir, tapeDir, screenshot, wav, typeText, loadState, saveState, record, replay, tape, mcpToken;
     std::string renderer = "auto";
+    int mcpHttpPort = 0;
 
     app.add_option("--rom-dir", romDir, "Folder holding osrom, basicrom and assemrom, searched after the current folder and before ~/.local/share/ollendor/roms")
         ->check(CLI::ExistingDirectory);
     app.add_option("--tape-dir", tapeDir, "Folder holding the tape images (default: tapes)")
         ->check(CLI::ExistingDirectory);
-    app.add_flag("--headless", options.headless, "Run without a window or sound device, as fast as possible");
+    app.add_flag("--headless", options.headless,
+                 "Run without a window or sound device, as fast as possible (at the machine's speed with an "
+                 "automation server, unless --unconstrained)");
     app.add_option("--frames", options.frames, "Stop after N rendered frames")->check(wholeNumber(1, 100000000));
     app.add_option("--screenshot", screenshot, "Write the last rendered frame as a PNG file at exit");
     app.add_option("--wav", wav, "Write the sound output to a WAV file, on emulated time (needs --headless)");
@@ -93,6 +96,14 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.add_option("--renderer", renderer, "How the windows are drawn: auto (software where the GL runs on the CPU), software or accelerated")
         ->check(CLI::IsMember({"auto", "software", "accelerated"}));
     app.add_option("FILE", tape, "A tape image to mount: every tape load reads it, whatever name the program asks for");
+    app.add_flag("--paused", options.paused, "Start with the machine paused (for the debugger or an automation client)");
+    app.add_flag("--mcp-stdio", options.mcpStdio,
+                 "Serve the automation protocol (MCP) on standard input and output; headless, the run ends "
+                 "when standard input does");
+    app.add_option("--mcp-http", mcpHttpPort, "Serve the automation protocol (MCP) over HTTP on 127.0.0.1:PORT "
+                                              "(0: any free port, shown on standard error)")
+        ->check(wholeNumber(0, 65535));
+    app.add_option("--mcp-token", mcpToken, "Require TOKEN as a bearer token on every HTTP request");
 
     try {
         app.parse(argc, argv);
@@ -163,6 +174,24 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     }
     if (options.replay && !typeText.empty()) {
         std::fprintf(stderr, "ollendor: --replay and --type: a replay types what the recording holds\n");
+        return {false, exitBadCommandLine, {}};
+    }
+    if (app.count("--mcp-http"))
+        options.mcpHttpPort = mcpHttpPort;
+    if (app.count("--mcp-token")) {
+        if (!options.mcpHttpPort) {
+            std::fprintf(stderr, "ollendor: --mcp-token: needs --mcp-http (the token guards the HTTP server)\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        if (mcpToken.empty()) {
+            std::fprintf(stderr, "ollendor: --mcp-token: the token is empty\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        options.mcpToken = mcpToken;
+    }
+    if (options.paused && options.headless && !options.automation()) {
+        std::fprintf(stderr, "ollendor: --paused with --headless: needs --mcp-stdio or --mcp-http (nothing could "
+                             "resume the machine)\n");
         return {false, exitBadCommandLine, {}};
     }
     options.typeText = unescapeTypedText(typeText);

@@ -30,6 +30,12 @@ struct Options {
     bool fullscreen = false;                           // start in full-screen output
     std::optional<std::filesystem::path> tape;         // the tape image mounted at start (FILE)
     RendererChoice renderer = RendererChoice::automatic; // --renderer
+    bool paused = false;                               // start with the machine paused
+    bool mcpStdio = false;                             // automation server on standard input/output
+    std::optional<int> mcpHttpPort;                    // automation server over HTTP on 127.0.0.1 (0: any port)
+    std::string mcpToken;                              // bearer token the HTTP server requires
+
+    bool automation() const { return mcpStdio || mcpHttpPort.has_value(); }
 };
 
 struct CommandLine {

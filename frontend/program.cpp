@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "automation/server.h"
 #include "control/session.h"
 #include "frontend/hotkey_actions.h"
 #include "frontend/hotkeys.h"
@@ -56,6 +57,8 @@ public:
 private:
     void start();
     void startMachine();
+    void startAutomation();
+    void stopAutomation();
     bool finishWav(Report report);
     bool finishScreenshot(Report report);
     bool finishRecording(Report report);
@@ -79,6 +82,7 @@ private:
     std::unique_ptr<Loop> loop;
     std::unique_ptr<HotkeyActions> actions;    // save and load state, rewind, fast forward, mute, screenshot
     std::unique_ptr<StateMenu> stateMenu;      // their items in "Stuff"
+    std::unique_ptr<AutomationServer> automation; // --mcp-stdio, --mcp-http
     bool wavOpen = false;        // --wav is being written
     bool screenshotDone = false; // --screenshot was written (or failed)
 };
@@ -106,15 +110,24 @@ void Run::start()
 
     rewind = std::make_unique<RewindBuffer>();
     control = std::make_unique<Control>(*session, *rewind);
-    // Headless, nothing can ask to go back in time.
-    control->keepHistory(!options.headless);
+    // Headless with no automation client, nothing can ask to go back in time.
+    control->keepHistory(!options.headless || options.automation());
 
+    if (options.paused)
+        control->pause();
+
+    // Headless with an automation client, the machine keeps its own speed (a client watches
+    // it at work) unless --unconstrained; standard output then belongs to the stdio client.
     LoopSettings settings;
     settings.present = !options.headless;
-    settings.paced = !options.headless;
-    settings.limited = !(options.unconstrained || options.headless);
+    settings.paced = !options.headless || options.automation();
+    settings.limited = !(options.unconstrained || (options.headless && !options.automation()));
     settings.frameLimit = options.frames;
+    settings.diagnosticsToStandardError = options.mcpStdio;
     loop = std::make_unique<Loop>(platform, *control, settings);
+
+    if (options.automation())
+        startAutomation();
 
     // 2-4. Main window and console; the program's own keys.
     applyKeys(hotkeyMap, userSettings.keys);
@@ -235,6 +248,29 @@ void Run::startMachine()
     session->typeText(options.typeText);
 }
 
+// The automation server: its transports start now, and the loop carries out its requests
+// once per pass. A port that cannot be had stops the program before the loop starts.
+void Run::startAutomation()
+{
+    AutomationSettings settings;
+    settings.stdio = options.mcpStdio;
+    settings.httpPort = options.mcpHttpPort;
+    settings.token = options.mcpToken;
+    settings.endWhenInputEnds = options.headless && options.mcpStdio;
+    automation = std::make_unique<AutomationServer>(settings);
+    std::string error;
+    if (!automation->start(error))
+        throw DynamicError("the automation server cannot start: " + error);
+    loop->setService([this] { return automation->service(*control); });
+}
+
+// Lets the requests still waiting go and stops the transports, before the machine goes.
+void Run::stopAutomation()
+{
+    if (automation)
+        automation->stop();
+}
+
 // Closes the WAV file and puts it in place; false (reported) if it is bad.
 bool Run::finishWav(Report report)
 {
@@ -305,6 +341,7 @@ int Run::runAndShutDown()
         // 6-7. The loop until the user quits.
         loop->run();
         saveSettings();
+        stopAutomation();
 
         // 8-11. Shutdown. Every output file is finished whatever happened to the others;
         // the exit code says whether one of them is bad.
@@ -322,6 +359,7 @@ int Run::runAndShutDown()
         toolkit().report(DynamicError(std::string("internal error: ") + error.what()));
     }
     // The run failed: the sound still stops, and what was recorded is still kept.
+    stopAutomation();
     if (loop)
         loop->sound().close();
     finishWav(reportThroughToolkit);
