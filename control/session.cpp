@@ -101,9 +101,17 @@ bool Session::advance(Advance how, Debugger* debugger)
         while (replay_.active) {
             if (!replay_.inputs.empty()) {
                 const RecordedInput& next = replay_.inputs.front();
-                if (next.kind == RecordedInput::Kind::keyboard && !(machinePosition(m) < next.position)) {
+                const bool due = !(machinePosition(m) < next.position);
+                if (next.kind == RecordedInput::Kind::keyboard && due) {
                     give(next);
                     replay_.inputs.pop_front();
+                    continue;
+                }
+                if (due) {
+                    // A tape answer is given when the machine asks for a tape, at the very
+                    // position it was recorded at; reaching that position without the
+                    // request means the run no longer follows the recording.
+                    abandonReplay();
                     continue;
                 }
                 target = next.position;
@@ -261,6 +269,15 @@ bool Session::startReplay(const Recording& recording, const std::string& source,
     return true;
 }
 
+void Session::abandonReplay()
+{
+    if (!quiet_)
+        host_->warningLine("ollendor: the replay no longer follows the recording; the machine goes on live from here");
+    replay_ = Replay{};
+    replay_.finished = true;
+    replayDiverged_ = true;
+}
+
 void Session::endRecordingForAJump()
 {
     if (!recorder_ || !recorder_->isOpen())
@@ -339,7 +356,7 @@ void Session::answerTapeRequest()
             return;
         }
         if (!quiet_)
-            host_->warningLine("ollendor: the replay no longer follows the recording (a tape request it does not hold)");
+            abandonReplay();
         applyTapeAnswer(false, {}, "");
         return;
     }

@@ -352,7 +352,8 @@ int Run::runAndShutDown()
         const bool screenshotGood = finishScreenshot(reportThroughToolkit);
         const bool recordingGood = finishRecording(reportThroughToolkit);
         const bool stateGood = finishSaveState(reportThroughToolkit);
-        return wavGood && screenshotGood && recordingGood && stateGood ? 0 : exitToolkitError;
+        const bool replayGood = !session->replayDiverged(); // said when it happened
+        return wavGood && screenshotGood && recordingGood && stateGood && replayGood ? 0 : exitToolkitError;
     } catch (const DynamicError& error) {
         toolkit().report(error);
     } catch (const std::exception& error) {

@@ -94,25 +94,37 @@ bool RecordingWriter::open(const std::filesystem::path& path, std::span<const ui
 {
     count_ = 0;
     failed_ = false;
+    active_ = false;
+    error_.clear();
+    path_ = path;
     XXH64_reset(reinterpret_cast<XXH64_state_t*>(hashState_), 0);
     if (!file_.open(path)) {
         error_ = "cannot write the recording '" + path.string() + "': " + file_.error();
         return false;
     }
+    active_ = true;
     write(headerBytes(startState));
-    return !failed_;
+    if (failed_) {
+        active_ = false;
+        return false;
+    }
+    return true;
 }
 
 void RecordingWriter::write(const std::vector<uint8_t>& bytes)
 {
     XXH64_update(reinterpret_cast<XXH64_state_t*>(hashState_), bytes.data(), bytes.size());
-    if (!failed_ && !file_.write(bytes.data(), bytes.size()))
-        failed_ = true;
+    if (failed_ || file_.write(bytes.data(), bytes.size()))
+        return;
+    // The first failure is the one to tell (a full disk, say); the file is gone already
+    // and the one at the target, if any, stays as it was.
+    failed_ = true;
+    error_ = "cannot write the recording '" + path_.string() + "': " + file_.error();
 }
 
 void RecordingWriter::add(const RecordedInput& input)
 {
-    if (!file_.isOpen())
+    if (!active_)
         return;
     write(inputBytes(input));
     ++count_;
@@ -120,15 +132,20 @@ void RecordingWriter::add(const RecordedInput& input)
 
 bool RecordingWriter::finish(const MachinePosition& end)
 {
-    if (!file_.isOpen())
+    if (!active_)
         return false;
-    write(endBytes(end, count_));
-    std::vector<uint8_t> sum;
-    FieldWriter(sum).u64(XXH64_digest(reinterpret_cast<XXH64_state_t*>(hashState_)));
-    if (!failed_ && !file_.write(sum.data(), sum.size()))
+    active_ = false;
+    if (!failed_) {
+        write(endBytes(end, count_));
+        std::vector<uint8_t> sum;
+        FieldWriter(sum).u64(XXH64_digest(reinterpret_cast<XXH64_state_t*>(hashState_)));
+        write(sum);
+    }
+    if (!failed_ && !file_.commit()) {
         failed_ = true;
-    if (failed_ || !file_.commit()) {
-        error_ = "cannot write the recording: " + file_.error();
+        error_ = "cannot write the recording '" + path_.string() + "': " + file_.error();
+    }
+    if (failed_) {
         file_.abandon();
         return false;
     }

@@ -14,6 +14,7 @@
 #include "machine/rom_set.h"
 #include "state/recording.h"
 #include "state/state_file.h"
+#include "tests/program_run_support.h"
 #include "tests/support/machine_compare.h"
 
 using namespace ollendor;
@@ -215,4 +216,55 @@ TEST(Recordings, UnusableRecordingsAreRefusedWithTheirReason)
     EXPECT_FALSE(session.startReplay(foreignRecording, "x.rec", error));
     EXPECT_NE(error.find("another ROM set"), std::string::npos) << error;
     expectSameMachine(*before, session.machine(), "after refusing");
+}
+
+// A disk that fills while recording: stopping says why, and neither the recording nor its
+// temporary file is left behind.
+TEST(Recordings, AFullDiskIsReportedWhenTheRecordingStops)
+{
+    programtest::TinyDisk disk(64);
+    OLLENDOR_NEED_TINY_DISK(disk);
+    Session session(builtinRomSet());
+    QuietHost host;
+    session.setHost(host);
+    std::string error;
+    ASSERT_TRUE(session.startRecording(disk.path() / "run.rec", error)) << error;
+    disk.fill();
+    bool down = false; // a key pressed and let go on alternate frames: an input each frame
+    session.setHostKeys([&](uint8_t key) { return key == 'A' && down; });
+    for (int frame = 0; frame < 1000; ++frame, down = !down)
+        session.runFrame();
+    EXPECT_FALSE(session.stopRecording(error));
+    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+    EXPECT_NE(error.find("run.rec"), std::string::npos) << "the file is named: " << error;
+    EXPECT_TRUE(disk.leftovers().empty());
+}
+
+// A tape answer whose position comes without the machine asking for a tape: the run has
+// left the recording, so the replay is given up there, said, and the session knows it.
+TEST(Recordings, AReplayThatLeavesTheRecordingIsGivenUp)
+{
+    auto machine = builtinMachine();
+    Recording recording;
+    recording.startState = encodeState(*machine);
+    RecordedInput answer;
+    answer.kind = RecordedInput::Kind::tape;
+    answer.position = {machinePosition(*machine).slice + 5, 1000, 0};
+    recording.inputs = {answer};
+    recording.end = {machinePosition(*machine).slice + 2000, 0, 0};
+
+    struct WarnedHost : QuietHost {
+        std::vector<std::string> warnings;
+        void warningLine(const char* text) override { warnings.push_back(text); }
+    } host;
+    Session session(builtinRomSet());
+    session.setHost(host);
+    std::string error;
+    ASSERT_TRUE(session.startReplay(recording, "gone.rec", error)) << error;
+    for (int frame = 0; frame < 10 && session.replaying(); ++frame)
+        session.runFrame();
+    EXPECT_FALSE(session.replaying()) << "given up long before the recorded end";
+    EXPECT_TRUE(session.replayDiverged());
+    ASSERT_EQ(host.warnings.size(), 1u);
+    EXPECT_NE(host.warnings[0].find("no longer follows"), std::string::npos) << host.warnings[0];
 }
