@@ -114,6 +114,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         std::puts("ollendor Release 1");
         return {false, finishStandardOutput(), {}};
     } catch (const CLI::ParseError& error) {
+        // An option that takes a value, given twice: which one to keep would be a guess.
+        for (const CLI::Option* option : app.get_options())
+            if (option->get_type_size() != 0 && option->count() > 1 && !option->get_lnames().empty()) {
+                std::fprintf(stderr, "ollendor: --%s: given %zu times (once at most)\n",
+                             option->get_lnames().front().c_str(), option->count());
+                return {false, exitBadCommandLine, {}};
+            }
         // The message may quote the arguments: shown escaped, on one line.
         std::fprintf(stderr, "ollendor: %s\n", escapedForMessage(error.what()).c_str());
         return {false, exitBadCommandLine, {}};
@@ -168,6 +175,29 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         }
         file.target = file.value;
     }
+    // Two outputs to one file: one would overwrite the other at the end.
+    const std::pair<const char*, const std::optional<std::filesystem::path>*> outputs[] = {
+        {"--screenshot", &options.screenshot},
+        {"--wav", &options.wav},
+        {"--save-state", &options.saveState},
+        {"--record", &options.record}};
+    auto resolved = [](const std::filesystem::path& path) {
+        // Made absolute first: a name with no existing part is otherwise left as it is.
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+        const std::filesystem::path whole = std::filesystem::weakly_canonical(absolute, error);
+        return (error ? absolute : whole).lexically_normal();
+    };
+    for (size_t first = 0; first < std::size(outputs); ++first)
+        for (size_t second = first + 1; second < std::size(outputs); ++second) {
+            const auto& a = *outputs[first].second;
+            const auto& b = *outputs[second].second;
+            if (a && b && resolved(*a) == resolved(*b)) {
+                std::fprintf(stderr, "ollendor: %s and %s: both name '%s' (each needs a file of its own)\n",
+                             outputs[first].first, outputs[second].first, escapedForMessage(a->string()).c_str());
+                return {false, exitBadCommandLine, {}};
+            }
+        }
     if (options.replay && options.loadState) {
         std::fprintf(stderr, "ollendor: --replay and --load-state: a recording starts from its own state\n");
         return {false, exitBadCommandLine, {}};

@@ -16,7 +16,9 @@
 #include "frontend/state_menu.h"
 #include "frontend/tapes_window.h"
 #include "frontend/volume_item.h"
+#include "host/message_text.h"
 #include "host/run_end.h"
+#include "host/safe_file.h"
 #include "machine/rom_set.h"
 #include "state/recording.h"
 #include "state/state_file.h"
@@ -95,8 +97,23 @@ void finishCurrentRun()
         currentRun->finishCutShort();
 }
 
+// A file written only when the run ends is tried now (the temporary file made beside it,
+// then removed): a folder that is missing or read-only is better told before a long run.
+void checkWritableAtEnd(const std::optional<std::filesystem::path>& target, const std::string& what)
+{
+    if (!target)
+        return;
+    SafeFile probe;
+    if (!probe.open(*target))
+        throw DynamicError("could not write " + what + " " + escapedForMessage(target->string()) + ": " + probe.error());
+    probe.abandon();
+}
+
 void Run::start()
 {
+    checkWritableAtEnd(options.screenshot, "the screenshot");
+    checkWritableAtEnd(options.saveState, "the state file");
+
     // 1. The machine: the ROM set, laid out in a fresh machine with the tape trap.
     RomSetResult roms = searchRomSet(romSearchFolders(options.romDir));
     for (const std::string& warning : roms.warnings)

@@ -74,6 +74,10 @@ TEST(CommandLine, BadValuesExitWithCode2)
         {"--type", "a~b"},   {"--screenshot", ""},                {"--bogus"},
         {"--frames"},        {"one.mtx", "two.mtx"},              {"--wav", "a.wav"}, // needs --headless
         {"--renderer", "fast"}, {""},                             // an empty tape name
+        {"--frames", "3", "--frames", "4"},                       // which one would be a guess
+        // Two outputs to one file, however it is spelled (one would overwrite the other).
+        {"--headless", "--wav", "out", "--screenshot", "./out"},
+        {"--save-state", "run.rec", "--record", "sub/../run.rec"},
     };
     for (const auto& args : bad) {
         const CommandLine c = parse(args);
@@ -94,9 +98,9 @@ const std::filesystem::path binaryDir = OLLENDOR_BINARY_DIR;
 const std::filesystem::path program = binaryDir / "ollendor";
 const std::filesystem::path testRoms = binaryDir / "testrom";
 
-int run(const std::string& arguments)
+int run(const std::string& arguments, const std::string& before = "")
 {
-    const std::string command = program.string() + " " + arguments + " 2>/dev/null";
+    const std::string command = before + " " + program.string() + " " + arguments + " 2>/dev/null";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -180,10 +184,15 @@ TEST_F(HeadlessRun, MissingRomsRunTheBuiltinRomAndAnUnusableOneExitsWithCode1)
     EXPECT_EQ(run("--headless --frames 5 --rom-dir " + folder.string()), 1);
 }
 
-TEST_F(HeadlessRun, AnUnwritableScreenshotIsReportedWithExitCode1)
+// Files written at the end are tried at the start: a long run is not wasted on a folder
+// that is missing (a run that went on would outlast the time limit: status 124).
+TEST_F(HeadlessRun, AnUnwritableOutputIsReportedWithExitCode1BeforeTheRun)
 {
-    const auto shot = folder / "no" / "such" / "folder" / "shot.png";
-    EXPECT_EQ(run("--headless --frames 2 --rom-dir " + testRoms.string() + " --screenshot " + shot.string()), 1);
+    const auto missing = folder / "no" / "such" / "folder";
+    const std::string longRun = "--headless --frames 100000000 --rom-dir " + testRoms.string();
+    EXPECT_EQ(run("--screenshot " + (missing / "shot.png").string() + " " + longRun, "timeout 60"), 1);
+    EXPECT_EQ(run("--save-state " + folder.string() + " " + longRun, "timeout 60"), 1) << "a folder";
+    EXPECT_EQ(run("--record " + (missing / "run.rec").string() + " " + longRun, "timeout 60"), 1);
 }
 
 TEST_F(HeadlessRun, BadValuesExitWithCode2AndOneLine)
