@@ -16,6 +16,9 @@ public:
     virtual void drawMenus() {}
     // Windows inside the main window; under the message box, over the picture.
     virtual void drawWindows() {}
+    // What the part drew in this frame changed without input (a view of the running
+    // machine): the main window is presented again.
+    virtual bool wantsRedraw() const { return false; }
 };
 
 } // namespace ollendor

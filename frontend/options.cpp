@@ -89,6 +89,11 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.add_option("--save-state", saveState, "Save the machine to FILE when the run ends");
     app.add_option("--record", record, "Record the run (start state and every input) to FILE");
     app.add_option("--replay", replay, "Replay the recording in FILE, then go on live (or end, headless)");
+    std::vector<std::string> symbols;
+    app.add_option("--symbols", symbols,
+                   "Load the debugger's symbols from a label file (z80asm --label, pasmo --equ/--public); may be repeated")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1);
 
     try {
         app.parse(argc, argv);
@@ -151,6 +156,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     if (options.replay && !typeText.empty()) {
         std::fprintf(stderr, "ollendor: --replay and --type: a replay types what the recording holds\n");
         return {false, exitBadCommandLine, {}};
+    }
+    for (const std::string& file : symbols) {
+        if (file.empty()) {
+            std::fprintf(stderr, "ollendor: --symbols: the file name is empty\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        options.symbols.emplace_back(file);
     }
     options.typeText = unescapeTypedText(typeText);
     const std::size_t bad = KeyTypist::firstUntypable(options.typeText);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ollendor {
 
@@ -25,6 +26,7 @@ struct Options {
     bool noSound = false;                              // do not open the sound device
     int scale = 3;                                     // whole factor of the window's picture
     bool fullscreen = false;                           // start in full-screen output
+    std::vector<std::filesystem::path> symbols;        // label files for the debugger, in order
 };
 
 struct CommandLine {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "control/session.h"
+#include "frontend/debugger/debugger_part.h"
 #include "frontend/hotkeys.h"
 #include "frontend/loop.h"
 #include "frontend/main_window.h"
@@ -50,6 +51,7 @@ public:
 private:
     void start();
     void startMachine();
+    void loadSymbolFiles();
     bool finishWav(Report report);
     bool finishScreenshot(Report report);
     bool finishRecording(Report report);
@@ -64,6 +66,7 @@ private:
     std::unique_ptr<RewindBuffer> rewind;
     std::unique_ptr<Control> control;
     std::unique_ptr<Loop> loop;
+    std::unique_ptr<DebuggerPart> debugger;    // the Debug menu, its views and F5-F9
     bool wavOpen = false;        // --wav is being written
     bool screenshotDone = false; // --screenshot was written (or failed)
 };
@@ -93,6 +96,7 @@ void Run::start()
     control = std::make_unique<Control>(*session, *rewind);
     // Headless, nothing can ask to go back in time.
     control->keepHistory(!options.headless);
+    loadSymbolFiles();
 
     LoopSettings settings;
     settings.present = !options.headless;
@@ -104,6 +108,9 @@ void Run::start()
     // 2-4. Main window and console; the program's own keys.
     AppWindow& window = createMainWindow(platform.desktop());
     platform.desktop().setKeyHandler([this](const KeyPress& key) { hotkeys.handle(key); });
+    debugger = std::make_unique<DebuggerPart>(*control, hotkeyMap, &drawing);
+    debugger->bindKeys(hotkeys);
+    drawing.addPart(*debugger);
     openConsole(window, options.fullscreen ? 0 : 1);
 
     // 5. Sound: the device when there is one (none is no failure: the run is silent), or
@@ -148,6 +155,22 @@ void Run::startMachine()
         snapshotCapsLock(session->machine().keyboard);
     }
     session->typeText(options.typeText);
+}
+
+// --symbols: each label file adds to the table; one that cannot be read stops the program
+// before anything runs, and lines it cannot use are listed on standard error.
+void Run::loadSymbolFiles()
+{
+    for (const std::filesystem::path& file : options.symbols) {
+        const SymbolFileResult loaded = control->loadSymbols(file);
+        if (!loaded.ok())
+            throw DynamicError(loaded.error);
+        for (const SymbolFileProblem& problem : loaded.problems)
+            std::fprintf(stderr, "ollendor: %s\n", problem.message().c_str());
+        if (loaded.problemCount > loaded.problems.size())
+            std::fprintf(stderr, "ollendor: %s: %zu more lines skipped\n", file.string().c_str(),
+                         loaded.problemCount - loaded.problems.size());
+    }
 }
 
 // Closes the WAV file and puts it in place; false (reported) if it is bad.

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "host/desktop.h"
+#include "host/picture_textures.h"
 
 namespace ollendor {
 
@@ -28,6 +29,8 @@ struct MessageBoxState {
 struct MenuBarFrame {
     const MenuEntry* chosen = nullptr; // the item clicked in this frame, or null
     int height = 0;                    // the bar's height in pixels; 0 when it was not drawn
+    bool redraw = false;               // widgets show what changed without input (live views):
+                                       // the window is to be presented again
 };
 
 class WindowDrawing {
@@ -42,6 +45,9 @@ public:
     // The contents of an information window, filling the frame, from the source; the
     // Timings window's checkbox sets the source's speed limit.
     virtual void drawInfoWindow(InfoWindow kind, InfoSource& source) = 0;
+    // Where pictures for the main window's widgets are uploaded: given by the main window
+    // when it is made, taken back (null) before it goes.
+    virtual void setPictureTextures(PictureTextures* textures) { (void)textures; }
 };
 
 } // namespace ollendor

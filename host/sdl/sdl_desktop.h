@@ -35,6 +35,9 @@ public:
     {
         dropHandler = std::move(handler);
     }
+    // A text field of the main window's widgets has the keyboard: what is typed there is
+    // not for the emulated keyboard.
+    bool keyboardCaptured() const { return mainWindow && mainWindow->wantsKeyboard(); }
     void setAudioDeviceRemoved(std::function<void(uint32_t device)> handler)
     {
         audioDeviceRemoved = std::move(handler);

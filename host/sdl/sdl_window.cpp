@@ -76,12 +76,19 @@ void SdlWindow::present(SDL_Texture* texture, bool)
 MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
                        std::function<void(int)> onCommand, WindowDrawing& drawing)
     : SdlWindow("Ollendor", consoleWidth * scale, consoleHeight * scale + 19), drawing(drawing),
-      menu(window(), renderer()), menuTitle(menuTitle), items(items.begin(), items.end()),
+      menu(window(), renderer()), pictures(renderer()), menuTitle(menuTitle), items(items.begin(), items.end()),
       onCommand(std::move(onCommand))
 {
     menuFrame();
     // The font decides the bar's height; make the client area fit the picture exactly.
     SDL_SetWindowSize(window(), consoleWidth * scale, consoleHeight * scale + menuHeight);
+    // Last, so that a window that failed to come up never leaves its textures behind.
+    drawing.setPictureTextures(&pictures);
+}
+
+MainWindow::~MainWindow()
+{
+    drawing.setPictureTextures(nullptr);
 }
 
 bool MainWindow::isAccelerator(const SDL_KeyboardEvent& key)
@@ -110,6 +117,8 @@ void MainWindow::menuFrame()
         chosen.push_back(bar.chosen->command);
     if (bar.height > 0)
         menuHeight = bar.height;
+    if (bar.redraw)
+        redrawNeeded = true;
     const bool boxWasOpen = box.wanted || box.shown;
     drawing.drawMessageBox(box);
     menu.endFrame();

@@ -15,6 +15,7 @@
 
 #include "host/desktop.h"
 #include "host/sdl/imgui_surface.h"
+#include "host/sdl/sdl_picture_textures.h"
 #include "host/toolkit.h"
 #include "host/window_drawing.h"
 
@@ -61,6 +62,7 @@ public:
     // drawing issues the bar's and the box's widgets and must outlive the window.
     MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
                std::function<void(int command)> onCommand, WindowDrawing& drawing);
+    ~MainWindow() override;
 
     // An event of this window: to the menu, or the accelerator.
     void handleEvent(const SDL_Event& event);
@@ -92,6 +94,7 @@ private:
 
     WindowDrawing& drawing;                    // issues the bar's and the box's widgets
     ImGuiSurface menu;                         // the menu bar's ImGui context
+    SdlPictureTextures pictures;               // pictures among its widgets (before the renderer goes)
     std::string menuTitle;                     // the one menu's title
     std::vector<MenuEntry> items;              // its items in order
     std::function<void(int)> onCommand;        // carries out a command
