@@ -6,6 +6,9 @@
 
 #include "frontend/debugger/debugger_part.h"
 #include "frontend/menu_bar.h"
+#include "frontend/window_drawing.h"
+
+#include <imgui_internal.h>
 
 using namespace ollendor;
 
@@ -13,7 +16,7 @@ namespace {
 
 class DebugPartTest : public BareImGui {
 protected:
-    DebugPartTest() : part(rig.control, keys) {}
+    DebugPartTest() : part(rig.control, keys, &drawing) { drawing.setPictureTextures(&textures); }
 
     // The bar with the Debug menu, then the views: as the main window draws them.
     void widgets()
@@ -32,6 +35,8 @@ protected:
 
     ControlRig rig;
     HotkeyMap keys;
+    FakeTextures textures;
+    FrontendDrawing drawing;
     DebuggerPart part;
     MenuBarFrame bar;
 };
@@ -57,4 +62,28 @@ TEST_F(DebugPartTest, AClickOnAMenuItemDoesNotReachTheViewBelowIt)
     frame(drawn());
     frame(drawn());
     EXPECT_FALSE(part.disassembly().selected.has_value()) << "the click went on to a line below the menu";
+}
+
+TEST_F(DebugPartTest, EachTabOfTheVideoChipViewShowsItsOwnContents)
+{
+    part.views().setOpen(DebugView::videoChip, true);
+    frame(drawn());
+    frame(drawn());
+    EXPECT_EQ(part.videoChip().shown, VdpView::Tab::registers);
+    ImGuiWindow* window = ImGui::FindWindowByName("Video chip");
+    ASSERT_NE(window, nullptr);
+    // The tabs sit one line below the title bar, side by side.
+    const float y = window->Pos.y + ImGui::GetFrameHeight() + ImGui::GetStyle().WindowPadding.y + 4;
+    const char* titles[] = {"Registers", "Patterns", "Names", "Colours", "Sprites"};
+    const VdpView::Tab tabs[] = {VdpView::Tab::registers, VdpView::Tab::patterns, VdpView::Tab::names,
+                                 VdpView::Tab::colours, VdpView::Tab::sprites};
+    for (int order : {1, 2, 4, 3, 0, 2}) {
+        float x = window->Pos.x + ImGui::GetStyle().WindowPadding.x;
+        for (int i = 0; i < order; ++i)
+            x += ImGui::CalcTextSize(titles[i]).x + ImGui::GetStyle().FramePadding.x * 2 + ImGui::GetStyle().ItemInnerSpacing.x;
+        x += 6;
+        click(x, y, drawn());
+        frame(drawn());
+        EXPECT_EQ(part.videoChip().shown, tabs[order]) << titles[order];
+    }
 }

@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <vector>
 #include <memory>
 
 #include <imgui.h>
 
 #include "control/control.h"
+#include "host/picture_textures.h"
 #include "machine/rom_set.h"
 #include "tests/support/recording_host.h"
 
@@ -38,6 +41,26 @@ struct ControlRig {
     Session session;
     RewindBuffer rewind;
     Control control;
+};
+
+// Keeps what was uploaded last to each slot; the texture id is the slot's own address.
+class FakeTextures : public PictureTextures {
+public:
+    struct Upload {
+        int width = 0, height = 0;
+        std::vector<uint8_t> rgba;
+    };
+    void* upload(int slot, int width, int height, const uint8_t* rgba) override
+    {
+        Upload& last = uploads[slot];
+        last.width = width;
+        last.height = height;
+        last.rgba.assign(rgba, rgba + size_t(width) * size_t(height) * 4);
+        ++count;
+        return &last;
+    }
+    std::map<int, Upload> uploads;
+    int count = 0;
 };
 
 class BareImGui : public ::testing::Test {

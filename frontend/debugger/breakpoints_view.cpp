@@ -81,36 +81,49 @@ void drawBreakpointsView(BreakpointsView& view, DebugContext& context, bool* ope
     }
     Breakpoints& breakpoints = context.control.debugger().breakpoints;
 
-    // The form: kind, where, range end, condition.
-    ImGui::SetNextItemWidth(150);
+    // The form: kind and where on one line, range end, condition and Add on the next.
+    const float spacing = ImGui::GetStyle().ItemSpacing.x;
+    const float half = (ImGui::GetContentRegionAvail().x - spacing) / 2;
+    ImGui::SetNextItemWidth(half);
     ImGui::Combo("##kind", &view.form.kind, kindTitles, int(std::size(kindTitles)));
     const BreakKind kind = kinds[size_t(view.form.kind) < std::size(kinds) ? view.form.kind : 0];
     const bool range = kind == BreakKind::read || kind == BreakKind::write;
+    const char* hint = kind == BreakKind::in || kind == BreakKind::out ? "port (hex or symbol)"
+                       : kind == BreakKind::vdpRegister               ? "register 0-7"
+                       : kind == BreakKind::interrupt                 ? "channel 0-3"
+                       : range                                        ? "from address or symbol"
+                                                                      : "address or symbol";
     ImGui::SameLine();
-    ImGui::SetNextItemWidth(range ? 90 : 120);
-    bool add = ImGui::InputTextWithHint("##first", kind == BreakKind::in || kind == BreakKind::out ? "port" : range || kind == BreakKind::exec ? "address or symbol" : "number",
-                                        view.form.first, sizeof view.form.first, ImGuiInputTextFlags_EnterReturnsTrue);
+    ImGui::SetNextItemWidth(half);
+    bool add = ImGui::InputTextWithHint("##first", hint, view.form.first, sizeof view.form.first,
+                                        ImGuiInputTextFlags_EnterReturnsTrue);
+    const float addWidth = ImGui::CalcTextSize("Add").x + ImGui::GetStyle().FramePadding.x * 2;
+    float rest = ImGui::GetContentRegionAvail().x - addWidth - spacing;
     if (range) {
-        ImGui::SameLine();
-        ImGui::SetNextItemWidth(90);
+        ImGui::SetNextItemWidth(rest / 2 - spacing / 2);
         add |= ImGui::InputTextWithHint("##last", "to (optional)", view.form.last, sizeof view.form.last,
                                         ImGuiInputTextFlags_EnterReturnsTrue);
+        ImGui::SameLine();
+        rest = rest / 2 - spacing / 2;
     }
-    ImGui::SetNextItemWidth(150);
-    add |= ImGui::InputTextWithHint("##condition", "if, e.g. A == $10", view.form.condition, sizeof view.form.condition,
-                                    ImGuiInputTextFlags_EnterReturnsTrue);
+    ImGui::SetNextItemWidth(rest);
+    add |= ImGui::InputTextWithHint("##condition", "condition, e.g. A == $10", view.form.condition,
+                                    sizeof view.form.condition, ImGuiInputTextFlags_EnterReturnsTrue);
     ImGui::SameLine();
     add |= ImGui::Button("Add");
     if (add) {
         const Breakpoints::Added added = addFromForm(breakpoints, context.symbols(), view.form);
         view.error = added.id ? std::string() : added.error;
     }
-    if (!view.error.empty())
+    if (!view.error.empty()) {
+        ImGui::PushTextWrapPos(0);
         colouredText(debugColour::error, view.error);
+        ImGui::PopTextWrapPos();
+    }
     ImGui::Separator();
 
     if (breakpoints.all().empty())
-        ImGui::TextDisabled("No breakpoints. F9 sets one at the selected line or at PC.");
+        ImGui::TextWrapped("No breakpoints. F9 sets one at the selected line of the disassembly, or at PC.");
     int removeId = 0;
     int toggleId = 0;
     bool toggleTo = false;

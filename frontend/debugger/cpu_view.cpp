@@ -120,7 +120,7 @@ void drawCpuView(CpuView& view, DebugContext& context, bool* open)
         }
     }
 
-    // Flags: one checkbox each.
+    // Flags: one checkbox each, four to a row.
     ImGui::Text("Flags %s", flagsText(cpu.F).c_str());
     uint8_t flags = cpu.F;
     bool flagsEdited = false;
@@ -129,8 +129,8 @@ void drawCpuView(CpuView& view, DebugContext& context, bool* open)
         ImGui::BeginDisabled();
     for (int bit = 7; bit >= 0; --bit) {
         bool set = flags >> bit & 1;
-        if (bit != 7)
-            ImGui::SameLine();
+        if (bit != 7 && bit != 3)
+            ImGui::SameLine(ImGui::GetStyle().WindowPadding.x + float((7 - bit) % 4) * 55);
         if (ImGui::Checkbox(flagNames[7 - bit], &set)) {
             flags = uint8_t(set ? flags | 1 << bit : flags & ~(1 << bit));
             flagsEdited = true;
@@ -151,16 +151,17 @@ void drawCpuView(CpuView& view, DebugContext& context, bool* open)
     ImGui::SameLine();
     ImGui::TextUnformatted((cpu.intState & HALTED) ? "halted" : "");
 
-    ImGui::Text("Slice: %d cycles left of %d", int(cyclesLeftInSlice(cpu)), int(cpu.cyclesPerHook));
-    ImGui::Text("Hook calls: %u in this frame, %llu in all", unsigned(machine.timing.hookCount),
-                static_cast<unsigned long long>(machine.timing.hookCalls));
-    ImGui::Text("Frames: %llu", static_cast<unsigned long long>(machine.timing.frames));
+    ImGui::Text("Slice: %d of %d cycles left", int(cyclesLeftInSlice(cpu)), int(cpu.cyclesPerHook));
+    ImGui::Text("Hook calls: %u of this frame", unsigned(machine.timing.hookCount));
+    ImGui::Text("%llu hook calls, %llu frames", static_cast<unsigned long long>(machine.timing.hookCalls),
+                static_cast<unsigned long long>(machine.timing.frames));
+    ImGui::PushTextWrapPos(0);
+    if (const StepReport* step = context.currentStep(); step && step->sliceEnded)
+        colouredText(debugColour::warning, step->text());
     const std::string next = nextStepText(machine);
-    if (!next.empty()) {
-        ImGui::PushTextWrapPos(0);
+    if (!next.empty())
         colouredText(debugColour::label, next);
-        ImGui::PopTextWrapPos();
-    }
+    ImGui::PopTextWrapPos();
     ImGui::End();
 
     if (!editedName.empty())

@@ -10,6 +10,7 @@
 
 #include "control/control.h"
 #include "frontend/debugger/pause_memory.h"
+#include "frontend/debugger/step_report.h"
 #include "host/picture_textures.h"
 
 namespace ollendor {
@@ -32,6 +33,15 @@ struct DebugContext {
     // Requests between views, carried out at the next frame.
     std::optional<uint16_t> showCode;   // scroll the disassembly there (opening it)
     std::optional<uint16_t> showMemory; // scroll the memory view there, in the CPU's view
+
+    // What the last single step met (a slice end, an accepted interrupt), while the machine
+    // still stands where that step left it.
+    std::optional<StepReport> lastStep;
+    uint64_t lastStepStops = 0;
+    const StepReport* currentStep() const
+    {
+        return lastStep && lastStepStops == control.stops() ? &*lastStep : nullptr;
+    }
 
     // The outcome of the last action that can fail (a step back, a load, a bad address),
     // shown in the main window until the next one.

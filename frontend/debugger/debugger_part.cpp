@@ -27,13 +27,13 @@ ViewPlace defaultViewPlace(DebugView view)
     case DebugView::breakpoints: return {0.72f, 0.00f, 0.28f, 0.31f};
     case DebugView::callStack: return {0.72f, 0.31f, 0.28f, 0.31f};
     case DebugView::symbols: return {0.72f, 0.04f, 0.28f, 0.58f};
-    case DebugView::memory: return {0.00f, 0.62f, 0.62f, 0.38f};
-    case DebugView::trace: return {0.00f, 0.66f, 1.00f, 0.34f};
+    case DebugView::memory: return {0.00f, 0.62f, 0.58f, 0.38f};
+    case DebugView::trace: return {0.58f, 0.62f, 0.42f, 0.38f};
     case DebugView::videoChip: return {0.40f, 0.02f, 0.60f, 0.96f};
-    case DebugView::counterTimer: return {0.50f, 0.62f, 0.50f, 0.38f};
-    case DebugView::soundChip: return {0.52f, 0.66f, 0.48f, 0.34f};
-    case DebugView::keyboard: return {0.48f, 0.40f, 0.52f, 0.60f};
-    case DebugView::tape: return {0.56f, 0.70f, 0.44f, 0.30f};
+    case DebugView::counterTimer: return {0.44f, 0.50f, 0.56f, 0.30f};
+    case DebugView::soundChip: return {0.48f, 0.56f, 0.52f, 0.28f};
+    case DebugView::keyboard: return {0.46f, 0.36f, 0.54f, 0.52f};
+    case DebugView::tape: return {0.52f, 0.64f, 0.48f, 0.36f};
     }
     return {0.1f, 0.1f, 0.5f, 0.5f};
 }
@@ -93,14 +93,27 @@ void DebuggerPart::pause()
     control_.pause();
 }
 
+void DebuggerPart::noteStep(const StepStart& start)
+{
+    // Only a step that ended at once was a single one (a step over a call runs on).
+    if (!control_.paused() || control_.stop().reason != StopReason::step)
+        return;
+    context_.lastStep = stepReport(start, control_.machine());
+    context_.lastStepStops = control_.stops();
+}
+
 void DebuggerPart::stepInto()
 {
+    const StepStart start = stepStart(control_.machine());
     control_.stepInto();
+    noteStep(start);
 }
 
 void DebuggerPart::stepOver()
 {
+    const StepStart start = stepStart(control_.machine());
     control_.stepOver();
+    noteStep(start);
 }
 
 void DebuggerPart::stepOut()

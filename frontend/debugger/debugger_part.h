@@ -74,9 +74,13 @@ public:
 
     DebugContext& context() { return context_; }
     DisassemblyView& disassembly() { return disassembly_; }
+    VdpView& videoChip() { return vdp_; }
+    MemoryView& memory() { return memory_; }
+    TraceView& trace() { return trace_; }
 
 private:
     void drawMessage();
+    void noteStep(const StepStart& start);
     void carryOutRequests();
     void placeNextWindow(DebugView view);
     void tellResult(const char* action, const Control::Result& result);

@@ -1,5 +1,6 @@
 #include "frontend/debugger/memory_view.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <imgui.h>
@@ -20,7 +21,7 @@ std::string memorySourceName(const Mtx& machine, MemorySource source)
     char text[64];
     switch (source.kind) {
     case MemorySource::Kind::cpu:
-        std::snprintf(text, sizeof text, "CPU (ROM page %u, RAM page %u)", unsigned(machine.memory.romPage),
+        std::snprintf(text, sizeof text, "CPU (ROM %u, RAM %u)", unsigned(machine.memory.romPage),
                       unsigned(machine.memory.ramPage));
         break;
     case MemorySource::Kind::page: std::snprintf(text, sizeof text, "page %u", unsigned(source.page)); break;
@@ -99,7 +100,7 @@ void drawMemoryView(MemoryView& view, DebugContext& context, bool* open)
     }
 
     // Which memory.
-    ImGui::SetNextItemWidth(200);
+    ImGui::SetNextItemWidth(160);
     if (ImGui::BeginCombo("##source", memorySourceName(machine, view.source).c_str())) {
         auto item = [&](MemorySource source) {
             if (ImGui::Selectable(memorySourceName(machine, source).c_str(), view.source == source)) {
@@ -114,7 +115,7 @@ void drawMemoryView(MemoryView& view, DebugContext& context, bool* open)
         ImGui::EndCombo();
     }
     ImGui::SameLine();
-    ImGui::SetNextItemWidth(150);
+    ImGui::SetNextItemWidth(std::max(80.0f, ImGui::GetContentRegionAvail().x));
     if (ImGui::InputTextWithHint("##goto", "go to address or symbol", view.gotoText, sizeof view.gotoText,
                                  ImGuiInputTextFlags_EnterReturnsTrue)) {
         if (const auto address = resolveAddress(context.symbols(), view.gotoText, view.gotoError)) {

@@ -16,7 +16,7 @@
 namespace ollendor {
 
 uint32_t memorySize(MemorySource source); // 65536, or 16384 for video memory
-// "CPU (ROM page 0, RAM page 1)", "page 3", "video memory".
+// "CPU (ROM 0, RAM 1)" (the pages seen now), "page 3", "video memory".
 std::string memorySourceName(const Mtx& machine, MemorySource source);
 
 uint8_t memoryByte(const Mtx& machine, MemorySource source, uint32_t address);

@@ -46,7 +46,7 @@ void drawSymbolsView(SymbolsView& view, DebugContext& context, bool* open)
         ImGui::End();
         return;
     }
-    ImGui::TextUnformatted("Label file (z80asm --label, pasmo --equ or --public):");
+    ImGui::TextWrapped("Label file (z80asm --label, pasmo --equ or --public):");
     if (view.focusPath) {
         ImGui::SetKeyboardFocusHere();
         view.focusPath = false;

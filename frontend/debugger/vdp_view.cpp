@@ -104,15 +104,18 @@ void drawVdpView(VdpView& view, DebugContext& context, bool* open)
     }
     const VdpState& vdp = context.machine().vdp;
     const VdpTables tables = vdpTables(vdp);
+    view.shown = VdpView::Tab::none;
     if (ImGui::BeginTabBar("##vdp")) {
         if (ImGui::BeginTabItem("Registers")) {
+            view.shown = VdpView::Tab::registers;
             registersTab(vdp);
             ImGui::EndTabItem();
         }
-        auto pictureTab = [&](const char* title, int slot, void (*make)(const VdpState&, IndexedPicture&), const char* what,
+        auto pictureTab = [&](const char* title, VdpView::Tab tab, int slot, void (*make)(const VdpState&, IndexedPicture&), const char* what,
                               uint16_t base) {
             if (!ImGui::BeginTabItem(title))
                 return;
+            view.shown = tab;
             tablesLine(tables, what, base);
             ImGui::SameLine();
             ImGui::SetNextItemWidth(80);
@@ -124,10 +127,11 @@ void drawVdpView(VdpView& view, DebugContext& context, bool* open)
                 showPicture(context.textures, slot, view.picture, float(int(view.scale + 0.5f)));
             ImGui::EndTabItem();
         };
-        pictureTab("Patterns", patternSlot, patternPicture, "Pattern table", tables.patterns);
-        pictureTab("Names", nameSlot, namePicture, "Name table", tables.names);
-        pictureTab("Colours", colourSlot, colourPicture, "Colour table", tables.colours);
+        pictureTab("Patterns", VdpView::Tab::patterns, patternSlot, patternPicture, "Pattern table", tables.patterns);
+        pictureTab("Names", VdpView::Tab::names, nameSlot, namePicture, "Name table", tables.names);
+        pictureTab("Colours", VdpView::Tab::colours, colourSlot, colourPicture, "Colour table", tables.colours);
         if (ImGui::BeginTabItem("Sprites")) {
+            view.shown = VdpView::Tab::sprites;
             spritesTab(view, context, vdp);
             ImGui::EndTabItem();
         }

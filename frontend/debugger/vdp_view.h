@@ -15,6 +15,7 @@ struct VdpView {
     IndexedPicture picture; // reused from frame to frame
     IndexedPicture sprites;
     float scale = 1.0f;     // of the table pictures
+    enum class Tab { none, registers, patterns, names, colours, sprites } shown = Tab::none; // at the last frame
 };
 
 void drawVdpView(VdpView& view, DebugContext& context, bool* open);
