@@ -191,6 +191,7 @@ void drawMemoryView(MemoryView& view, DebugContext& context, bool* open)
         const MemorySource source = view.source;
         const auto [address, value] = *write;
         if (editMachine(control, [&](Mtx& m) { writeMemoryByte(m, source, address, value); })) {
+            context.changes.edited(control.machine());
             // On to the next byte, as a hex editor goes.
             if (address + 1 < size) {
                 view.editing = address + 1;

@@ -35,6 +35,12 @@ void PauseMemory::notice(const Control& control)
     copy(*lastPause_, machine);
 }
 
+void PauseMemory::edited(const Mtx& machine)
+{
+    if (lastPause_)
+        copy(*lastPause_, machine);
+}
+
 void PauseMemory::release()
 {
     reference_.reset();

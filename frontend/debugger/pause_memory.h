@@ -18,6 +18,9 @@ public:
     // Called once per frame of the views: at a pause not seen before, the memory of the
     // last pause becomes the reference and the memory now is kept for the next one.
     void notice(const Control& control);
+    // The memory was edited during this pause: the edit belongs to the memory the next pause
+    // is compared with (it stays marked until then, as a change since the pause before).
+    void edited(const Mtx& machine);
     // Forgets both copies (the memory view closed).
     void release();
     bool active() const { return reference_ != nullptr; }
