@@ -93,7 +93,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.add_option("--symbols", symbols,
                    "Load the debugger's symbols from a label file (z80asm --label, pasmo --equ/--public); may be repeated")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-        ->expected(1);
+        ->expected(1)
+        ->allow_extra_args(false);
 
     try {
         app.parse(argc, argv);

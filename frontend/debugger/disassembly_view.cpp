@@ -161,9 +161,11 @@ void drawDisassemblyView(DisassemblyView& view, DebugContext& context, bool* ope
     ImGui::BeginChild("##lines", ImVec2(0, 0), false, ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse);
     if (ImGui::IsWindowHovered() && ImGui::GetIO().MouseWheel != 0)
         view.scroll(machine, int(ImGui::GetIO().MouseWheel * 3));
-    const float lineHeight = ImGui::GetTextLineHeightWithSpacing();
+    // Every row is one line of text and the spacing below it.
+    const float rowHeight = ImGui::GetTextLineHeightWithSpacing();
+    const float lineHeight = ImGui::GetTextLineHeight();
     const float charWidth = ImGui::CalcTextSize("0").x;
-    const unsigned rows = unsigned(std::max(1.0f, ImGui::GetContentRegionAvail().y / lineHeight));
+    const unsigned rows = unsigned(std::max(1.0f, ImGui::GetContentRegionAvail().y / rowHeight));
     // Label lines take rows too: at most `rows` instructions, cut where the rows run out.
     const std::vector<DisassemblyLine> lines = disassemblyLines(machine, &symbols, control.debugger().breakpoints, view.top, rows);
     unsigned usedRows = 0, instructions = 0;
@@ -186,7 +188,7 @@ void drawDisassemblyView(DisassemblyView& view, DebugContext& context, bool* ope
         const ImVec2 at = ImGui::GetCursorScreenPos();
         const float width = ImGui::GetContentRegionAvail().x;
         if (line.atPc)
-            draw->AddRectFilled(at, ImVec2(at.x + width, at.y + lineHeight), debugColour::pcLine);
+            draw->AddRectFilled(ImVec2(at.x, at.y - 1), ImVec2(at.x + width, at.y + lineHeight + 1), debugColour::pcLine);
         // The address column toggles a breakpoint.
         if (ImGui::InvisibleButton("##toggle", ImVec2(addressWidth, lineHeight)))
             toggleAt = address;
@@ -204,7 +206,7 @@ void drawDisassemblyView(DisassemblyView& view, DebugContext& context, bool* ope
         // The rest of the line selects; a double click follows a jump or call.
         ImGui::SameLine(0, 0);
         if (ImGui::Selectable("##line", view.selected == address, ImGuiSelectableFlags_AllowDoubleClick,
-                              ImVec2(0, lineHeight - ImGui::GetStyle().ItemSpacing.y))) {
+                              ImVec2(0, lineHeight))) {
             view.selected = address;
             if (ImGui::IsMouseDoubleClicked(0) && line.instruction.target)
                 goTo = *line.instruction.target;
