@@ -76,7 +76,7 @@ TEST_F(DebugPartTest, EachTabOfTheVideoChipViewShowsItsOwnContents)
     EXPECT_EQ(part.videoChip().shown, VdpView::Tab::registers);
     ImGuiWindow* window = ImGui::FindWindowByName("Video chip");
     ASSERT_NE(window, nullptr);
-    // The tabs sit one line below the title bar, side by side.
+    // The buttons sit one line below the title bar, side by side.
     const float y = window->Pos.y + ImGui::GetFrameHeight() + ImGui::GetStyle().WindowPadding.y + 4;
     const char* titles[] = {"Registers", "Patterns", "Names", "Colours", "Sprites"};
     const VdpView::Tab tabs[] = {VdpView::Tab::registers, VdpView::Tab::patterns, VdpView::Tab::names,
@@ -84,9 +84,15 @@ TEST_F(DebugPartTest, EachTabOfTheVideoChipViewShowsItsOwnContents)
     for (int order : {1, 2, 4, 3, 0, 2}) {
         float x = window->Pos.x + ImGui::GetStyle().WindowPadding.x;
         for (int i = 0; i < order; ++i)
-            x += ImGui::CalcTextSize(titles[i]).x + ImGui::GetStyle().FramePadding.x * 2 + ImGui::GetStyle().ItemInnerSpacing.x;
+            x += ImGui::CalcTextSize(titles[i]).x + ImGui::GetStyle().FramePadding.x * 2 + ImGui::GetStyle().ItemSpacing.x;
         x += 6;
-        click(x, y, drawn());
+        // Pressed where the pointer arrives, as a touch does (no frame sees it hover first).
+        ImGuiIO& io = ImGui::GetIO();
+        io.MousePos = ImVec2(x, y);
+        io.MouseDown[0] = true;
+        frame(drawn());
+        io.MouseDown[0] = false;
+        frame(drawn());
         frame(drawn());
         EXPECT_EQ(part.videoChip().shown, tabs[order]) << titles[order];
     }

@@ -29,7 +29,7 @@ ViewPlace defaultViewPlace(DebugView view)
     case DebugView::symbols: return {0.72f, 0.04f, 0.28f, 0.58f};
     case DebugView::memory: return {0.00f, 0.62f, 0.58f, 0.38f};
     case DebugView::trace: return {0.58f, 0.62f, 0.42f, 0.38f};
-    case DebugView::videoChip: return {0.40f, 0.02f, 0.60f, 0.96f};
+    case DebugView::videoChip: return {0.44f, 0.25f, 0.56f, 0.75f};
     case DebugView::counterTimer: return {0.44f, 0.50f, 0.56f, 0.30f};
     case DebugView::soundChip: return {0.48f, 0.56f, 0.52f, 0.28f};
     case DebugView::keyboard: return {0.46f, 0.36f, 0.54f, 0.52f};

@@ -1,5 +1,7 @@
 #include "frontend/debugger/vdp_view.h"
 
+#include <utility>
+
 #include <imgui.h>
 
 #include "frontend/debugger/vdp_pictures.h"
@@ -104,38 +106,44 @@ void drawVdpView(VdpView& view, DebugContext& context, bool* open)
     }
     const VdpState& vdp = context.machine().vdp;
     const VdpTables tables = vdpTables(vdp);
-    view.shown = VdpView::Tab::none;
-    if (ImGui::BeginTabBar("##vdp")) {
-        if (ImGui::BeginTabItem("Registers")) {
-            view.shown = VdpView::Tab::registers;
-            registersTab(vdp);
-            ImGui::EndTabItem();
-        }
-        auto pictureTab = [&](const char* title, VdpView::Tab tab, int slot, void (*make)(const VdpState&, IndexedPicture&), const char* what,
-                              uint16_t base) {
-            if (!ImGui::BeginTabItem(title))
-                return;
-            view.shown = tab;
-            tablesLine(tables, what, base);
+    // A row of buttons rather than ImGui's tabs: a tab takes a click only when the pointer
+    // was seen over it a frame before, which a touch or a warped pointer never gives.
+    using Tab = VdpView::Tab;
+    const std::pair<Tab, const char*> tabs[] = {
+        {Tab::registers, "Registers"}, {Tab::patterns, "Patterns"}, {Tab::names, "Names"},
+        {Tab::colours, "Colours"},     {Tab::sprites, "Sprites"},
+    };
+    for (const auto& [tab, title] : tabs) {
+        if (tab != Tab::registers)
             ImGui::SameLine();
-            ImGui::SetNextItemWidth(80);
-            ImGui::SliderFloat("zoom", &view.scale, 1.0f, 3.0f, "%.0fx");
-            make(vdp, view.picture);
-            if (view.picture.width == 0)
-                ImGui::TextUnformatted("Text mode takes its colours from register 7: there is no colour table.");
-            else
-                showPicture(context.textures, slot, view.picture, float(int(view.scale + 0.5f)));
-            ImGui::EndTabItem();
-        };
-        pictureTab("Patterns", VdpView::Tab::patterns, patternSlot, patternPicture, "Pattern table", tables.patterns);
-        pictureTab("Names", VdpView::Tab::names, nameSlot, namePicture, "Name table", tables.names);
-        pictureTab("Colours", VdpView::Tab::colours, colourSlot, colourPicture, "Colour table", tables.colours);
-        if (ImGui::BeginTabItem("Sprites")) {
-            view.shown = VdpView::Tab::sprites;
-            spritesTab(view, context, vdp);
-            ImGui::EndTabItem();
-        }
-        ImGui::EndTabBar();
+        const bool chosen = view.tab == tab;
+        if (chosen)
+            ImGui::PushStyleColor(ImGuiCol_Button, ImGui::GetStyleColorVec4(ImGuiCol_ButtonActive));
+        if (ImGui::Button(title))
+            view.tab = tab;
+        if (chosen)
+            ImGui::PopStyleColor();
+    }
+    ImGui::Separator();
+    view.shown = view.tab;
+    auto pictureTab = [&](int slot, void (*make)(const VdpState&, IndexedPicture&), const char* what, uint16_t base) {
+        tablesLine(tables, what, base);
+        ImGui::SameLine();
+        ImGui::SetNextItemWidth(80);
+        ImGui::SliderInt("zoom", &view.scale, 1, 3, "%dx");
+        make(vdp, view.picture);
+        if (view.picture.width == 0)
+            ImGui::TextUnformatted("Text mode takes its colours from register 7: there is no colour table.");
+        else
+            showPicture(context.textures, slot, view.picture, float(view.scale));
+    };
+    switch (view.tab) {
+    case Tab::none:
+    case Tab::registers: registersTab(vdp); break;
+    case Tab::patterns: pictureTab(patternSlot, patternPicture, "Pattern table", tables.patterns); break;
+    case Tab::names: pictureTab(nameSlot, namePicture, "Name table", tables.names); break;
+    case Tab::colours: pictureTab(colourSlot, colourPicture, "Colour table", tables.colours); break;
+    case Tab::sprites: spritesTab(view, context, vdp); break;
     }
     ImGui::End();
 }

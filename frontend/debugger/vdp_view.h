@@ -14,8 +14,10 @@ enum PictureSlot : int { patternSlot = 1, nameSlot, colourSlot, spriteSlot };
 struct VdpView {
     IndexedPicture picture; // reused from frame to frame
     IndexedPicture sprites;
-    float scale = 1.0f;     // of the table pictures
-    enum class Tab { none, registers, patterns, names, colours, sprites } shown = Tab::none; // at the last frame
+    int scale = 1;          // of the table pictures
+    enum class Tab { none, registers, patterns, names, colours, sprites };
+    Tab tab = Tab::registers; // chosen
+    Tab shown = Tab::none;    // drawn at the last frame
 };
 
 void drawVdpView(VdpView& view, DebugContext& context, bool* open);
