@@ -38,9 +38,11 @@ void* SdlPictureTextures::upload(int slot, int width, int height, const uint8_t*
         }
         entry.width = width;
         entry.height = height;
-        if (SDL_SetTextureScaleMode(entry.texture, SDL_ScaleModeNearest) != 0 ||
-            SDL_SetTextureBlendMode(entry.texture, SDL_BLENDMODE_BLEND) != 0)
-            reportOnce("SDL_SetTextureScaleMode"); // still drawn, only smoothed or opaque
+        // Without these the picture still shows, only smoothed or without transparency.
+        if (SDL_SetTextureScaleMode(entry.texture, SDL_ScaleModeNearest) != 0)
+            reportOnce("SDL_SetTextureScaleMode");
+        if (SDL_SetTextureBlendMode(entry.texture, SDL_BLENDMODE_BLEND) != 0)
+            reportOnce("SDL_SetTextureBlendMode");
     }
     if (SDL_UpdateTexture(entry.texture, nullptr, rgba, width * 4) != 0) {
         reportOnce("SDL_UpdateTexture");
