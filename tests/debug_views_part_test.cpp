@@ -47,27 +47,6 @@ protected:
 
 } // namespace
 
-TEST_F(DebugPartTest, AClickOnAMenuItemDoesNotReachTheViewBelowIt)
-{
-    part.views().setOpen(DebugView::disassembly, true);
-    rig.control.pause();
-    frame(drawn());
-    frame(drawn());
-    const float debugX = ImGui::CalcTextSize("Stuff").x + 20;
-    click(debugX, 8, drawn()); // opens the Debug menu
-    ImGuiIO& io = ImGui::GetIO();
-    io.MousePos = ImVec2(80, itemY(5)); // "Step frame", over the disassembly's lines
-    frame(drawn());
-    io.MouseDown[0] = true;
-    frame(drawn());
-    io.MouseDown[0] = false;
-    frame(drawn());
-    rig.runUntilPaused();
-    frame(drawn());
-    frame(drawn());
-    EXPECT_FALSE(part.disassembly().selected.has_value()) << "the click went on to a line below the menu";
-}
-
 TEST_F(DebugPartTest, EachTabOfTheVideoChipViewShowsItsOwnContents)
 {
     part.views().setOpen(DebugView::videoChip, true);
