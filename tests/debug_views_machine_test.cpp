@@ -33,6 +33,11 @@ TEST(DebugCpuView, RegistersByNameFlagsAndInterruptMode)
     EXPECT_EQ(cpu.F, 0x5A);
     EXPECT_EQ(cpu.B, 0xA5) << "the high byte of a pair is its first register";
     EXPECT_FALSE(setCpuRegister(cpu, "R", 1));
+    cpu.intState |= HALTED;
+    setCpuRegister(cpu, "SP", 0xF000);
+    EXPECT_TRUE(cpu.intState & HALTED);
+    setCpuRegister(cpu, "PC", 0x1000);
+    EXPECT_FALSE(cpu.intState & HALTED) << "moved off its HALT, the CPU runs on from the new PC";
 
     EXPECT_EQ(flagsText(0x00), "--------");
     EXPECT_EQ(flagsText(0xFF), "SZ5H3PNC");

@@ -332,3 +332,23 @@ TEST_F(DebugPartTest, ARegisterTypedIntoTheCpuViewIsSetOnEnter)
     press(enterKey, drawn());
     EXPECT_EQ(rig.machine().cpu.AF(), 0x1234);
 }
+
+TEST_F(DebugPartTest, OneViewShowsAnAddressInAnother)
+{
+    part.views().setOpen(DebugView::memory, true);
+    frame(drawn());
+    part.memory().source = MemorySource{MemorySource::Kind::video, 0};
+    part.views().setOpen(DebugView::memory, false);
+    part.context().showMemory = 0xC123;
+    frame(drawn());
+    frame(drawn());
+    EXPECT_TRUE(part.views().isOpen(DebugView::memory)) << "opened for it";
+    EXPECT_EQ(part.memory().source, MemorySource{}) << "in the CPU's view";
+    EXPECT_FALSE(part.context().showMemory.has_value()) << "carried out once";
+
+    part.context().showCode = 0x0AAE;
+    frame(drawn());
+    EXPECT_TRUE(part.views().isOpen(DebugView::disassembly));
+    EXPECT_EQ(part.disassembly().selected, std::optional<uint16_t>(0x0AAE));
+    EXPECT_FALSE(part.disassembly().followPc) << "a stop does not take it away from there";
+}

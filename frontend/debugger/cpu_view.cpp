@@ -33,7 +33,12 @@ bool setCpuRegister(Z80State& cpu, std::string_view name, uint16_t value)
     else if (name == "IX") cpu.IX = value;
     else if (name == "IY") cpu.IY = value;
     else if (name == "SP") cpu.SP = value;
-    else if (name == "PC") cpu.PC = value;
+    else if (name == "PC") {
+        // A CPU waiting at its HALT would leave it for the address after the HALT when an
+        // interrupt came; moved elsewhere, it runs on from there.
+        cpu.PC = value;
+        cpu.intState &= uint8_t(~HALTED);
+    }
     else if (name == "I") cpu.I = uint8_t(value);
     else return false;
     return true;
@@ -117,6 +122,14 @@ void drawCpuView(CpuView& view, DebugContext& context, bool* open)
         if (hexField(id.c_str(), value, reg.wide, paused)) {
             editedName = reg.name;
             editedValue = value;
+        }
+        // The right button: where the value points, in the other views.
+        if (reg.wide && ImGui::BeginPopupContextItem()) {
+            if (ImGui::MenuItem("Show in the memory view"))
+                context.showMemory = reg.value;
+            if (ImGui::MenuItem("Show in the disassembly"))
+                context.showCode = reg.value;
+            ImGui::EndPopup();
         }
     }
 

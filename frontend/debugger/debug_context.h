@@ -47,10 +47,12 @@ struct DebugContext {
     // shown in the main window until the next one.
     std::string message;
     bool messageIsError = false;
+    uint64_t messageSerial = 0; // counts the messages told (the same text twice is told twice)
     void tell(std::string text, bool error)
     {
         message = std::move(text);
         messageIsError = error;
+        ++messageSerial;
     }
 
     Mtx& machine() { return control.machine(); }

@@ -136,7 +136,7 @@ bool DebuggerPart::toggleBreakpoint()
 
 void DebuggerPart::runToSelection()
 {
-    if (disassembly_.selected)
+    if (views_.isOpen(DebugView::disassembly) && disassembly_.selected)
         control_.runTo(*disassembly_.selected);
 }
 
@@ -196,7 +196,8 @@ void DebuggerPart::drawMenus()
         stepFrame();
     if (ImGui::MenuItem("Toggle breakpoint", shortcut(Hotkey::toggleBreakpoint).c_str()))
         toggleBreakpoint();
-    if (ImGui::MenuItem("Run to the selected line", nullptr, false, disassembly_.selected.has_value()))
+    if (ImGui::MenuItem("Run to the selected line", nullptr, false,
+                        views_.isOpen(DebugView::disassembly) && disassembly_.selected.has_value()))
         runToSelection();
     ImGui::Separator();
     if (ImGui::MenuItem("Step back"))
@@ -209,13 +210,8 @@ void DebuggerPart::drawMenus()
         symbols_.focusPath = true;
     }
     ImGui::Separator();
-    for (size_t i = 0; i < debugViewCount; ++i) {
-        const DebugView view = DebugView(i);
-        if (view == DebugView::symbols)
-            continue; // above, as "Load symbols..."; also listed last
-        ImGui::MenuItem(debugViewInfo(view).title, nullptr, &views_.flag(view));
-    }
-    ImGui::MenuItem("Symbols", nullptr, &views_.flag(DebugView::symbols));
+    for (size_t i = 0; i < debugViewCount; ++i)
+        ImGui::MenuItem(debugViewInfo(DebugView(i)).title, nullptr, &views_.flag(DebugView(i)));
     ImGui::Separator();
     if (ImGui::MenuItem("Arrange views"))
         arrange_ = true;
@@ -248,8 +244,8 @@ void DebuggerPart::carryOutRequests()
 
 void DebuggerPart::drawMessage()
 {
-    if (context_.message != shownMessage_) {
-        shownMessage_ = context_.message;
+    if (context_.messageSerial != shownSerial_) {
+        shownSerial_ = context_.messageSerial;
         messageSince_ = ImGui::GetTime();
     }
     if (context_.message.empty())

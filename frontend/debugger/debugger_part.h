@@ -96,7 +96,7 @@ private:
     uint64_t lastStops_ = 0;
     bool changed_ = false;
     double messageSince_ = -1;      // ImGui time the message was first shown
-    std::string shownMessage_;
+    uint64_t shownSerial_ = 0;      // the message whose time is counted
 
     CpuView cpu_;
     DisassemblyView disassembly_;

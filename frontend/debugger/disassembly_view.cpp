@@ -6,6 +6,7 @@
 #include <imgui.h>
 
 #include "frontend/debugger/breakpoints_view.h"
+#include "frontend/debugger/cpu_view.h"
 #include "frontend/debugger/machine_edit.h"
 #include "frontend/debugger/widgets.h"
 
@@ -218,9 +219,11 @@ void drawDisassemblyView(DisassemblyView& view, DebugContext& context, bool* ope
             if (ImGui::MenuItem("Run to here"))
                 control.runTo(address);
             if (ImGui::MenuItem("Set PC here", nullptr, false, control.paused()))
-                editMachine(control, [address](Mtx& m) { m.cpu.PC = address; });
+                editMachine(control, [address](Mtx& m) { setCpuRegister(m.cpu, "PC", address); });
             if (line.instruction.target && ImGui::MenuItem("Go to the target"))
                 goTo = *line.instruction.target;
+            if (ImGui::MenuItem("Show in the memory view"))
+                context.showMemory = address;
             ImGui::EndPopup();
         }
         float x = at.x + addressWidth;
