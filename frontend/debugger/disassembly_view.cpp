@@ -152,8 +152,10 @@ void drawDisassemblyView(DisassemblyView& view, DebugContext& context, bool* ope
             view.show(machine, *address);
     }
     ImGui::SameLine();
-    if (ImGui::Button("PC"))
+    if (ImGui::Button("PC")) {
         view.show(machine, machine.cpu.PC);
+        view.followPc = true; // back to following it
+    }
     ImGui::SameLine();
     ImGui::Checkbox("Follow PC", &view.followPc);
     if (!view.gotoError.empty())
