@@ -91,7 +91,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.add_option("--replay", replay, "Replay the recording in FILE, then go on live (or end, headless)");
     std::vector<std::string> symbols;
     app.add_option("--symbols", symbols,
-                   "Load the debugger's symbols from a label file (z80asm --label, pasmo --equ/--public); may be repeated")
+                   "Load the debugger's symbols from a label file written by z80asm or pasmo; may be repeated")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->expected(1)
         ->allow_extra_args(false);
