@@ -13,7 +13,7 @@ namespace ollendor {
 
 struct CtcChannelSummary {
     uint8_t control;       // as stored
-    std::string controlText; // "interrupts on, prescaler 256, ..." 
+    std::string controlText; // "interrupts on, prescaler 256"
     uint8_t timeConstant;
     int32_t counter;       // CPU cycles until it runs out
     uint8_t count;         // what IN reads
