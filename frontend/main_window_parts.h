@@ -23,6 +23,9 @@ public:
     // opening one of them by its name at start (false: not a window of this part).
     virtual void listOpenWindows(std::vector<std::string>& names) const { (void)names; }
     virtual bool openWindowNamed(const std::string& name) { (void)name; return false; }
+    // What the part drew in this frame changed without input (a view of the running
+    // machine): the main window is presented again.
+    virtual bool wantsRedraw() const { return false; }
 };
 
 } // namespace ollendor

@@ -104,6 +104,12 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
                                               "(0: any free port, shown on standard error)")
         ->check(wholeNumber(0, 65535));
     app.add_option("--mcp-token", mcpToken, "Require TOKEN as a bearer token on every HTTP request");
+    std::vector<std::string> symbols;
+    app.add_option("--symbols", symbols,
+                   "Load the debugger's symbols from a label file written by z80asm or pasmo; may be repeated")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1)
+        ->allow_extra_args(false);
 
     try {
         app.parse(argc, argv);
@@ -223,6 +229,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         std::fprintf(stderr, "ollendor: --paused with --headless: needs --mcp-stdio or --mcp-http (nothing could "
                              "resume the machine)\n");
         return {false, exitBadCommandLine, {}};
+    }
+    for (const std::string& file : symbols) {
+        if (file.empty()) {
+            std::fprintf(stderr, "ollendor: --symbols: the file name is empty\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        options.symbols.emplace_back(file);
     }
     options.typeText = unescapeTypedText(typeText);
     const std::size_t bad = KeyTypist::firstUntypable(options.typeText);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/renderer_choice.h"
 
@@ -36,6 +37,7 @@ struct Options {
     std::string mcpToken;                              // bearer token the HTTP server requires
 
     bool automation() const { return mcpStdio || mcpHttpPort.has_value(); }
+    std::vector<std::filesystem::path> symbols;        // label files for the debugger, in order
 };
 
 struct CommandLine {

@@ -8,6 +8,7 @@
 #include "automation/server.h"
 #include "control/session.h"
 #include "frontend/hotkey_actions.h"
+#include "frontend/debugger/debugger_part.h"
 #include "frontend/hotkeys.h"
 #include "frontend/loop.h"
 #include "frontend/main_window.h"
@@ -61,6 +62,7 @@ private:
     void startMachine();
     void startAutomation();
     void stopAutomation();
+    void loadSymbolFiles();
     bool finishWav(Report report);
     bool finishScreenshot(Report report);
     bool finishRecording(Report report);
@@ -85,6 +87,7 @@ private:
     std::unique_ptr<HotkeyActions> actions;    // save and load state, rewind, fast forward, mute, screenshot
     std::unique_ptr<StateMenu> stateMenu;      // their items in "Stuff"
     std::unique_ptr<AutomationServer> automation; // --mcp-stdio, --mcp-http
+    std::unique_ptr<DebuggerPart> debugger;    // the Debug menu, its views and F5-F9
     bool wavOpen = false;        // --wav is being written
     bool screenshotDone = false; // --screenshot was written (or failed)
 };
@@ -99,20 +102,26 @@ void finishCurrentRun()
 
 // A file written only when the run ends is tried now (the temporary file made beside it,
 // then removed): a folder that is missing or read-only is better told before a long run.
-void checkWritableAtEnd(const std::optional<std::filesystem::path>& target, const std::string& what)
+// Says what the write at the end would say.
+void checkWritableAtEnd(const std::optional<std::filesystem::path>& target,
+                        std::string (*failure)(const std::string& name, const std::string& reason))
 {
     if (!target)
         return;
     SafeFile probe;
     if (!probe.open(*target))
-        throw DynamicError("could not write " + what + " " + escapedForMessage(target->string()) + ": " + probe.error());
+        throw DynamicError(failure(escapedForMessage(target->string()), probe.error()));
     probe.abandon();
 }
 
 void Run::start()
 {
-    checkWritableAtEnd(options.screenshot, "the screenshot");
-    checkWritableAtEnd(options.saveState, "the state file");
+    checkWritableAtEnd(options.screenshot, [](const std::string& name, const std::string& reason) {
+        return "could not write the screenshot " + name + ": " + reason;
+    });
+    checkWritableAtEnd(options.saveState, [](const std::string& name, const std::string& reason) {
+        return "cannot write the state file '" + name + "': " + reason;
+    });
 
     // 1. The machine: the ROM set, laid out in a fresh machine with the tape trap.
     RomSetResult roms = searchRomSet(romSearchFolders(options.romDir));
@@ -129,6 +138,7 @@ void Run::start()
     control = std::make_unique<Control>(*session, *rewind);
     // Headless with no automation client, nothing can ask to go back in time.
     control->keepHistory(!options.headless || options.automation());
+    loadSymbolFiles();
 
     if (options.paused)
         control->pause();
@@ -155,6 +165,9 @@ void Run::start()
     loop->setActions([this] { actions->carryOut(); });
     stateMenu = std::make_unique<StateMenu>(*actions, *control, *loop, hotkeyMap, drawing);
     drawing.addPart(*stateMenu);
+    debugger = std::make_unique<DebuggerPart>(*control, hotkeyMap, &drawing);
+    debugger->bindKeys(hotkeys);
+    drawing.addPart(*debugger);
     openConsole(window, options.fullscreen ? 0 : 1);
 
     // 5. Sound: the device when there is one (none is no failure: the run is silent), or
@@ -286,6 +299,22 @@ void Run::stopAutomation()
 {
     if (automation)
         automation->stop();
+}
+
+// --symbols: each label file adds to the table; one that cannot be read stops the program
+// before anything runs, and lines it cannot use are listed on standard error.
+void Run::loadSymbolFiles()
+{
+    for (const std::filesystem::path& file : options.symbols) {
+        const SymbolFileResult loaded = control->loadSymbols(file);
+        if (!loaded.ok())
+            throw DynamicError(loaded.error);
+        for (const SymbolFileProblem& problem : loaded.problems)
+            std::fprintf(stderr, "ollendor: %s\n", problem.message().c_str());
+        if (loaded.problemCount > loaded.problems.size())
+            std::fprintf(stderr, "ollendor: %s: %zu more lines skipped\n", file.string().c_str(),
+                         loaded.problemCount - loaded.problems.size());
+    }
 }
 
 // Closes the WAV file and puts it in place; false (reported) if it is bad.

@@ -18,10 +18,12 @@ class FrontendDrawing final : public WindowDrawing {
 public:
     MenuBarFrame drawMenuBar(const char* title, std::span<const MenuEntry> items) override
     {
-        const MenuBarFrame frame = ollendor::drawMenuBar(title, items, parts_, menuCommand::about);
+        MenuBarFrame frame = ollendor::drawMenuBar(title, items, parts_, menuCommand::about);
         // The parts' windows come after the bar in the same frame, under the box.
-        for (MainWindowPart* part : parts_)
+        for (MainWindowPart* part : parts_) {
             part->drawWindows();
+            frame.redraw = frame.redraw || part->wantsRedraw();
+        }
         return frame;
     }
     void drawMessageBox(MessageBoxState& box) override { ollendor::drawMessageBox(box); }

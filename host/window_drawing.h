@@ -5,8 +5,7 @@
 // the context current, starts a frame, calls one of these to issue the widgets, ends the
 // frame and renders it. The front end implements them and hands them to the platform at
 // its creation, so what is drawn lives with the program and the desktop knows only when
-// to draw. Everything
-// here runs on the main thread, inside a frame.
+// to draw. Everything here runs on the main thread, inside a frame.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +28,8 @@ struct MessageBoxState {
 struct MenuBarFrame {
     const MenuEntry* chosen = nullptr; // the item clicked in this frame, or null
     int height = 0;                    // the bar's height in pixels; 0 when it was not drawn
+    bool redraw = false;               // widgets show what changed without input (live views):
+                                       // the window is to be presented again
 };
 
 // Pictures inside the widgets (a save state's picture, a view of video memory): textures
@@ -38,13 +39,16 @@ struct MenuBarFrame {
 // texture and is refused by update, so a picture is simply made again.
 using TextureHandle = uint32_t; // 0: no texture
 
+// How a texture drawn at another size is scaled: smoothed (photographs of the screen), or
+// sharp, each pixel a square (the debugger's views of video memory).
+enum class TextureScaling : uint8_t { smooth, sharp };
+
 class Textures {
 public:
     virtual ~Textures() = default;
     // A texture of width x height pixels (at most 4096 each way), transparent until
-    // updated, smoothed when drawn at another size; 0 when it cannot be made (error() says
-    // why).
-    virtual TextureHandle create(int width, int height) = 0;
+    // updated; 0 when it cannot be made (error() says why).
+    virtual TextureHandle create(int width, int height, TextureScaling scaling = TextureScaling::smooth) = 0;
     // Replaces all its pixels: rows of width pixels, 4 bytes each (R, G, B, A in memory
     // order), pitch bytes apart. False for a handle not held or a pitch below a row.
     virtual bool update(TextureHandle texture, const uint8_t* rgba, int pitch) = 0;

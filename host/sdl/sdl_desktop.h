@@ -38,6 +38,9 @@ public:
     std::optional<WindowPlacement> mainWindowPlacement() override;
     // The main window's size and place when it is made (none given: from the scale).
     void setPlacement(const WindowPlacement& placement) { initialPlacement = placement; }
+    // A text field of the main window's widgets has the keyboard: what is typed there is
+    // not for the emulated keyboard.
+    bool keyboardCaptured() const { return mainWindow && mainWindow->wantsKeyboard(); }
     void setAudioDeviceRemoved(std::function<void(uint32_t device)> handler)
     {
         audioDeviceRemoved = std::move(handler);

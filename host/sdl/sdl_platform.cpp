@@ -31,7 +31,8 @@ public:
     Toolkit& toolkit() override { return sdlToolkit; }
     Desktop& desktop() override { return sdlDesktop; }
     AudioDevice* audioDevice() override { return &sdlAudio; }
-    bool keyDown(uint8_t virtualKey) override { return sdlKeyDown(virtualKey); }
+    // While a text field of the main window has the keyboard the machine sees no key held.
+    bool keyDown(uint8_t virtualKey) override { return !sdlDesktop.keyboardCaptured() && sdlKeyDown(virtualKey); }
     int16_t capsLockState() override { return sdlCapsLockState(); }
     void setAudioDeviceRemoved(std::function<void()> handler) override { removedHandler = std::move(handler); }
 

@@ -14,7 +14,7 @@ SdlTextures::~SdlTextures()
         SDL_DestroyTexture(texture);
 }
 
-TextureHandle SdlTextures::create(int width, int height)
+TextureHandle SdlTextures::create(int width, int height, TextureScaling scaling)
 {
     if (width < 1 || height < 1 || width > largestSide || height > largestSide) {
         reason = "a texture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
@@ -26,11 +26,12 @@ TextureHandle SdlTextures::create(int width, int height)
         reason = std::string("SDL_CreateTexture: ") + SDL_GetError();
         return 0;
     }
-    // Transparent until its pixels come, blended over the widgets, smoothed when scaled.
+    // Transparent until its pixels come, blended over the widgets.
     const std::vector<uint8_t> clear(size_t(width) * size_t(height) * 4, 0);
     if (SDL_UpdateTexture(texture, nullptr, clear.data(), width * 4) != 0 ||
         SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND) != 0 ||
-        SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear) != 0) {
+        SDL_SetTextureScaleMode(texture, scaling == TextureScaling::sharp ? SDL_ScaleModeNearest
+                                                                         : SDL_ScaleModeLinear) != 0) {
         reason = std::string("setting up a texture: ") + SDL_GetError();
         SDL_DestroyTexture(texture);
         return 0;

@@ -1,6 +1,6 @@
 // The textures of one SDL renderer for the widgets' pictures (host/window_drawing.h
-// Textures): every one is an SDL texture in RGBA byte order, blended, with linear
-// scaling; all of them go with the service, before the renderer does.
+// Textures): every one is an SDL texture in RGBA byte order, blended, scaled as asked;
+// all of them go with the service, before the renderer does.
 #pragma once
 
 #include <map>
@@ -20,7 +20,7 @@ public:
     SdlTextures(const SdlTextures&) = delete;
     SdlTextures& operator=(const SdlTextures&) = delete;
 
-    TextureHandle create(int width, int height) override;
+    TextureHandle create(int width, int height, TextureScaling scaling = TextureScaling::smooth) override;
     bool update(TextureHandle texture, const uint8_t* rgba, int pitch) override;
     void destroy(TextureHandle texture) override;
     void* imguiTexture(TextureHandle texture) const override;

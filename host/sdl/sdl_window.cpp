@@ -161,16 +161,33 @@ void MainWindow::menuFrame()
         chosen.push_back(bar.chosen->command);
     if (bar.height > 0)
         menuHeight = bar.height;
+    if (bar.redraw)
+        redrawNeeded = true;
     const bool boxWasOpen = box.wanted || box.shown;
     drawing.drawMessageBox(box);
     menu.endFrame();
     lastFrameTicks = SDL_GetTicks64();
+    followTextInput();
     // The frame that closed the box still shows it; on a still picture nothing else would
     // draw the window again, so one more frame is run and presented without it.
     if (boxWasOpen && !box.wanted && !box.shown) {
         menu.requestFrame();
         redrawNeeded = true;
     }
+}
+
+void MainWindow::followTextInput()
+{
+    // The console keeps SDL's text input off (the emulated keyboard reads key states, not
+    // characters); a text field of the widgets gets its characters only while it is on.
+    const bool wanted = menu.wantsKeyboard();
+    if (wanted == textInputStarted)
+        return;
+    if (wanted)
+        SDL_StartTextInput();
+    else
+        SDL_StopTextInput();
+    textInputStarted = wanted;
 }
 
 void MainWindow::openBox(const char* caption, const char* text)

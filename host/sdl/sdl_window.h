@@ -100,6 +100,7 @@ public:
 
 private:
     void menuFrame();
+    void followTextInput();
 
     WindowDrawing& drawing;                    // issues the bar's and the box's widgets
     ImGuiSurface menu;                         // the menu bar's ImGui context
@@ -113,6 +114,7 @@ private:
     bool commandsEnabled = true;               // false once shut down
     bool redrawNeeded = true;                  // the menu or the window changed since the last present
     MessageBoxState box;                       // the modal box, open or not
+    bool textInputStarted = false;             // SDL's text input is on for a text field
 };
 
 } // namespace ollendor
