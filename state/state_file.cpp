@@ -183,13 +183,22 @@ uint64_t checksum(std::span<const uint8_t> header28, std::span<const uint8_t> co
 
 // What a value check found first: the name of the value that is out of range.
 struct Check {
-    const char* bad = nullptr;
-    void require(bool ok, const char* what)
+    std::string bad;
+    void require(bool ok, std::string_view what)
     {
-        if (!ok && !bad)
+        if (!ok && bad.empty())
             bad = what;
     }
 };
+
+// A section's tag as shown in messages ("CPU ", padded to four bytes, shows as CPU).
+std::string sectionName(const char* tag)
+{
+    std::string name(tag, 4);
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    return name;
+}
 
 bool knownVolume(uint32_t volume)
 {
@@ -224,6 +233,7 @@ void readCpu(FieldReader& r, Z80State& c, Check& check)
     c.cpuId = r.u32();
     c.reportUnknown = r.boolean();
     check.require((c.intState & ~(IFF1 | IM1 | IM2 | IFF2 | HALTED)) == 0, "the interrupt state");
+    check.require((c.intState & (IM1 | IM2)) != (IM1 | IM2), "the interrupt mode");
     check.require(c.cyclesPerHook == mtxCyclesPerHook, "the hook period");
     // Between runs the slice has cycles left, or it was spent by the instruction before a
     // stop (by less than the dearest instruction costs) and ends first thing.
@@ -292,6 +302,9 @@ void readKeyboard(FieldReader& r, KeyboardState& k, Check& check)
         check.require(row <= 0x3FF, "a keyboard row");
     }
     k.input.capsLock = r.i16();
+    // Bit 0 while locked, bit 15 while the key is held; nothing else.
+    check.require((uint16_t(k.input.capsLock) & 0x7FFE) == 0 && (uint16_t(k.capsLockAtStart) & 0x7FFE) == 0,
+                  "the Caps Lock state");
 }
 
 void readTape(FieldReader& r, TapeState& t, Check& check)
@@ -308,7 +321,7 @@ void readTape(FieldReader& r, TapeState& t, Check& check)
     t.reportedCount = r.u8();
     t.reportedNext = r.u8();
     r.bytes(t.buffer, sizeof t.buffer);
-    check.require(t.left <= tapeBufferSize && t.imageSize <= tapeBufferSize, "the tape's length");
+    check.require(t.left <= t.imageSize && t.imageSize <= tapeBufferSize, "the tape's length");
     check.require(t.reportedCount <= tapeReportedCapacity && t.reportedNext < tapeReportedCapacity,
                   "the tape's reported names");
 }
@@ -319,7 +332,12 @@ void readTiming(FieldReader& r, TimingState& t, Check& check)
     t.hookCalls = r.u64();
     t.frames = r.u64();
     t.stopAtHookCall = 0; // a run's own business, never saved
-    check.require(t.hookCount < hooksPerFrame, "the hook count");
+    // From power-on every hook call moves the count on, a frame every hooksPerFrame calls;
+    // no run comes near 2^48 of them (thousands of years), and the cycle counts derived
+    // from them must not overflow.
+    check.require(t.hookCalls < (uint64_t(1) << 48), "the hook calls");
+    check.require(t.frames == t.hookCalls / hooksPerFrame && t.hookCount == t.hookCalls % hooksPerFrame,
+                  "the frame count");
 }
 
 StateResult fail(std::string why)
@@ -359,6 +377,8 @@ std::span<const StateSection> stateSections()
 
 StateResult checkStateHeader(std::span<const uint8_t> bytes, StateHeader& header)
 {
+    if (bytes.empty())
+        return fail("it is empty");
     if (bytes.size() < sizeof stateMagic || std::memcmp(bytes.data(), stateMagic, sizeof stateMagic) != 0)
         return fail("it is not a state file");
     if (bytes.size() < stateHeaderSize)
@@ -424,7 +444,7 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
         r.bytes(tag, 4);
         const uint32_t length = r.u32();
         if (std::memcmp(tag, spec.tag, 4) != 0 || length != spec.length)
-            return fail(std::string("its section ") + spec.tag + " is missing or has the wrong size");
+            return fail("its section " + sectionName(spec.tag) + " is missing or has the wrong size");
         FieldReader section(r.view(length));
         switch (index) {
         case 0: readCpu(section, m.cpu, check); break;
@@ -448,12 +468,12 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
         case 9: readTiming(section, m.timing, check); break;
         }
         if (section.overran() || section.left() != 0)
-            return fail(std::string("its section ") + spec.tag + " does not hold what its size says");
+            return fail("its section " + sectionName(spec.tag) + " does not hold what its size says");
         if (section.badValue())
-            check.require(false, "a truth value");
+            check.require(false, "a truth value (neither 0 nor 1) in the section " + sectionName(spec.tag));
     }
-    if (check.bad)
-        return fail(std::string("it holds a value the machine can never have: ") + check.bad);
+    if (!check.bad.empty())
+        return fail("it holds a value the machine can never have: " + check.bad);
     m.events = MachineEvents{};
     into = m;
     return {true, {}};
