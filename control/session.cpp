@@ -260,6 +260,13 @@ bool Session::startReplay(const Recording& recording, const std::string& source,
         error = "cannot replay the recording '" + source + "': its start state is unusable: " + loaded.error;
         return false;
     }
+    // Inputs are in order and none after the end (checked when read); none may come before
+    // the point the start state stands at, where the replay begins.
+    const MachinePosition begin = machinePosition(*start);
+    if (recording.end < begin || (!recording.inputs.empty() && recording.inputs.front().position < begin)) {
+        error = "cannot replay the recording '" + source + "': it holds inputs before its start state";
+        return false;
+    }
     *machine_ = *start;
     inputLog_.clear();
     replay_ = Replay{};

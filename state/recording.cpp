@@ -168,6 +168,8 @@ std::vector<uint8_t> encodeRecording(const Recording& recording)
 
 RecordingResult parseRecording(std::span<const uint8_t> bytes)
 {
+    if (bytes.empty())
+        return fail("it is empty");
     if (bytes.size() < sizeof recordingMagic || std::memcmp(bytes.data(), recordingMagic, sizeof recordingMagic) != 0)
         return fail("it is not a recording");
     if (bytes.size() < 16 + 8)
@@ -175,6 +177,11 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
     const std::span<const uint8_t> hashed = bytes.first(bytes.size() - 8);
     FieldReader sumReader(bytes.last(8));
     const bool checksumOk = XXH64(hashed.data(), hashed.size(), 0) == sumReader.u64();
+    // A file whose bytes make no sense, whole in length but failing its checksum, is a
+    // damaged file, and is said to be one.
+    auto refused = [checksumOk](const std::string& why) {
+        return fail(checksumOk ? why : "its checksum does not match (the file is damaged)");
+    };
 
     FieldReader r(hashed);
     r.view(sizeof recordingMagic);
@@ -209,26 +216,28 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
             for (uint16_t& row : input.keyboard.rows) {
                 row = r.u16();
                 if (row > 0x3FF && !r.overran())
-                    return fail("it holds a keyboard input no keyboard gives");
+                    return refused("it holds a keyboard input no keyboard gives");
             }
             input.keyboard.capsLock = r.i16();
         } else if (tag == uint8_t(RecordedInput::Kind::tape)) {
             input.kind = RecordedInput::Kind::tape;
             input.tapeFound = r.boolean();
             const uint32_t length = r.u32();
+            if (!input.tapeFound && length != 0 && !r.overran())
+                return refused("it holds the bytes of a tape image that was not found");
             if (length > tapeBufferSize)
-                return fail("it holds a tape image longer than 64 KiB");
+                return refused("it holds a tape image longer than 64 KiB");
             const std::span<const uint8_t> tape = r.view(length);
             input.tape.assign(tape.begin(), tape.end());
         } else {
-            return fail("it holds an input of a kind this program does not know");
+            return refused("it holds an input of a kind this program does not know");
         }
         if (r.overran())
             return fail("it is cut short");
         if (r.badValue())
-            return fail("it holds a value out of range");
+            return refused("it holds a value out of range");
         if (!first && input.position < last)
-            return fail("its inputs are out of order");
+            return refused("its inputs are out of order");
         last = input.position;
         first = false;
         recording.inputs.push_back(std::move(input));
@@ -242,9 +251,9 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
     if (!checksumOk)
         return fail("its checksum does not match (the file is damaged)");
     if (count != recording.inputs.size())
-        return fail("its count of inputs does not match the inputs it holds");
+        return refused("its count of inputs does not match the inputs it holds");
     if (!first && recording.end < last)
-        return fail("its inputs are out of order (one comes after its end)");
+        return refused("its inputs are out of order (one comes after its end)");
     result.ok = true;
     return result;
 }
@@ -265,6 +274,9 @@ RecordingResult readRecording(const std::filesystem::path& path)
             break;
         }
         bytes.insert(bytes.end(), chunk, chunk + read);
+        // Anything else is refused at its first bytes, not after reading it all.
+        if (bytes.size() == read && (read < sizeof recordingMagic || std::memcmp(chunk, recordingMagic, sizeof recordingMagic) != 0))
+            break;
     }
     const bool failed = std::ferror(opened.file) != 0;
     std::fclose(opened.file);

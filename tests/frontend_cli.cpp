@@ -195,6 +195,19 @@ TEST_F(HeadlessRun, AnUnwritableOutputIsReportedWithExitCode1BeforeTheRun)
     EXPECT_EQ(run("--record " + (missing / "run.rec").string() + " " + longRun, "timeout 60"), 1);
 }
 
+// A file size limit: the state file cannot be written whole, which is a failure told
+// (exit code 1) with nothing left behind, not a death by signal.
+TEST_F(HeadlessRun, AFileSizeLimitIsAFailureReported)
+{
+    const auto state = folder / "big.state";
+    const std::string command = "ulimit -f 0; exec " + program.string() + " --headless --frames 3 --rom-dir " +
+                                testRoms.string() + " --save-state " + state.string() + " 2>/dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
+
 TEST_F(HeadlessRun, BadValuesExitWithCode2AndOneLine)
 {
     const auto errors = folder / "errors.txt";

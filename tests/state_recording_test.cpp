@@ -186,6 +186,13 @@ TEST(Recordings, UnusableRecordingsAreRefusedWithTheirReason)
     std::vector<uint8_t> damaged = good;
     damaged[good.size() - 20] ^= 1;
     refused(damaged, "checksum");
+    // Damage that makes nonsense of the contents is still told as damage.
+    std::vector<uint8_t> badTag = good;
+    // The first input's kind: before it, two keyboard inputs of 33 bytes, the end (19) and
+    // the checksum (8).
+    badTag[good.size() - 8 - 19 - 2 * 33] = 'Q';
+    refused(badTag, "checksum");
+    refused({}, "it is empty");
     std::vector<uint8_t> newer = good;
     newer[8] = 9;
     refused(newer, "newer format");
@@ -193,12 +200,32 @@ TEST(Recordings, UnusableRecordingsAreRefusedWithTheirReason)
     flagged[11] = 0x60;
     refused(flagged, "flags this program does not know");
 
+    Recording notFound = recording; // no image, yet bytes of one
+    notFound.inputs[1].kind = RecordedInput::Kind::tape;
+    notFound.inputs[1].tape = {1, 2, 3};
+    refused(encodeRecording(notFound), "a tape image that was not found");
+
     Recording disordered = recording;
     std::swap(disordered.inputs[0], disordered.inputs[1]);
     refused(encodeRecording(disordered), "out of order");
     Recording pastEnd = recording;
     pastEnd.end = {11, 0, 0};
     refused(encodeRecording(pastEnd), "out of order");
+
+    // Inputs before the start state's own point: refused when the replay starts.
+    {
+        Session later(builtinRomSet());
+        later.runFrame();
+        later.runFrame();
+        Recording early = recording;
+        early.startState = encodeState(later.machine());
+        early.inputs[0].position = {machinePosition(later.machine()).slice - 1, 0, 0};
+
+        Session session(builtinRomSet());
+        std::string error;
+        EXPECT_FALSE(session.startReplay(early, "early.rec", error));
+        EXPECT_NE(error.find("before its start state"), std::string::npos) << error;
+    }
 
     // Another ROM set: refused when the replay starts, before anything runs.
     RomSet other = builtinRomSet();
