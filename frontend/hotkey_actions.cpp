@@ -7,6 +7,7 @@
 
 #include "control/state_slots.h"
 #include "frontend/screenshot_name.h"
+#include "host/message_text.h"
 #include "host/safe_file.h"
 #include "video/display.h"
 #include "video/picture.h"
@@ -132,7 +133,7 @@ void HotkeyActions::screenshot()
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
-        fail("Screenshot", "cannot make the folder " + folder.string() + " for the screenshot: " + error.message());
+        fail("Screenshot", "cannot make the folder " + escapedName(folder.string()) + " for the screenshot: " + error.message());
         return;
     }
     const std::time_t now = std::time(nullptr);
@@ -141,7 +142,7 @@ void HotkeyActions::screenshot()
     std::string why;
     const std::optional<std::filesystem::path> path = takeScreenshotName(folder, local, why);
     if (!path) {
-        fail("Screenshot", "could not write a screenshot into " + folder.string() + ": " + why);
+        fail("Screenshot", "could not write a screenshot into " + escapedName(folder.string()) + ": " + why);
         return;
     }
     const std::vector<uint8_t> png =

@@ -110,7 +110,7 @@ void checkWritableAtEnd(const std::optional<std::filesystem::path>& target,
         return;
     SafeFile probe;
     if (!probe.open(*target))
-        throw DynamicError(failure(escapedForMessage(target->string()), probe.error()));
+        throw DynamicError(failure(escapedName(target->string()), probe.error()));
     probe.abandon();
 }
 
@@ -312,7 +312,7 @@ void Run::loadSymbolFiles()
         for (const SymbolFileProblem& problem : loaded.problems)
             std::fprintf(stderr, "ollendor: %s\n", problem.message().c_str());
         if (loaded.problemCount > loaded.problems.size())
-            std::fprintf(stderr, "ollendor: %s: %zu more lines skipped\n", file.string().c_str(),
+            std::fprintf(stderr, "ollendor: %s: %zu more lines skipped\n", escapedName(file.string()).c_str(),
                          loaded.problemCount - loaded.problems.size());
     }
 }

@@ -10,6 +10,7 @@
 #include <toml++/toml.h>
 
 #include "host/file_open.h"
+#include "host/message_text.h"
 #include "host/safe_file.h"
 
 namespace ollendor {
@@ -330,7 +331,7 @@ SettingsLoad loadSettings(const fs::path& file)
     if (keptError.empty()) {
         problems.push_back("ollendor: the settings file as it was is kept as " + kept.string());
     } else {
-        problems.push_back("ollendor: cannot keep the settings file as " + kept.string() + " (" + keptError +
+        problems.push_back("ollendor: cannot keep the settings file as " + escapedName(kept.string()) + " (" + keptError +
                            "); it is not written this run");
         load.writable = false;
     }
@@ -395,7 +396,7 @@ std::string saveSettings(const fs::path& file, const Settings& settings)
     if (file.has_parent_path()) {
         fs::create_directories(file.parent_path(), error);
         if (error)
-            return "cannot make the folder " + file.parent_path().string() + ": " + error.message();
+            return "cannot make the folder " + escapedName(file.parent_path().string()) + ": " + error.message();
     }
     const std::string text = settingsText(settings);
     return writeFileSafely(file, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));

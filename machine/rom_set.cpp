@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "host/file_open.h"
+#include "host/message_text.h"
 #include "machine/memory.h"
 #include "roms/builtin_rom.h"
 
@@ -85,7 +86,7 @@ bool readImage(const std::filesystem::path& folder, const char* name, unsigned o
     const OpenedFile opened = openRegularFile(path.c_str());
     if (!opened.file) {
         result.error = "cannot open the ROM image '" + std::string(name) + "' in the folder '" +
-                       folder.string() + "': " + opened.why;
+                       escapedName(folder.string()) + "': " + opened.why;
         return false;
     }
     std::FILE* file = opened.file;
@@ -97,7 +98,7 @@ bool readImage(const std::filesystem::path& folder, const char* name, unsigned o
     std::fclose(file);
     image.resize(read);
     if (failed) {
-        result.error = "cannot read the ROM image '" + path.string() + "'";
+        result.error = "cannot read the ROM image '" + escapedName(path.string()) + "'";
         return false;
     }
     char line[512];

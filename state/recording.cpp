@@ -9,6 +9,7 @@
 static_assert(sizeof(XXH64_state_t) <= 32 * sizeof(uint64_t), "RecordingWriter keeps XXH64's state in place");
 
 #include "host/file_open.h"
+#include "host/message_text.h"
 #include "machine/tape.h"
 #include "state/byte_io.h"
 
@@ -99,7 +100,7 @@ bool RecordingWriter::open(const std::filesystem::path& path, std::span<const ui
     path_ = path;
     XXH64_reset(reinterpret_cast<XXH64_state_t*>(hashState_), 0);
     if (!file_.open(path)) {
-        error_ = "cannot write the recording '" + path.string() + "': " + file_.error();
+        error_ = "cannot write the recording '" + escapedName(path.string()) + "': " + file_.error();
         return false;
     }
     active_ = true;
@@ -119,7 +120,7 @@ void RecordingWriter::write(const std::vector<uint8_t>& bytes)
     // The first failure is the one to tell (a full disk, say); the file is gone already
     // and the one at the target, if any, stays as it was.
     failed_ = true;
-    error_ = "cannot write the recording '" + path_.string() + "': " + file_.error();
+    error_ = "cannot write the recording '" + escapedName(path_.string()) + "': " + file_.error();
 }
 
 void RecordingWriter::add(const RecordedInput& input)
@@ -143,7 +144,7 @@ bool RecordingWriter::finish(const MachinePosition& end)
     }
     if (!failed_ && !file_.commit()) {
         failed_ = true;
-        error_ = "cannot write the recording '" + path_.string() + "': " + file_.error();
+        error_ = "cannot write the recording '" + escapedName(path_.string()) + "': " + file_.error();
     }
     if (failed_) {
         file_.abandon();
@@ -260,7 +261,7 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
 
 RecordingResult readRecording(const std::filesystem::path& path)
 {
-    const std::string where = "cannot replay the recording '" + path.string() + "': ";
+    const std::string where = "cannot replay the recording '" + escapedName(path.string()) + "': ";
     const OpenedFile opened = openRegularFile(path.c_str());
     if (!opened.file)
         return fail(where + opened.why);

@@ -9,6 +9,7 @@
 #include <zstd.h>
 
 #include "host/file_open.h"
+#include "host/message_text.h"
 #include "host/safe_file.h"
 #include "machine/rom_set.h"
 #include "state/byte_io.h"
@@ -425,6 +426,8 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
     StateHeader header;
     if (StateResult checked = checkStateHeader(bytes, header); !checked.ok)
         return checked;
+    if (header.romBuiltin && running.romBuiltin && header.romIdentity != running.romIdentity)
+        return fail("it was saved with another version of the built-in ROM (another release of this program)");
     if (header.romBuiltin != running.romBuiltin || header.romIdentity != running.romIdentity)
         return fail("it was saved with another ROM set (" + describeRomSet(header.romIdentity, header.romBuiltin) +
                     ") than the one running (" + describeRomSet(running.romIdentity, running.romBuiltin) + ")");
@@ -484,7 +487,7 @@ StateResult saveStateFile(const Mtx& machine, const std::filesystem::path& path)
     const std::vector<uint8_t> bytes = encodeState(machine);
     const std::string error = writeFileSafely(path, bytes);
     if (!error.empty())
-        return fail("cannot write the state file '" + path.string() + "': " + error);
+        return fail("cannot write the state file '" + escapedName(path.string()) + "': " + error);
     return {true, {}};
 }
 
@@ -507,7 +510,7 @@ StateResult readStateFile(const std::filesystem::path& path, std::vector<uint8_t
 
 StateResult loadStateFile(const std::filesystem::path& path, const Mtx& running, Mtx& into)
 {
-    const std::string where = "cannot load the state file '" + path.string() + "': ";
+    const std::string where = "cannot load the state file '" + escapedName(path.string()) + "': ";
     std::vector<uint8_t> bytes;
     StateResult result = readStateFile(path, bytes);
     if (result.ok)

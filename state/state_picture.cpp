@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "host/message_text.h"
 #include "state/byte_io.h"
 #include "state/state_unpack.h"
 #include "video/display.h"
@@ -56,7 +57,7 @@ StateResult loadStatePicture(const std::filesystem::path& path, StatePicture& pi
     if (result.ok)
         result = readStatePicture(bytes, picture);
     if (!result.ok)
-        result.error = "cannot read the state file '" + path.string() + "': " + result.error;
+        result.error = "cannot read the state file '" + escapedName(path.string()) + "': " + result.error;
     return result;
 }
 

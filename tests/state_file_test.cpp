@@ -185,6 +185,12 @@ TEST_F(StateFile, AnotherRomSetIsRefused)
     const std::vector<uint8_t> foreignFile = encodeState(*foreign);
     expectRefused(foreignFile, "another ROM set (ROM set ");
     expectRefused(foreignFile, ") than the one running (the built-in ROM)");
+    // Both built-in, of two releases: named as such (not "the built-in ROM" against itself).
+    other.builtin = true;
+    auto olderRelease = std::make_unique<Mtx>();
+    machinePowerOn(*olderRelease);
+    machineInit(*olderRelease, other);
+    expectRefused(encodeState(*olderRelease), "another version of the built-in ROM");
 }
 
 TEST_F(StateFile, SectionsOfTheWrongSizeOrValuesOutOfRangeAreRefused)
