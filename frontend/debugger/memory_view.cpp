@@ -189,7 +189,8 @@ void drawMemoryView(MemoryView& view, DebugContext& context, bool* open)
 
     if (write) {
         const MemorySource source = view.source;
-        const auto [address, value] = *write;
+        const uint32_t address = write->first;
+        const uint8_t value = write->second;
         if (editMachine(control, [&](Mtx& m) { writeMemoryByte(m, source, address, value); })) {
             context.changes.edited(control.machine());
             // On to the next byte, as a hex editor goes.
