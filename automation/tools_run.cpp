@@ -78,9 +78,12 @@ ToolResult startAndWait(MachineAccess& machine, const std::function<std::string(
     if (!machine.startWait())
         return statusResult(status, "not waiting (too many requests wait for the machine already): ");
     bool gone = false;
+    bool givenUp = false;
     while (status.stops == stopsAtStart && std::chrono::steady_clock::now() < deadline) {
-        if (!machine.idle())
+        if (!machine.idle()) {
+            givenUp = true;
             break;
+        }
         if (!onMachine(machine, [&](Control& control) { status = statusOf(control); }, result)) {
             gone = true;
             break;
@@ -89,7 +92,12 @@ ToolResult startAndWait(MachineAccess& machine, const std::function<std::string(
     machine.endWait();
     if (gone)
         return result;
-    return statusResult(status, status.stops == stopsAtStart ? "no stop within " + std::to_string(waitMs) + " ms: " : "");
+    if (status.stops != stopsAtStart)
+        return statusResult(status);
+    // Cut short (the run is ending, or the client left): say so rather than claim the
+    // whole wait passed without a stop.
+    return statusResult(status, givenUp ? std::string("waiting given up before a stop: ")
+                                        : "no stop within " + std::to_string(waitMs) + " ms: ");
 }
 
 Json waitProperty(const char* what)
