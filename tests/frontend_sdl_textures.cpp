@@ -14,35 +14,11 @@
 #include "host/sdl/sdl_textures.h"
 #include "host/sdl/sdl_toolkit.h"
 #include "host/sdl/sdl_window.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define OLLENDOR_LSAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define OLLENDOR_LSAN 1
-#endif
-#endif
-#ifdef OLLENDOR_LSAN
-#include <sanitizer/lsan_interface.h>
-#endif
+#include "tests/support/sdl_leaks.h"
 
 using namespace ollendor;
 
 namespace {
-
-// SDL's video start-up leaves allocations of the system's libraries behind; what is
-// allocated while it is up is not counted as a leak.
-void ignoreSdlAllocations(bool ignore)
-{
-#ifdef OLLENDOR_LSAN
-    if (ignore)
-        __lsan_disable();
-    else
-        __lsan_enable();
-#else
-    (void)ignore;
-#endif
-}
 
 class SdlTexturesTest : public ::testing::Test {
 protected:

@@ -17,6 +17,7 @@
 #include "frontend/window_drawing.h"
 #include "host/sdl/sdl_desktop.h"
 #include "machine/rom_set.h"
+#include "tests/support/sdl_leaks.h"
 
 using namespace ollendor;
 namespace fs = std::filesystem;
@@ -148,6 +149,7 @@ TEST(TapesWindow, ListsTheFolderAndMountsAndUnmounts)
 
 TEST(TapesWindow, AFileDroppedOnTheMainWindowIsMounted)
 {
+    SdlAllocationsIgnored sdlAllocations;
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ScratchFolder folder;
     writeFile(folder.path() / "dropped.mtx", {1, 2, 3});

@@ -10,6 +10,7 @@
 #include "host/renderer_choice.h"
 #include "host/sdl/sdl_renderer.h"
 #include "host/sdl/sdl_window.h"
+#include "tests/support/sdl_leaks.h"
 
 using namespace ollendor;
 
@@ -41,6 +42,7 @@ TEST(PictureFit, LargestWholeScaleCentredForEverySize)
 
 TEST(PictureFit, ResizedWindowKeepsItsSizeAndPlaceForTheSettings)
 {
+    SdlAllocationsIgnored sdlAllocations;
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
     {
@@ -98,6 +100,7 @@ TEST(RendererChoice, SoftwareWhereTheGlRunsOnTheCpuUnlessTold)
 
 TEST(RendererChoice, SoftwareWindowsDrawWithoutAGlTextureBehind)
 {
+    SdlAllocationsIgnored sdlAllocations;
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
     setRendererChoice(RendererChoice::software);
