@@ -6,11 +6,13 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-# Everything the build, the tests and the benchmarks use, by Debian package name.
+# Everything the build, the tests and the benchmarks use, by Debian package name. npm (for
+# the automation tests' client) is installed too where the nodejs package does not bring it.
 PACKAGES := cmake ninja-build g++ pkg-config \
             libsdl2-dev libx11-dev libimgui-dev libcli11-dev libstb-dev \
             libgtest-dev libgmock-dev libbenchmark-dev libz80ex-dev z80asm pasmo \
-            libzstd-dev libxxhash-dev liblz4-dev \
+            libzstd-dev libxxhash-dev liblz4-dev libtomlplusplus-dev \
+            nlohmann-json3-dev libcpp-httplib-dev nodejs \
             clang libclang-rt-14-dev \
             xvfb xauth xdotool imagemagick \
             help2man librsvg2-bin desktop-file-utils appstream dpkg-dev groff-base
@@ -24,6 +26,7 @@ deps:
 	for p in $(PACKAGES); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
 	done; \
+	command -v npm >/dev/null 2>&1 || missing="$$missing npm"; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing missing packages:$$missing"; \
 	  if [ "$$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi; \

@@ -102,16 +102,19 @@ bool Control::runFrame()
 void Control::afterStop()
 {
     const StopInfo stop = debugger_.stop();
+    // One of several counted steps came to its end: the next goes on from here without
+    // counting a stop, so a caller waiting for the next stop waits for the last step.
     if (stop.reason == StopReason::step && stepsOverLeft_ > 0) {
-        --stepsOverLeft_;
-        pauseFor(stop);
-        stepOver(1 + stepsOverLeft_);
+        const unsigned left = stepsOverLeft_;
+        paused_ = true;
+        continueStepOver(left);
         return;
     }
     if (stop.reason == StopReason::step && stepsOutLeft_ > 0) {
         --stepsOutLeft_;
-        pauseFor(stop);
-        stepOut(1 + stepsOutLeft_);
+        paused_ = true;
+        debugger_.stepOut(machine().cpu.SP);
+        resume();
         return;
     }
     stepsOverLeft_ = stepsOutLeft_ = 0;
@@ -136,17 +139,27 @@ void Control::stepOver(unsigned count)
         return;
     if (!paused_)
         pause();
-    const Mtx& m = machine();
-    const InstructionShape shape = shapeAt(m, m.cpu.PC);
-    if (!runsToItsReturn(shape.flow) || (m.cpu.intState & HALTED)) {
-        stepInto(1);
-        if (count > 1)
-            stepOver(count - 1);
-        return;
+    continueStepOver(count);
+}
+
+// From a pause: instructions that do not run to a return are stepped into here; the first
+// that does sets the goal and lets the machine run, the steps left going on at its end.
+void Control::continueStepOver(unsigned count)
+{
+    for (; count > 0; --count) {
+        const Mtx& m = machine();
+        const InstructionShape shape = shapeAt(m, m.cpu.PC);
+        if (runsToItsReturn(shape.flow) && !(m.cpu.intState & HALTED)) {
+            stepsOverLeft_ = count - 1;
+            debugger_.stepOver(uint16_t(m.cpu.PC + shape.length), m.cpu.SP);
+            resume();
+            return;
+        }
+        stepsOverLeft_ = 0;
+        if (session_.step(&debugger_))
+            captureFrame();
     }
-    stepsOverLeft_ = count - 1;
-    debugger_.stepOver(uint16_t(m.cpu.PC + shape.length), m.cpu.SP);
-    resume();
+    pauseFor(StopInfo{StopReason::step, 0});
 }
 
 void Control::stepOut(unsigned count)

@@ -101,6 +101,7 @@ private:
     // The newest capture index whose position is at or before `position`, or -1.
     long captureAtOrBefore(const MachinePosition& position) const;
     void afterStop();
+    void continueStepOver(unsigned count);
 
     Session& session_;
     RewindBuffer& rewind_;

@@ -101,9 +101,17 @@ bool Session::advance(Advance how, Debugger* debugger)
         while (replay_.active) {
             if (!replay_.inputs.empty()) {
                 const RecordedInput& next = replay_.inputs.front();
-                if (next.kind == RecordedInput::Kind::keyboard && !(machinePosition(m) < next.position)) {
+                const bool due = !(machinePosition(m) < next.position);
+                if (next.kind == RecordedInput::Kind::keyboard && due) {
                     give(next);
                     replay_.inputs.pop_front();
+                    continue;
+                }
+                if (due) {
+                    // A tape answer is given when the machine asks for a tape, at the very
+                    // position it was recorded at; reaching that position without the
+                    // request means the run no longer follows the recording.
+                    abandonReplay();
                     continue;
                 }
                 target = next.position;
@@ -252,6 +260,13 @@ bool Session::startReplay(const Recording& recording, const std::string& source,
         error = "cannot replay the recording '" + source + "': its start state is unusable: " + loaded.error;
         return false;
     }
+    // Inputs are in order and none after the end (checked when read); none may come before
+    // the point the start state stands at, where the replay begins.
+    const MachinePosition begin = machinePosition(*start);
+    if (recording.end < begin || (!recording.inputs.empty() && recording.inputs.front().position < begin)) {
+        error = "cannot replay the recording '" + source + "': it holds inputs before its start state";
+        return false;
+    }
     *machine_ = *start;
     inputLog_.clear();
     replay_ = Replay{};
@@ -259,6 +274,15 @@ bool Session::startReplay(const Recording& recording, const std::string& source,
     replay_.inputs.assign(recording.inputs.begin(), recording.inputs.end());
     replay_.end = recording.end;
     return true;
+}
+
+void Session::abandonReplay()
+{
+    if (!quiet_)
+        host_->warningLine("ollendor: the replay no longer follows the recording; the machine goes on live from here");
+    replay_ = Replay{};
+    replay_.finished = true;
+    replayDiverged_ = true;
 }
 
 void Session::endRecordingForAJump()
@@ -339,7 +363,7 @@ void Session::answerTapeRequest()
             return;
         }
         if (!quiet_)
-            host_->warningLine("ollendor: the replay no longer follows the recording (a tape request it does not hold)");
+            abandonReplay();
         applyTapeAnswer(false, {}, "");
         return;
     }

@@ -117,6 +117,9 @@ public:
     bool replaying() const { return replay_.active; }
     // A recording has been replayed to its end (the machine goes on live from there).
     bool replayFinished() const { return replay_.finished; }
+    // The run stopped following the recording (a tape request where it holds none, or
+    // none where it holds one): the replay was given up there.
+    bool replayDiverged() const { return replayDiverged_; }
 
     // Every input given since the log was last pruned, in order (the debugger re-executes
     // from an earlier capture with them).
@@ -153,6 +156,7 @@ private:
     void give(const RecordedInput& input);
     void applyTapeAnswer(bool found, std::span<const uint8_t> image, const std::string& message);
     void endRecordingForAJump();
+    void abandonReplay();
 
     struct Replay {
         bool active = false;     // inputs come from the queue
@@ -176,6 +180,7 @@ private:
     Replay replay_;
     std::deque<RecordedInput> inputLog_;
     bool quiet_ = false; // re-executing: no word to the host, nothing logged
+    bool replayDiverged_ = false;
 };
 
 } // namespace ollendor

@@ -57,6 +57,7 @@ class HotkeyMap {
 public:
     HotkeyMap(); // the defaults above
     const KeyBinding& key(Hotkey action) const { return keys_[size_t(action)]; }
+    const std::array<KeyBinding, hotkeyCount>& keys() const { return keys_; }
     // Binds an action to a key; false, with the reason, when another action has the key.
     bool bind(Hotkey action, const KeyBinding& key, std::string& error);
     // The action a key press belongs to, if any (Shift must match; other modifiers are

@@ -5,7 +5,7 @@
 namespace ollendor {
 
 namespace {
-const ImU32 textBackground = IM_COL32(99, 99, 99, 255); // behind every line of text
+// Plain text on the window's own background (a box behind each label read as an error).
 const ImU32 textColour = IM_COL32(0, 0, 0, 255);
 } // namespace
 
@@ -23,10 +23,7 @@ void drawInfoWindow(InfoWindow kind, InfoSource& source)
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus);
     ImDrawList* draw = ImGui::GetWindowDrawList();
     for (int i = 0; i < count; ++i) {
-        const ImVec2 at(float(lines[i].x), float(lines[i].y));
-        const ImVec2 extent = ImGui::CalcTextSize(lines[i].text);
-        draw->AddRectFilled(at, ImVec2(at.x + extent.x, at.y + extent.y), textBackground);
-        draw->AddText(at, textColour, lines[i].text);
+        draw->AddText(ImVec2(float(lines[i].x), float(lines[i].y)), textColour, lines[i].text);
     }
     if (kind == InfoWindow::timings) {
         ImGui::SetCursorPos(ImVec2(float(checkboxX), float(checkboxY)));

@@ -1,5 +1,5 @@
 // The contents of the information windows (Timings, Video chip, Sound), drawn with Dear
-// ImGui: the lines of host/info_text.h on grey strips at their places, and in the Timings
+// ImGui: the lines of host/info_text.h as plain text at their places, and in the Timings
 // window the checkbox of the speed limit.
 #pragma once
 

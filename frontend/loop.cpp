@@ -1,5 +1,6 @@
 #include "frontend/loop.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -10,6 +11,8 @@ namespace ollendor {
 namespace {
 // Frames are shown as they come, but no faster than this when the speed limit is off.
 constexpr int64_t presentIntervalNanos = 30 * 1000000;
+// The longest sleep while the pacing waits.
+constexpr int64_t maxWaitStepNanos = 4 * 1000000;
 } // namespace
 
 Loop::Loop(Platform& platform, Control& control, const LoopSettings& settings)
@@ -56,8 +59,15 @@ void Loop::run()
     uint64_t frames = 0;
     pacer_.start(now());
     while (desktop.pump()) {
+        if (actions_)
+            actions_();
         if (service_ && !service_())
             break;
+        if (rewinding_) {
+            if (!stepBack())
+                break;
+            continue;
+        }
         if (control_.paused()) {
             // The machine stands still; the windows and the requests go on.
             if (settings_.present)
@@ -69,8 +79,7 @@ void Loop::run()
         session.setCapsLock(platform_.capsLockState());
         const bool frameDone = control_.runFrame();
         shown_.rendered = true;
-        shown_.blanked = displayBlanked(session.machine().vdp);
-        shown_.backdrop = backdropColour(session.machine().vdp);
+        noteShown();
         if (settings_.present)
             present(!frameDone);
         if (!frameDone)
@@ -83,11 +92,55 @@ void Loop::run()
         if (!settings_.present && settings_.frameLimit == 0 && session.replayFinished() && !service_)
             break;
         if (settings_.paced) {
-            pacer_.emulated(cyclesPerFrame, now(), limited_);
+            pacer_.emulated(cyclesPerFrame, now(), limited_ && !fastForward_);
             if (!waitForDeadline())
                 break;
         }
     }
+}
+
+void Loop::noteShown()
+{
+    shown_.blanked = displayBlanked(session_.machine().vdp);
+    shown_.backdrop = backdropColour(session_.machine().vdp);
+}
+
+bool Loop::stepBack()
+{
+    // At the oldest frame held this fails, and the machine stays there.
+    control_.rewindFrames(1);
+    noteShown();
+    if (settings_.present)
+        present(true);
+    if (!settings_.paced)
+        return true;
+    // Backwards at the frame rate, whatever the speed limit says.
+    pacer_.emulated(cyclesPerFrame, now(), true);
+    return waitForDeadline();
+}
+
+void Loop::setRewinding(bool rewinding)
+{
+    if (rewinding == rewinding_)
+        return;
+    rewinding_ = rewinding;
+    sound_.setMuted(muted_ || rewinding_);
+    if (!rewinding_)
+        followMachine(); // live from here: the tones of this point
+}
+
+void Loop::setMuted(bool muted)
+{
+    muted_ = muted;
+    sound_.setMuted(muted_ || rewinding_);
+}
+
+void Loop::followMachine()
+{
+    noteShown();
+    publishTones(session_.machine().sound.published);
+    if (settings_.present)
+        present(true);
 }
 
 void Loop::present(bool always)
@@ -106,8 +159,11 @@ void Loop::present(bool always)
 bool Loop::waitForDeadline()
 {
     Desktop& desktop = platform_.desktop();
-    while (pacer_.waitNanos(now()) > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Sleeps of up to 4 ms (to the deadline when nearer): the window is served often enough
+    // for input to feel immediate, without a wake-up every millisecond costing a few per
+    // cent of a core while the machine waits.
+    for (int64_t wait; (wait = pacer_.waitNanos(now())) > 0;) {
+        std::this_thread::sleep_for(std::chrono::nanoseconds(std::min<int64_t>(wait, maxWaitStepNanos)));
         if (!desktop.pump())
             return false;
         if (settings_.present)

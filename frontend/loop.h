@@ -58,6 +58,25 @@ public:
     void setService(std::function<bool()> service) { service_ = std::move(service); }
     const ShownFrame& shownFrame() const { return shown_; }
 
+    // The program's own keys and their menu items (frontend/hotkey_actions.h): what they
+    // asked for is carried out once per pass, right after the events, running or paused.
+    void setActions(std::function<void()> actions) { actions_ = std::move(actions); }
+    // Rewinding (the key held): each pass goes back one frame instead of running one, at
+    // the frame rate, silent, and stays at the oldest frame held; let go, the machine goes
+    // on live from where it is (running, or paused as it was).
+    void setRewinding(bool rewinding);
+    bool rewinding() const { return rewinding_; }
+    // Fast forward (the key held): no speed limit meanwhile; the Timings window's setting
+    // is kept and holds again once it is let go.
+    void setFastForward(bool fastForward) { fastForward_ = fastForward; }
+    bool fastForward() const { return fastForward_; }
+    // The sound device silent (the stream keeps running); a WAV file is not affected.
+    void setMuted(bool muted);
+    bool muted() const { return muted_; }
+    // The machine was put somewhere else (a state loaded, a rewind ended): the picture and
+    // the sound follow it at once.
+    void followMachine();
+
     // SessionHost
     void showMessage(const char* caption, const char* text) override;
     void diagnosticLine(const char* line) override;
@@ -76,6 +95,10 @@ private:
     void present(bool always = false);
     // Waits out the pacing deadline in 1 ms steps, serving the window; false on quit.
     bool waitForDeadline();
+    // One pass while rewinding: a frame back, shown, paced; false on quit.
+    bool stepBack();
+    // What the display shows of the machine as it stands.
+    void noteShown();
 
     Platform& platform_;
     LoopSettings settings_;
@@ -90,6 +113,10 @@ private:
     Control& control_;
     Session& session_;
     std::function<bool()> service_;
+    std::function<void()> actions_;
+    bool rewinding_ = false;          // the rewind key is held
+    bool fastForward_ = false;        // the fast-forward key is held
+    bool muted_ = false;              // the user turned the sound off
     ShownFrame shown_;
     int64_t lastPresented_ = 0;       // host time of the last presentation
 };

@@ -18,12 +18,13 @@ int main(int argc, char** argv)
     const CommandLine commandLine = parseCommandLine(argc, argv);
     if (!commandLine.run)
         return commandLine.exitCode;
-    const Options& options = commandLine.options;
+    // The settings file fills in what the command line leaves open (not headless).
+    RunSettings runSettings = openRunSettings(commandLine.options, settingsFilePath());
+    const Options options = mergedOptions(commandLine.options, runSettings.current);
 
-    PlatformSettings settings;
-    settings.scale = options.scale;
+    const PlatformSettings settings = platformSettings(options, commandLine.options, runSettings.current);
     FrontendDrawing drawing; // the windows' widgets; outlives the platform
     std::unique_ptr<Platform> platform =
         options.headless ? createHeadlessPlatform(settings) : createSdlPlatform(settings, drawing);
-    return runProgram(options, *platform, drawing);
+    return runProgram(options, *platform, drawing, options.headless ? nullptr : &runSettings);
 }

@@ -5,6 +5,9 @@
 // (frontend/window_drawing.h), which calls it inside the main window's ImGui frames.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace ollendor {
 
 class MainWindowPart {
@@ -16,6 +19,13 @@ public:
     virtual void drawMenus() {}
     // Windows inside the main window; under the message box, over the picture.
     virtual void drawWindows() {}
+    // The names of its windows that are open now ("tapes"), kept in the settings; and
+    // opening one of them by its name at start (false: not a window of this part).
+    virtual void listOpenWindows(std::vector<std::string>& names) const { (void)names; }
+    virtual bool openWindowNamed(const std::string& name) { (void)name; return false; }
+    // What the part drew in this frame changed without input (a view of the running
+    // machine): the main window is presented again.
+    virtual bool wantsRedraw() const { return false; }
 };
 
 } // namespace ollendor

@@ -70,13 +70,17 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     Options options;
     CLI::App app{"Ollendor: an emulator of the Memotech MTX home computer", "ollendor"};
     app.set_version_flag("--version", "ollendor Release 1");
-    std::string romDir, tapeDir, screenshot, wav, typeText, loadState, saveState, record, replay;
+    std::string romDir, tapeDir, screenshot, wav, typeText, loadState, saveState, record, replay, tape, mcpToken;
+    std::string renderer = "auto";
+    int mcpHttpPort = 0;
 
-    app.add_option("--rom-dir", romDir, "Folder holding osrom, basicrom and assemrom (default: the current folder)")
+    app.add_option("--rom-dir", romDir, "Folder holding osrom, basicrom and assemrom, searched after the current folder and before ~/.local/share/ollendor/roms")
         ->check(CLI::ExistingDirectory);
     app.add_option("--tape-dir", tapeDir, "Folder holding the tape images (default: tapes)")
         ->check(CLI::ExistingDirectory);
-    app.add_flag("--headless", options.headless, "Run without a window or sound device, as fast as possible");
+    app.add_flag("--headless", options.headless,
+                 "Run without a window or sound device, as fast as possible (at the machine's speed with an "
+                 "automation server, unless --unconstrained)");
     app.add_option("--frames", options.frames, "Stop after N rendered frames")->check(wholeNumber(1, 100000000));
     app.add_option("--screenshot", screenshot, "Write the last rendered frame as a PNG file at exit");
     app.add_option("--wav", wav, "Write the sound output to a WAV file, on emulated time (needs --headless)");
@@ -89,6 +93,23 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.add_option("--save-state", saveState, "Save the machine to FILE when the run ends");
     app.add_option("--record", record, "Record the run (start state and every input) to FILE");
     app.add_option("--replay", replay, "Replay the recording in FILE, then go on live (or end, headless)");
+    app.add_option("--renderer", renderer, "How the windows are drawn: auto (software where the GL runs on the CPU), software or accelerated")
+        ->check(CLI::IsMember({"auto", "software", "accelerated"}));
+    app.add_option("FILE", tape, "A tape image to mount: every tape load reads it, whatever name the program asks for");
+    app.add_flag("--paused", options.paused, "Start with the machine paused (for the debugger or an automation client)");
+    app.add_flag("--mcp-stdio", options.mcpStdio,
+                 "Serve the automation protocol (MCP) on standard input and output; headless, the run ends "
+                 "when standard input does");
+    app.add_option("--mcp-http", mcpHttpPort, "Serve the automation protocol (MCP) over HTTP on 127.0.0.1:PORT "
+                                              "(0: any free port, shown on standard error)")
+        ->check(wholeNumber(0, 65535));
+    app.add_option("--mcp-token", mcpToken, "Require TOKEN as a bearer token on every HTTP request");
+    std::vector<std::string> symbols;
+    app.add_option("--symbols", symbols,
+                   "Load the debugger's symbols from a label file written by z80asm or pasmo; may be repeated")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1)
+        ->allow_extra_args(false);
 
     try {
         app.parse(argc, argv);
@@ -99,6 +120,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         std::puts("ollendor Release 1");
         return {false, finishStandardOutput(), {}};
     } catch (const CLI::ParseError& error) {
+        // An option that takes a value, given twice: which one to keep would be a guess.
+        for (const CLI::Option* option : app.get_options())
+            if (option->get_type_size() != 0 && option->count() > 1 && !option->get_lnames().empty()) {
+                std::fprintf(stderr, "ollendor: --%s: given %zu times (once at most)\n",
+                             option->get_lnames().front().c_str(), option->count());
+                return {false, exitBadCommandLine, {}};
+            }
         // The message may quote the arguments: shown escaped, on one line.
         std::fprintf(stderr, "ollendor: %s\n", escapedForMessage(error.what()).c_str());
         return {false, exitBadCommandLine, {}};
@@ -106,6 +134,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
 
     if (!romDir.empty())
         options.romDir = romDir;
+    options.scaleGiven = app.count("--scale") != 0;
+    options.renderer = parseRendererChoice(renderer).value_or(RendererChoice::automatic);
+    if (app.count("FILE")) {
+        if (tape.empty()) {
+            std::fprintf(stderr, "ollendor: the tape file name is empty\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        options.tape = tape;
+    }
     if (!tapeDir.empty())
         options.tapeDir = tapeDir;
     if (app.count("--screenshot")) {
@@ -144,6 +181,29 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         }
         file.target = file.value;
     }
+    // Two outputs to one file: one would overwrite the other at the end.
+    const std::pair<const char*, const std::optional<std::filesystem::path>*> outputs[] = {
+        {"--screenshot", &options.screenshot},
+        {"--wav", &options.wav},
+        {"--save-state", &options.saveState},
+        {"--record", &options.record}};
+    auto resolved = [](const std::filesystem::path& path) {
+        // Made absolute first: a name with no existing part is otherwise left as it is.
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+        const std::filesystem::path whole = std::filesystem::weakly_canonical(absolute, error);
+        return (error ? absolute : whole).lexically_normal();
+    };
+    for (size_t first = 0; first < std::size(outputs); ++first)
+        for (size_t second = first + 1; second < std::size(outputs); ++second) {
+            const auto& a = *outputs[first].second;
+            const auto& b = *outputs[second].second;
+            if (a && b && resolved(*a) == resolved(*b)) {
+                std::fprintf(stderr, "ollendor: %s and %s: both name '%s' (each needs a file of its own)\n",
+                             outputs[first].first, outputs[second].first, escapedForMessage(a->string()).c_str());
+                return {false, exitBadCommandLine, {}};
+            }
+        }
     if (options.replay && options.loadState) {
         std::fprintf(stderr, "ollendor: --replay and --load-state: a recording starts from its own state\n");
         return {false, exitBadCommandLine, {}};
@@ -151,6 +211,31 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     if (options.replay && !typeText.empty()) {
         std::fprintf(stderr, "ollendor: --replay and --type: a replay types what the recording holds\n");
         return {false, exitBadCommandLine, {}};
+    }
+    if (app.count("--mcp-http"))
+        options.mcpHttpPort = mcpHttpPort;
+    if (app.count("--mcp-token")) {
+        if (!options.mcpHttpPort) {
+            std::fprintf(stderr, "ollendor: --mcp-token: needs --mcp-http (the token guards the HTTP server)\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        if (mcpToken.empty()) {
+            std::fprintf(stderr, "ollendor: --mcp-token: the token is empty\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        options.mcpToken = mcpToken;
+    }
+    if (options.paused && options.headless && !options.automation()) {
+        std::fprintf(stderr, "ollendor: --paused with --headless: needs --mcp-stdio or --mcp-http (nothing could "
+                             "resume the machine)\n");
+        return {false, exitBadCommandLine, {}};
+    }
+    for (const std::string& file : symbols) {
+        if (file.empty()) {
+            std::fprintf(stderr, "ollendor: --symbols: the file name is empty\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        options.symbols.emplace_back(file);
     }
     options.typeText = unescapeTypedText(typeText);
     const std::size_t bad = KeyTypist::firstUntypable(options.typeText);

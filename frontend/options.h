@@ -6,11 +6,14 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "host/renderer_choice.h"
 
 namespace ollendor {
 
 struct Options {
-    std::filesystem::path romDir = ".";                // where osrom, basicrom, assemrom are
+    std::optional<std::filesystem::path> romDir;       // searched for the ROM images after the current folder
     std::optional<std::filesystem::path> tapeDir;      // tape images, when not "tapes"
     bool headless = false;                             // no window, no sound device, unconstrained
     unsigned frames = 0;                               // stop after this many frames; 0: never
@@ -24,7 +27,17 @@ struct Options {
     bool unconstrained = false;                        // start with the speed limit off
     bool noSound = false;                              // do not open the sound device
     int scale = 3;                                     // whole factor of the window's picture
+    bool scaleGiven = false;                           // --scale was given (the settings' scale is not used)
     bool fullscreen = false;                           // start in full-screen output
+    std::optional<std::filesystem::path> tape;         // the tape image mounted at start (FILE)
+    RendererChoice renderer = RendererChoice::automatic; // --renderer
+    bool paused = false;                               // start with the machine paused
+    bool mcpStdio = false;                             // automation server on standard input/output
+    std::optional<int> mcpHttpPort;                    // automation server over HTTP on 127.0.0.1 (0: any port)
+    std::string mcpToken;                              // bearer token the HTTP server requires
+
+    bool automation() const { return mcpStdio || mcpHttpPort.has_value(); }
+    std::vector<std::filesystem::path> symbols;        // label files for the debugger, in order
 };
 
 struct CommandLine {

@@ -5,12 +5,21 @@
 #include <memory>
 #include <string>
 
+#include "automation/server.h"
 #include "control/session.h"
+#include "frontend/hotkey_actions.h"
+#include "frontend/debugger/debugger_part.h"
 #include "frontend/hotkeys.h"
 #include "frontend/loop.h"
 #include "frontend/main_window.h"
+#include "frontend/rom_search.h"
 #include "frontend/screenshot.h"
+#include "frontend/state_menu.h"
+#include "frontend/tapes_window.h"
+#include "frontend/volume_item.h"
+#include "host/message_text.h"
 #include "host/run_end.h"
+#include "host/safe_file.h"
 #include "machine/rom_set.h"
 #include "state/recording.h"
 #include "state/state_file.h"
@@ -36,8 +45,9 @@ void reportOnStandardError(const std::string& message)
 // whichever way the run ends: a normal quit, an error, or a library ending the process.
 class Run {
 public:
-    Run(const Options& options, Platform& platform, FrontendDrawing& drawing)
-        : options(options), platform(platform), drawing(drawing)
+    Run(const Options& options, Platform& platform, FrontendDrawing& drawing, RunSettings* runSettings)
+        : options(options), platform(platform), drawing(drawing), runSettings(runSettings),
+          userSettings(runSettings ? runSettings->current : ownSettings)
     {
     }
     ~Run() { drawing.removeParts(); }
@@ -50,20 +60,34 @@ public:
 private:
     void start();
     void startMachine();
+    void startAutomation();
+    void stopAutomation();
+    void loadSymbolFiles();
     bool finishWav(Report report);
     bool finishScreenshot(Report report);
     bool finishRecording(Report report);
     bool finishSaveState(Report report);
+    void startDesk();
+    void saveSettings();
 
     const Options& options;
     Platform& platform;
     FrontendDrawing& drawing;
+    RunSettings* runSettings;                  // null: a run without a settings file
+    Settings ownSettings;                      // what is in use then
+    Settings& userSettings;                    // in use, changed as the program runs
+    std::unique_ptr<TapesWindow> tapes;
+    std::unique_ptr<VolumeItem> volume;
     HotkeyMap hotkeyMap;                       // the program's own keys
     HotkeyDispatch hotkeys{hotkeyMap};         // what they do
     std::unique_ptr<Session> session;
     std::unique_ptr<RewindBuffer> rewind;
     std::unique_ptr<Control> control;
     std::unique_ptr<Loop> loop;
+    std::unique_ptr<HotkeyActions> actions;    // save and load state, rewind, fast forward, mute, screenshot
+    std::unique_ptr<StateMenu> stateMenu;      // their items in "Stuff"
+    std::unique_ptr<AutomationServer> automation; // --mcp-stdio, --mcp-http
+    std::unique_ptr<DebuggerPart> debugger;    // the Debug menu, its views and F5-F9
     bool wavOpen = false;        // --wav is being written
     bool screenshotDone = false; // --screenshot was written (or failed)
 };
@@ -76,10 +100,31 @@ void finishCurrentRun()
         currentRun->finishCutShort();
 }
 
+// A file written only when the run ends is tried now (the temporary file made beside it,
+// then removed): a folder that is missing or read-only is better told before a long run.
+// Says what the write at the end would say.
+void checkWritableAtEnd(const std::optional<std::filesystem::path>& target,
+                        std::string (*failure)(const std::string& name, const std::string& reason))
+{
+    if (!target)
+        return;
+    SafeFile probe;
+    if (!probe.open(*target))
+        throw DynamicError(failure(escapedName(target->string()), probe.error()));
+    probe.abandon();
+}
+
 void Run::start()
 {
+    checkWritableAtEnd(options.screenshot, [](const std::string& name, const std::string& reason) {
+        return "could not write the screenshot " + name + ": " + reason;
+    });
+    checkWritableAtEnd(options.saveState, [](const std::string& name, const std::string& reason) {
+        return "cannot write the state file '" + name + "': " + reason;
+    });
+
     // 1. The machine: the ROM set, laid out in a fresh machine with the tape trap.
-    RomSetResult roms = loadRomSet(options.romDir);
+    RomSetResult roms = searchRomSet(romSearchFolders(options.romDir));
     for (const std::string& warning : roms.warnings)
         std::fprintf(stderr, "%s\n", warning.c_str());
     if (!roms.ok)
@@ -91,19 +136,38 @@ void Run::start()
 
     rewind = std::make_unique<RewindBuffer>();
     control = std::make_unique<Control>(*session, *rewind);
-    // Headless, nothing can ask to go back in time.
-    control->keepHistory(!options.headless);
+    // Headless with no automation client, nothing can ask to go back in time.
+    control->keepHistory(!options.headless || options.automation());
+    loadSymbolFiles();
 
+    if (options.paused)
+        control->pause();
+
+    // Headless with an automation client, the machine keeps its own speed (a client watches
+    // it at work) unless --unconstrained; standard output then belongs to the stdio client.
     LoopSettings settings;
     settings.present = !options.headless;
-    settings.paced = !options.headless;
-    settings.limited = !(options.unconstrained || options.headless);
+    settings.paced = !options.headless || options.automation();
+    settings.limited = !(options.unconstrained || (options.headless && !options.automation()));
     settings.frameLimit = options.frames;
+    settings.diagnosticsToStandardError = options.mcpStdio;
     loop = std::make_unique<Loop>(platform, *control, settings);
 
+    if (options.automation())
+        startAutomation();
+
     // 2-4. Main window and console; the program's own keys.
+    applyKeys(hotkeyMap, userSettings.keys);
     AppWindow& window = createMainWindow(platform.desktop());
     platform.desktop().setKeyHandler([this](const KeyPress& key) { hotkeys.handle(key); });
+    actions = std::make_unique<HotkeyActions>(*control, *loop);
+    actions->registerKeys(hotkeys);
+    loop->setActions([this] { actions->carryOut(); });
+    stateMenu = std::make_unique<StateMenu>(*actions, *control, *loop, hotkeyMap, drawing);
+    drawing.addPart(*stateMenu);
+    debugger = std::make_unique<DebuggerPart>(*control, hotkeyMap, &drawing);
+    debugger->bindKeys(hotkeys);
+    drawing.addPart(*debugger);
     openConsole(window, options.fullscreen ? 0 : 1);
 
     // 5. Sound: the device when there is one (none is no failure: the run is silent), or
@@ -117,6 +181,7 @@ void Run::start()
     } else {
         loop->openSound(!options.noSound && !options.headless);
     }
+    startDesk();
 
     // 6. The recording starts from the machine as it stands now.
     if (options.record) {
@@ -124,6 +189,69 @@ void Run::start()
         if (!session->startRecording(*options.record, error))
             throw DynamicError(error);
     }
+}
+
+// The tapes (the window, a dropped file, the FILE of the command line), the volume and the
+// windows that were open when the settings were written.
+void Run::startDesk()
+{
+    tapes = std::make_unique<TapesWindow>(*session, userSettings);
+    volume = std::make_unique<VolumeItem>(loop->sound(), userSettings);
+    drawing.addPart(*tapes);
+    drawing.addPart(*volume);
+    loop->sound().setVolume(userSettings.volume);
+    if (userSettings.muted)
+        actions->askMuted(true); // F11 turns it back on
+    Desktop& desktop = platform.desktop();
+    desktop.setDropHandler([this](const std::string& path) { tapes->dropped(path); });
+    if (options.tape)
+        tapes->mount(*options.tape);
+    for (const std::string& name : userSettings.openWindows) {
+        // The information windows show the loop's figures (the loop tells the desktop so
+        // itself when it starts; these windows open before that).
+        if (name == "timings" || name == "video-chip" || name == "sound")
+            desktop.setInfoSource(*loop);
+        if (name == "timings")
+            desktop.openInfoWindow(InfoWindow::timings);
+        else if (name == "video-chip")
+            desktop.openInfoWindow(InfoWindow::videoChip);
+        else if (name == "sound")
+            desktop.openInfoWindow(InfoWindow::sound);
+        else
+            for (MainWindowPart* part : drawing.parts())
+                if (part->openWindowNamed(name))
+                    break;
+    }
+}
+
+// At a normal quit, before the windows go: how the user left them.
+void Run::saveSettings()
+{
+    if (!runSettings || !runSettings->save)
+        return;
+    Desktop& desktop = platform.desktop();
+    if (const auto placement = desktop.mainWindowPlacement()) {
+        userSettings.window.width = placement->width;
+        userSettings.window.height = placement->height;
+        userSettings.window.x = placement->x;
+        userSettings.window.y = placement->y;
+    }
+    userSettings.window.scale = options.scale;
+    userSettings.window.fullscreen = windowedOutput == 0;
+    userSettings.speedLimited = loop->speedLimited();
+    userSettings.muted = actions && actions->mutedAsked();
+    userSettings.openWindows.clear();
+    const std::pair<InfoWindow, const char*> infoWindows[] = {
+        {InfoWindow::timings, "timings"}, {InfoWindow::videoChip, "video-chip"}, {InfoWindow::sound, "sound"}};
+    for (const auto& [kind, name] : infoWindows)
+        if (desktop.infoWindowOpen(kind))
+            userSettings.openWindows.emplace_back(name);
+    for (MainWindowPart* part : drawing.parts())
+        part->listOpenWindows(userSettings.openWindows);
+    const std::string error = ollendor::saveSettings(runSettings->file, settingsToSave(*runSettings));
+    if (!error.empty())
+        std::fprintf(stderr, "ollendor: cannot write the settings file %s: %s\n", runSettings->file.c_str(),
+                     error.c_str());
 }
 
 // Where the machine starts: power-on (with the host's Caps Lock as its reference and the
@@ -148,6 +276,45 @@ void Run::startMachine()
         snapshotCapsLock(session->machine().keyboard);
     }
     session->typeText(options.typeText);
+}
+
+// The automation server: its transports start now, and the loop carries out its requests
+// once per pass. A port that cannot be had stops the program before the loop starts.
+void Run::startAutomation()
+{
+    AutomationSettings settings;
+    settings.stdio = options.mcpStdio;
+    settings.httpPort = options.mcpHttpPort;
+    settings.token = options.mcpToken;
+    settings.endWhenInputEnds = options.headless && options.mcpStdio;
+    automation = std::make_unique<AutomationServer>(settings);
+    std::string error;
+    if (!automation->start(error))
+        throw DynamicError("the automation server cannot start: " + error);
+    loop->setService([this] { return automation->service(*control); });
+}
+
+// Lets the requests still waiting go and stops the transports, before the machine goes.
+void Run::stopAutomation()
+{
+    if (automation)
+        automation->stop();
+}
+
+// --symbols: each label file adds to the table; one that cannot be read stops the program
+// before anything runs, and lines it cannot use are listed on standard error.
+void Run::loadSymbolFiles()
+{
+    for (const std::filesystem::path& file : options.symbols) {
+        const SymbolFileResult loaded = control->loadSymbols(file);
+        if (!loaded.ok())
+            throw DynamicError(loaded.error);
+        for (const SymbolFileProblem& problem : loaded.problems)
+            std::fprintf(stderr, "ollendor: %s\n", problem.message().c_str());
+        if (loaded.problemCount > loaded.problems.size())
+            std::fprintf(stderr, "ollendor: %s: %zu more lines skipped\n", escapedName(file.string()).c_str(),
+                         loaded.problemCount - loaded.problems.size());
+    }
 }
 
 // Closes the WAV file and puts it in place; false (reported) if it is bad.
@@ -219,6 +386,8 @@ int Run::runAndShutDown()
         start();
         // 6-7. The loop until the user quits.
         loop->run();
+        saveSettings();
+        stopAutomation();
 
         // 8-11. Shutdown. Every output file is finished whatever happened to the others;
         // the exit code says whether one of them is bad.
@@ -229,13 +398,15 @@ int Run::runAndShutDown()
         const bool screenshotGood = finishScreenshot(reportThroughToolkit);
         const bool recordingGood = finishRecording(reportThroughToolkit);
         const bool stateGood = finishSaveState(reportThroughToolkit);
-        return wavGood && screenshotGood && recordingGood && stateGood ? 0 : exitToolkitError;
+        const bool replayGood = !session->replayDiverged(); // said when it happened
+        return wavGood && screenshotGood && recordingGood && stateGood && replayGood ? 0 : exitToolkitError;
     } catch (const DynamicError& error) {
         toolkit().report(error);
     } catch (const std::exception& error) {
         toolkit().report(DynamicError(std::string("internal error: ") + error.what()));
     }
     // The run failed: the sound still stops, and what was recorded is still kept.
+    stopAutomation();
     if (loop)
         loop->sound().close();
     finishWav(reportThroughToolkit);
@@ -247,10 +418,10 @@ int Run::runAndShutDown()
 
 } // namespace
 
-int runProgram(const Options& options, Platform& platform, FrontendDrawing& drawing)
+int runProgram(const Options& options, Platform& platform, FrontendDrawing& drawing, RunSettings* settings)
 {
     installToolkit(platform.toolkit());
-    Run run(options, platform, drawing);
+    Run run(options, platform, drawing, settings);
     currentRun = &run;
     setRunFinisher(finishCurrentRun);
     const int exitCode = run.runAndShutDown();

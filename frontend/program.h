@@ -2,6 +2,7 @@
 #pragma once
 
 #include "frontend/options.h"
+#include "frontend/run_settings.h"
 #include "frontend/window_drawing.h"
 #include "host/platform.h"
 
@@ -18,6 +19,9 @@ inline constexpr int exitToolkitError = 1;
 // finished.
 // `drawing` is where the program's parts add their items, menus and windows to the main
 // window (headless, nobody draws them).
-int runProgram(const Options& options, Platform& platform, FrontendDrawing& drawing);
+// With settings (a windowed run), they are applied at start and written back at a normal
+// quit; options are then the command line merged with them (mergedOptions).
+int runProgram(const Options& options, Platform& platform, FrontendDrawing& drawing,
+               RunSettings* settings = nullptr);
 
 } // namespace ollendor

@@ -1,5 +1,6 @@
 #include "frontend/screenshot.h"
 
+#include "host/message_text.h"
 #include "host/safe_file.h"
 #include "host/toolkit.h"
 #include "video/picture.h"
@@ -13,11 +14,11 @@ void writeScreenshot(const std::filesystem::path& file, const FrameBuffer& frame
     // (a full disk, say) leaves an older screenshot at that name intact.
     const std::vector<uint8_t> png = consolePng(frame, blanked, backdrop);
     if (png.empty())
-        throw DynamicError("could not write the screenshot " + file.string() +
+        throw DynamicError("could not write the screenshot " + escapedName(file.string()) +
                            ": the picture could not be encoded");
     const std::string failure = writeFileSafely(file, png);
     if (!failure.empty())
-        throw DynamicError("could not write the screenshot " + file.string() + ": " + failure);
+        throw DynamicError("could not write the screenshot " + escapedName(file.string()) + ": " + failure);
 }
 
 } // namespace ollendor

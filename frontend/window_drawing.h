@@ -18,10 +18,12 @@ class FrontendDrawing final : public WindowDrawing {
 public:
     MenuBarFrame drawMenuBar(const char* title, std::span<const MenuEntry> items) override
     {
-        const MenuBarFrame frame = ollendor::drawMenuBar(title, items, parts_, menuCommand::about);
+        MenuBarFrame frame = ollendor::drawMenuBar(title, items, parts_, menuCommand::about);
         // The parts' windows come after the bar in the same frame, under the box.
-        for (MainWindowPart* part : parts_)
+        for (MainWindowPart* part : parts_) {
             part->drawWindows();
+            frame.redraw = frame.redraw || part->wantsRedraw();
+        }
         return frame;
     }
     void drawMessageBox(MessageBoxState& box) override { ollendor::drawMessageBox(box); }
@@ -30,13 +32,20 @@ public:
         ollendor::drawInfoWindow(kind, source);
     }
 
+    void setTextures(Textures* textures) override { textures_ = textures; }
+    // The main window's textures for the parts' pictures; null while there is no window
+    // (headless, or in a test without one).
+    Textures* textures() const { return textures_; }
+
     // A part of the program with items, menus or windows in the main window; it must outlive
     // its use (removeParts before it goes).
     void addPart(MainWindowPart& part) { parts_.push_back(&part); }
     void removeParts() { parts_.clear(); }
+    std::span<MainWindowPart* const> parts() const { return parts_; }
 
 private:
     std::vector<MainWindowPart*> parts_;
+    Textures* textures_ = nullptr;
 };
 
 } // namespace ollendor

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -32,6 +33,13 @@ struct KeyPress {
     bool repeat = false;  // the keyboard's own repeat of a held key
     bool shift = false, ctrl = false, alt = false;
     bool captured = false; // a text field of the program's windows has the keyboard
+};
+
+// The main window's size (its client area) and place on the desktop, as in a window (also
+// while it is full screen: the size it goes back to).
+struct WindowPlacement {
+    int width = 0, height = 0;  // 0: from the scale
+    std::optional<int> x, y;    // none: where the window system puts it
 };
 
 class Desktop {
@@ -63,6 +71,8 @@ public:
     virtual void setKeyHandler(std::function<void(const KeyPress& key)> handler) { (void)handler; }
     // Told of a file dropped on the main window (its path), from inside the pump.
     virtual void setDropHandler(std::function<void(const std::string& path)> handler) { (void)handler; }
+    // Where the main window is now, for the settings; none without a window.
+    virtual std::optional<WindowPlacement> mainWindowPlacement() { return std::nullopt; }
     // Releases the main window's resources at shutdown (the accelerator table and menu).
     virtual void destroyMainWindow() = 0;
 };

@@ -26,6 +26,22 @@ std::string escapedForMessage(std::string_view text)
     return shown;
 }
 
+std::string escapedName(std::string_view name)
+{
+    std::string shown;
+    shown.reserve(name.size());
+    for (std::size_t at = 0; at < name.size();) {
+        const std::string_view character = characterAt(name, at);
+        const unsigned char lead = static_cast<unsigned char>(character[0]);
+        const bool control = character.size() == 1
+                                 ? lead < 0x20 || lead >= 0x7F
+                                 : lead == 0xC2 && static_cast<unsigned char>(character[1]) < 0xA0; // U+0080-U+009F
+        shown += control ? escapedForMessage(character) : std::string(character);
+        at += character.size();
+    }
+    return shown;
+}
+
 std::string_view characterAt(std::string_view text, std::size_t at)
 {
     if (at >= text.size())

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "host/audio.h"
+#include "host/renderer_choice.h"
 #include "host/desktop.h"
 #include "host/toolkit.h"
 
@@ -16,6 +17,8 @@ namespace ollendor {
 
 struct PlatformSettings {
     int scale = 3; // whole factor the console is shown at in a new window
+    WindowPlacement mainWindow;  // the main window's size and place at start (the settings)
+    RendererChoice renderer = RendererChoice::automatic;
 };
 
 class Platform {

@@ -23,6 +23,9 @@ void installQuitSignals()
     if (::sigaction(SIGHUP, nullptr, &hangUp) != 0 || hangUp.sa_handler != SIG_IGN)
         std::signal(SIGHUP, onQuitSignal);
     ignoreBrokenPipes();
+    // Past a file size limit (ulimit -f) a write then fails with EFBIG, reported and
+    // cleaned up like a full disk, instead of the signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool quitSignalled()

@@ -35,6 +35,7 @@ void machineInit(Mtx& machine, const RomSet& roms)
     machinePowerOn(machine);
     layOutRomImages(machine.memory, roms);
     patchTapeTrap(machine.memory); // after the copies, so only page 0 carries it
+    layOutSearchedFolders(machine.memory, roms);
     machine.romIdentity = roms.identity;
     machine.romBuiltin = roms.builtin;
     machine.keyboard.input = input;

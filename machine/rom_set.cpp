@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "host/file_open.h"
+#include "host/message_text.h"
 #include "machine/memory.h"
 #include "roms/builtin_rom.h"
 
@@ -85,7 +86,7 @@ bool readImage(const std::filesystem::path& folder, const char* name, unsigned o
     const OpenedFile opened = openRegularFile(path.c_str());
     if (!opened.file) {
         result.error = "cannot open the ROM image '" + std::string(name) + "' in the folder '" +
-                       folder.string() + "': " + opened.why;
+                       escapedName(folder.string()) + "': " + opened.why;
         return false;
     }
     std::FILE* file = opened.file;
@@ -97,7 +98,7 @@ bool readImage(const std::filesystem::path& folder, const char* name, unsigned o
     std::fclose(file);
     image.resize(read);
     if (failed) {
-        result.error = "cannot read the ROM image '" + path.string() + "'";
+        result.error = "cannot read the ROM image '" + escapedName(path.string()) + "'";
         return false;
     }
     char line[512];
@@ -163,6 +164,27 @@ RomSetResult loadRomSet(const std::filesystem::path& folder)
     result.roms.identity = romSetIdentity(result.roms);
     result.ok = true;
     return result;
+}
+
+void layOutSearchedFolders(MemoryPages& memory, const RomSet& roms)
+{
+    if (!roms.builtin)
+        return;
+    std::string text;
+    for (const std::string& folder : roms.searchedFolders) {
+        std::string line = folder;
+        if (line.size() > searchedFolderColumns)
+            line = "..." + line.substr(line.size() - (searchedFolderColumns - 3));
+        for (char& c : line)
+            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
+                c = '?';
+        if (text.size() + line.size() + 2 > searchedFoldersSize)
+            break;
+        text += line + '\n';
+    }
+    for (size_t i = 0; i < text.size(); ++i)
+        memWrite(memory, uint16_t(searchedFoldersAddress + i), uint8_t(text[i]));
+    memWrite(memory, uint16_t(searchedFoldersAddress + text.size()), 0);
 }
 
 uint64_t romSetIdentity(const RomSet& roms)

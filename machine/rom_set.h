@@ -14,12 +14,17 @@
 
 namespace ollendor {
 
+struct MemoryPages;
+
 struct RomSet {
     std::vector<uint8_t> os;    // osrom as read (at most one page)
     std::vector<uint8_t> basic; // basicrom as read
     std::vector<uint8_t> assem; // assemrom as read
     bool builtin = false;       // our own set, not files
     uint64_t identity = 0;      // hash of the three images as loaded, 0 for none
+    // The folders the images were looked for in, in order; the built-in ROM's welcome page
+    // shows them (not part of the identity: the same ROM whoever looked where).
+    std::vector<std::string> searchedFolders;
 };
 
 struct RomSetResult {
@@ -35,6 +40,18 @@ RomSet builtinRomSet();
 // osrom, basicrom and assemrom from the folder, or the built-in set when any of them does
 // not exist there (said in a warning naming the missing files and the folder).
 RomSetResult loadRomSet(const std::filesystem::path& folder);
+
+// Where the built-in ROM reads the searched folders (its ram.inc folderText): one a line of
+// at most searchedFolderColumns characters, each ended by 10, the whole ended by 0.
+inline constexpr uint16_t searchedFoldersAddress = 0xE000;
+inline constexpr unsigned searchedFoldersSize = 256;
+inline constexpr unsigned searchedFolderColumns = 38;
+
+// Writes the built-in set's searched folders into common RAM for its welcome page (a real
+// set gets nothing: its RAM stays as at power-on). A name too long for a line keeps its
+// end, after "..."; characters the ROM's font lacks show as '?'; lines that do not fit
+// are left out.
+void layOutSearchedFolders(MemoryPages& memory, const RomSet& roms);
 
 // The identity of a set: a 64-bit FNV-1a hash over each image's length and bytes, so two
 // sets have the same identity only if every image is the same.

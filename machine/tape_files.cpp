@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "host/file_open.h"
+#include "host/message_text.h"
 
 namespace ollendor {
 
@@ -188,7 +189,7 @@ TapeLookup readTapeFile(const std::filesystem::path& path)
         TapeLookup lookup;
         std::string why = opened.why ? opened.why : "it cannot be opened";
         why[0] = char(std::toupper(static_cast<unsigned char>(why[0])));
-        lookup.message = "The file " + path.string() + " could not be opened. " + why + ".";
+        lookup.message = "The file " + escapedName(path.string()) + " could not be opened. " + why + ".";
         return lookup;
     }
     return readImage(opened.file, path.string());

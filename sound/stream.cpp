@@ -48,9 +48,27 @@ void SoundStream::pull(int16_t* destination, unsigned count)
 // one by one as atomics rather than through the synthesis writing into the buffer.
 void SoundStream::fillRing(unsigned start, unsigned count)
 {
+    if (muted()) {
+        for (unsigned i = 0; i < count; ++i)
+            ring_[start + i].store(0, relaxed);
+        return;
+    }
     fill_(tones(), halfScratch_, count);
+    const int volume = volume_.load(relaxed);
+    if (volume != 100)
+        for (unsigned i = 0; i < count; ++i)
+            halfScratch_[i] = int16_t(halfScratch_[i] * volume / 100);
     for (unsigned i = 0; i < count; ++i)
         ring_[start + i].store(halfScratch_[i], relaxed);
+}
+
+void SoundStream::setVolume(int percent)
+{
+    const int volume = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    if (volume_.exchange(volume, relaxed) == volume)
+        return;
+    firstHalfEvent.set();
+    secondHalfEvent.set();
 }
 
 bool SoundStream::open(AudioDevice& device)
@@ -152,6 +170,16 @@ void SoundStream::publish(const ToneSettings& published)
         frequency_[c].store(current.frequency[c], relaxed);
         amplitude_[c].store(current.amplitude[c], relaxed);
     }
+    if (running_.load(std::memory_order_acquire)) {
+        firstHalfEvent.set();
+        secondHalfEvent.set();
+    }
+}
+
+void SoundStream::setMuted(bool muted)
+{
+    if (muted_.exchange(muted, std::memory_order_acq_rel) == muted)
+        return;
     if (running_.load(std::memory_order_acquire)) {
         firstHalfEvent.set();
         secondHalfEvent.set();

@@ -68,6 +68,15 @@ public:
     void publish(const ToneSettings& published);
     // The settings being played.
     ToneSettings tones() const;
+    // Mute: the halves are refilled with silence from now on (the change is heard at once,
+    // as a publish is), while the thread, the device and the published settings go on as
+    // they were; unmuted, the tones are heard again.
+    void setMuted(bool muted);
+    bool muted() const { return muted_.load(std::memory_order_acquire); }
+    // The output's volume in per cent (0-100, clamped) from the next refill on; a change
+    // wakes the sound thread so that it is heard at once. Muting is separate from it.
+    void setVolume(int percent);
+    int volume() const { return volume_.load(std::memory_order_relaxed); }
 
     // The synthesis of each half; fillHalf over its own synthesiser unless a test puts its own.
     void setFill(HalfFill fill) { fill_ = std::move(fill); }
@@ -97,7 +106,9 @@ private:
     std::atomic<uint16_t> frequency_[3];        // published frequency in Hz
     std::atomic<uint16_t> amplitude_[3];        // published amplitude (peak sample value)
     std::atomic<uint32_t> stopState_{0};
+    std::atomic<int> volume_{100};              // per cent of the synthesised level
     std::atomic<bool> running_{false};
+    std::atomic<bool> muted_{false};            // refills are silence
     int16_t halfScratch_[secondHalfSamples];    // a half as synthesised, before it is stored
     std::unique_ptr<ToneSynth> synth_;          // the sound thread's wave state
     HalfFill fill_;                             // synthesis for each half

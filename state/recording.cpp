@@ -9,6 +9,7 @@
 static_assert(sizeof(XXH64_state_t) <= 32 * sizeof(uint64_t), "RecordingWriter keeps XXH64's state in place");
 
 #include "host/file_open.h"
+#include "host/message_text.h"
 #include "machine/tape.h"
 #include "state/byte_io.h"
 
@@ -94,25 +95,37 @@ bool RecordingWriter::open(const std::filesystem::path& path, std::span<const ui
 {
     count_ = 0;
     failed_ = false;
+    active_ = false;
+    error_.clear();
+    path_ = path;
     XXH64_reset(reinterpret_cast<XXH64_state_t*>(hashState_), 0);
     if (!file_.open(path)) {
-        error_ = "cannot write the recording '" + path.string() + "': " + file_.error();
+        error_ = "cannot write the recording '" + escapedName(path.string()) + "': " + file_.error();
         return false;
     }
+    active_ = true;
     write(headerBytes(startState));
-    return !failed_;
+    if (failed_) {
+        active_ = false;
+        return false;
+    }
+    return true;
 }
 
 void RecordingWriter::write(const std::vector<uint8_t>& bytes)
 {
     XXH64_update(reinterpret_cast<XXH64_state_t*>(hashState_), bytes.data(), bytes.size());
-    if (!failed_ && !file_.write(bytes.data(), bytes.size()))
-        failed_ = true;
+    if (failed_ || file_.write(bytes.data(), bytes.size()))
+        return;
+    // The first failure is the one to tell (a full disk, say); the file is gone already
+    // and the one at the target, if any, stays as it was.
+    failed_ = true;
+    error_ = "cannot write the recording '" + escapedName(path_.string()) + "': " + file_.error();
 }
 
 void RecordingWriter::add(const RecordedInput& input)
 {
-    if (!file_.isOpen())
+    if (!active_)
         return;
     write(inputBytes(input));
     ++count_;
@@ -120,15 +133,20 @@ void RecordingWriter::add(const RecordedInput& input)
 
 bool RecordingWriter::finish(const MachinePosition& end)
 {
-    if (!file_.isOpen())
+    if (!active_)
         return false;
-    write(endBytes(end, count_));
-    std::vector<uint8_t> sum;
-    FieldWriter(sum).u64(XXH64_digest(reinterpret_cast<XXH64_state_t*>(hashState_)));
-    if (!failed_ && !file_.write(sum.data(), sum.size()))
+    active_ = false;
+    if (!failed_) {
+        write(endBytes(end, count_));
+        std::vector<uint8_t> sum;
+        FieldWriter(sum).u64(XXH64_digest(reinterpret_cast<XXH64_state_t*>(hashState_)));
+        write(sum);
+    }
+    if (!failed_ && !file_.commit()) {
         failed_ = true;
-    if (failed_ || !file_.commit()) {
-        error_ = "cannot write the recording: " + file_.error();
+        error_ = "cannot write the recording '" + escapedName(path_.string()) + "': " + file_.error();
+    }
+    if (failed_) {
         file_.abandon();
         return false;
     }
@@ -151,6 +169,8 @@ std::vector<uint8_t> encodeRecording(const Recording& recording)
 
 RecordingResult parseRecording(std::span<const uint8_t> bytes)
 {
+    if (bytes.empty())
+        return fail("it is empty");
     if (bytes.size() < sizeof recordingMagic || std::memcmp(bytes.data(), recordingMagic, sizeof recordingMagic) != 0)
         return fail("it is not a recording");
     if (bytes.size() < 16 + 8)
@@ -158,6 +178,11 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
     const std::span<const uint8_t> hashed = bytes.first(bytes.size() - 8);
     FieldReader sumReader(bytes.last(8));
     const bool checksumOk = XXH64(hashed.data(), hashed.size(), 0) == sumReader.u64();
+    // A file whose bytes make no sense, whole in length but failing its checksum, is a
+    // damaged file, and is said to be one.
+    auto refused = [checksumOk](const std::string& why) {
+        return fail(checksumOk ? why : "its checksum does not match (the file is damaged)");
+    };
 
     FieldReader r(hashed);
     r.view(sizeof recordingMagic);
@@ -192,26 +217,28 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
             for (uint16_t& row : input.keyboard.rows) {
                 row = r.u16();
                 if (row > 0x3FF && !r.overran())
-                    return fail("it holds a keyboard input no keyboard gives");
+                    return refused("it holds a keyboard input no keyboard gives");
             }
             input.keyboard.capsLock = r.i16();
         } else if (tag == uint8_t(RecordedInput::Kind::tape)) {
             input.kind = RecordedInput::Kind::tape;
             input.tapeFound = r.boolean();
             const uint32_t length = r.u32();
+            if (!input.tapeFound && length != 0 && !r.overran())
+                return refused("it holds the bytes of a tape image that was not found");
             if (length > tapeBufferSize)
-                return fail("it holds a tape image longer than 64 KiB");
+                return refused("it holds a tape image longer than 64 KiB");
             const std::span<const uint8_t> tape = r.view(length);
             input.tape.assign(tape.begin(), tape.end());
         } else {
-            return fail("it holds an input of a kind this program does not know");
+            return refused("it holds an input of a kind this program does not know");
         }
         if (r.overran())
             return fail("it is cut short");
         if (r.badValue())
-            return fail("it holds a value out of range");
+            return refused("it holds a value out of range");
         if (!first && input.position < last)
-            return fail("its inputs are out of order");
+            return refused("its inputs are out of order");
         last = input.position;
         first = false;
         recording.inputs.push_back(std::move(input));
@@ -225,16 +252,16 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
     if (!checksumOk)
         return fail("its checksum does not match (the file is damaged)");
     if (count != recording.inputs.size())
-        return fail("its count of inputs does not match the inputs it holds");
+        return refused("its count of inputs does not match the inputs it holds");
     if (!first && recording.end < last)
-        return fail("its inputs are out of order (one comes after its end)");
+        return refused("its inputs are out of order (one comes after its end)");
     result.ok = true;
     return result;
 }
 
 RecordingResult readRecording(const std::filesystem::path& path)
 {
-    const std::string where = "cannot replay the recording '" + path.string() + "': ";
+    const std::string where = "cannot replay the recording '" + escapedName(path.string()) + "': ";
     const OpenedFile opened = openRegularFile(path.c_str());
     if (!opened.file)
         return fail(where + opened.why);
@@ -248,6 +275,9 @@ RecordingResult readRecording(const std::filesystem::path& path)
             break;
         }
         bytes.insert(bytes.end(), chunk, chunk + read);
+        // Anything else is refused at its first bytes, not after reading it all.
+        if (bytes.size() == read && (read < sizeof recordingMagic || std::memcmp(chunk, recordingMagic, sizeof recordingMagic) != 0))
+            break;
     }
     const bool failed = std::ferror(opened.file) != 0;
     std::fclose(opened.file);

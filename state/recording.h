@@ -46,12 +46,17 @@ class RecordingWriter {
 public:
     // False with error() set when the file cannot be started.
     bool open(const std::filesystem::path& path, std::span<const uint8_t> startState);
-    bool isOpen() const { return file_.isOpen(); }
+    // Started and not yet finished (also after a write failed: finish then reports it).
+    bool isOpen() const { return active_; }
     void add(const RecordedInput& input);
     // Writes the end and puts the file in place; false with error() when it could not.
     bool finish(const MachinePosition& end);
     // Drops an unfinished recording (the temporary file goes).
-    void abandon() { file_.abandon(); }
+    void abandon()
+    {
+        file_.abandon();
+        active_ = false;
+    }
     const std::string& error() const { return error_; }
     uint32_t inputs() const { return count_; }
 
@@ -59,6 +64,8 @@ private:
     void write(const std::vector<uint8_t>& bytes);
 
     SafeFile file_;
+    std::filesystem::path path_;
+    bool active_ = false;
     std::string error_;
     uint32_t count_ = 0;
     uint64_t hashState_[32] = {}; // XXH64's running state over everything written so far

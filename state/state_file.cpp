@@ -9,19 +9,15 @@
 #include <zstd.h>
 
 #include "host/file_open.h"
+#include "host/message_text.h"
 #include "host/safe_file.h"
 #include "machine/rom_set.h"
 #include "state/byte_io.h"
+#include "state/state_unpack.h"
 
 namespace ollendor {
 
 namespace {
-
-// The sections of format version 1, in their order, with their exact lengths.
-struct SectionSpec {
-    char tag[5];
-    uint32_t length;
-};
 
 constexpr uint32_t cpuLength = 8 + 4 * 2 + 4 * 2 + 1 + 1 + 4 + 4 + 2 + 1 + 4 + 1;
 constexpr uint32_t memoryLength = pageCount * pageSize;
@@ -35,7 +31,7 @@ constexpr uint32_t tapeLength = 1 + 4 + 4 + 1 + 2 + 2 + tapeNameLength + 4 +
 constexpr uint32_t frameLength = frameWidth * frameHeight;
 constexpr uint32_t timingLength = 4 + 8 + 8;
 
-constexpr SectionSpec sections[] = {
+constexpr StateSection sections[] = {
     {"CPU ", cpuLength},      {"MEMP", memoryLength}, {"SELS", selectorsLength},
     {"CTC ", ctcLength},      {"VDP ", vdpLength},    {"SND ", soundLength},
     {"KEYS", keyboardLength}, {"TAPE", tapeLength},   {"FRAM", frameLength},
@@ -45,7 +41,7 @@ constexpr SectionSpec sections[] = {
 constexpr uint32_t payloadLength()
 {
     uint32_t total = 0;
-    for (const SectionSpec& s : sections)
+    for (const StateSection& s : sections)
         total += 8 + s.length;
     return total;
 }
@@ -53,7 +49,7 @@ constexpr uint32_t payloadLength()
 constexpr uint32_t payloadSize = payloadLength();
 
 // A section: its tag, its length and what body writes, which must be exactly that long.
-void putSection(FieldWriter& w, const SectionSpec& spec, auto&& body)
+void putSection(FieldWriter& w, const StateSection& spec, auto&& body)
 {
     w.bytes(spec.tag, 4);
     w.u32(spec.length);
@@ -188,13 +184,22 @@ uint64_t checksum(std::span<const uint8_t> header28, std::span<const uint8_t> co
 
 // What a value check found first: the name of the value that is out of range.
 struct Check {
-    const char* bad = nullptr;
-    void require(bool ok, const char* what)
+    std::string bad;
+    void require(bool ok, std::string_view what)
     {
-        if (!ok && !bad)
+        if (!ok && bad.empty())
             bad = what;
     }
 };
+
+// A section's tag as shown in messages ("CPU ", padded to four bytes, shows as CPU).
+std::string sectionName(const char* tag)
+{
+    std::string name(tag, 4);
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    return name;
+}
 
 bool knownVolume(uint32_t volume)
 {
@@ -229,6 +234,7 @@ void readCpu(FieldReader& r, Z80State& c, Check& check)
     c.cpuId = r.u32();
     c.reportUnknown = r.boolean();
     check.require((c.intState & ~(IFF1 | IM1 | IM2 | IFF2 | HALTED)) == 0, "the interrupt state");
+    check.require((c.intState & (IM1 | IM2)) != (IM1 | IM2), "the interrupt mode");
     check.require(c.cyclesPerHook == mtxCyclesPerHook, "the hook period");
     // Between runs the slice has cycles left, or it was spent by the instruction before a
     // stop (by less than the dearest instruction costs) and ends first thing.
@@ -297,6 +303,9 @@ void readKeyboard(FieldReader& r, KeyboardState& k, Check& check)
         check.require(row <= 0x3FF, "a keyboard row");
     }
     k.input.capsLock = r.i16();
+    // Bit 0 while locked, bit 15 while the key is held; nothing else.
+    check.require((uint16_t(k.input.capsLock) & 0x7FFE) == 0 && (uint16_t(k.capsLockAtStart) & 0x7FFE) == 0,
+                  "the Caps Lock state");
 }
 
 void readTape(FieldReader& r, TapeState& t, Check& check)
@@ -313,7 +322,7 @@ void readTape(FieldReader& r, TapeState& t, Check& check)
     t.reportedCount = r.u8();
     t.reportedNext = r.u8();
     r.bytes(t.buffer, sizeof t.buffer);
-    check.require(t.left <= tapeBufferSize && t.imageSize <= tapeBufferSize, "the tape's length");
+    check.require(t.left <= t.imageSize && t.imageSize <= tapeBufferSize, "the tape's length");
     check.require(t.reportedCount <= tapeReportedCapacity && t.reportedNext < tapeReportedCapacity,
                   "the tape's reported names");
 }
@@ -324,7 +333,12 @@ void readTiming(FieldReader& r, TimingState& t, Check& check)
     t.hookCalls = r.u64();
     t.frames = r.u64();
     t.stopAtHookCall = 0; // a run's own business, never saved
-    check.require(t.hookCount < hooksPerFrame, "the hook count");
+    // From power-on every hook call moves the count on, a frame every hooksPerFrame calls;
+    // no run comes near 2^48 of them (thousands of years), and the cycle counts derived
+    // from them must not overflow.
+    check.require(t.hookCalls < (uint64_t(1) << 48), "the hook calls");
+    check.require(t.frames == t.hookCalls / hooksPerFrame && t.hookCount == t.hookCalls % hooksPerFrame,
+                  "the frame count");
 }
 
 StateResult fail(std::string why)
@@ -357,20 +371,27 @@ std::vector<uint8_t> encodeState(const Mtx& machine)
     return file;
 }
 
-StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx& into)
+std::span<const StateSection> stateSections()
 {
+    return sections;
+}
+
+StateResult checkStateHeader(std::span<const uint8_t> bytes, StateHeader& header)
+{
+    if (bytes.empty())
+        return fail("it is empty");
     if (bytes.size() < sizeof stateMagic || std::memcmp(bytes.data(), stateMagic, sizeof stateMagic) != 0)
         return fail("it is not a state file");
     if (bytes.size() < stateHeaderSize)
         return fail("it is cut short");
-    FieldReader header(bytes.first(stateHeaderSize));
-    header.view(sizeof stateMagic);
-    const uint16_t version = header.u16();
-    const uint16_t flags = header.u16();
-    const uint64_t identity = header.u64();
-    const uint32_t uncompressedSize = header.u32();
-    const uint32_t compressedSize = header.u32();
-    const uint64_t storedChecksum = header.u64();
+    FieldReader fields(bytes.first(stateHeaderSize));
+    fields.view(sizeof stateMagic);
+    const uint16_t version = fields.u16();
+    const uint16_t flags = fields.u16();
+    header.romIdentity = fields.u64();
+    header.unpackedSize = fields.u32();
+    const uint32_t compressedSize = fields.u32();
+    const uint64_t storedChecksum = fields.u64();
     if (version > stateFormatVersion)
         return fail("it was saved in a newer format (version " + std::to_string(version) +
                     "; this program reads version " + std::to_string(stateFormatVersion) + ")");
@@ -380,22 +401,39 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
         return fail("it is cut short");
     if (bytes.size() - stateHeaderSize > compressedSize)
         return fail("it has bytes past its end");
-    const std::span<const uint8_t> compressed = bytes.subspan(stateHeaderSize, compressedSize);
-    if (checksum(bytes.first(28), compressed) != storedChecksum)
+    header.packed = bytes.subspan(stateHeaderSize, compressedSize);
+    if (checksum(bytes.first(28), header.packed) != storedChecksum)
         return fail("its checksum does not match (the file is damaged)");
     if ((flags & ~1u) != 0)
         return fail("its header holds flags this program does not know");
-    const bool builtin = (flags & 1) != 0;
-    if (builtin != running.romBuiltin || identity != running.romIdentity)
-        return fail("it was saved with another ROM set (" + describeRomSet(identity, builtin) +
-                    ") than the one running (" + describeRomSet(running.romIdentity, running.romBuiltin) + ")");
-    if (uncompressedSize != payloadSize)
-        return fail("its sections do not have the sizes of format version 1");
+    header.romBuiltin = (flags & 1) != 0;
+    return {true, {}};
+}
 
-    std::vector<uint8_t> payload(payloadSize);
-    const size_t got = ZSTD_decompress(payload.data(), payload.size(), compressed.data(), compressed.size());
+StateResult unpackStatePayload(const StateHeader& header, std::vector<uint8_t>& payload)
+{
+    if (header.unpackedSize != payloadSize)
+        return fail("its sections do not have the sizes of format version 1");
+    payload.resize(payloadSize);
+    const size_t got = ZSTD_decompress(payload.data(), payload.size(), header.packed.data(), header.packed.size());
     if (ZSTD_isError(got) || got != payloadSize)
         return fail("its contents cannot be unpacked");
+    return {true, {}};
+}
+
+StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx& into)
+{
+    StateHeader header;
+    if (StateResult checked = checkStateHeader(bytes, header); !checked.ok)
+        return checked;
+    if (header.romBuiltin && running.romBuiltin && header.romIdentity != running.romIdentity)
+        return fail("it was saved with another version of the built-in ROM (another release of this program)");
+    if (header.romBuiltin != running.romBuiltin || header.romIdentity != running.romIdentity)
+        return fail("it was saved with another ROM set (" + describeRomSet(header.romIdentity, header.romBuiltin) +
+                    ") than the one running (" + describeRomSet(running.romIdentity, running.romBuiltin) + ")");
+    std::vector<uint8_t> payload;
+    if (StateResult unpacked = unpackStatePayload(header, payload); !unpacked.ok)
+        return unpacked;
 
     // Everything is read into a new machine first; the caller's machine changes only at
     // the very end, when nothing was wrong.
@@ -404,12 +442,12 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
     FieldReader r(payload);
     Check check;
     for (size_t index = 0; index < std::size(sections); ++index) {
-        const SectionSpec& spec = sections[index];
+        const StateSection& spec = sections[index];
         char tag[4];
         r.bytes(tag, 4);
         const uint32_t length = r.u32();
         if (std::memcmp(tag, spec.tag, 4) != 0 || length != spec.length)
-            return fail(std::string("its section ") + spec.tag + " is missing or has the wrong size");
+            return fail("its section " + sectionName(spec.tag) + " is missing or has the wrong size");
         FieldReader section(r.view(length));
         switch (index) {
         case 0: readCpu(section, m.cpu, check); break;
@@ -433,12 +471,12 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
         case 9: readTiming(section, m.timing, check); break;
         }
         if (section.overran() || section.left() != 0)
-            return fail(std::string("its section ") + spec.tag + " does not hold what its size says");
+            return fail("its section " + sectionName(spec.tag) + " does not hold what its size says");
         if (section.badValue())
-            check.require(false, "a truth value");
+            check.require(false, "a truth value (neither 0 nor 1) in the section " + sectionName(spec.tag));
     }
-    if (check.bad)
-        return fail(std::string("it holds a value the machine can never have: ") + check.bad);
+    if (!check.bad.empty())
+        return fail("it holds a value the machine can never have: " + check.bad);
     m.events = MachineEvents{};
     into = m;
     return {true, {}};
@@ -449,26 +487,34 @@ StateResult saveStateFile(const Mtx& machine, const std::filesystem::path& path)
     const std::vector<uint8_t> bytes = encodeState(machine);
     const std::string error = writeFileSafely(path, bytes);
     if (!error.empty())
-        return fail("cannot write the state file '" + path.string() + "': " + error);
+        return fail("cannot write the state file '" + escapedName(path.string()) + "': " + error);
+    return {true, {}};
+}
+
+StateResult readStateFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes)
+{
+    const OpenedFile opened = openRegularFile(path.c_str());
+    if (!opened.file)
+        return fail(opened.why);
+    bytes.resize(stateFileLimit + 1);
+    const size_t read = std::fread(bytes.data(), 1, bytes.size(), opened.file);
+    const bool failed = std::ferror(opened.file) != 0;
+    std::fclose(opened.file);
+    if (failed)
+        return fail("it cannot be read");
+    if (read > stateFileLimit)
+        return fail("it is far larger than any state file");
+    bytes.resize(read);
     return {true, {}};
 }
 
 StateResult loadStateFile(const std::filesystem::path& path, const Mtx& running, Mtx& into)
 {
-    const std::string where = "cannot load the state file '" + path.string() + "': ";
-    const OpenedFile opened = openRegularFile(path.c_str());
-    if (!opened.file)
-        return fail(where + opened.why);
-    std::vector<uint8_t> bytes(stateFileLimit + 1);
-    const size_t read = std::fread(bytes.data(), 1, bytes.size(), opened.file);
-    const bool failed = std::ferror(opened.file) != 0;
-    std::fclose(opened.file);
-    if (failed)
-        return fail(where + "it cannot be read");
-    if (read > stateFileLimit)
-        return fail(where + "it is far larger than any state file");
-    bytes.resize(read);
-    StateResult result = decodeState(bytes, running, into);
+    const std::string where = "cannot load the state file '" + escapedName(path.string()) + "': ";
+    std::vector<uint8_t> bytes;
+    StateResult result = readStateFile(path, bytes);
+    if (result.ok)
+        result = decodeState(bytes, running, into);
     if (!result.ok)
         result.error = where + result.error;
     return result;

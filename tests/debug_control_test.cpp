@@ -104,6 +104,35 @@ TEST_F(ControlTest, StepOverRunsACallToItsReturnAndStepOutLeavesTheRoutine)
     EXPECT_EQ(cpu().SP, sp);
 }
 
+TEST_F(ControlTest, CountedStepsOverAndOutStopOnceAtTheirEnd)
+{
+    // A caller waiting for the next stop (the automation server) must see the last of the
+    // counted steps, not the machine running on between two of them.
+    goTo("loop");
+    const uint8_t b = cpu().B;
+    uint64_t stops = control.stops();
+    control.stepOver(3); // the call, the restart, DJNZ back to loop
+    runUntilPaused();
+    EXPECT_EQ(cpu().PC, at("loop"));
+    EXPECT_EQ(cpu().B, uint8_t(b - 1));
+    EXPECT_EQ(control.stops(), stops + 1);
+
+    goTo("inner");
+    stops = control.stops();
+    control.stepOut(2); // out of inner, then out of routine
+    runUntilPaused();
+    EXPECT_EQ(cpu().PC, at("after_call"));
+    EXPECT_EQ(control.stops(), stops + 1);
+
+    // Steps over plain instructions only: one stop, however many (no recursion per step).
+    goTo("after_djnz");
+    stops = control.stops();
+    control.stepOver(3);
+    EXPECT_TRUE(control.paused());
+    EXPECT_EQ(cpu().PC, at("after_djnz") + 9) << "LD HL, LD DE, LD BC";
+    EXPECT_EQ(control.stops(), stops + 1);
+}
+
 TEST_F(ControlTest, RestartsDjnzAndBlockCopies)
 {
     goTo("after_call");

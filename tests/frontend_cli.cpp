@@ -31,7 +31,7 @@ TEST(CommandLine, NoOptionsKeepTheDefaultBehaviour)
 {
     const CommandLine c = parse({});
     ASSERT_TRUE(c.run);
-    EXPECT_EQ(c.options.romDir, ".");
+    EXPECT_FALSE(c.options.romDir);
     EXPECT_FALSE(c.options.tapeDir);
     EXPECT_FALSE(c.options.headless);
     EXPECT_EQ(c.options.frames, 0u);
@@ -40,14 +40,21 @@ TEST(CommandLine, NoOptionsKeepTheDefaultBehaviour)
     EXPECT_FALSE(c.options.noSound);
     EXPECT_FALSE(c.options.fullscreen);
     EXPECT_FALSE(c.options.screenshot);
+    EXPECT_FALSE(c.options.tape);
+    EXPECT_FALSE(c.options.scaleGiven);
+    EXPECT_EQ(c.options.renderer, RendererChoice::automatic);
 }
 
 TEST(CommandLine, ValuesAreTaken)
 {
     const CommandLine c = parse({"--headless", "--frames", "12", "--scale", "2", "--screenshot", "a.png",
                                  "--wav", "a.wav", "--type", "run\\n", "--rom-dir", "/", "--tape-dir", "/",
-                                 "--unconstrained", "--no-sound", "--fullscreen"});
+                                 "--unconstrained", "--no-sound", "--fullscreen", "game.mtx",
+                                 "--renderer", "software"});
     ASSERT_TRUE(c.run);
+    EXPECT_EQ(*c.options.tape, "game.mtx");
+    EXPECT_TRUE(c.options.scaleGiven);
+    EXPECT_EQ(c.options.renderer, RendererChoice::software);
     EXPECT_TRUE(c.options.headless);
     EXPECT_EQ(c.options.frames, 12u);
     EXPECT_EQ(c.options.scale, 2);
@@ -65,7 +72,12 @@ TEST(CommandLine, BadValuesExitWithCode2)
         {"--frames", "ten"}, {"--frames", "0"}, {"--frames", "-3"}, {"--scale", "0"},
         {"--scale", "x"},    {"--rom-dir", "/no/such/folder"},    {"--tape-dir", "/no/such/folder"},
         {"--type", "a~b"},   {"--screenshot", ""},                {"--bogus"},
-        {"--frames"},        {"stray"},                           {"--wav", "a.wav"}, // needs --headless
+        {"--frames"},        {"one.mtx", "two.mtx"},              {"--wav", "a.wav"}, // needs --headless
+        {"--renderer", "fast"}, {""},                             // an empty tape name
+        {"--frames", "3", "--frames", "4"},                       // which one would be a guess
+        // Two outputs to one file, however it is spelled (one would overwrite the other).
+        {"--headless", "--wav", "out", "--screenshot", "./out"},
+        {"--save-state", "run.rec", "--record", "sub/../run.rec"},
     };
     for (const auto& args : bad) {
         const CommandLine c = parse(args);
@@ -86,9 +98,9 @@ const std::filesystem::path binaryDir = OLLENDOR_BINARY_DIR;
 const std::filesystem::path program = binaryDir / "ollendor";
 const std::filesystem::path testRoms = binaryDir / "testrom";
 
-int run(const std::string& arguments)
+int run(const std::string& arguments, const std::string& before = "")
 {
-    const std::string command = program.string() + " " + arguments + " 2>/dev/null";
+    const std::string command = before + " " + program.string() + " " + arguments + " 2>/dev/null";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -172,10 +184,28 @@ TEST_F(HeadlessRun, MissingRomsRunTheBuiltinRomAndAnUnusableOneExitsWithCode1)
     EXPECT_EQ(run("--headless --frames 5 --rom-dir " + folder.string()), 1);
 }
 
-TEST_F(HeadlessRun, AnUnwritableScreenshotIsReportedWithExitCode1)
+// Files written at the end are tried at the start: a long run is not wasted on a folder
+// that is missing (a run that went on would outlast the time limit: status 124).
+TEST_F(HeadlessRun, AnUnwritableOutputIsReportedWithExitCode1BeforeTheRun)
 {
-    const auto shot = folder / "no" / "such" / "folder" / "shot.png";
-    EXPECT_EQ(run("--headless --frames 2 --rom-dir " + testRoms.string() + " --screenshot " + shot.string()), 1);
+    const auto missing = folder / "no" / "such" / "folder";
+    const std::string longRun = "--headless --frames 100000000 --rom-dir " + testRoms.string();
+    EXPECT_EQ(run("--screenshot " + (missing / "shot.png").string() + " " + longRun, "timeout 60"), 1);
+    EXPECT_EQ(run("--save-state " + folder.string() + " " + longRun, "timeout 60"), 1) << "a folder";
+    EXPECT_EQ(run("--record " + (missing / "run.rec").string() + " " + longRun, "timeout 60"), 1);
+}
+
+// A file size limit: the state file cannot be written whole, which is a failure told
+// (exit code 1) with nothing left behind, not a death by signal.
+TEST_F(HeadlessRun, AFileSizeLimitIsAFailureReported)
+{
+    const auto state = folder / "big.state";
+    const std::string command = "ulimit -f 0; exec " + program.string() + " --headless --frames 3 --rom-dir " +
+                                testRoms.string() + " --save-state " + state.string() + " 2>/dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 TEST_F(HeadlessRun, BadValuesExitWithCode2AndOneLine)

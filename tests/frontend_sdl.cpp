@@ -21,35 +21,11 @@
 #include "host/sdl/sdl_toolkit.h"
 #include "machine/keyboard.h"
 #include "video/vdp.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define OLLENDOR_LSAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define OLLENDOR_LSAN 1
-#endif
-#endif
-#ifdef OLLENDOR_LSAN
-#include <sanitizer/lsan_interface.h>
-#endif
+#include "tests/support/sdl_leaks.h"
 
 using namespace ollendor;
 
 namespace {
-// SDL's video start-up loads and unloads libraries whose allocations outlive
-// SDL_QuitSubSystem; under the leak checker those would fail every test here, so what is
-// allocated while SDL's video is up is not counted as a leak.
-void ignoreSdlAllocations(bool ignore)
-{
-#ifdef OLLENDOR_LSAN
-    if (ignore)
-        __lsan_disable();
-    else
-        __lsan_enable();
-#else
-    (void)ignore;
-#endif
-}
 
 class SdlOffscreen : public ::testing::Test {
 protected:

@@ -18,6 +18,9 @@
 #include <unistd.h>
 
 #include "frontend/options.h"
+#include "host/message_text.h"
+#include "machine/machine.h"
+#include "state/state_file.h"
 
 using namespace ollendor;
 
@@ -137,7 +140,7 @@ TEST(CommandLineMessages, ArgumentsAreEchoedEscaped)
         {{"--type", "x\xe2\x82\xac"}, "the character '\\xE2\\x82\\xAC' has no key"},
         {{"--type", "x\xff"}, "the character '\\xFF' has no key"},             // no UTF-8 at all
         {{"--frames", "1\n2"}, "'1\\n2' is not a whole number"},
-        {{"\x1b]0;title\x07"}, "\\x1B]0;title\\x07"},
+        {{"one.mtx", "\x1b]0;title\x07"}, "\\x1B]0;title\\x07"}, // a second tape file
     };
     for (const Case& c : cases) {
         std::string error;
@@ -181,3 +184,20 @@ TEST(CommandLineMessages, NumbersSayWhetherTheyAreNoNumberOrOutOfRange)
 }
 
 } // namespace
+
+// File names in messages: a name in any script reads as itself; control characters and
+// bytes that are no UTF-8 are escaped, so a name cannot act on the terminal it is shown on.
+TEST(FileNamesInMessages, ControlCharactersAreEscapedOtherScriptsKept)
+{
+    EXPECT_EQ(escapedName("Übung/日本.mtx"), "Übung/日本.mtx");
+    EXPECT_EQ(escapedName("a\x1b[2Jb"), "a\\x1B[2Jb");
+    EXPECT_EQ(escapedName("line\nbreak\x7f"), "line\\nbreak\\x7F");
+    EXPECT_EQ(escapedName("c1\xc2\x9b" "31m"), "c1\\xC2\\x9B31m"); // the one-character CSI
+    EXPECT_EQ(escapedName("half\xc3"), "half\\xC3");
+
+    Mtx machine;
+    machinePowerOn(machine);
+    const StateResult missing = loadStateFile("/nonexistent/\x1b]0;owned\x07.state", machine, machine);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_NE(missing.error.find("/nonexistent/\\x1B]0;owned\\x07.state"), std::string::npos) << missing.error;
+}

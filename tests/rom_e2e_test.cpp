@@ -91,13 +91,16 @@ TEST_F(BuiltinRomRun, WelcomePageInTextModeWithTheKeysAndTheClock)
     EXPECT_EQ(textRow(0, 1, 8), "OLLENDOR");
     EXPECT_TRUE(inverse(0, 1)) << "the header bar is inverse";
     EXPECT_EQ(textRow(2, 1, 34), "Ollendor emulates the Memotech MTX");
-    bool saysNotFound = false, namesFiles = false;
+    bool saysNotFound = false, namesFiles = false, namesFolder = false;
     for (unsigned row = 2; row < 23; ++row) {
-        saysNotFound |= textRow(row).find("ROM images were not found") != std::string::npos;
+        saysNotFound |= textRow(row).find("No MTX ROM images were found") != std::string::npos;
         namesFiles |= textRow(row).find("osrom, basicrom and assemrom") != std::string::npos;
+        // Told no folders (a set loaded from one folder by itself): the general words.
+        namesFolder |= textRow(row).find("the folder Ollendor starts in") != std::string::npos;
     }
     EXPECT_TRUE(saysNotFound);
     EXPECT_TRUE(namesFiles);
+    EXPECT_TRUE(namesFolder);
     EXPECT_TRUE(startsWith(textRow(23, 1), "1Welcome 2Keys 3Sound 4Graphics 5Tape"));
     EXPECT_TRUE(inverse(23, 1));
     EXPECT_EQ(clockText(), "00:00");

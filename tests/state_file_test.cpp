@@ -152,7 +152,7 @@ TEST_F(StateFile, TheFileIsSmallAndItsHeaderSaysWhatItIs)
 
 TEST_F(StateFile, UnusableFilesAreRefusedAndTheMachineStaysAsItWas)
 {
-    expectRefused({}, "not a state file");
+    expectRefused({}, "it is empty");
     expectRefused(std::vector<uint8_t>(file.begin(), file.begin() + 5), "not a state file");
     std::vector<uint8_t> wrongMagic = file;
     wrongMagic[0] = 'X';
@@ -185,20 +185,35 @@ TEST_F(StateFile, AnotherRomSetIsRefused)
     const std::vector<uint8_t> foreignFile = encodeState(*foreign);
     expectRefused(foreignFile, "another ROM set (ROM set ");
     expectRefused(foreignFile, ") than the one running (the built-in ROM)");
+    // Both built-in, of two releases: named as such (not "the built-in ROM" against itself).
+    other.builtin = true;
+    auto olderRelease = std::make_unique<Mtx>();
+    machinePowerOn(*olderRelease);
+    machineInit(*olderRelease, other);
+    expectRefused(encodeState(*olderRelease), "another version of the built-in ROM");
 }
 
 TEST_F(StateFile, SectionsOfTheWrongSizeOrValuesOutOfRangeAreRefused)
 {
     expectRefused(repacked(file, [](auto& p) { p.push_back(0); }), "sizes of format version 1");
-    expectRefused(repacked(file, [](auto& p) { p[0] = 'X'; }), "section CPU  is missing");
+    expectRefused(repacked(file, [](auto& p) { p[0] = 'X'; }), "its section CPU is missing");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SELS")] = 16; }), "the RAM page selector");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SELS") + 1] = 8; }), "the ROM page selector");
     // The video address is after the 8 registers and the status byte.
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "VDP ") + 10] = 0x40; }), "the video chip's address");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "VDP ") + 1] ^= 0x10; }), "the video chip's mode");
-    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "VDP ") + 11] = 2; }), "a truth value");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "VDP ") + 11] = 2; }), "a truth value (neither 0 nor 1) in the section VDP");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "FRAM") + 5] = 16; }), "a pixel");
-    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "TIME")] = 65; }), "the hook count");
+    // The timing: frames and the count within one follow from the hook calls, which no run
+    // takes anywhere near 2^48 (counts of cycles are made from them).
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "TIME")] = 65; }), "the frame count");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "TIME") + 12] ^= 1; }), "the frame count");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "TIME") + 11] = 1; }), "the hook calls");
+    // Values the machine never gives: both interrupt mode bits, a Caps Lock state with
+    // other bits than locked and held, more of the tape left than it holds.
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "CPU ") + 24] |= 0x06; }), "the interrupt mode");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "KEYS") + 20] = 2; }), "the Caps Lock state");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "TAPE") + 1] = 1; }), "the tape's length");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SND ") + 8] = 3; }), "a volume");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "CPU ") + 24] = 0xFF; }), "the interrupt state");
 }

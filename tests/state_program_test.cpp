@@ -87,7 +87,8 @@ TEST(StateProgram, UnusableFilesStopTheProgramBeforeAnythingIsWritten)
     EXPECT_EQ(both.exitCode, 2) << describe(both);
 }
 
-TEST(StateProgram, AStateSavedToAFullDeviceIsAFailureAndTheRunStillEnds)
+// A device is no file to replace: refused before the run, as the save at its end would be.
+TEST(StateProgram, AStateFileOnADeviceIsRefusedBeforeTheRun)
 {
     ScratchDir folder;
     const RunResult result = run(folder, {"--frames", "5", "--save-state", "/dev/full"});

@@ -14,6 +14,7 @@
 #include "machine/rom_set.h"
 #include "state/recording.h"
 #include "state/state_file.h"
+#include "tests/program_run_support.h"
 #include "tests/support/machine_compare.h"
 
 using namespace ollendor;
@@ -185,6 +186,13 @@ TEST(Recordings, UnusableRecordingsAreRefusedWithTheirReason)
     std::vector<uint8_t> damaged = good;
     damaged[good.size() - 20] ^= 1;
     refused(damaged, "checksum");
+    // Damage that makes nonsense of the contents is still told as damage.
+    std::vector<uint8_t> badTag = good;
+    // The first input's kind: before it, two keyboard inputs of 33 bytes, the end (19) and
+    // the checksum (8).
+    badTag[good.size() - 8 - 19 - 2 * 33] = 'Q';
+    refused(badTag, "checksum");
+    refused({}, "it is empty");
     std::vector<uint8_t> newer = good;
     newer[8] = 9;
     refused(newer, "newer format");
@@ -192,12 +200,32 @@ TEST(Recordings, UnusableRecordingsAreRefusedWithTheirReason)
     flagged[11] = 0x60;
     refused(flagged, "flags this program does not know");
 
+    Recording notFound = recording; // no image, yet bytes of one
+    notFound.inputs[1].kind = RecordedInput::Kind::tape;
+    notFound.inputs[1].tape = {1, 2, 3};
+    refused(encodeRecording(notFound), "a tape image that was not found");
+
     Recording disordered = recording;
     std::swap(disordered.inputs[0], disordered.inputs[1]);
     refused(encodeRecording(disordered), "out of order");
     Recording pastEnd = recording;
     pastEnd.end = {11, 0, 0};
     refused(encodeRecording(pastEnd), "out of order");
+
+    // Inputs before the start state's own point: refused when the replay starts.
+    {
+        Session later(builtinRomSet());
+        later.runFrame();
+        later.runFrame();
+        Recording early = recording;
+        early.startState = encodeState(later.machine());
+        early.inputs[0].position = {machinePosition(later.machine()).slice - 1, 0, 0};
+
+        Session session(builtinRomSet());
+        std::string error;
+        EXPECT_FALSE(session.startReplay(early, "early.rec", error));
+        EXPECT_NE(error.find("before its start state"), std::string::npos) << error;
+    }
 
     // Another ROM set: refused when the replay starts, before anything runs.
     RomSet other = builtinRomSet();
@@ -215,4 +243,55 @@ TEST(Recordings, UnusableRecordingsAreRefusedWithTheirReason)
     EXPECT_FALSE(session.startReplay(foreignRecording, "x.rec", error));
     EXPECT_NE(error.find("another ROM set"), std::string::npos) << error;
     expectSameMachine(*before, session.machine(), "after refusing");
+}
+
+// A disk that fills while recording: stopping says why, and neither the recording nor its
+// temporary file is left behind.
+TEST(Recordings, AFullDiskIsReportedWhenTheRecordingStops)
+{
+    programtest::TinyDisk disk(64);
+    OLLENDOR_NEED_TINY_DISK(disk);
+    Session session(builtinRomSet());
+    QuietHost host;
+    session.setHost(host);
+    std::string error;
+    ASSERT_TRUE(session.startRecording(disk.path() / "run.rec", error)) << error;
+    disk.fill();
+    bool down = false; // a key pressed and let go on alternate frames: an input each frame
+    session.setHostKeys([&](uint8_t key) { return key == 'A' && down; });
+    for (int frame = 0; frame < 1000; ++frame, down = !down)
+        session.runFrame();
+    EXPECT_FALSE(session.stopRecording(error));
+    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+    EXPECT_NE(error.find("run.rec"), std::string::npos) << "the file is named: " << error;
+    EXPECT_TRUE(disk.leftovers().empty());
+}
+
+// A tape answer whose position comes without the machine asking for a tape: the run has
+// left the recording, so the replay is given up there, said, and the session knows it.
+TEST(Recordings, AReplayThatLeavesTheRecordingIsGivenUp)
+{
+    auto machine = builtinMachine();
+    Recording recording;
+    recording.startState = encodeState(*machine);
+    RecordedInput answer;
+    answer.kind = RecordedInput::Kind::tape;
+    answer.position = {machinePosition(*machine).slice + 5, 1000, 0};
+    recording.inputs = {answer};
+    recording.end = {machinePosition(*machine).slice + 2000, 0, 0};
+
+    struct WarnedHost : QuietHost {
+        std::vector<std::string> warnings;
+        void warningLine(const char* text) override { warnings.push_back(text); }
+    } host;
+    Session session(builtinRomSet());
+    session.setHost(host);
+    std::string error;
+    ASSERT_TRUE(session.startReplay(recording, "gone.rec", error)) << error;
+    for (int frame = 0; frame < 10 && session.replaying(); ++frame)
+        session.runFrame();
+    EXPECT_FALSE(session.replaying()) << "given up long before the recorded end";
+    EXPECT_TRUE(session.replayDiverged());
+    ASSERT_EQ(host.warnings.size(), 1u);
+    EXPECT_NE(host.warnings[0].find("no longer follows"), std::string::npos) << host.warnings[0];
 }

@@ -7,7 +7,7 @@ set -eu
 build=$1 seconds=$2 jobs=$3
 shift 3
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-names=${*:-machine vdp tape sound rom_loader state recording symbols}
+names=${*:-machine vdp tape sound rom_loader state recording symbols automation}
 
 run_one() {
     name=$1

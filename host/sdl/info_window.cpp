@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/info_text.h"
+#include "host/sdl/sdl_renderer.h"
 #include "host/toolkit.h"
 
 namespace ollendor {
@@ -16,7 +17,7 @@ InfoWindowView::InfoWindowView(InfoWindow kind, InfoSource& source, WindowDrawin
     if (!window)
         throw DynamicError(std::string("could not create window (SDL_CreateWindow: ") +
                            SDL_GetError() + ")");
-    renderer = SDL_CreateRenderer(window, -1, 0);
+    renderer = createWindowRenderer(window);
     if (!renderer) {
         std::string reason = SDL_GetError();
         SDL_DestroyWindow(window);

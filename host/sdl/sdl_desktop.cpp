@@ -81,8 +81,16 @@ AppWindow& SdlDesktop::createMainWindow(const char* menuTitle, std::span<const M
         }
         videoStarted = true;
     }
-    mainWindow = std::make_unique<MainWindow>(scale, menuTitle, items, std::move(onCommand), drawing);
+    mainWindow = std::make_unique<MainWindow>(scale, menuTitle, items, std::move(onCommand), drawing,
+                                              initialPlacement);
     return *mainWindow;
+}
+
+std::optional<WindowPlacement> SdlDesktop::mainWindowPlacement()
+{
+    if (!mainWindow)
+        return std::nullopt;
+    return mainWindow->placement();
 }
 
 bool SdlDesktop::infoWindowOpen(InfoWindow kind)

@@ -35,6 +35,12 @@ public:
     {
         dropHandler = std::move(handler);
     }
+    std::optional<WindowPlacement> mainWindowPlacement() override;
+    // The main window's size and place when it is made (none given: from the scale).
+    void setPlacement(const WindowPlacement& placement) { initialPlacement = placement; }
+    // A text field of the main window's widgets has the keyboard: what is typed there is
+    // not for the emulated keyboard.
+    bool keyboardCaptured() const { return mainWindow && mainWindow->wantsKeyboard(); }
     void setAudioDeviceRemoved(std::function<void(uint32_t device)> handler)
     {
         audioDeviceRemoved = std::move(handler);
@@ -45,6 +51,7 @@ private:
     void serviceInfoWindows();
 
     int scale;                                              // console factor of the main window
+    WindowPlacement initialPlacement;                       // its size and place when made
     WindowDrawing& drawing;                                 // draws what the windows show
     bool videoStarted = false;                              // SDL's video subsystem is up
     std::unique_ptr<MainWindow> mainWindow;                 // made once

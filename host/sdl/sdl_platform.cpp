@@ -7,6 +7,7 @@
 #include "host/sdl/sdl_audio.h"
 #include "host/sdl/sdl_desktop.h"
 #include "host/sdl/sdl_keys.h"
+#include "host/sdl/sdl_renderer.h"
 #include "host/sdl/sdl_toolkit.h"
 
 namespace ollendor {
@@ -18,6 +19,8 @@ public:
     SdlPlatform(const PlatformSettings& settings, WindowDrawing& drawing)
         : sdlDesktop(settings.scale, drawing), sdlToolkit(settings.scale)
     {
+        setRendererChoice(settings.renderer);
+        sdlDesktop.setPlacement(settings.mainWindow);
         sdlDesktop.setAudioDeviceRemoved([this](uint32_t device) { audioDeviceRemoved(device); });
     }
     ~SdlPlatform() override
@@ -28,7 +31,8 @@ public:
     Toolkit& toolkit() override { return sdlToolkit; }
     Desktop& desktop() override { return sdlDesktop; }
     AudioDevice* audioDevice() override { return &sdlAudio; }
-    bool keyDown(uint8_t virtualKey) override { return sdlKeyDown(virtualKey); }
+    // While a text field of the main window has the keyboard the machine sees no key held.
+    bool keyDown(uint8_t virtualKey) override { return !sdlDesktop.keyboardCaptured() && sdlKeyDown(virtualKey); }
     int16_t capsLockState() override { return sdlCapsLockState(); }
     void setAudioDeviceRemoved(std::function<void()> handler) override { removedHandler = std::move(handler); }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/sdl/sdl_error.h"
+#include "host/sdl/sdl_renderer.h"
 
 namespace ollendor {
 
@@ -17,7 +18,7 @@ SdlWindow::SdlWindow(const std::string& title, int clientWidth, int clientHeight
     if (!sdlWindow)
         throw DynamicError(std::string("could not create window (SDL_CreateWindow: ") +
                            SDL_GetError() + ")");
-    sdlRenderer = SDL_CreateRenderer(sdlWindow, -1, 0);
+    sdlRenderer = createWindowRenderer(sdlWindow);
     if (!sdlRenderer) {
         std::string reason = SDL_GetError();
         SDL_DestroyWindow(sdlWindow);
@@ -36,14 +37,51 @@ void SdlWindow::setFullscreen(bool fullscreen)
     const bool isFullscreen = (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN) != 0;
     if (fullscreen == isFullscreen)
         return;
-    if (fullscreen)
+    if (fullscreen) {
         SDL_GetWindowSize(sdlWindow, &windowedWidth, &windowedHeight);
+        SDL_GetWindowPosition(sdlWindow, &windowedX, &windowedY);
+    }
     if (SDL_SetWindowFullscreen(sdlWindow, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
         throwSdlError("SDL_SetWindowFullscreen");
     // Back in a window, ask for the earlier size again: without a window manager to answer
     // the full-screen request, SDL would otherwise keep the screen's size for the window.
     if (!fullscreen && windowedWidth > 0)
         SDL_SetWindowSize(sdlWindow, windowedWidth, windowedHeight);
+}
+
+WindowPlacement SdlWindow::placement() const
+{
+    WindowPlacement placement;
+    int x = 0, y = 0;
+    if ((SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN) != 0 && windowedWidth > 0) {
+        placement.width = windowedWidth;
+        placement.height = windowedHeight;
+        x = windowedX;
+        y = windowedY;
+    } else {
+        SDL_GetWindowSize(sdlWindow, &placement.width, &placement.height);
+        SDL_GetWindowPosition(sdlWindow, &x, &y);
+    }
+    placement.x = x;
+    placement.y = y;
+    return placement;
+}
+
+void SdlWindow::place(const WindowPlacement& placement)
+{
+    if (placement.width > 0 && placement.height > 0)
+        SDL_SetWindowSize(sdlWindow, placement.width, placement.height);
+    if (!placement.x || !placement.y)
+        return;
+    // A place on a screen that is no longer there would hide the window: left to the system.
+    const SDL_Point corner{*placement.x + 16, *placement.y + 16};
+    for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(display, &bounds) == 0 && SDL_PointInRect(&corner, &bounds)) {
+            SDL_SetWindowPosition(sdlWindow, *placement.x, *placement.y);
+            return;
+        }
+    }
 }
 
 SDL_Rect SdlWindow::pictureRect(int width, int height, int topMargin)
@@ -74,14 +112,27 @@ void SdlWindow::present(SDL_Texture* texture, bool)
 }
 
 MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
-                       std::function<void(int)> onCommand, WindowDrawing& drawing)
-    : SdlWindow("Ollendor", consoleWidth * scale, consoleHeight * scale + 19), drawing(drawing),
-      menu(window(), renderer()), menuTitle(menuTitle), items(items.begin(), items.end()),
-      onCommand(std::move(onCommand))
+                       std::function<void(int)> onCommand, WindowDrawing& drawing,
+                       const WindowPlacement& placement)
+    : SdlWindow("Ollendor", placement.width > 0 ? placement.width : consoleWidth * scale,
+                placement.height > 0 ? placement.height : consoleHeight * scale + 19),
+      drawing(drawing), menu(window(), renderer()), textures(renderer()), menuTitle(menuTitle),
+      items(items.begin(), items.end()), onCommand(std::move(onCommand))
 {
     menuFrame();
     // The font decides the bar's height; make the client area fit the picture exactly.
-    SDL_SetWindowSize(window(), consoleWidth * scale, consoleHeight * scale + menuHeight);
+    // (A size given is kept: changing it here, before the window is shown, can leave
+    // SDL's software renderer drawing for the size it had.)
+    if (placement.width <= 0 || placement.height <= 0)
+        SDL_SetWindowSize(window(), consoleWidth * scale, consoleHeight * scale + menuHeight);
+    place(WindowPlacement{0, 0, placement.x, placement.y});
+    // From here on nothing throws: the destructor takes them back.
+    drawing.setTextures(&textures);
+}
+
+MainWindow::~MainWindow()
+{
+    drawing.setTextures(nullptr);
 }
 
 bool MainWindow::isAccelerator(const SDL_KeyboardEvent& key)
@@ -110,16 +161,33 @@ void MainWindow::menuFrame()
         chosen.push_back(bar.chosen->command);
     if (bar.height > 0)
         menuHeight = bar.height;
+    if (bar.redraw)
+        redrawNeeded = true;
     const bool boxWasOpen = box.wanted || box.shown;
     drawing.drawMessageBox(box);
     menu.endFrame();
     lastFrameTicks = SDL_GetTicks64();
+    followTextInput();
     // The frame that closed the box still shows it; on a still picture nothing else would
     // draw the window again, so one more frame is run and presented without it.
     if (boxWasOpen && !box.wanted && !box.shown) {
         menu.requestFrame();
         redrawNeeded = true;
     }
+}
+
+void MainWindow::followTextInput()
+{
+    // The console keeps SDL's text input off (the emulated keyboard reads key states, not
+    // characters); a text field of the widgets gets its characters only while it is on.
+    const bool wanted = menu.wantsKeyboard();
+    if (wanted == textInputStarted)
+        return;
+    if (wanted)
+        SDL_StartTextInput();
+    else
+        SDL_StopTextInput();
+    textInputStarted = wanted;
 }
 
 void MainWindow::openBox(const char* caption, const char* text)

@@ -3,7 +3,8 @@
 // SdlWindow is a window with its renderer that presents a console texture, scaled by the
 // largest whole factor that fits its client area and centred there. MainWindow adds the
 // menu bar above the picture and the modal box over it, both in the window's ImGui context
-// and drawn by the front end's WindowDrawing, and the Alt+f accelerator.
+// and drawn by the front end's WindowDrawing, the textures the widgets' pictures are made
+// in (handed to the drawing while the window lives), and the Alt+f accelerator.
 #pragma once
 
 #include <functional>
@@ -15,6 +16,7 @@
 
 #include "host/desktop.h"
 #include "host/sdl/imgui_surface.h"
+#include "host/sdl/sdl_textures.h"
 #include "host/toolkit.h"
 #include "host/window_drawing.h"
 
@@ -35,6 +37,10 @@ public:
 
     // Full-screen output on the window's display, or back to the window's earlier size.
     void setFullscreen(bool fullscreen);
+    // Size and place in a window (the earlier ones while full screen).
+    WindowPlacement placement() const;
+    // Takes that size (when given) and place (when given), as a window.
+    void place(const WindowPlacement& placement);
 
     // Shows the texture (320 x 200) in the client area and presents the window; a window
     // that knows it looks the same skips it when the picture has not changed.
@@ -53,14 +59,19 @@ private:
     SDL_Window* sdlWindow = nullptr;
     SDL_Renderer* sdlRenderer = nullptr;
     int windowedWidth = 0, windowedHeight = 0; // size before going full screen
+    int windowedX = 0, windowedY = 0;          // place before going full screen
 };
 
 class MainWindow : public SdlWindow {
 public:
     // The main window, sized for the console at the given whole factor below the menu bar;
     // drawing issues the bar's and the box's widgets and must outlive the window.
+    // A placement with a size makes the window that size from the start (the settings).
     MainWindow(int scale, const char* menuTitle, std::span<const MenuEntry> items,
-               std::function<void(int command)> onCommand, WindowDrawing& drawing);
+               std::function<void(int command)> onCommand, WindowDrawing& drawing,
+               const WindowPlacement& placement = {});
+    // The drawing is told that the window's textures go.
+    ~MainWindow() override;
 
     // An event of this window: to the menu, or the accelerator.
     void handleEvent(const SDL_Event& event);
@@ -89,9 +100,11 @@ public:
 
 private:
     void menuFrame();
+    void followTextInput();
 
     WindowDrawing& drawing;                    // issues the bar's and the box's widgets
     ImGuiSurface menu;                         // the menu bar's ImGui context
+    SdlTextures textures;                      // the widgets' pictures, in this renderer
     std::string menuTitle;                     // the one menu's title
     std::vector<MenuEntry> items;              // its items in order
     std::function<void(int)> onCommand;        // carries out a command
@@ -101,6 +114,7 @@ private:
     bool commandsEnabled = true;               // false once shut down
     bool redrawNeeded = true;                  // the menu or the window changed since the last present
     MessageBoxState box;                       // the modal box, open or not
+    bool textInputStarted = false;             // SDL's text input is on for a text field
 };
 
 } // namespace ollendor

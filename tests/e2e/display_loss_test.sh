@@ -19,6 +19,8 @@ done
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 work=$(mktemp -d)
+# Settings and ROM folders of the test's own: the user's are neither read nor written.
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 server=""
 pid=""
 cleanup() {

@@ -8,21 +8,18 @@
 # clicked it is gone from the window although the picture does not change. Each part has
 # an X server of its own.
 #   window_test.sh PROGRAM ROM_DIR menu|about|box
-# Needs xvfb-run, xdotool and ImageMagick (import, convert, compare, identify).
+# Needs Xvfb, xdotool and ImageMagick (import, convert, compare, identify).
 set -eu
 program=$1
 romdir=$2
 part=${3:-menu}
-for tool in xvfb-run xdotool import convert compare identify; do
+for tool in Xvfb xdotool import convert compare identify; do
   command -v $tool >/dev/null || { echo "window test: $tool not installed"; exit 1; }
 done
 
-# Each part searches for a free display from a number of its own: an X server that has
-# just ended can leave its display number looking free while its socket still answers, and
-# a program started right then could reach the old server instead of the new one.
+# Each part runs under an X server of its own, which picks its display itself.
 if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  case $part in menu) first=120 ;; about) first=160 ;; *) first=200 ;; esac
-  OLLENDOR_IN_XVFB=1 exec xvfb-run -a -n $first -s "-screen 0 1280x1024x24" "$0" "$@"
+  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
 fi
 
 # In a sanitizer build the system's X, D-Bus and GL libraries leave allocations behind at
@@ -30,6 +27,8 @@ fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 work=$(mktemp -d)
+# Settings and ROM folders of the test's own: the user's are neither read nor written.
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 trap 'rm -rf "$work"' EXIT
 
 "$program" --rom-dir "$romdir" --no-sound >"$work/out.txt" 2>&1 &
@@ -75,6 +74,17 @@ if [ "$part" = box ]; then
   exit 0
 fi
 
+# The open menu's lower edge in a capture: down its left side from below the bar, the
+# first of three pixels in a row that are not the menu's light background (a separator is
+# one). Quit is the last item, About the one above it; parts of the program add items
+# before them, so they are found from the bottom.
+menu_bottom() {
+  import -window "$window" "$work/open.png" || fail "cannot capture the open menu"
+  convert "$work/open.png" -crop 1x600+8+0 +repage -depth 8 txt:- |
+    awk -F'[(,)]' -v top="$((menu + 2))" 'NR > 1 && $2 + 0 >= top {
+      if ($3 < 200 || $4 < 200 || $5 < 200) { if (++dark == 3) { print $2 - 2; exit } } else dark = 0 }'
+}
+
 # The picture: dark blue border, white and light blue picture rows (at scale 3 below the menu).
 pixel() { # x y -> rrggbb of the window capture
   convert "$work/shot.png" -format "%[hex:p{$1,$2}]" info: | cut -c1-6
@@ -111,7 +121,7 @@ check_picture
 # Stuff -> Quit with the mouse.
 xdotool mousemove --window "$window" 20 8 click 1
 sleep 0.7
-quit_y=$((menu + 16 + 5 * 17)) # the sixth item: items are 17 pixels apart below the bar
+quit_y=$(($(menu_bottom) - 13)) # the last item, 17 pixels high, above the menu's padding
 xdotool mousemove --window "$window" 40 "$quit_y" click 1
 
 for i in $(seq 1 50); do
@@ -131,7 +141,7 @@ check_picture
 import -window "$window" "$work/before.png" || fail "cannot capture the window"
 xdotool mousemove --window "$window" 20 8 click 1
 sleep 0.7
-about_y=$((menu + 16 + 4 * 17)) # the fifth item
+about_y=$(($(menu_bottom) - 13 - 17)) # the item above Quit
 xdotool mousemove --window "$window" 40 "$about_y" click 1
 sleep 1
 # The box shows over the picture (the menu has closed again), and the program waits in it.

@@ -53,6 +53,11 @@ exec_line=$(sed -n 's/^Exec=//p' "$desktop")
 set -- $exec_line
 command=$1; shift
 [ -x "$root/bin/$command" ] || fail "Exec names '$command', which is not installed in bin/"
+# The program mounts one tape file: a launcher hands it one with %f (not %F, several).
+case " $exec_line " in
+  *" %f "*) ;;
+  *) fail "Exec ($exec_line) hands the program no file: it takes a tape file as %f" ;;
+esac
 tape=$root/share/ollendor/tapes/OLLENDEMO
 args=""
 for word in "$@"; do
@@ -65,6 +70,8 @@ done
 (cd "$work/launch" && "$root/bin/$command" $args --headless --frames 1 >"$work/launch.log" 2>&1) ||
   fail "the program started as the desktop entry says ($exec_line) failed:
 $(cat "$work/launch.log")"
+! grep -q "could not be opened" "$work/launch.log" ||
+  fail "the file the launcher handed over was not mounted: $(cat "$work/launch.log")"
 
 # The installed program, from an empty folder.
 mkdir "$work/run" || exit 1

@@ -1,0 +1,352 @@
+#include "automation/http_transport.h"
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <httplib.h>
+
+namespace ollendor {
+
+namespace {
+
+constexpr const char* endpoint = "/mcp";
+constexpr size_t maxSessions = 64;
+constexpr size_t threadCount = 32;
+
+void answerJson(httplib::Response& response, int status, const Json& message)
+{
+    response.status = status;
+    response.set_content(messageText(message), "application/json");
+}
+
+void refuse(httplib::Response& response, int status, const std::string& why)
+{
+    answerJson(response, status, errorMessage(nullptr, rpc::invalidRequest, why));
+}
+
+// Lower case, for comparing host names.
+std::string lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return text;
+}
+
+// "localhost", "127.0.0.1" or "[::1]", with or without ":port".
+bool localAuthority(const std::string& authority)
+{
+    std::string host = lower(authority);
+    if (!host.empty() && host[0] == '[') {
+        const size_t close = host.find(']');
+        if (close == std::string::npos)
+            return false;
+        const std::string rest = host.substr(close + 1);
+        if (!rest.empty() && (rest[0] != ':' || rest.find_first_not_of("0123456789", 1) != std::string::npos))
+            return false;
+        return host.substr(0, close + 1) == "[::1]";
+    }
+    const size_t colon = host.find(':');
+    if (colon != std::string::npos) {
+        if (host.find_first_not_of("0123456789", colon + 1) != std::string::npos)
+            return false;
+        host.resize(colon);
+    }
+    return host == "localhost" || host == "127.0.0.1";
+}
+
+// The same in time whatever the texts hold, so a wrong token tells nothing of the right one.
+bool sameText(const std::string& a, const std::string& b)
+{
+    unsigned char difference = a.size() == b.size() ? 0 : 1;
+    for (size_t i = 0; i < a.size(); ++i)
+        difference = static_cast<unsigned char>(difference | (a[i] ^ b[i % (b.empty() ? 1 : b.size())]));
+    return difference == 0 && !b.empty();
+}
+
+// The socket of the connection a request came on: the one whose two ends have the
+// request's ports. The library does not hand it to handlers, and only waiting requests need
+// it, to notice their client leaving.
+int connectionSocket(const httplib::Request& request)
+{
+    const long limit = std::min(sysconf(_SC_OPEN_MAX), 65536L);
+    for (int fd = 0; fd < limit; ++fd) {
+        sockaddr_storage peer{}, local{};
+        socklen_t peerSize = sizeof peer, localSize = sizeof local;
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 || peer.ss_family != AF_INET)
+            continue;
+        const auto& p = reinterpret_cast<const sockaddr_in&>(peer);
+        const auto& l = reinterpret_cast<const sockaddr_in&>(local);
+        if (ntohs(p.sin_port) == request.remote_port && ntohs(l.sin_port) == request.local_port)
+            return fd;
+    }
+    return -1;
+}
+
+// The client closed its end (or the connection broke): no one is left to answer.
+bool connectionClosed(int fd)
+{
+    if (fd < 0)
+        return false;
+    pollfd descriptor{fd, POLLRDHUP, 0};
+    return ::poll(&descriptor, 1, 0) > 0 && (descriptor.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL));
+}
+
+// The machine as one HTTP request sees it: waits are counted, and end with the connection.
+class RequestAccess final : public MachineAccess {
+public:
+    RequestAccess(MachineAccess& machine, const httplib::Request& request, std::atomic<int>& waiters)
+        : machine_(machine), request_(request), waiters_(waiters) {}
+    bool run(const std::function<void(Control&)>& job, std::string& error) override { return machine_.run(job, error); }
+    bool startWait() override
+    {
+        if (++waiters_ > maxHttpWaiters) {
+            --waiters_;
+            return false;
+        }
+        socket_ = connectionSocket(request_);
+        return machine_.startWait();
+    }
+    void endWait() override
+    {
+        --waiters_;
+        machine_.endWait();
+    }
+    bool idle() override { return !connectionClosed(socket_) && machine_.idle(); }
+    void requestQuit() override { machine_.requestQuit(); }
+
+private:
+    MachineAccess& machine_;
+    const httplib::Request& request_;
+    std::atomic<int>& waiters_;
+    int socket_ = -1;
+};
+
+std::string randomSessionId()
+{
+    std::random_device random;
+    std::string id;
+    static constexpr char digits[] = "0123456789abcdef";
+    for (int i = 0; i < 32; ++i)
+        id += digits[random() & 15];
+    return id;
+}
+
+} // namespace
+
+bool HttpTransport::localOrigin(const std::string& origin)
+{
+    for (const char* scheme : {"http://", "https://"}) {
+        const std::string prefix = scheme;
+        if (lower(origin).rfind(prefix, 0) == 0)
+            return localAuthority(origin.substr(prefix.size()));
+    }
+    return false;
+}
+
+bool HttpTransport::localHost(const std::string& host)
+{
+    return localAuthority(host);
+}
+
+HttpTransport::HttpTransport(MachineAccess& machine, HttpSettings settings)
+    : machine_(machine), settings_(std::move(settings)), server_(std::make_unique<httplib::Server>())
+{
+}
+
+HttpTransport::~HttpTransport()
+{
+    stop();
+}
+
+bool HttpTransport::start(std::string& error)
+{
+    httplib::Server& server = *server_;
+    server.new_task_queue = [] { return new httplib::ThreadPool(threadCount); };
+    server.set_payload_max_length(maxMessageBytes);
+    server.set_keep_alive_timeout(2);
+    server.set_read_timeout(3);
+    server.set_write_timeout(5);
+    // The library's default also sets SO_REUSEPORT, which would let a second server (any
+    // program of this user) take the same port and half of the connections: only a quick
+    // restart's SO_REUSEADDR here, so a port in use is refused.
+    server.set_socket_options([this](int socket) {
+        int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        listeningSocket_ = socket;
+    });
+    server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
+        return admitted(request, response) ? httplib::Server::HandlerResponse::Unhandled
+                                           : httplib::Server::HandlerResponse::Handled;
+    });
+    server.Post(endpoint, [this](const httplib::Request& request, httplib::Response& response) { post(request, response); });
+    server.Get(endpoint, [](const httplib::Request&, httplib::Response& response) {
+        response.set_header("Allow", "POST, DELETE");
+        refuse(response, 405, "this server opens no event streams; POST a message instead");
+    });
+    server.Delete(endpoint, [this](const httplib::Request& request, httplib::Response& response) { remove(request, response); });
+    server.set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+        answerJson(response, 500, errorMessage(nullptr, rpc::internalError, "internal error"));
+    });
+
+    if (settings_.port == 0) {
+        port_ = server.bind_to_any_port("127.0.0.1");
+        if (port_ <= 0) {
+            error = "cannot listen on 127.0.0.1 (no port could be had)";
+            return false;
+        }
+    } else if (!server.bind_to_port("127.0.0.1", settings_.port)) {
+        error = "cannot listen on 127.0.0.1:" + std::to_string(settings_.port) + " (is the port in use?)";
+        return false;
+    } else {
+        port_ = settings_.port;
+    }
+    // The library listens with a backlog of 5: a burst of clients connecting at once would
+    // find the queue full. Listening again sets the system's largest backlog.
+    if (listeningSocket_ >= 0)
+        ::listen(listeningSocket_, SOMAXCONN);
+    thread_ = std::thread([this] {
+        server_->listen_after_bind();
+        listenEnded_ = true;
+    });
+    // stop() only reaches a server that has started listening: until then it would leave
+    // the thread waiting in accept for good.
+    while (!server.is_running() && !listenEnded_)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (listenEnded_) {
+        thread_.join();
+        error = "cannot serve on 127.0.0.1:" + std::to_string(port_);
+        return false;
+    }
+    return true;
+}
+
+void HttpTransport::stop()
+{
+    if (!thread_.joinable())
+        return;
+    server_->stop();
+    thread_.join();
+}
+
+bool HttpTransport::admitted(const httplib::Request& request, httplib::Response& response) const
+{
+    if (request.has_header("Host") && !localHost(request.get_header_value("Host"))) {
+        refuse(response, 403, "Forbidden: the Host header names another machine");
+        return false;
+    }
+    if (request.has_header("Origin") && !localOrigin(request.get_header_value("Origin"))) {
+        refuse(response, 403, "Forbidden: requests from that origin are not accepted");
+        return false;
+    }
+    if (!settings_.token.empty()) {
+        const std::string given = request.get_header_value("Authorization");
+        const std::string prefix = "Bearer ";
+        if (given.size() <= prefix.size() || given.compare(0, prefix.size(), prefix) != 0 ||
+            !sameText(given.substr(prefix.size()), settings_.token)) {
+            response.set_header("WWW-Authenticate", "Bearer");
+            refuse(response, 401, "Unauthorized: this server needs its token (Authorization: Bearer TOKEN)");
+            return false;
+        }
+    }
+    return true;
+}
+
+std::shared_ptr<ClientSession> HttpTransport::newSession(std::string& id)
+{
+    std::lock_guard lock(sessionsMutex_);
+    do
+        id = randomSessionId();
+    while (sessions_.count(id));
+    auto session = std::make_shared<ClientSession>();
+    sessions_[id] = session;
+    sessionOrder_.push_back(id);
+    while (sessionOrder_.size() > maxSessions) {
+        sessions_.erase(sessionOrder_.front());
+        sessionOrder_.pop_front();
+    }
+    return session;
+}
+
+std::shared_ptr<ClientSession> HttpTransport::findSession(const std::string& id)
+{
+    std::lock_guard lock(sessionsMutex_);
+    const auto found = sessions_.find(id);
+    return found == sessions_.end() ? nullptr : found->second;
+}
+
+void HttpTransport::post(const httplib::Request& request, httplib::Response& response)
+{
+    const std::string type = lower(request.get_header_value("Content-Type"));
+    if (type.rfind("application/json", 0) != 0) {
+        refuse(response, 415, "Unsupported Media Type: a message is sent as application/json");
+        return;
+    }
+    if (request.has_header("MCP-Protocol-Version") &&
+        !supportedProtocolVersion(request.get_header_value("MCP-Protocol-Version"))) {
+        refuse(response, 400, "Bad Request: unsupported MCP-Protocol-Version");
+        return;
+    }
+    const ParsedMessage parsed = parseMessage(request.body);
+    if (!parsed.ok) {
+        answerJson(response, 400, errorMessage(nullptr, rpc::parseError, "Parse error: " + parsed.error));
+        return;
+    }
+    std::shared_ptr<ClientSession> session;
+    std::string id;
+    if (McpProtocol::isInitializeRequest(parsed.value)) {
+        session = newSession(id);
+        response.set_header("Mcp-Session-Id", id);
+    } else {
+        id = request.get_header_value("Mcp-Session-Id");
+        if (id.empty()) {
+            refuse(response, 400, "Bad Request: Mcp-Session-Id header is required (initialize first)");
+            return;
+        }
+        session = findSession(id);
+        if (!session) {
+            refuse(response, 404, "Not Found: no such session (it ended, or the server restarted)");
+            return;
+        }
+    }
+    // Sessions are not shared between threads for their content: each request works on
+    // its own copy of what initialize agreed.
+    ClientSession state;
+    {
+        std::lock_guard lock(sessionsMutex_);
+        state = *session;
+    }
+    RequestAccess access(machine_, request, waiters_);
+    const std::optional<Json> answer = McpProtocol::handle(parsed.value, state, access);
+    if (state.initialized) {
+        std::lock_guard lock(sessionsMutex_);
+        *session = state;
+    }
+    if (!answer) {
+        response.status = 202;
+        return;
+    }
+    answerJson(response, 200, *answer);
+}
+
+void HttpTransport::remove(const httplib::Request& request, httplib::Response& response)
+{
+    const std::string id = request.get_header_value("Mcp-Session-Id");
+    std::lock_guard lock(sessionsMutex_);
+    if (id.empty() || !sessions_.erase(id)) {
+        refuse(response, 404, "Not Found: no such session");
+        return;
+    }
+    sessionOrder_.erase(std::remove(sessionOrder_.begin(), sessionOrder_.end(), id), sessionOrder_.end());
+    response.status = 204;
+}
+
+} // namespace ollendor

@@ -1,0 +1,153 @@
+#include "automation/tool_support.h"
+
+#include <cstdio>
+
+namespace ollendor::tool {
+
+Json object(std::initializer_list<Property> properties, std::initializer_list<const char*> required)
+{
+    Json schema = {{"type", "object"}, {"properties", Json::object()}, {"additionalProperties", false}};
+    for (const auto& [name, property] : properties)
+        schema["properties"][name] = property;
+    if (required.size() > 0) {
+        schema["required"] = Json::array();
+        for (const char* name : required)
+            schema["required"].push_back(name);
+    }
+    return schema;
+}
+
+Json integer(int64_t minimum, int64_t maximum, const std::string& description)
+{
+    return {{"type", "integer"}, {"minimum", minimum}, {"maximum", maximum}, {"description", description}};
+}
+
+Json text(const std::string& description, size_t maxLength, size_t minLength)
+{
+    Json schema = {{"type", "string"}, {"maxLength", maxLength}, {"description", description}};
+    if (minLength > 0)
+        schema["minLength"] = minLength;
+    return schema;
+}
+
+Json choice(std::initializer_list<const char*> values, const std::string& description)
+{
+    Json schema = {{"type", "string"}, {"enum", Json::array()}, {"description", description}};
+    for (const char* value : values)
+        schema["enum"].push_back(value);
+    return schema;
+}
+
+Json flag(const std::string& description)
+{
+    return {{"type", "boolean"}, {"description", description}};
+}
+
+Json list(Json items, size_t minItems, size_t maxItems, const std::string& description)
+{
+    return {{"type", "array"}, {"items", std::move(items)}, {"minItems", minItems}, {"maxItems", maxItems},
+            {"description", description}};
+}
+
+Json address(const std::string& description)
+{
+    return integer(0, 0xFFFF, description);
+}
+
+Json output(std::initializer_list<Property> properties)
+{
+    Json schema = {{"type", "object"}, {"properties", Json::object()}, {"required", Json::array()}};
+    for (const auto& [name, property] : properties) {
+        schema["properties"][name] = property;
+        schema["required"].push_back(name);
+    }
+    return schema;
+}
+
+Json outInteger() { return {{"type", "integer"}}; }
+Json outString() { return {{"type", "string"}}; }
+Json outBoolean() { return {{"type", "boolean"}}; }
+Json outArray(Json items) { return {{"type", "array"}, {"items", std::move(items)}}; }
+Json outNullable(const char* type) { return {{"type", Json::array({type, "null"})}}; }
+
+ToolResult success(Json structured, const std::string& text)
+{
+    ToolResult result;
+    result.content.push_back({{"type", "text"}, {"text", text}});
+    result.structured = std::move(structured);
+    return result;
+}
+
+ToolResult successText(const std::string& text)
+{
+    ToolResult result;
+    result.content.push_back({{"type", "text"}, {"text", text}});
+    return result;
+}
+
+ToolResult failure(const std::string& message)
+{
+    ToolResult result;
+    result.content.push_back({{"type", "text"}, {"text", message}});
+    result.isError = true;
+    return result;
+}
+
+int64_t number(const Json& arguments, const char* name, int64_t otherwise)
+{
+    if (!arguments.is_object() || !arguments.contains(name))
+        return otherwise;
+    return arguments[name].get<int64_t>();
+}
+
+bool has(const Json& arguments, const char* name)
+{
+    return arguments.is_object() && arguments.contains(name);
+}
+
+std::string string(const Json& arguments, const char* name)
+{
+    if (!has(arguments, name))
+        return {};
+    return arguments[name].get<std::string>();
+}
+
+bool pathArgument(const Json& arguments, const char* name, std::filesystem::path& path, std::string& error)
+{
+    const std::string text = string(arguments, name);
+    if (text.empty()) {
+        error = std::string("'") + name + "' must not be empty";
+        return false;
+    }
+    if (text.find('\0') != std::string::npos) {
+        error = std::string("'") + name + "' holds a NUL character, which no file name can";
+        return false;
+    }
+    path = text;
+    return true;
+}
+
+bool onMachine(MachineAccess& machine, const std::function<void(Control&)>& job, ToolResult& result)
+{
+    std::string error;
+    if (machine.run(job, error))
+        return true;
+    result = failure(error);
+    return false;
+}
+
+std::string hex4(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "$%04X", value & 0xFFFF);
+    return text;
+}
+
+std::string hex2(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "$%02X", value & 0xFF);
+    return text;
+}
+
+} // namespace ollendor::tool

@@ -1,0 +1,56 @@
+// What the tool files share: building schemas and results, reading validated arguments,
+// and running a job on the loop's thread.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "automation/tools.h"
+
+namespace ollendor::tool {
+
+// --- input schemas -------------------------------------------------------------------
+using Property = std::pair<const char*, Json>;
+Json object(std::initializer_list<Property> properties, std::initializer_list<const char*> required = {});
+Json integer(int64_t minimum, int64_t maximum, const std::string& description);
+Json text(const std::string& description, size_t maxLength, size_t minLength = 0);
+Json choice(std::initializer_list<const char*> values, const std::string& description);
+Json flag(const std::string& description);
+Json list(Json items, size_t minItems, size_t maxItems, const std::string& description);
+Json address(const std::string& description = "address, 0-65535 (0x0000-0xFFFF)");
+
+// --- output schemas ------------------------------------------------------------------
+// Every property listed is required.
+Json output(std::initializer_list<Property> properties);
+Json outInteger();
+Json outString();
+Json outBoolean();
+Json outArray(Json items);
+Json outNullable(const char* type);
+
+// --- results -------------------------------------------------------------------------
+ToolResult success(Json structured, const std::string& text);
+ToolResult successText(const std::string& text);
+ToolResult failure(const std::string& message);
+
+// --- arguments (already checked against the schema) ----------------------------------
+int64_t number(const Json& arguments, const char* name, int64_t otherwise);
+bool has(const Json& arguments, const char* name);
+std::string string(const Json& arguments, const char* name);
+// A file path argument; false, with the reason, when it is not usable as one (it holds
+// a NUL character, which would name another file than the one given).
+bool pathArgument(const Json& arguments, const char* name, std::filesystem::path& path, std::string& error);
+
+// --- the machine ---------------------------------------------------------------------
+// Runs the job on the loop's thread; false, with an error result in `result`, when the
+// emulator is gone.
+bool onMachine(MachineAccess& machine, const std::function<void(Control&)>& job, ToolResult& result);
+
+// "$0AAE".
+std::string hex4(unsigned value);
+std::string hex2(unsigned value);
+
+} // namespace ollendor::tool

@@ -1,0 +1,310 @@
+// The CPU and memory: registers, reading and writing memory, disassembly.
+#include <cstring>
+
+#include "automation/encoding.h"
+#include "automation/tool_support.h"
+#include "debug/disassembler.h"
+#include "machine/machine.h"
+
+namespace ollendor {
+
+namespace {
+
+using namespace tool;
+
+constexpr int64_t maxMemoryLength = 0x10000;
+
+// --- registers ---------------------------------------------------------------------------
+
+Json registersJson(const Z80State& cpu)
+{
+    const int im = (cpu.intState & IM2) ? 2 : (cpu.intState & IM1) ? 1 : 0;
+    return {{"af", cpu.AF()},         {"bc", cpu.BC()},         {"de", cpu.DE()},         {"hl", cpu.HL()},
+            {"af_", cpu.altAF},       {"bc_", cpu.altBC},       {"de_", cpu.altDE},       {"hl_", cpu.altHL},
+            {"ix", cpu.IX},           {"iy", cpu.IY},           {"sp", cpu.SP},           {"pc", cpu.PC},
+            {"i", cpu.I},             {"iff1", (cpu.intState & IFF1) != 0},
+            {"iff2", (cpu.intState & IFF2) != 0}, {"halted", (cpu.intState & HALTED) != 0}, {"im", im}};
+}
+
+std::string registersText(const Z80State& cpu)
+{
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "AF=%04X BC=%04X DE=%04X HL=%04X AF'=%04X BC'=%04X DE'=%04X HL'=%04X IX=%04X IY=%04X SP=%04X "
+                  "PC=%04X I=%02X IM%d%s%s",
+                  cpu.AF(), cpu.BC(), cpu.DE(), cpu.HL(), cpu.altAF, cpu.altBC, cpu.altDE, cpu.altHL, cpu.IX,
+                  cpu.IY, cpu.SP, cpu.PC, cpu.I, (cpu.intState & IM2) ? 2 : (cpu.intState & IM1) ? 1 : 0,
+                  (cpu.intState & IFF1) ? " EI" : " DI", (cpu.intState & HALTED) ? " HALTED" : "");
+    return text;
+}
+
+Json registersSchema()
+{
+    return output({{"af", outInteger()}, {"bc", outInteger()}, {"de", outInteger()}, {"hl", outInteger()},
+                   {"af_", outInteger()}, {"bc_", outInteger()}, {"de_", outInteger()}, {"hl_", outInteger()},
+                   {"ix", outInteger()}, {"iy", outInteger()}, {"sp", outInteger()}, {"pc", outInteger()},
+                   {"i", outInteger()}, {"iff1", outBoolean()}, {"iff2", outBoolean()}, {"halted", outBoolean()},
+                   {"im", outInteger()}});
+}
+
+struct RegisterName {
+    const char* name;
+    unsigned maximum;
+};
+constexpr RegisterName registerNames[] = {
+    {"a", 0xFF},     {"f", 0xFF},     {"b", 0xFF},     {"c", 0xFF},     {"d", 0xFF},    {"e", 0xFF},
+    {"h", 0xFF},     {"l", 0xFF},     {"i", 0xFF},     {"af", 0xFFFF},  {"bc", 0xFFFF}, {"de", 0xFFFF},
+    {"hl", 0xFFFF},  {"af_", 0xFFFF}, {"bc_", 0xFFFF}, {"de_", 0xFFFF}, {"hl_", 0xFFFF}, {"ix", 0xFFFF},
+    {"iy", 0xFFFF},  {"sp", 0xFFFF},  {"pc", 0xFFFF},  {"im", 2},       {"iff1", 1},    {"iff2", 1},
+};
+
+void setBit(uint8_t& bits, uint8_t bit, bool on)
+{
+    bits = on ? uint8_t(bits | bit) : uint8_t(bits & ~bit);
+}
+
+void setRegister(Z80State& cpu, const std::string& name, uint16_t value)
+{
+    const uint8_t byte = uint8_t(value);
+    if (name == "a") cpu.A = byte;
+    else if (name == "f") cpu.F = byte;
+    else if (name == "b") cpu.B = byte;
+    else if (name == "c") cpu.C = byte;
+    else if (name == "d") cpu.D = byte;
+    else if (name == "e") cpu.E = byte;
+    else if (name == "h") cpu.H = byte;
+    else if (name == "l") cpu.L = byte;
+    else if (name == "i") cpu.I = byte;
+    else if (name == "af") cpu.setAF(value);
+    else if (name == "bc") cpu.setBC(value);
+    else if (name == "de") cpu.setDE(value);
+    else if (name == "hl") cpu.setHL(value);
+    else if (name == "af_") cpu.altAF = value;
+    else if (name == "bc_") cpu.altBC = value;
+    else if (name == "de_") cpu.altDE = value;
+    else if (name == "hl_") cpu.altHL = value;
+    else if (name == "ix") cpu.IX = value;
+    else if (name == "iy") cpu.IY = value;
+    else if (name == "sp") cpu.SP = value;
+    else if (name == "pc") {
+        cpu.PC = value;
+        setBit(cpu.intState, HALTED, false); // the CPU goes on from there, not waiting at a HALT
+    } else if (name == "im") {
+        setBit(cpu.intState, IM1, value == 1);
+        setBit(cpu.intState, IM2, value == 2);
+    } else if (name == "iff1") setBit(cpu.intState, IFF1, value != 0);
+    else if (name == "iff2") setBit(cpu.intState, IFF2, value != 0);
+}
+
+// --- memory ------------------------------------------------------------------------------
+
+// Where read_memory and write_memory look: the bytes of an area, as a page and its size.
+struct Area {
+    enum class Kind { cpu, page, vram } kind = Kind::cpu;
+    unsigned page = 0;
+    unsigned size = 0x10000;
+};
+
+Json memorySchema(bool write)
+{
+    if (write)
+        return object({{"area", choice({"cpu", "page", "vram"},
+                                       "cpu: the 64 KiB the CPU sees now (a write changes the page behind each "
+                                       "address, ROM included); page: one 64 KiB page of the store; vram: the "
+                                       "16 KiB of video memory")},
+                       {"page", integer(0, 15, "the page, with area \"page\"")},
+                       {"address", address("first address (offset in the area)")},
+                       {"hex", text("the bytes, two hex digits each, no separators", 2 * maxMemoryLength, 2)}},
+                      {"area", "address", "hex"});
+    return object({{"area", choice({"cpu", "page", "vram"},
+                                   "cpu: the 64 KiB the CPU sees now; page: one 64 KiB page of the store; vram: "
+                                   "the 16 KiB of video memory")},
+                   {"page", integer(0, 15, "the page, with area \"page\"")},
+                   {"address", address("first address (offset in the area)")},
+                   {"length", integer(1, maxMemoryLength, "bytes to read, 1-65536")}},
+                  {"area", "address", "length"});
+}
+
+// The area the arguments name, and whether address and length fit in it.
+bool areaOf(const Json& arguments, size_t length, Area& area, std::string& error)
+{
+    const std::string kind = string(arguments, "area");
+    area.kind = kind == "page" ? Area::Kind::page : kind == "vram" ? Area::Kind::vram : Area::Kind::cpu;
+    if (area.kind == Area::Kind::page && !has(arguments, "page")) {
+        error = "area \"page\" needs 'page' (0-15)";
+        return false;
+    }
+    if (area.kind != Area::Kind::page && has(arguments, "page")) {
+        error = "'page' goes with area \"page\" only";
+        return false;
+    }
+    area.page = unsigned(number(arguments, "page", 0));
+    area.size = area.kind == Area::Kind::vram ? vramSize : 0x10000;
+    const uint64_t address = uint64_t(number(arguments, "address", 0));
+    if (address >= area.size) {
+        error = "'address' " + std::to_string(address) + " is past the end of the area (" + std::to_string(area.size) +
+                " bytes)";
+        return false;
+    }
+    if (address + length > area.size) {
+        error = std::to_string(length) + " bytes from " + std::to_string(address) + " run past the end of the area (" +
+                std::to_string(area.size) + " bytes)";
+        return false;
+    }
+    return true;
+}
+
+uint8_t readArea(const Mtx& m, const Area& area, uint32_t address)
+{
+    switch (area.kind) {
+    case Area::Kind::cpu: return memRead(m.memory, uint16_t(address));
+    case Area::Kind::page: return m.memory.page[area.page][address];
+    case Area::Kind::vram: return m.vdp.vram[address];
+    }
+    return 0;
+}
+
+void writeArea(Mtx& m, const Area& area, uint32_t address, uint8_t value)
+{
+    switch (area.kind) {
+    case Area::Kind::cpu: m.memory.page[pageOf(m.memory, uint16_t(address))][address] = value; return;
+    case Area::Kind::page: m.memory.page[area.page][address] = value; return;
+    case Area::Kind::vram: m.vdp.vram[address] = value; return;
+    }
+}
+
+// --- disassembly -------------------------------------------------------------------------
+
+Json lineSchema()
+{
+    return output({{"address", outInteger()}, {"bytes", outString()}, {"text", outString()},
+                   {"cycles", outInteger()}, {"label", outString()}});
+}
+
+} // namespace
+
+void addCpuTools(std::vector<Tool>& tools)
+{
+    tools.push_back({"get_registers",
+                     "The CPU's registers: af bc de hl, the alternate set af_ bc_ de_ hl_, ix iy sp pc i (numbers), "
+                     "iff1 iff2 halted (booleans) and the interrupt mode im.",
+                     object({}), registersSchema(), [](const Json&, MachineAccess& machine) {
+                         Z80State cpu{};
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) { cpu = control.machine().cpu; }, result))
+                             return result;
+                         return success(registersJson(cpu), registersText(cpu));
+                     }});
+    tools.push_back({"set_register",
+                     "Sets one register: a f b c d e h l i (0-255), af bc de hl af_ bc_ de_ hl_ ix iy sp pc "
+                     "(0-65535), im (0-2), iff1 iff2 (0 or 1). Going back in time then starts from here.",
+                     object({{"name", choice({"a", "f", "b", "c", "d", "e", "h", "l", "i", "af", "bc", "de", "hl", "af_",
+                                              "bc_", "de_", "hl_", "ix", "iy", "sp", "pc", "im", "iff1", "iff2"},
+                                             "the register")},
+                             {"value", integer(0, 0xFFFF, "its new value")}},
+                            {"name", "value"}),
+                     registersSchema(), [](const Json& arguments, MachineAccess& machine) {
+                         const std::string name = string(arguments, "name");
+                         const int64_t value = number(arguments, "value", 0);
+                         for (const RegisterName& known : registerNames)
+                             if (name == known.name && value > int64_t(known.maximum))
+                                 return failure("set_register: " + name + " takes 0-" + std::to_string(known.maximum) +
+                                                ", not " + std::to_string(value));
+                         Z80State cpu{};
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 setRegister(control.machine().cpu, name, uint16_t(value));
+                                 // The recorded past no longer leads here.
+                                 control.machineReplaced();
+                                 cpu = control.machine().cpu;
+                             }, result))
+                             return result;
+                         return success(registersJson(cpu), name + " set: " + registersText(cpu));
+                     }});
+    tools.push_back({"read_memory",
+                     "Reads length bytes (1-65536) from an area: \"cpu\" (as the CPU sees memory now), \"page\" "
+                     "(one of the 16 pages, with page) or \"vram\"; gives them as hex, two digits per byte.",
+                     memorySchema(false),
+                     output({{"area", outString()}, {"address", outInteger()}, {"length", outInteger()},
+                             {"hex", outString()}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         const size_t length = size_t(number(arguments, "length", 1));
+                         Area area;
+                         std::string error;
+                         if (!areaOf(arguments, length, area, error))
+                             return failure("read_memory: " + error);
+                         const uint32_t first = uint32_t(number(arguments, "address", 0));
+                         std::vector<uint8_t> bytes(length);
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 for (size_t i = 0; i < length; ++i)
+                                     bytes[i] = readArea(control.machine(), area, uint32_t(first + i));
+                             }, result))
+                             return result;
+                         std::string hex = hexText(bytes);
+                         std::string shown = hex.size() > 64 ? hex.substr(0, 64) + "..." : hex;
+                         return success({{"area", string(arguments, "area")}, {"address", first}, {"length", length},
+                                         {"hex", std::move(hex)}},
+                                        std::to_string(length) + " bytes at " + hex4(first) + ": " + shown);
+                     }});
+    tools.push_back({"write_memory",
+                     "Writes bytes (given as hex, two digits each) into an area: \"cpu\" (the page behind each "
+                     "address, ROM included), \"page\" (with page) or \"vram\". Going back in time then starts "
+                     "from here.",
+                     memorySchema(true), output({{"written", outInteger()}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         size_t where = 0;
+                         const std::optional<std::vector<uint8_t>> bytes = bytesFromHex(string(arguments, "hex"), &where);
+                         if (!bytes)
+                             return failure(where == string(arguments, "hex").size()
+                                                ? "write_memory: 'hex' has an odd number of digits"
+                                                : "write_memory: 'hex' has a character that is not a hex digit at " +
+                                                      std::to_string(where));
+                         Area area;
+                         std::string error;
+                         if (!areaOf(arguments, bytes->size(), area, error))
+                             return failure("write_memory: " + error);
+                         const uint32_t first = uint32_t(number(arguments, "address", 0));
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 for (size_t i = 0; i < bytes->size(); ++i)
+                                     writeArea(control.machine(), area, uint32_t(first + i), (*bytes)[i]);
+                                 control.machineReplaced();
+                             }, result))
+                             return result;
+                         return success({{"written", bytes->size()}},
+                                        std::to_string(bytes->size()) + " bytes written at " + hex4(first));
+                     }});
+    tools.push_back({"disassemble",
+                     "Disassembles count instructions (default 16, at most 1000) from address (default: pc), as "
+                     "the CPU sees memory now, with symbols; each line gives address, bytes (hex), text, cycles "
+                     "and label.",
+                     object({{"address", address("where to start (default: pc)")},
+                             {"count", integer(1, 1000, "instructions (default 16)")}}),
+                     output({{"lines", outArray(lineSchema())}}), [](const Json& arguments, MachineAccess& machine) {
+                         const unsigned count = unsigned(number(arguments, "count", 16));
+                         Json lines = Json::array();
+                         std::string listing;
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 const Mtx& m = control.machine();
+                                 uint16_t at = has(arguments, "address") ? uint16_t(number(arguments, "address", 0)) : m.cpu.PC;
+                                 const auto read = [&m](uint16_t a) { return memRead(m.memory, a); };
+                                 for (unsigned i = 0; i < count; ++i) {
+                                     const Instruction instruction = disassemble(at, read, &control.symbols());
+                                     const std::string bytes = hexText({instruction.bytes.data(), instruction.length});
+                                     const std::string label(control.symbols().labelAt(at));
+                                     lines.push_back({{"address", at}, {"bytes", bytes}, {"text", std::string(instruction.text)},
+                                                      {"cycles", instruction.cycles}, {"label", label}});
+                                     if (i < 40)
+                                         listing += hex4(at) + "  " + bytes + std::string(10 - std::min<size_t>(bytes.size(), 8), ' ') +
+                                                    (label.empty() ? "" : label + ": ") + instruction.text + "\n";
+                                     at = instruction.nextAddress();
+                                 }
+                             }, result))
+                             return result;
+                         return success({{"lines", std::move(lines)}}, listing);
+                     }});
+}
+
+} // namespace ollendor

@@ -1,0 +1,259 @@
+// The debugger: breakpoints, the call stack, the trace, symbols.
+#include "automation/encoding.h"
+#include "automation/tool_support.h"
+#include "debug/disassembler.h"
+
+namespace ollendor {
+
+namespace {
+
+using namespace tool;
+
+constexpr int64_t maxTraceCount = 10000;
+
+Json breakpointJson(const Breakpoint& breakpoint)
+{
+    return {{"id", breakpoint.id},
+            {"kind", breakKindName(breakpoint.kind)},
+            {"address", breakpoint.first},
+            {"end", breakpoint.last},
+            {"enabled", breakpoint.enabled},
+            {"hits", breakpoint.hits},
+            {"condition", breakpoint.condition ? breakpoint.condition->text() : std::string()},
+            {"text", breakpoint.describe()}};
+}
+
+Json breakpointSchema()
+{
+    return output({{"id", outInteger()}, {"kind", outString()}, {"address", outInteger()}, {"end", outInteger()},
+                   {"enabled", outBoolean()}, {"hits", outInteger()}, {"condition", outString()}, {"text", outString()}});
+}
+
+const char* frameKind(CallFrame::Kind kind)
+{
+    switch (kind) {
+    case CallFrame::Kind::call: return "call";
+    case CallFrame::Kind::rst: return "rst";
+    case CallFrame::Kind::interrupt: return "interrupt";
+    }
+    return "call";
+}
+
+ToolResult setBreakpoint(const Json& arguments, MachineAccess& machine)
+{
+    const std::optional<BreakKind> kind = parseBreakKind(string(arguments, "kind"));
+    const uint16_t first = uint16_t(number(arguments, "address", 0));
+    const bool range = kind == BreakKind::read || kind == BreakKind::write;
+    if (has(arguments, "end") && !range)
+        return failure("set_breakpoint: 'end' goes with read and write breakpoints only");
+    const uint16_t last = uint16_t(number(arguments, "end", first));
+    std::optional<Condition> condition;
+    if (has(arguments, "condition") && !string(arguments, "condition").empty()) {
+        const ConditionParse parsed = parseCondition(string(arguments, "condition"));
+        if (!parsed.condition)
+            return failure("set_breakpoint: the condition cannot be read: " + parsed.error);
+        condition = parsed.condition;
+    }
+    Breakpoints::Added added;
+    Json json;
+    ToolResult result;
+    if (!onMachine(machine, [&](Control& control) {
+            added = control.debugger().breakpoints.add(*kind, first, last, condition);
+            if (const Breakpoint* made = control.debugger().breakpoints.find(added.id))
+                json = breakpointJson(*made);
+        }, result))
+        return result;
+    if (added.id == 0)
+        return failure("set_breakpoint: " + added.error);
+    return success(json, "breakpoint " + std::to_string(added.id) + ": " + json["text"].get<std::string>());
+}
+
+ToolResult lookupSymbol(const Json& arguments, MachineAccess& machine)
+{
+    const bool byName = has(arguments, "name");
+    if (byName == has(arguments, "address"))
+        return failure("lookup_symbol: give either 'name' or 'address'");
+    const std::string name = string(arguments, "name");
+    const uint16_t address = uint16_t(number(arguments, "address", 0));
+    std::optional<uint16_t> found;
+    Json names = Json::array();
+    std::string nearest;
+    ToolResult result;
+    if (!onMachine(machine, [&](Control& control) {
+            const Symbols& symbols = control.symbols();
+            found = byName ? symbols.addressOf(name) : std::optional<uint16_t>(address);
+            if (!found)
+                return;
+            for (const std::string& each : symbols.namesAt(*found))
+                names.push_back(each);
+            nearest = symbols.nearest(*found);
+        }, result))
+        return result;
+    if (!found)
+        return failure("lookup_symbol: no symbol '" + clipped(name) + "'");
+    Json json = {{"address", *found}, {"names", names}, {"nearest", nearest}};
+    std::string text = hex4(*found);
+    if (!names.empty())
+        text += " " + names[0].get<std::string>();
+    else if (!nearest.empty())
+        text += " (" + nearest + ")";
+    else
+        text += " has no symbol";
+    return success(std::move(json), text);
+}
+
+} // namespace
+
+void addDebugTools(std::vector<Tool>& tools)
+{
+    tools.push_back({"set_breakpoint",
+                     "Sets a breakpoint. kind exec (address), read or write (address, optional end of the "
+                     "range), in or out (port 0-255 as address), vdp_register (register 0-7 as address), "
+                     "interrupt (counter/timer channel 0-3 as address); optional condition on a register such as "
+                     "\"A == 0x10\" or \"HL != $4000\". Gives its id.",
+                     object({{"kind", choice({"exec", "read", "write", "in", "out", "vdp_register", "interrupt"},
+                                             "what stops the machine")},
+                             {"address", address("address, or port, register or channel number")},
+                             {"end", address("last address of a read or write range (default: address)")},
+                             {"condition", text("register comparison that must hold, e.g. \"A == 0x10\"", 200)}},
+                            {"kind", "address"}),
+                     breakpointSchema(), setBreakpoint});
+    tools.push_back({"remove_breakpoint", "Removes the breakpoint with that id.",
+                     object({{"id", integer(1, 0x7FFFFFFF, "the breakpoint's id")}}, {"id"}), output({{"removed", outInteger()}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         const int id = int(number(arguments, "id", 0));
+                         bool removed = false;
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) { removed = control.debugger().breakpoints.remove(id); }, result))
+                             return result;
+                         if (!removed)
+                             return failure("remove_breakpoint: there is no breakpoint " + std::to_string(id));
+                         return success({{"removed", id}}, "breakpoint " + std::to_string(id) + " removed");
+                     }});
+    tools.push_back({"list_breakpoints", "Every breakpoint: id, kind, address, end, enabled, hits, condition and a text.",
+                     object({}), output({{"breakpoints", outArray(breakpointSchema())}}),
+                     [](const Json&, MachineAccess& machine) {
+                         Json list = Json::array();
+                         std::string text;
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 for (const Breakpoint& breakpoint : control.debugger().breakpoints.all()) {
+                                     list.push_back(breakpointJson(breakpoint));
+                                     text += std::to_string(breakpoint.id) + ": " + breakpoint.describe() + " (" +
+                                             std::to_string(breakpoint.hits) + " hits)\n";
+                                 }
+                             }, result))
+                             return result;
+                         return success({{"breakpoints", std::move(list)}}, text.empty() ? "no breakpoints" : text);
+                     }});
+    tools.push_back({"get_call_stack",
+                     "The routines the CPU is in, outermost first (kind call, rst or interrupt; from, target, "
+                     "return_to, sp, label). The stack is kept from the first call of this tool on (keep: false "
+                     "stops keeping it).",
+                     object({{"keep", flag("keep the call stack from now on (default true)")}}),
+                     output({{"kept", outBoolean()},
+                             {"frames", outArray(output({{"kind", outString()}, {"from", outInteger()}, {"target", outInteger()},
+                                                         {"return_to", outInteger()}, {"sp", outInteger()}, {"label", outString()}}))}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         const bool keep = !has(arguments, "keep") || arguments["keep"].get<bool>();
+                         bool wasKept = false;
+                         Json frames = Json::array();
+                         std::string text;
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 Debugger& debugger = control.debugger();
+                                 wasKept = debugger.watching;
+                                 debugger.watching = keep;
+                                 for (const CallFrame& frame : debugger.callStack()) {
+                                     const std::string label(control.symbols().nearest(frame.target));
+                                     frames.push_back({{"kind", frameKind(frame.kind)}, {"from", frame.from},
+                                                       {"target", frame.target}, {"return_to", frame.returnTo},
+                                                       {"sp", frame.sp}, {"label", label}});
+                                     text += std::string(frameKind(frame.kind)) + " " + hex4(frame.target) +
+                                             (label.empty() ? "" : " " + label) + " from " + hex4(frame.from) + "\n";
+                                 }
+                             }, result))
+                             return result;
+                         if (!wasKept && keep)
+                             text = "the call stack is kept from now on\n";
+                         else if (text.empty())
+                             text = "the call stack is empty\n";
+                         return success({{"kept", keep}, {"frames", std::move(frames)}}, text);
+                     }});
+    tools.push_back({"get_trace",
+                     "The last count instructions executed (default 20, at most 10000), oldest first, each with "
+                     "the registers it started from. Tracing is on from the first call of this tool on (keep: "
+                     "false turns it off).",
+                     object({{"count", integer(1, maxTraceCount, "entries, newest ones (default 20)")},
+                             {"keep", flag("keep tracing from now on (default true)")}}),
+                     output({{"tracing", outBoolean()},
+                             {"entries", outArray(output({{"cycle", outInteger()}, {"pc", outInteger()}, {"bytes", outString()},
+                                                          {"text", outString()}, {"af", outInteger()}, {"bc", outInteger()},
+                                                          {"de", outInteger()}, {"hl", outInteger()}, {"ix", outInteger()},
+                                                          {"iy", outInteger()}, {"sp", outInteger()}}))}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         const size_t count = size_t(number(arguments, "count", 20));
+                         const bool keep = !has(arguments, "keep") || arguments["keep"].get<bool>();
+                         bool wasTracing = false;
+                         Json entries = Json::array();
+                         std::string text;
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 Debugger& debugger = control.debugger();
+                                 wasTracing = debugger.tracing;
+                                 debugger.tracing = keep;
+                                 const TraceRing& trace = debugger.trace();
+                                 const size_t first = trace.size() > count ? trace.size() - count : 0;
+                                 for (size_t i = first; i < trace.size(); ++i) {
+                                     const TraceEntry& entry = trace.at(i);
+                                     const Instruction instruction = decodeInstruction(entry.pc, entry.bytes, &control.symbols());
+                                     entries.push_back({{"cycle", entry.cycle}, {"pc", entry.pc},
+                                                        {"bytes", hexText({entry.bytes.data(), instruction.length})},
+                                                        {"text", std::string(instruction.text)}, {"af", entry.af},
+                                                        {"bc", entry.bc}, {"de", entry.de}, {"hl", entry.hl},
+                                                        {"ix", entry.ix}, {"iy", entry.iy}, {"sp", entry.sp}});
+                                     if (trace.size() - i <= 20)
+                                         text += hex4(entry.pc) + "  " + instruction.text + "\n";
+                                 }
+                             }, result))
+                             return result;
+                         if (!wasTracing && keep)
+                             text = "tracing from now on\n";
+                         else if (text.empty())
+                             text = "the trace is empty\n";
+                         return success({{"tracing", keep}, {"entries", std::move(entries)}}, text);
+                     }});
+    tools.push_back({"load_symbols",
+                     "Loads a label file (as z80asm --label or pasmo write it) into the symbol table: names then "
+                     "show in disassembly and can be looked up.",
+                     object({{"path", text("the label file", 4096, 1)}}, {"path"}),
+                     output({{"added", outInteger()}, {"symbol_lines", outInteger()}, {"problem_count", outInteger()},
+                             {"problems", outArray(outString())}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         std::filesystem::path path;
+                         std::string error;
+                         if (!pathArgument(arguments, "path", path, error))
+                             return failure("load_symbols: " + error);
+                         SymbolFileResult loaded;
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) { loaded = control.loadSymbols(path); }, result))
+                             return result;
+                         if (!loaded.ok())
+                             return failure("load_symbols: " + loaded.error);
+                         Json problems = Json::array();
+                         for (size_t i = 0; i < loaded.problems.size() && i < 20; ++i)
+                             problems.push_back(loaded.problems[i].message());
+                         return success({{"added", loaded.added}, {"symbol_lines", loaded.symbolLines},
+                                         {"problem_count", loaded.problemCount}, {"problems", std::move(problems)}},
+                                        std::to_string(loaded.added) + " symbols added" +
+                                            (loaded.problemCount ? ", " + std::to_string(loaded.problemCount) + " bad lines skipped" : ""));
+                     }});
+    tools.push_back({"lookup_symbol",
+                     "With name: the address of a symbol. With address: its names, and the nearest label below it "
+                     "(\"name+$1A\").",
+                     object({{"name", text("a symbol", 256, 1)}, {"address", address()}}),
+                     output({{"address", outInteger()}, {"names", outArray(outString())}, {"nearest", outString()}}),
+                     lookupSymbol});
+}
+
+} // namespace ollendor

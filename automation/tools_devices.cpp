@@ -1,0 +1,239 @@
+// The devices: video chip, sprites, counter/timer, sound chip, keyboard, and the picture.
+#include <memory>
+
+#include "automation/encoding.h"
+#include "automation/key_names.h"
+#include "automation/tool_support.h"
+#include "host/info_text.h"
+#include "video/display.h"
+#include "video/picture.h"
+
+namespace ollendor {
+
+namespace {
+
+using namespace tool;
+
+Json videoState(const VdpState& vdp, std::string& text)
+{
+    char line[infoTextSize];
+    Json registers = Json::array(), decoded = Json::array();
+    for (unsigned i = 0; i < 8; ++i)
+        registers.push_back(vdp.registers[i]);
+    for (int i = 0; describeVdpLine(vdp, line, sizeof line, i); ++i)
+        decoded.push_back(std::string(line));
+    const int modeCode = describeVdpMode(vdp, line, sizeof line);
+    const std::string modeName = line;
+    text = modeName + "; registers";
+    for (unsigned i = 0; i < 8; ++i)
+        text += ' ' + hex2(vdp.registers[i]);
+    text += "; address " + hex4(vdp.address) + (displayBlanked(vdp) ? "; blanked" : "");
+    return {{"registers", registers},
+            {"decoded", decoded},
+            {"mode", vdp.mode},
+            {"mode_name", modeName},
+            {"mode_code", modeCode},
+            {"status", vdp.status},
+            {"address", vdp.address},
+            {"second_byte_expected", vdp.secondByteExpected},
+            {"blanked", displayBlanked(vdp)},
+            {"backdrop", backdropColour(vdp)}};
+}
+
+// The sprite attribute table: 32 entries of y, x, pattern, colour (bit 7 early clock); a y
+// of 0xD0 ends the list. Text mode shows no sprites.
+Json sprites(const VdpState& vdp, std::string& text)
+{
+    const unsigned attributes = unsigned(vdp.registers[5] & 0x7F) * 0x80;
+    const unsigned patterns = unsigned(vdp.registers[6] & 0x07) * 0x800;
+    const bool large = (vdp.registers[1] & 0x02) != 0;
+    const bool magnified = (vdp.registers[1] & 0x01) != 0;
+    char mode[infoTextSize];
+    const bool textMode = describeVdpMode(vdp, mode, sizeof mode) == 3;
+    Json list = Json::array();
+    for (unsigned i = 0; i < 32 && !textMode; ++i) {
+        const unsigned at = (attributes + 4 * i) & (vramSize - 1);
+        const uint8_t y = vdp.vram[at];
+        if (y == 0xD0)
+            break;
+        const uint8_t x = vdp.vram[(at + 1) & (vramSize - 1)];
+        const uint8_t pattern = vdp.vram[(at + 2) & (vramSize - 1)];
+        const uint8_t colour = vdp.vram[(at + 3) & (vramSize - 1)];
+        // The line shown is y + 1; values from 0xE1 up are just above the top edge.
+        const int screenY = y >= 0xE1 ? int(y) - 255 : int(y) + 1;
+        const int screenX = (colour & 0x80) ? int(x) - 32 : int(x);
+        list.push_back({{"index", i}, {"y", y}, {"x", x}, {"pattern", pattern}, {"colour", colour & 0x0F},
+                        {"early_clock", (colour & 0x80) != 0}, {"screen_x", screenX}, {"screen_y", screenY}});
+    }
+    text = textMode ? "text mode shows no sprites"
+                    : std::to_string(list.size()) + " sprites, " + (large ? "16x16" : "8x8") + (magnified ? " magnified" : "") +
+                          ", attributes at " + hex4(attributes) + ", patterns at " + hex4(patterns);
+    return {{"sprites", list},
+            {"size", large ? 16 : 8},
+            {"magnified", magnified},
+            {"attribute_table", attributes},
+            {"pattern_table", patterns}};
+}
+
+Json ctcState(const CtcState& ctc, std::string& text)
+{
+    Json channels = Json::array();
+    text = "vector " + hex2(ctc.vector);
+    for (unsigned i = 0; i < 4; ++i) {
+        const CtcChannel& c = ctc.channel[i];
+        const unsigned prescaler = (c.control & ctcPrescaler256) ? 256 : 16;
+        channels.push_back({{"channel", i}, {"control", c.control}, {"time_constant", c.timeConstant},
+                            {"count", c.count}, {"counter", c.counter}, {"running", c.running},
+                            {"interrupt_enabled", (c.control & ctcInterruptEnable) != 0}, {"prescaler", prescaler},
+                            {"time_constant_next", c.timeConstantNext}});
+        text += "; channel " + std::to_string(i) + (c.running ? " running" : " stopped") + " constant " +
+                std::to_string(c.timeConstant) + " /" + std::to_string(prescaler) +
+                ((c.control & ctcInterruptEnable) ? " interrupts" : "");
+    }
+    return {{"vector", ctc.vector}, {"channels", channels}};
+}
+
+int attenuationOf(uint32_t volume)
+{
+    for (int i = 0; i < 16; ++i)
+        if (volumeTable[i] == volume)
+            return i;
+    return -1;
+}
+
+Json soundState(const SoundChip& chip, std::string& text)
+{
+    Json channels = Json::array();
+    for (unsigned i = 0; i < 3; ++i) {
+        channels.push_back({{"channel", i}, {"period", chip.tonePeriod[i]}, {"attenuation", attenuationOf(chip.volume[i])},
+                            {"volume", chip.volume[i]}, {"frequency", chip.published.frequency[i]},
+                            {"amplitude", chip.published.amplitude[i]}});
+        text += "channel " + std::to_string(i) + ": " + std::to_string(chip.published.frequency[i]) + " Hz, amplitude " +
+                std::to_string(chip.published.amplitude[i]) + "\n";
+    }
+    return {{"channels", channels},
+            {"noise", {{"period", chip.tonePeriod[3]}, {"attenuation", attenuationOf(chip.volume[3])}, {"volume", chip.volume[3]}}},
+            {"latched_channel", chip.latchedChannel}};
+}
+
+Json keyboardState(const KeyboardState& keyboard, bool typing, std::string& text)
+{
+    Json rows = Json::array(), pressed = Json::array();
+    for (unsigned row = 0; row < 8; ++row) {
+        rows.push_back(keyboard.input.rows[row]);
+        for (unsigned col = 0; col < 10; ++col)
+            if ((keyboard.input.rows[row] >> col & 1) && keyMatrixMap[row][col] != noKey)
+                if (const char* name = nameOfKey(keyMatrixMap[row][col]))
+                    pressed.push_back(name);
+    }
+    text = pressed.empty() ? "no key down" : "down:";
+    for (const Json& name : pressed)
+        text += ' ' + name.get<std::string>();
+    if (typing)
+        text += "; typing";
+    return {{"pressed", pressed},
+            {"rows", rows},
+            {"caps_lock", (keyboard.input.capsLock & 1) != 0},
+            {"sense_low", keyboard.senseLow},
+            {"sense_high", keyboard.senseHigh},
+            {"typing", typing}};
+}
+
+// A tool that reads one device on the loop's thread and describes it.
+template <class Read>
+ToolResult readDevice(MachineAccess& machine, Read read)
+{
+    Json json;
+    std::string text;
+    ToolResult result;
+    if (!onMachine(machine, [&](Control& control) { json = read(control, text); }, result))
+        return result;
+    return success(std::move(json), text);
+}
+
+} // namespace
+
+void addDeviceTools(std::vector<Tool>& tools)
+{
+    tools.push_back({"get_video_state",
+                     "The video chip: its 8 registers raw and decoded, the display mode, status byte, the address "
+                     "of the next access, whether the display is blanked and the backdrop colour.",
+                     object({}),
+                     output({{"registers", outArray(outInteger())}, {"decoded", outArray(outString())},
+                             {"mode", outInteger()}, {"mode_name", outString()}, {"status", outInteger()},
+                             {"address", outInteger()}, {"blanked", outBoolean()}, {"backdrop", outInteger()}}),
+                     [](const Json&, MachineAccess& machine) {
+                         return readDevice(machine, [](Control& c, std::string& t) { return videoState(c.machine().vdp, t); });
+                     }});
+    tools.push_back({"list_sprites",
+                     "The sprites in the attribute table up to its end marker: position (raw and on screen), "
+                     "pattern, colour, early clock; with the sprite size and the tables' addresses.",
+                     object({}),
+                     output({{"sprites", outArray(output({{"index", outInteger()}, {"x", outInteger()}, {"y", outInteger()},
+                                                          {"pattern", outInteger()}, {"colour", outInteger()},
+                                                          {"early_clock", outBoolean()}}))},
+                             {"size", outInteger()}, {"magnified", outBoolean()}, {"attribute_table", outInteger()},
+                             {"pattern_table", outInteger()}}),
+                     [](const Json&, MachineAccess& machine) {
+                         return readDevice(machine, [](Control& c, std::string& t) { return sprites(c.machine().vdp, t); });
+                     }});
+    tools.push_back({"get_ctc_state",
+                     "The counter/timer: its interrupt vector and each channel's control word, time constant, "
+                     "count, whether it runs and interrupts, and its prescaler.",
+                     object({}),
+                     output({{"vector", outInteger()},
+                             {"channels", outArray(output({{"channel", outInteger()}, {"control", outInteger()},
+                                                           {"time_constant", outInteger()}, {"count", outInteger()},
+                                                           {"running", outBoolean()}, {"interrupt_enabled", outBoolean()},
+                                                           {"prescaler", outInteger()}}))}}),
+                     [](const Json&, MachineAccess& machine) {
+                         return readDevice(machine, [](Control& c, std::string& t) { return ctcState(c.machine().ctc, t); });
+                     }});
+    tools.push_back({"get_sound_state",
+                     "The sound chip: each tone channel's period, attenuation (0 loudest, 15 silent) and the "
+                     "frequency and amplitude it last published; the noise channel's registers.",
+                     object({}),
+                     output({{"channels", outArray(output({{"channel", outInteger()}, {"period", outInteger()},
+                                                           {"attenuation", outInteger()}, {"frequency", outInteger()},
+                                                           {"amplitude", outInteger()}}))},
+                             {"noise", {{"type", "object"}}}, {"latched_channel", outInteger()}}),
+                     [](const Json&, MachineAccess& machine) {
+                         return readDevice(machine, [](Control& c, std::string& t) { return soundState(c.machine().sound, t); });
+                     }});
+    tools.push_back({"get_keyboard_state",
+                     "The keys the machine is given now (by name, and the matrix rows as bit masks), Caps Lock, "
+                     "the sense bytes last latched, and whether typed text is still being typed.",
+                     object({}),
+                     output({{"pressed", outArray(outString())}, {"rows", outArray(outInteger())},
+                             {"caps_lock", outBoolean()}, {"typing", outBoolean()}}),
+                     [](const Json&, MachineAccess& machine) {
+                         return readDevice(machine, [](Control& c, std::string& t) {
+                             return keyboardState(c.machine().keyboard, !c.session().typingFinished(), t);
+                         });
+                     }});
+    tools.push_back({"screenshot",
+                     "The picture as the window shows it: the 320 x 200 console (the 256 x 192 picture in its "
+                     "border) as a PNG image, the same as --screenshot writes.",
+                     object({}), Json(), [](const Json&, MachineAccess& machine) {
+                         auto frame = std::make_unique<FrameBuffer>();
+                         bool blanked = false;
+                         uint8_t backdrop = 0;
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 *frame = control.machine().frame;
+                                 blanked = displayBlanked(control.machine().vdp);
+                                 backdrop = backdropColour(control.machine().vdp);
+                             }, result))
+                             return result;
+                         const std::vector<uint8_t> png = consolePng(*frame, blanked, backdrop);
+                         if (png.empty())
+                             return failure("screenshot: the picture could not be encoded");
+                         result = ToolResult{};
+                         result.content.push_back({{"type", "image"}, {"data", base64Text(png)}, {"mimeType", "image/png"}});
+                         result.content.push_back({{"type", "text"},
+                                                   {"text", "320 x 200 PNG, " + std::to_string(png.size()) + " bytes"}});
+                         return result;
+                     }});
+}
+
+} // namespace ollendor

@@ -1,0 +1,205 @@
+// What the machine is given: typed text, held keys, tapes, and whole states.
+#include <algorithm>
+#include <system_error>
+
+#include "automation/key_names.h"
+#include "automation/tool_support.h"
+#include "control/key_typist.h"
+#include "control/state_slots.h"
+#include "host/message_text.h"
+
+namespace ollendor {
+
+namespace {
+
+using namespace tool;
+
+constexpr size_t maxListedTapes = 1000;
+
+// The two characters \n stand for Enter, as in --type.
+std::string typedText(const std::string& text)
+{
+    std::string result;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            result += '\n';
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+Json stateArguments()
+{
+    return object({{"path", text("the state file", 4096, 1)},
+                   {"slot", integer(1, stateSlotCount, "one of the four slots (1-4) instead of a file")}});
+}
+
+// Exactly one of path and slot.
+bool stateTarget(const char* tool, const Json& arguments, std::filesystem::path& path, int& slot, ToolResult& result)
+{
+    if (has(arguments, "path") == has(arguments, "slot")) {
+        result = failure(std::string(tool) + ": give either 'path' or 'slot'");
+        return false;
+    }
+    slot = int(number(arguments, "slot", 0));
+    std::string error;
+    if (slot == 0 && !pathArgument(arguments, "path", path, error)) {
+        result = failure(std::string(tool) + ": " + error);
+        return false;
+    }
+    return true;
+}
+
+std::string targetText(const std::filesystem::path& path, int slot)
+{
+    return slot ? "slot " + std::to_string(slot) : path.string();
+}
+
+} // namespace
+
+void addInputTools(std::vector<Tool>& tools)
+{
+    tools.push_back({"type_text",
+                     "Types text on the emulated keyboard, one key at a time, as --type does: letters, digits, space, "
+                     "newline or the two characters \\n (Enter), , . and with Shift the capitals, !\"#$%&'() and < >.",
+                     object({{"text", text("what to type", 4096, 1)}}, {"text"}), Json(),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         const std::string text = typedText(string(arguments, "text"));
+                         const size_t bad = KeyTypist::firstUntypable(text);
+                         if (bad != std::string::npos)
+                             return failure("type_text: the character '" + escapedForMessage(characterAt(text, bad)) +
+                                            "' at " + std::to_string(bad) + " has no key");
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) { control.session().typeText(text); }, result))
+                             return result;
+                         return successText("typing " + std::to_string(text.size()) + " characters");
+                     }});
+    tools.push_back({"press_keys",
+                     "Holds host keys down together for frames frames (default 5), by name: " + keyNameList() + ".",
+                     object({{"keys", list(text("a key name", 32, 1), 1, 16, "the keys, held together")},
+                             {"frames", integer(1, 3000, "frames to hold them (default 5)")}},
+                            {"keys"}),
+                     Json(), [](const Json& arguments, MachineAccess& machine) {
+                         std::vector<uint8_t> keys;
+                         for (const Json& name : arguments["keys"]) {
+                             const std::optional<uint8_t> key = keyByName(name.get<std::string>());
+                             if (!key)
+                                 return failure("press_keys: unknown key '" + clipped(name.get<std::string>()) +
+                                                "'; the keys are " + keyNameList());
+                             keys.push_back(*key);
+                         }
+                         const unsigned frames = unsigned(number(arguments, "frames", 5));
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) { control.session().holdKeys(keys, frames); }, result))
+                             return result;
+                         return successText("holding " + std::to_string(keys.size()) + " keys for " + std::to_string(frames) +
+                                            " frames");
+                     }});
+    tools.push_back({"list_tapes",
+                     "The tape images in the tape folder (name and size), and the tape mounted, if any (it answers "
+                     "every load).",
+                     object({}),
+                     output({{"folder", outString()}, {"mounted", outNullable("string")},
+                             {"tapes", outArray(output({{"name", outString()}, {"size", outInteger()}}))}}),
+                     [](const Json&, MachineAccess& machine) {
+                         std::filesystem::path folder;
+                         std::optional<std::filesystem::path> mounted;
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 folder = control.session().tapeFolder();
+                                 mounted = control.session().mountedTape();
+                             }, result))
+                             return result;
+                         // The folder is read here, off the loop's thread.
+                         Json tapes = Json::array();
+                         std::string text;
+                         std::error_code error;
+                         std::filesystem::directory_iterator entries(folder, error);
+                         for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+                             std::error_code ignored;
+                             if (!entries->is_regular_file(ignored) || tapes.size() >= maxListedTapes)
+                                 continue;
+                             const uintmax_t size = entries->file_size(ignored);
+                             tapes.push_back({{"name", entries->path().filename().string()}, {"size", ignored ? 0 : size}});
+                         }
+                         std::sort(tapes.begin(), tapes.end(),
+                                   [](const Json& a, const Json& b) { return a["name"] < b["name"]; });
+                         for (const Json& tape : tapes)
+                             text += tape["name"].get<std::string>() + "\n";
+                         if (tapes.empty())
+                             text = "no tape images in " + folder.string() + (error ? " (" + error.message() + ")" : "") + "\n";
+                         if (mounted)
+                             text += "mounted: " + mounted->string() + "\n";
+                         return success({{"folder", folder.string()},
+                                         {"mounted", mounted ? Json(mounted->string()) : Json()},
+                                         {"tapes", std::move(tapes)}},
+                                        text);
+                     }});
+    tools.push_back({"mount_tape",
+                     "Mounts a tape image: every load the machine makes reads that file from now on, whatever name "
+                     "it asks for.",
+                     object({{"path", text("the tape image", 4096, 1)}}, {"path"}), Json(),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         std::filesystem::path path;
+                         std::string error;
+                         if (!pathArgument(arguments, "path", path, error))
+                             return failure("mount_tape: " + error);
+                         std::error_code status;
+                         if (!std::filesystem::is_regular_file(path, status))
+                             return failure("mount_tape: " + path.string() +
+                                            (status ? ": " + status.message() : " is not a file"));
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) { control.session().mountTape(path); }, result))
+                             return result;
+                         return successText("mounted " + path.string());
+                     }});
+    tools.push_back({"unmount_tape", "Takes the mounted tape out: loads look in the tape folder again.", object({}),
+                     Json(), [](const Json&, MachineAccess& machine) {
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) { control.session().unmountTape(); }, result))
+                             return result;
+                         return successText("no tape mounted");
+                     }});
+    tools.push_back({"save_state",
+                     "Saves the whole machine to a state file (path) or one of the four slots (slot 1-4).",
+                     stateArguments(), output({{"saved", outString()}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         std::filesystem::path path;
+                         int slot = 0;
+                         ToolResult result;
+                         if (!stateTarget("save_state", arguments, path, slot, result))
+                             return result;
+                         Control::Result saved;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 saved = slot ? control.saveSlot(slot) : control.saveState(path);
+                             }, result))
+                             return result;
+                         if (!saved.ok)
+                             return failure("save_state: " + saved.error);
+                         return success({{"saved", targetText(path, slot)}}, "saved to " + targetText(path, slot));
+                     }});
+    tools.push_back({"load_state",
+                     "Puts the machine saved in a state file (path) or slot (slot 1-4) in place; an unusable file "
+                     "is refused with the reason and the running machine left alone.",
+                     stateArguments(), output({{"loaded", outString()}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         std::filesystem::path path;
+                         int slot = 0;
+                         ToolResult result;
+                         if (!stateTarget("load_state", arguments, path, slot, result))
+                             return result;
+                         Control::Result loaded;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 loaded = slot ? control.loadSlot(slot) : control.loadState(path);
+                             }, result))
+                             return result;
+                         if (!loaded.ok)
+                             return failure("load_state: " + loaded.error);
+                         return success({{"loaded", targetText(path, slot)}}, "loaded " + targetText(path, slot));
+                     }});
+}
+
+} // namespace ollendor

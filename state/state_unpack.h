@@ -1,0 +1,38 @@
+// The steps of reading a state file that more than the loader needs (the slots' pictures
+// read a file without building a machine): the whole file read within its limit, the
+// header and checksum checked, the payload unpacked, and the sections' layout.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+#include "state/state_file.h"
+
+namespace ollendor {
+
+// One section of format version 1: its tag and its exact length.
+struct StateSection {
+    char tag[5];
+    uint32_t length;
+};
+// Every section in its order.
+std::span<const StateSection> stateSections();
+
+struct StateHeader {
+    bool romBuiltin = false;           // saved with the built-in ROM set
+    uint64_t romIdentity = 0;          // identity of the ROM set it was saved with
+    uint32_t unpackedSize = 0;         // the payload's size unpacked
+    std::span<const uint8_t> packed;   // the packed payload, within the checked bytes
+};
+
+// A regular file of at most stateFileLimit bytes, read whole; the error says why not
+// (without the file's name).
+StateResult readStateFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes);
+// The magic, the format version, the sizes, the checksum and the flags.
+StateResult checkStateHeader(std::span<const uint8_t> bytes, StateHeader& header);
+// The payload unpacked into payload (its size checked first).
+StateResult unpackStatePayload(const StateHeader& header, std::vector<uint8_t>& payload);
+
+} // namespace ollendor

@@ -1,0 +1,287 @@
+// The settings file: a round trip keeps every setting; a file that cannot be parsed, or
+// holds values of the wrong type or out of range, warns with the file and the line, falls
+// back to the defaults, and is kept as settings.toml.bad before anything is written over
+// it; keys for the program's actions; the command line winning over the file for the run.
+#include "tests/support/scratch_files.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "frontend/run_settings.h"
+#include "frontend/settings.h"
+
+using namespace ollendor;
+namespace fs = std::filesystem;
+
+namespace {
+
+void writeText(const fs::path& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string readText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+Settings everythingChanged()
+{
+    Settings settings;
+    settings.window = WindowSettings{2, 1000, 700, -20, 40, true};
+    settings.speedLimited = false;
+    settings.volume = 35;
+    settings.muted = true;
+    settings.romFolder = "/home/me/mtx roms";
+    settings.tapeFolder = "/home/me/t\"apes";
+    settings.recentTapes = {"/a/one.mtx", "/b/two \\ three.mtx"};
+    settings.openWindows = {"timings", "tapes", "debug.cpu"};
+    // Save and load state swapped, step out on a key of its own.
+    settings.keys[size_t(Hotkey::saveState)] = *parseKeyBinding("F3");
+    settings.keys[size_t(Hotkey::loadState)] = *parseKeyBinding("F2");
+    settings.keys[size_t(Hotkey::stepOut)] = *parseKeyBinding("Shift+PageDown");
+    return settings;
+}
+
+} // namespace
+
+TEST(Settings, RoundTripKeepsEverySetting)
+{
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "deeper" / "ollendor" / "settings.toml";
+    const Settings written = everythingChanged();
+    ASSERT_EQ(saveSettings(file, written), "");
+    const SettingsLoad load = loadSettings(file);
+    EXPECT_TRUE(load.warnings.empty()) << joined(load.warnings) << readText(file);
+    EXPECT_TRUE(load.writable);
+    EXPECT_TRUE(load.settings == written) << readText(file);
+    EXPECT_FALSE(fs::exists(folder.path() / "deeper" / "ollendor" / "settings.toml.bad"));
+    // Nothing of the temporary file is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1);
+
+    // The defaults go through as well, and a missing file is the defaults without a word.
+    ASSERT_EQ(saveSettings(file, Settings{}), "");
+    EXPECT_TRUE(loadSettings(file).settings == Settings{});
+    const SettingsLoad none = loadSettings(folder.path() / "absent.toml");
+    EXPECT_TRUE(none.warnings.empty());
+    EXPECT_TRUE(none.writable);
+    EXPECT_TRUE(none.settings == Settings{});
+}
+
+TEST(Settings, UnparsableFileWarnsWithTheLineStartsWithDefaultsAndIsKept)
+{
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "settings.toml";
+    const std::string bad = "[window]\nscale = 2\n\n[sound\nvolume = 10\n";
+    writeText(file, bad);
+    const SettingsLoad load = loadSettings(file);
+    EXPECT_TRUE(load.settings == Settings{}); // not even the scale before the fault
+    ASSERT_GE(load.warnings.size(), 1u);
+    EXPECT_NE(load.warnings[0].find(file.string()), std::string::npos) << load.warnings[0];
+    EXPECT_NE(load.warnings[0].find("line 4"), std::string::npos) << load.warnings[0];
+    EXPECT_EQ(readText(folder.path() / "settings.toml.bad"), bad);
+    EXPECT_TRUE(load.writable);
+
+    // A second bad file does not replace the first one kept.
+    writeText(file, "scale = = 3\n");
+    const SettingsLoad again = loadSettings(file);
+    EXPECT_NE(joined(again.warnings).find("line 1"), std::string::npos) << joined(again.warnings);
+    EXPECT_EQ(readText(folder.path() / "settings.toml.bad"), bad);
+    EXPECT_EQ(readText(folder.path() / "settings.toml.bad.1"), "scale = = 3\n");
+}
+
+TEST(Settings, WrongTypesAndOutOfRangeValuesWarnAndKeepTheirDefaults)
+{
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "settings.toml";
+    const std::string text = "[window]\n"
+                             "scale = 99\n"            // line 2: out of range
+                             "fullscreen = \"yes\"\n"  // line 3: not a boolean
+                             "width = 1200\n"          // line 4: good
+                             "[sound]\n"
+                             "volume = 3.5\n"          // line 6: not a whole number
+                             "muted = true\n"          // line 7: good
+                             "loudness = 4\n"          // line 8: unknown
+                             "[tapes]\n"
+                             "recent = [\"/t/a.mtx\", 7]\n" // line 10: one bad entry
+                             "[keys]\n"
+                             "pause = \"Q\"\n"         // line 12: not a key that can be given
+                             "continue = \"F6\"\n"     // line 13: F6 stays with pause
+                             "bogus = \"F1\"\n";       // line 14: no such action
+    writeText(file, text);
+    const SettingsLoad load = loadSettings(file);
+    const std::string warnings = joined(load.warnings);
+    const Settings defaults;
+    EXPECT_EQ(load.settings.window.scale, defaults.window.scale);
+    EXPECT_EQ(load.settings.window.fullscreen, defaults.window.fullscreen);
+    EXPECT_EQ(load.settings.window.width, 1200);
+    EXPECT_EQ(load.settings.volume, defaults.volume);
+    EXPECT_TRUE(load.settings.muted);
+    EXPECT_EQ(load.settings.recentTapes, std::vector<fs::path>{"/t/a.mtx"});
+    EXPECT_TRUE(load.settings.keys == defaults.keys);
+    for (const char* expected : {"line 2: window.scale: 99 is out of range (1 to 16)", "line 3: window.fullscreen",
+                                 "line 6: sound.volume", "line 8: sound.loudness", "line 10: tapes.recent",
+                                 "line 12: keys.pause", "line 13: keys.continue: F6 is already the key of pause",
+                                 "line 14: keys.bogus"})
+        EXPECT_NE(warnings.find(expected), std::string::npos) << "missing '" << expected << "' in\n" << warnings;
+    EXPECT_NE(warnings.find(file.string()), std::string::npos);
+    EXPECT_EQ(warnings.find("line 4"), std::string::npos) << warnings;
+    // What the user wrote survives the save at quit.
+    EXPECT_EQ(readText(folder.path() / "settings.toml.bad"), text);
+}
+
+TEST(Settings, KeysNamedTwiceGoToTheFirstAndSwappedKeysWork)
+{
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "settings.toml";
+    writeText(file, "[keys]\nsave-state = \"F3\"\nload-state = \"F2\"\nscreenshot = \"Home\"\nmute = \"home\"\n");
+    const SettingsLoad load = loadSettings(file);
+    EXPECT_EQ(keyBindingName(load.settings.keys[size_t(Hotkey::saveState)]), "F3");
+    EXPECT_EQ(keyBindingName(load.settings.keys[size_t(Hotkey::loadState)]), "F2");
+    EXPECT_EQ(keyBindingName(load.settings.keys[size_t(Hotkey::screenshot)]), "Home");
+    EXPECT_EQ(keyBindingName(load.settings.keys[size_t(Hotkey::mute)]), "F11");
+    ASSERT_EQ(load.warnings.size(), 2u) << joined(load.warnings); // the refusal, and where the file is kept
+    EXPECT_NE(load.warnings[0].find("line 5: keys.mute: Home is already the key of screenshot"), std::string::npos)
+        << load.warnings[0];
+
+    // The map takes the swapped keys although each is the other's at the start.
+    HotkeyMap map;
+    applyKeys(map, load.settings.keys);
+    EXPECT_TRUE(map.keys() == load.settings.keys);
+    KeyPress f2;
+    f2.scancode = 59;
+    f2.down = true;
+    EXPECT_EQ(map.match(f2), Hotkey::loadState);
+}
+
+TEST(Settings, UnreadableFileIsLeftAloneAndNotWrittenOver)
+{
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "settings.toml";
+    fs::create_directory(file); // a folder where the file should be
+    const SettingsLoad load = loadSettings(file);
+    EXPECT_FALSE(load.writable);
+    ASSERT_EQ(load.warnings.size(), 1u);
+    EXPECT_NE(load.warnings[0].find(file.string()), std::string::npos);
+    EXPECT_TRUE(load.settings == Settings{});
+    EXPECT_NE(saveSettings(file, Settings{}), ""); // a folder is never replaced
+    EXPECT_TRUE(fs::is_directory(file));
+}
+
+TEST(Settings, FileIsFoundThroughXdgConfigHome)
+{
+    const char* before = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = before ? before : "";
+    setenv("XDG_CONFIG_HOME", "/cfg/here", 1);
+    EXPECT_EQ(settingsFilePath(), fs::path("/cfg/here/ollendor/settings.toml"));
+    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    const char* home = std::getenv("HOME");
+    const std::string savedHome = home ? home : "";
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(settingsFilePath(), fs::path("/home/someone/.config/ollendor/settings.toml"));
+    // Without an absolute home: no settings file, never one in the current folder.
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", "", 1);
+    EXPECT_TRUE(settingsFilePath().empty());
+    EXPECT_FALSE(openRunSettings(Options{}, settingsFilePath()).save);
+    if (home)
+        setenv("HOME", savedHome.c_str(), 1);
+    else
+        unsetenv("HOME");
+    if (before)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(Settings, RecentTapesAreNewestFirstOnceAndLimited)
+{
+    Settings settings;
+    for (int i = 0; i < 12; ++i)
+        rememberTape(settings, "/t/" + std::to_string(i));
+    rememberTape(settings, "/t/5");
+    ASSERT_EQ(settings.recentTapes.size(), recentTapesKept);
+    EXPECT_EQ(settings.recentTapes[0], "/t/5");
+    EXPECT_EQ(settings.recentTapes[1], "/t/11");
+    EXPECT_EQ(std::count(settings.recentTapes.begin(), settings.recentTapes.end(), fs::path("/t/5")), 1);
+}
+
+TEST(Settings, CommandLineWinsForTheRunAndTheFileKeepsWhatItOverrode)
+{
+    ScratchFolder folder;
+    Settings file;
+    file.window.scale = 4;
+    file.window.width = 1400;
+    file.window.height = 900;
+    file.window.fullscreen = false;
+    file.speedLimited = true;
+    file.tapeFolder = folder.path();
+    file.romFolder = folder.path() / "gone";
+
+    Options given;
+    given.scale = 2;
+    given.scaleGiven = true;
+    given.fullscreen = true;
+    given.unconstrained = true;
+    Options merged = mergedOptions(given, file);
+    EXPECT_EQ(merged.scale, 2);
+    EXPECT_TRUE(merged.fullscreen);
+    EXPECT_TRUE(merged.unconstrained);
+    EXPECT_EQ(merged.tapeDir, folder.path());
+    EXPECT_FALSE(merged.romDir); // a remembered folder that is gone is passed over
+    const PlatformSettings platform = platformSettings(merged, given, file);
+    EXPECT_EQ(platform.scale, 2);
+    EXPECT_EQ(platform.mainWindow.width, 0); // --scale sizes the window
+
+    // Without the options, the file decides.
+    merged = mergedOptions(Options{}, file);
+    EXPECT_EQ(merged.scale, 4);
+    EXPECT_FALSE(merged.fullscreen);
+    EXPECT_FALSE(merged.unconstrained);
+    EXPECT_EQ(platformSettings(merged, Options{}, file).mainWindow.width, 1400);
+
+    // At quit the overridden settings are written as the file had them; the rest as left.
+    RunSettings run;
+    run.loaded = file;
+    run.current = file;
+    run.given = given;
+    run.current.window.scale = 2;
+    run.current.window.fullscreen = true;
+    run.current.speedLimited = false;
+    run.current.volume = 20;
+    const Settings saved = settingsToSave(run);
+    EXPECT_EQ(saved.window.scale, 4);
+    EXPECT_EQ(saved.window.width, 1400);
+    EXPECT_FALSE(saved.window.fullscreen);
+    EXPECT_TRUE(saved.speedLimited);
+    EXPECT_EQ(saved.volume, 20);
+}
+
+TEST(Settings, HeadlessRunsReadNoFile)
+{
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "settings.toml";
+    writeText(file, "[window]\nscale = 5\n");
+    Options options;
+    options.headless = true;
+    const RunSettings run = openRunSettings(options, file);
+    EXPECT_FALSE(run.save);
+    EXPECT_EQ(run.current.window.scale, 3);
+    options.headless = false;
+    const RunSettings windowed = openRunSettings(options, file);
+    EXPECT_TRUE(windowed.save);
+    EXPECT_EQ(windowed.current.window.scale, 5);
+}
