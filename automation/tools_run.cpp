@@ -187,8 +187,8 @@ void addRunTools(std::vector<Tool>& tools)
                                              waitArgument(arguments, defaultStepWaitMs));
                      }});
     tools.push_back({"run_to",
-                     "Runs until the CPU is about to execute the instruction at address; waits for that "
-                     "(until_stop_ms, default 5000).",
+                     "Runs until the CPU is about to execute the instruction at address (from that address, "
+                     "until it comes there again); waits for that (until_stop_ms, default 5000).",
                      object({{"address", address()}, {"until_stop_ms", waitProperty("the address (default 5000)")}},
                             {"address"}),
                      statusSchema(), [](const Json& arguments, MachineAccess& machine) {

@@ -54,6 +54,8 @@ public:
     void stepOver(unsigned count = 1);
     // Runs until the current routine returns.
     void stepOut(unsigned count = 1);
+    // Runs until the CPU is about to execute at address; from that address itself, until it
+    // comes there again.
     void runTo(uint16_t address);
     void stepFrames(unsigned count);
 

@@ -79,6 +79,8 @@ bool Debugger::checkExec(Z80State& cpu)
 bool Debugger::checkBefore(Z80State& cpu, const std::array<uint8_t, 4>& bytes)
 {
     const uint16_t pc = cpu.PC;
+    // The first instruction after a stop, at the address stopped on.
+    const bool resuming = skipExecArmed_ && pc == skipExecAt_;
     if (breakpoints.watchesExec(pc)) {
         if (!checkExec(cpu))
             return false;
@@ -87,7 +89,9 @@ bool Debugger::checkBefore(Z80State& cpu, const std::array<uint8_t, 4>& bytes)
     }
     switch (goal_.kind) {
     case Goal::Kind::runTo:
-        if (pc == goal_.address) {
+        // Asked for where the machine stands: the next time it comes there, as an
+        // execution breakpoint would.
+        if (pc == goal_.address && !resuming) {
             goal_ = {};
             stop_ = StopInfo{StopReason::runTo, 0};
             return false;

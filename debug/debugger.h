@@ -60,6 +60,7 @@ public:
 
     // Goals: each is met once and then cleared.
     void runTo(uint16_t address);                       // stop before executing at address
+                                                        // (not at once, where the run starts)
     void stepOver(uint16_t returnAddress, uint16_t sp); // stop at returnAddress with SP >= sp
     void stepOut(uint16_t sp);                          // stop after a return above sp
     void clearGoal() { goal_ = {}; }

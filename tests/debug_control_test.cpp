@@ -104,6 +104,21 @@ TEST_F(ControlTest, StepOverRunsACallToItsReturnAndStepOutLeavesTheRoutine)
     EXPECT_EQ(cpu().SP, sp);
 }
 
+TEST_F(ControlTest, RunToTheAddressItStandsOnGoesRoundToItAgain)
+{
+    // As an execution breakpoint there would: the instruction the machine stands on runs,
+    // and the run stops the next time the CPU comes to the address.
+    goTo("loop");
+    const uint16_t calls = word(at("calls"));
+    const uint64_t stops = control.stops();
+    control.runTo(at("loop"));
+    runUntilPaused();
+    EXPECT_EQ(cpu().PC, at("loop"));
+    EXPECT_EQ(word(at("calls")), calls + 1) << "once round the loop";
+    EXPECT_EQ(control.stops(), stops + 1);
+    EXPECT_EQ(control.stop().text(), "run to");
+}
+
 TEST_F(ControlTest, CountedStepsOverAndOutStopOnceAtTheirEnd)
 {
     // A caller waiting for the next stop (the automation server) must see the last of the
