@@ -240,6 +240,8 @@ TEST_F(ToolsTest, MemoryAreasReadAndWrite)
     EXPECT_EQ(m.data("read_memory", {{"area", "page"}, {"page", 0}, {"address", 0xC000}, {"length", 4}})["hex"], "DEADBEEF")
         << "common RAM is page 0";
     EXPECT_EQ(machine.memory.page[0][0xC003], 0xEF);
+    // Numbers written with a point, as some clients send every number, are taken as they are.
+    EXPECT_EQ(m.data("read_memory", {{"area", "cpu"}, {"address", 49154.0}, {"length", 2.0}})["hex"], "BEEF");
 
     m.data("write_memory", {{"area", "page"}, {"page", 5}, {"address", 0xFFFF}, {"hex", "7E"}});
     EXPECT_EQ(machine.memory.page[5][0xFFFF], 0x7E);
