@@ -344,6 +344,14 @@ TEST(AutomationHttp, SessionsTokensAndRefusals)
     EXPECT_EQ(response->status, 401) << "no token";
     response = client.Post("/mcp", {{"Authorization", "Bearer to"}}, initialize, "application/json");
     EXPECT_EQ(response->status, 401) << "a wrong token";
+    response = client.Post("/mcp", {{"Authorization", "Basic tok"}}, initialize, "application/json");
+    EXPECT_EQ(response->status, 401) << "another scheme";
+    // The scheme's name is not case sensitive; the token is.
+    response = client.Post("/mcp", {{"Authorization", "bearer tok"}}, R"({"jsonrpc":"2.0","id":1,"method":"ping"})",
+                           "application/json");
+    EXPECT_EQ(response->status, 400) << "past the token check, to the missing session";
+    response = client.Post("/mcp", {{"Authorization", "Bearer TOK"}}, initialize, "application/json");
+    EXPECT_EQ(response->status, 401);
     response = client.Post("/mcp", {{"Authorization", "Bearer tok"}, {"Origin", "http://evil.example"}}, initialize,
                            "application/json");
     EXPECT_EQ(response->status, 403);
