@@ -163,6 +163,8 @@ void addDebugTools(std::vector<Tool>& tools)
                          if (!onMachine(machine, [&](Control& control) {
                                  Debugger& debugger = control.debugger();
                                  wasKept = debugger.watching;
+                                 if (keep && !wasKept)
+                                     debugger.clearCallStack(); // what was kept before has a gap up to now
                                  debugger.watching = keep;
                                  for (const CallFrame& frame : debugger.callStack()) {
                                      const std::string label(control.symbols().nearest(frame.target));
@@ -201,6 +203,8 @@ void addDebugTools(std::vector<Tool>& tools)
                          if (!onMachine(machine, [&](Control& control) {
                                  Debugger& debugger = control.debugger();
                                  wasTracing = debugger.tracing;
+                                 if (keep && !wasTracing)
+                                     debugger.clearTrace(); // what was traced before has a gap up to now
                                  debugger.tracing = keep;
                                  const TraceRing& trace = debugger.trace();
                                  const size_t first = trace.size() > count ? trace.size() - count : 0;

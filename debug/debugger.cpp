@@ -22,8 +22,13 @@ std::string StopInfo::text() const
 
 void Debugger::clearHistory()
 {
+    clearCallStack();
+    clearTrace();
+}
+
+void Debugger::clearCallStack()
+{
     callStack_.clear();
-    trace_.clear();
     interruptPending_ = false;
 }
 

@@ -57,6 +57,9 @@ public:
     const std::vector<CallFrame>& callStack() const { return callStack_; }
     const TraceRing& trace() const { return trace_; }
     void clearHistory();
+    // Each on its own: kept again after a time without, what was kept has a gap up to now.
+    void clearCallStack();
+    void clearTrace() { trace_.clear(); }
 
     // Goals: each is met once and then cleared.
     void runTo(uint16_t address);                       // stop before executing at address
