@@ -103,7 +103,8 @@ private:
     // The newest capture index whose position is at or before `position`, or -1.
     long captureAtOrBefore(const MachinePosition& position) const;
     void afterStop();
-    void continueStepOver(unsigned count);
+    void continueStepOver(unsigned count, bool first);
+    bool countedStep(bool first);
 
     Session& session_;
     RewindBuffer& rewind_;

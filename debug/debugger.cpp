@@ -32,6 +32,33 @@ void Debugger::clearCallStack()
     interruptPending_ = false;
 }
 
+namespace {
+
+// Sets or clears who's bit; true when the history goes from not kept to kept.
+bool updateKeepers(uint8_t& keepers, Debugger::Keeper who, bool keep)
+{
+    const bool before = keepers != 0;
+    const auto bit = static_cast<uint8_t>(who);
+    keepers = keep ? uint8_t(keepers | bit) : uint8_t(keepers & ~bit);
+    return keepers != 0 && !before;
+}
+
+} // namespace
+
+void Debugger::keepCallStack(Keeper who, bool keep)
+{
+    if (updateKeepers(callStackKeepers_, who, keep) && !watching)
+        clearCallStack();
+    watching = callStackKeepers_ != 0;
+}
+
+void Debugger::keepTrace(Keeper who, bool keep)
+{
+    if (updateKeepers(traceKeepers_, who, keep) && !tracing)
+        clearTrace();
+    tracing = traceKeepers_ != 0;
+}
+
 void Debugger::runTo(uint16_t address)
 {
     goal_ = Goal{Goal::Kind::runTo, address, 0};
