@@ -1,5 +1,6 @@
 #include "automation/arguments.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -30,19 +31,30 @@ std::string name(const std::string& key)
     return text;
 }
 
-// The whole number a value holds, if it is one that fits 64 bits.
-bool wholeNumber(const Json& value, int64_t& number)
+// The whole number a value holds, if it is one; `beyond` when it does not fit 64 bits (the
+// number then is the nearest end). A number written with a point or an exponent is whole
+// when its fraction is zero ("5.0", "1e3"), as JSON Schema counts integers.
+bool wholeNumber(const Json& value, int64_t& number, bool& beyond)
 {
+    constexpr int64_t most = std::numeric_limits<int64_t>::max();
+    beyond = false;
     if (value.is_number_unsigned()) {
         const uint64_t u = value.get<uint64_t>();
-        if (u > uint64_t(std::numeric_limits<int64_t>::max()))
-            number = std::numeric_limits<int64_t>::max();
-        else
-            number = int64_t(u);
+        beyond = u > uint64_t(most);
+        number = beyond ? most : int64_t(u);
         return true;
     }
     if (value.is_number_integer()) {
         number = value.get<int64_t>();
+        return true;
+    }
+    if (value.is_number_float()) {
+        const double d = value.get<double>();
+        if (!std::isfinite(d) || std::trunc(d) != d)
+            return false;
+        // 2^63 is the first double past int64_t's range.
+        beyond = d >= 9223372036854775808.0 || d < -9223372036854775808.0;
+        number = beyond ? (d > 0 ? most : std::numeric_limits<int64_t>::min()) : int64_t(d);
         return true;
     }
     return false;
@@ -53,11 +65,12 @@ std::string checkValue(const std::string& what, const Json& schema, const Json& 
     const std::string type = schema.value("type", "");
     if (type == "integer") {
         int64_t number = 0;
-        if (!wholeNumber(value, number))
+        bool beyond = false;
+        if (!wholeNumber(value, number, beyond))
             return what + " must be a whole number, not " + kindOf(value);
         const int64_t low = schema.value("minimum", std::numeric_limits<int64_t>::min());
         const int64_t high = schema.value("maximum", std::numeric_limits<int64_t>::max());
-        if (number < low || number > high || (value.is_number_unsigned() && number == std::numeric_limits<int64_t>::max()))
+        if (number < low || number > high || beyond)
             return what + " must be from " + std::to_string(low) + " to " + std::to_string(high) + ", not " +
                    clipped(value.dump(), 24);
         return {};

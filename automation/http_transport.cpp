@@ -249,8 +249,8 @@ bool HttpTransport::admitted(const httplib::Request& request, httplib::Response&
     }
     if (!settings_.token.empty()) {
         const std::string given = request.get_header_value("Authorization");
-        const std::string prefix = "Bearer ";
-        if (given.size() <= prefix.size() || given.compare(0, prefix.size(), prefix) != 0 ||
+        const std::string prefix = "bearer "; // the scheme's name in any case, as HTTP has it
+        if (given.size() <= prefix.size() || lower(given.substr(0, prefix.size())) != prefix ||
             !sameText(given.substr(prefix.size()), settings_.token)) {
             response.set_header("WWW-Authenticate", "Bearer");
             refuse(response, 401, "Unauthorized: this server needs its token (Authorization: Bearer TOKEN)");

@@ -12,7 +12,7 @@ namespace ollendor {
 
 namespace {
 
-constexpr unsigned workerCount = 8;
+constexpr unsigned workerCount = maxStdioWaiters + 1;
 // The reader waits beyond these (the client is ahead of the answers): a bound on the
 // memory that lines waiting for their turn can hold.
 constexpr size_t maxQueuedLines = 64;
@@ -21,18 +21,28 @@ constexpr int pollMillis = 50;
 
 // The machine as one message sees it: when the message starts waiting for the machine,
 // the next message may start.
-// A wait ends early once the client is gone: no one is left to answer.
+// A wait ends early once the client is gone: no one is left to answer. At most
+// maxStdioWaiters wait at once: a worker stays free for the lines after them.
 class TurnAccess final : public MachineAccess {
 public:
-    TurnAccess(MachineAccess& machine, std::function<void()> onWait, const std::atomic<bool>& gone)
-        : machine_(machine), onWait_(std::move(onWait)), gone_(gone) {}
+    TurnAccess(MachineAccess& machine, std::function<void()> onWait, const std::atomic<bool>& gone,
+               std::atomic<int>& waiters)
+        : machine_(machine), onWait_(std::move(onWait)), gone_(gone), waiters_(waiters) {}
     bool run(const std::function<void(Control&)>& job, std::string& error) override { return machine_.run(job, error); }
     bool startWait() override
     {
+        if (++waiters_ > maxStdioWaiters || !machine_.startWait()) {
+            --waiters_;
+            return false;
+        }
         onWait_();
-        return machine_.startWait();
+        return true;
     }
-    void endWait() override { machine_.endWait(); }
+    void endWait() override
+    {
+        --waiters_;
+        machine_.endWait();
+    }
     bool idle() override { return !gone_ && machine_.idle(); }
     void requestQuit() override { machine_.requestQuit(); }
 
@@ -40,6 +50,7 @@ private:
     MachineAccess& machine_;
     std::function<void()> onWait_;
     const std::atomic<bool>& gone_;
+    std::atomic<int>& waiters_;
 };
 
 } // namespace
@@ -181,7 +192,7 @@ void StdioTransport::work()
             changed_.notify_all(); // room for the reader
         }
         bool passed = false;
-        TurnAccess machine(machine_, [&] { passTurn(passed); }, outputFailed_);
+        TurnAccess machine(machine_, [&] { passTurn(passed); }, outputFailed_, waiters_);
         std::optional<std::string> answer;
         if (line.tooLong) {
             answer = messageText(errorMessage(nullptr, rpc::parseError,

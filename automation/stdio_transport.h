@@ -5,7 +5,8 @@
 // skipped to its end and answered with a parse error, never held whole), and a few
 // workers answer them in turn: each message is carried out after the one before it,
 // except that a request waiting for the machine (resume with until_stop_ms) lets the next
-// ones go meanwhile, so a pause can reach a machine a client waits on. The reader polls,
+// ones go meanwhile, so a pause can reach a machine a client waits on (a request beyond
+// maxStdioWaiters answers without waiting). The reader polls,
 // so stop() ends it even while the input stays open. An output that can no longer be
 // written (the program ignores SIGPIPE) ends the client as the end of the input does.
 #pragma once
@@ -21,6 +22,11 @@
 #include "automation/protocol.h"
 
 namespace ollendor {
+
+// Requests waiting for the machine at once; one more is answered at once without waiting.
+// Fewer than the workers, so a worker is always free for the requests after them (a pause
+// that would end the waits).
+inline constexpr int maxStdioWaiters = 7;
 
 class StdioTransport {
 public:
@@ -58,6 +64,7 @@ private:
     std::deque<Line> lines_;
     size_t queuedBytes_ = 0;            // the text of lines_
     unsigned busy_ = 0;                 // lines being answered
+    std::atomic<int> waiters_{0};       // of them, waiting for the machine
     bool turnFree_ = true;              // the next line may start
     std::atomic<bool> stopping_{false};
     std::atomic<bool> inputEnded_{false};

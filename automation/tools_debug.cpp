@@ -157,13 +157,15 @@ void addDebugTools(std::vector<Tool>& tools)
                      [](const Json& arguments, MachineAccess& machine) {
                          const bool keep = !has(arguments, "keep") || arguments["keep"].get<bool>();
                          bool wasKept = false;
+                         bool keptNow = false;
                          Json frames = Json::array();
                          std::string text;
                          ToolResult result;
                          if (!onMachine(machine, [&](Control& control) {
                                  Debugger& debugger = control.debugger();
                                  wasKept = debugger.watching;
-                                 debugger.watching = keep;
+                                 debugger.keepCallStack(Debugger::Keeper::client, keep);
+                                 keptNow = debugger.watching; // the debugger's views may keep it too
                                  for (const CallFrame& frame : debugger.callStack()) {
                                      const std::string label(control.symbols().nearest(frame.target));
                                      frames.push_back({{"kind", frameKind(frame.kind)}, {"from", frame.from},
@@ -178,7 +180,7 @@ void addDebugTools(std::vector<Tool>& tools)
                              text = "the call stack is kept from now on\n";
                          else if (text.empty())
                              text = "the call stack is empty\n";
-                         return success({{"kept", keep}, {"frames", std::move(frames)}}, text);
+                         return success({{"kept", keptNow}, {"frames", std::move(frames)}}, text);
                      }});
     tools.push_back({"get_trace",
                      "The last count instructions executed (default 20, at most 10000), oldest first, each with "
@@ -195,13 +197,15 @@ void addDebugTools(std::vector<Tool>& tools)
                          const size_t count = size_t(number(arguments, "count", 20));
                          const bool keep = !has(arguments, "keep") || arguments["keep"].get<bool>();
                          bool wasTracing = false;
+                         bool tracingNow = false;
                          Json entries = Json::array();
                          std::string text;
                          ToolResult result;
                          if (!onMachine(machine, [&](Control& control) {
                                  Debugger& debugger = control.debugger();
                                  wasTracing = debugger.tracing;
-                                 debugger.tracing = keep;
+                                 debugger.keepTrace(Debugger::Keeper::client, keep);
+                                 tracingNow = debugger.tracing; // the debugger's views may keep it too
                                  const TraceRing& trace = debugger.trace();
                                  const size_t first = trace.size() > count ? trace.size() - count : 0;
                                  for (size_t i = first; i < trace.size(); ++i) {
@@ -221,7 +225,7 @@ void addDebugTools(std::vector<Tool>& tools)
                              text = "tracing from now on\n";
                          else if (text.empty())
                              text = "the trace is empty\n";
-                         return success({{"tracing", keep}, {"entries", std::move(entries)}}, text);
+                         return success({{"tracing", tracingNow}, {"entries", std::move(entries)}}, text);
                      }});
     tools.push_back({"load_symbols",
                      "Loads a label file (as z80asm --label or pasmo write it) into the symbol table: names then "

@@ -149,7 +149,8 @@ void addRunTools(std::vector<Tool>& tools)
                          return startAndWait(machine, [](Control& control) { control.resume(); return std::string(); },
                                              waitArgument(arguments, 0));
                      }});
-    tools.push_back({"step_into", "Executes count instructions (default 1), into calls; the machine is paused after.",
+    tools.push_back({"step_into", "Executes count instructions (default 1), into calls; the machine is paused after, or "
+                     "sooner at a breakpoint (stop_reason tells which).",
                      object({{"count", integer(1, 100000, "instructions to execute (default 1)")}}), statusSchema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          const unsigned count = unsigned(number(arguments, "count", 1));
@@ -157,7 +158,7 @@ void addRunTools(std::vector<Tool>& tools)
                      }});
     tools.push_back({"step_over",
                      "Executes count instructions (default 1), running a CALL, RST or block instruction to its "
-                     "end; waits for the step to end (until_stop_ms, default 5000).",
+                     "end; a breakpoint stops it sooner; waits for the step to end (until_stop_ms, default 5000).",
                      object({{"count", integer(1, 100000, "instructions to step over (default 1)")},
                              {"until_stop_ms", waitProperty("the step to end (default 5000)")}}),
                      statusSchema(), [](const Json& arguments, MachineAccess& machine) {
@@ -187,8 +188,8 @@ void addRunTools(std::vector<Tool>& tools)
                                              waitArgument(arguments, defaultStepWaitMs));
                      }});
     tools.push_back({"run_to",
-                     "Runs until the CPU is about to execute the instruction at address; waits for that "
-                     "(until_stop_ms, default 5000).",
+                     "Runs until the CPU is about to execute the instruction at address (from that address, "
+                     "until it comes there again); waits for that (until_stop_ms, default 5000).",
                      object({{"address", address()}, {"until_stop_ms", waitProperty("the address (default 5000)")}},
                             {"address"}),
                      statusSchema(), [](const Json& arguments, MachineAccess& machine) {

@@ -107,7 +107,7 @@ void Control::afterStop()
     if (stop.reason == StopReason::step && stepsOverLeft_ > 0) {
         const unsigned left = stepsOverLeft_;
         paused_ = true;
-        continueStepOver(left);
+        continueStepOver(left, true);
         return;
     }
     if (stop.reason == StopReason::step && stepsOutLeft_ > 0) {
@@ -127,10 +127,36 @@ void Control::stepInto(unsigned count)
     if (!paused_)
         pause();
     for (unsigned i = 0; i < count; ++i) {
-        if (session_.step(&debugger_))
-            captureFrame();
+        if (!countedStep(i == 0))
+            return;
     }
     pauseFor(StopInfo{StopReason::step, 0});
+}
+
+// One instruction of a counted step. A breakpoint stops the count as it would stop a run:
+// before an instruction at an execution breakpoint (not the first, where the user stands),
+// or after the access a memory or port breakpoint watches; false then, the machine paused
+// with the breakpoint as the reason.
+bool Control::countedStep(bool first)
+{
+    Z80State& cpu = machine().cpu;
+    if (!first && !(cpu.intState & HALTED) && debugger_.breakpoints.watchesExec(cpu.PC)) {
+        if (const int id = debugger_.breakpoints.hit(BreakKind::exec, cpu.PC, cpu)) {
+            pauseFor(StopInfo{StopReason::breakpoint, id});
+            return false;
+        }
+    }
+    // Checked above, or where the user stands (a stop there counted it already): the
+    // step does not count it again.
+    debugger_.resumeFrom(cpu.PC);
+    debugger_.setStop(StopInfo{});
+    if (session_.step(&debugger_))
+        captureFrame();
+    if (debugger_.stop().reason == StopReason::breakpoint) {
+        pauseFor(debugger_.stop());
+        return false;
+    }
+    return true;
 }
 
 void Control::stepOver(unsigned count)
@@ -139,14 +165,14 @@ void Control::stepOver(unsigned count)
         return;
     if (!paused_)
         pause();
-    continueStepOver(count);
+    continueStepOver(count, true);
 }
 
 // From a pause: instructions that do not run to a return are stepped into here; the first
 // that does sets the goal and lets the machine run, the steps left going on at its end.
-void Control::continueStepOver(unsigned count)
+void Control::continueStepOver(unsigned count, bool first)
 {
-    for (; count > 0; --count) {
+    for (; count > 0; --count, first = false) {
         const Mtx& m = machine();
         const InstructionShape shape = shapeAt(m, m.cpu.PC);
         if (runsToItsReturn(shape.flow) && !(m.cpu.intState & HALTED)) {
@@ -156,8 +182,8 @@ void Control::continueStepOver(unsigned count)
             return;
         }
         stepsOverLeft_ = 0;
-        if (session_.step(&debugger_))
-            captureFrame();
+        if (!countedStep(first))
+            return;
     }
     pauseFor(StopInfo{StopReason::step, 0});
 }

@@ -54,6 +54,8 @@ public:
     void stepOver(unsigned count = 1);
     // Runs until the current routine returns.
     void stepOut(unsigned count = 1);
+    // Runs until the CPU is about to execute at address; from that address itself, until it
+    // comes there again.
     void runTo(uint16_t address);
     void stepFrames(unsigned count);
 
@@ -101,7 +103,8 @@ private:
     // The newest capture index whose position is at or before `position`, or -1.
     long captureAtOrBefore(const MachinePosition& position) const;
     void afterStop();
-    void continueStepOver(unsigned count);
+    void continueStepOver(unsigned count, bool first);
+    bool countedStep(bool first);
 
     Session& session_;
     RewindBuffer& rewind_;

@@ -22,9 +22,41 @@ std::string StopInfo::text() const
 
 void Debugger::clearHistory()
 {
+    clearCallStack();
+    clearTrace();
+}
+
+void Debugger::clearCallStack()
+{
     callStack_.clear();
-    trace_.clear();
     interruptPending_ = false;
+}
+
+namespace {
+
+// Sets or clears who's bit; true when the history goes from not kept to kept.
+bool updateKeepers(uint8_t& keepers, Debugger::Keeper who, bool keep)
+{
+    const bool before = keepers != 0;
+    const auto bit = static_cast<uint8_t>(who);
+    keepers = keep ? uint8_t(keepers | bit) : uint8_t(keepers & ~bit);
+    return keepers != 0 && !before;
+}
+
+} // namespace
+
+void Debugger::keepCallStack(Keeper who, bool keep)
+{
+    if (updateKeepers(callStackKeepers_, who, keep) && !watching)
+        clearCallStack();
+    watching = callStackKeepers_ != 0;
+}
+
+void Debugger::keepTrace(Keeper who, bool keep)
+{
+    if (updateKeepers(traceKeepers_, who, keep) && !tracing)
+        clearTrace();
+    tracing = traceKeepers_ != 0;
 }
 
 void Debugger::runTo(uint16_t address)
@@ -79,6 +111,8 @@ bool Debugger::checkExec(Z80State& cpu)
 bool Debugger::checkBefore(Z80State& cpu, const std::array<uint8_t, 4>& bytes)
 {
     const uint16_t pc = cpu.PC;
+    // The first instruction after a stop, at the address stopped on.
+    const bool resuming = skipExecArmed_ && pc == skipExecAt_;
     if (breakpoints.watchesExec(pc)) {
         if (!checkExec(cpu))
             return false;
@@ -87,7 +121,9 @@ bool Debugger::checkBefore(Z80State& cpu, const std::array<uint8_t, 4>& bytes)
     }
     switch (goal_.kind) {
     case Goal::Kind::runTo:
-        if (pc == goal_.address) {
+        // Asked for where the machine stands: the next time it comes there, as an
+        // execution breakpoint would.
+        if (pc == goal_.address && !resuming) {
             goal_ = {};
             stop_ = StopInfo{StopReason::runTo, 0};
             return false;

@@ -51,15 +51,25 @@ class Debugger {
 public:
     Breakpoints breakpoints;
 
-    // The call stack and the trace are kept while watching is on (the views need them).
+    // The call stack is kept while watching is on, the trace while tracing is on.
     bool watching = false;
     bool tracing = false;
+    // Who asks for them: the debugger's views and an automation client choose each on
+    // their own, and each history is kept while anyone asks. Kept again after a time
+    // without, a history starts afresh (what was kept before has a gap up to now).
+    enum class Keeper : uint8_t { views = 1, client = 2 };
+    void keepCallStack(Keeper who, bool keep);
+    void keepTrace(Keeper who, bool keep);
     const std::vector<CallFrame>& callStack() const { return callStack_; }
     const TraceRing& trace() const { return trace_; }
     void clearHistory();
+    // Each on its own: kept again after a time without, what was kept has a gap up to now.
+    void clearCallStack();
+    void clearTrace() { trace_.clear(); }
 
     // Goals: each is met once and then cleared.
     void runTo(uint16_t address);                       // stop before executing at address
+                                                        // (not at once, where the run starts)
     void stepOver(uint16_t returnAddress, uint16_t sp); // stop at returnAddress with SP >= sp
     void stepOut(uint16_t sp);                          // stop after a return above sp
     void clearGoal() { goal_ = {}; }
@@ -129,6 +139,8 @@ public:
     void interruptDue(uint16_t code, Z80State& cpu);
 
 private:
+    uint8_t callStackKeepers_ = 0; // Keeper bits
+    uint8_t traceKeepers_ = 0;
     bool checkBefore(Z80State& cpu, const std::array<uint8_t, 4>& bytes);
     void afterInstructionWatched(Z80State& cpu);
     bool checkExec(Z80State& cpu);

@@ -15,6 +15,16 @@
 
 namespace ollendor {
 
+// The emulated time a bus keeps, for the trace; 0 on buses that keep none.
+template <Z80Bus Bus>
+uint64_t busCycles(const Bus& bus)
+{
+    if constexpr (requires { bus.cycles(); })
+        return bus.cycles();
+    else
+        return 0;
+}
+
 template <Z80Bus Inner>
 struct WatchingBus {
     // Small enough to be passed in registers, as the plain buses are.
@@ -64,12 +74,7 @@ struct WatchingBus {
     bool beforeInstruction(Z80State& state) const
     {
         return debugger->beforeInstruction(state, [this](uint16_t address) { return inner.memRead(address); },
-                                           [this] {
-                                               if constexpr (requires { inner.cycles(); })
-                                                   return inner.cycles();
-                                               else
-                                                   return uint64_t(0);
-                                           });
+                                           [this] { return busCycles(inner); });
     }
     void afterInstruction(Z80State& state) const { debugger->afterInstruction(state); }
 };

@@ -199,6 +199,12 @@ TEST(AutomationArguments, SchemaChecksSayWhatIsWrong)
     EXPECT_EQ(check(R"({"n":-9223372036854775808})"), "'n' must be from 1 to 10, not -9223372036854775808");
     EXPECT_EQ(check(R"({"n":18446744073709551615})"), "'n' must be from 1 to 10, not 18446744073709551615");
     EXPECT_EQ(check(R"({"n":2.5})"), "'n' must be a whole number, not a fractional number");
+    // A whole number written with a point or an exponent is still one (as JSON Schema has it).
+    EXPECT_EQ(check(R"({"n":5.0})"), "");
+    EXPECT_EQ(check(R"({"n":1e1})"), "");
+    EXPECT_EQ(check(R"({"n":11.0})"), "'n' must be from 1 to 10, not 11.0");
+    EXPECT_EQ(check(R"({"n":1e300})"), "'n' must be from 1 to 10, not 1e+300");
+    EXPECT_EQ(check(R"({"n":-1e300})"), "'n' must be from 1 to 10, not -1e+300");
     EXPECT_EQ(check(R"({"n":"5"})"), "'n' must be a whole number, not a string");
     EXPECT_EQ(check(R"({"n":null})"), "'n' must be a whole number, not null");
     EXPECT_EQ(check(R"({"n":1,"s":""})"), "'s' must not be empty");

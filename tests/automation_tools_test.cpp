@@ -240,6 +240,8 @@ TEST_F(ToolsTest, MemoryAreasReadAndWrite)
     EXPECT_EQ(m.data("read_memory", {{"area", "page"}, {"page", 0}, {"address", 0xC000}, {"length", 4}})["hex"], "DEADBEEF")
         << "common RAM is page 0";
     EXPECT_EQ(machine.memory.page[0][0xC003], 0xEF);
+    // Numbers written with a point, as some clients send every number, are taken as they are.
+    EXPECT_EQ(m.data("read_memory", {{"area", "cpu"}, {"address", 49154.0}, {"length", 2.0}})["hex"], "BEEF");
 
     m.data("write_memory", {{"area", "page"}, {"page", 5}, {"address", 0xFFFF}, {"hex", "7E"}});
     EXPECT_EQ(machine.memory.page[5][0xFFFF], 0x7E);
@@ -313,6 +315,16 @@ TEST_F(ToolsTest, CallStackAndTraceAreKeptFromTheirFirstCall)
     EXPECT_FALSE(m.control.debugger().tracing);
     EXPECT_FALSE(m.data("get_call_stack", {{"keep", false}})["kept"].get<bool>());
     EXPECT_FALSE(m.control.debugger().watching);
+
+    // Kept again after a gap (the routine has long returned meanwhile): what was kept
+    // before no longer tells where the CPU is, and is not given.
+    m.data("step_frames", {{"count", 3}});
+    EXPECT_TRUE(m.data("get_call_stack")["frames"].empty());
+    EXPECT_TRUE(m.data("get_trace")["entries"].empty());
+    m.data("step_into");
+    const Json after = m.data("get_trace")["entries"];
+    ASSERT_EQ(after.size(), 1u) << "only what ran since";
+    EXPECT_GT(after[0]["cycle"].get<uint64_t>(), entries[2]["cycle"].get<uint64_t>());
 }
 
 TEST_F(ToolsTest, DevicesAreDescribed)

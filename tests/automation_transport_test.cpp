@@ -217,6 +217,44 @@ TEST(AutomationStdio, LinesAreAnsweredInTurnAndBadLinesGetErrors)
     transport.stop();
 }
 
+TEST(AutomationStdio, WaitsLeaveRoomForAPauseAfterThem)
+{
+    LoopThread loop;
+    Pipes pipes;
+    StdioTransport transport(loop.access, pipes.toServer[0], pipes.fromServer[1]);
+    transport.start();
+
+    // More waits than may wait at once, then a pause: the pause is carried out at once and
+    // ends the waits; the wait with no room answers at once, saying it did not wait.
+    std::string waits;
+    for (int id = 1; id <= maxStdioWaiters + 1; ++id)
+        waits += toolCall(id, "resume", {{"until_stop_ms", 30000}});
+    pipes.send(waits + toolCall(100, "pause"));
+    const auto start = std::chrono::steady_clock::now();
+    int refused = 0, stoppedByPause = 0;
+    bool pauseAnswered = false;
+    for (int i = 0; i < maxStdioWaiters + 2; ++i) {
+        const std::string line = pipes.line(5s);
+        ASSERT_FALSE(line.empty()) << "answer " << i << " did not come";
+        const Json reply = Json::parse(line);
+        const Json& result = reply["result"];
+        if (reply["id"] == 100) {
+            pauseAnswered = true;
+            continue;
+        }
+        if (result["content"][0]["text"].get<std::string>().find("not waiting") != std::string::npos)
+            ++refused;
+        else if (result["structuredContent"]["stop_reason"] == "user")
+            ++stoppedByPause;
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_TRUE(pauseAnswered);
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(stoppedByPause, maxStdioWaiters);
+    loop.queue.close();
+    transport.stop();
+}
+
 TEST(AutomationStdio, StopEndsAWaitingRequestAndAnOpenInput)
 {
     LoopThread loop;
@@ -306,6 +344,14 @@ TEST(AutomationHttp, SessionsTokensAndRefusals)
     EXPECT_EQ(response->status, 401) << "no token";
     response = client.Post("/mcp", {{"Authorization", "Bearer to"}}, initialize, "application/json");
     EXPECT_EQ(response->status, 401) << "a wrong token";
+    response = client.Post("/mcp", {{"Authorization", "Basic tok"}}, initialize, "application/json");
+    EXPECT_EQ(response->status, 401) << "another scheme";
+    // The scheme's name is not case sensitive; the token is.
+    response = client.Post("/mcp", {{"Authorization", "bearer tok"}}, R"({"jsonrpc":"2.0","id":1,"method":"ping"})",
+                           "application/json");
+    EXPECT_EQ(response->status, 400) << "past the token check, to the missing session";
+    response = client.Post("/mcp", {{"Authorization", "Bearer TOK"}}, initialize, "application/json");
+    EXPECT_EQ(response->status, 401);
     response = client.Post("/mcp", {{"Authorization", "Bearer tok"}, {"Origin", "http://evil.example"}}, initialize,
                            "application/json");
     EXPECT_EQ(response->status, 403);

@@ -104,6 +104,54 @@ TEST_F(ControlTest, StepOverRunsACallToItsReturnAndStepOutLeavesTheRoutine)
     EXPECT_EQ(cpu().SP, sp);
 }
 
+// The views and an automation client each ask for the histories; one letting go leaves
+// the other's, and only a history kept afresh starts empty.
+TEST_F(ControlTest, TheCallStackAndTraceAreKeptWhileAnyoneAsks)
+{
+    Debugger& debugger = control.debugger();
+    goTo("loop");
+    debugger.keepCallStack(Debugger::Keeper::views, true);
+    debugger.keepTrace(Debugger::Keeper::views, true);
+    control.stepInto();
+    ASSERT_EQ(debugger.callStack().size(), 1u) << "in the routine";
+    const size_t traced = debugger.trace().size();
+    ASSERT_GT(traced, 0u);
+
+    debugger.keepCallStack(Debugger::Keeper::client, true);
+    debugger.keepTrace(Debugger::Keeper::client, true);
+    EXPECT_EQ(debugger.callStack().size(), 1u) << "a second keeper keeps what is there";
+    EXPECT_EQ(debugger.trace().size(), traced);
+    debugger.keepCallStack(Debugger::Keeper::views, false);
+    debugger.keepTrace(Debugger::Keeper::views, false);
+    EXPECT_TRUE(debugger.watching && debugger.tracing) << "the client still asks";
+    control.stepInto();
+    EXPECT_EQ(debugger.trace().size(), traced + 1);
+
+    debugger.keepCallStack(Debugger::Keeper::client, false);
+    debugger.keepTrace(Debugger::Keeper::client, false);
+    EXPECT_FALSE(debugger.watching || debugger.tracing);
+    control.stepInto();
+    debugger.keepCallStack(Debugger::Keeper::views, true);
+    debugger.keepTrace(Debugger::Keeper::views, true);
+    EXPECT_TRUE(debugger.callStack().empty()) << "kept afresh after a gap";
+    EXPECT_EQ(debugger.trace().size(), 0u);
+}
+
+TEST_F(ControlTest, RunToTheAddressItStandsOnGoesRoundToItAgain)
+{
+    // As an execution breakpoint there would: the instruction the machine stands on runs,
+    // and the run stops the next time the CPU comes to the address.
+    goTo("loop");
+    const uint16_t calls = word(at("calls"));
+    const uint64_t stops = control.stops();
+    control.runTo(at("loop"));
+    runUntilPaused();
+    EXPECT_EQ(cpu().PC, at("loop"));
+    EXPECT_EQ(word(at("calls")), calls + 1) << "once round the loop";
+    EXPECT_EQ(control.stops(), stops + 1);
+    EXPECT_EQ(control.stop().text(), "run to");
+}
+
 TEST_F(ControlTest, CountedStepsOverAndOutStopOnceAtTheirEnd)
 {
     // A caller waiting for the next stop (the automation server) must see the last of the
@@ -256,6 +304,41 @@ TEST_F(ControlTest, EachKindOfBreakpointIsHitOncePerAccess)
     EXPECT_EQ(control.stop().breakpoint, interrupt);
     EXPECT_EQ(cpu().PC, at("tick")) << "right after the interrupt was accepted";
     EXPECT_EQ(breakpoints.find(interrupt)->hits, 1u);
+}
+
+// A count of steps stops at a breakpoint as a run would, the reason shown; the
+// instruction the user stands on does not stop it.
+TEST_F(ControlTest, CountedStepsStopAtBreakpoints)
+{
+    Breakpoints& breakpoints = control.debugger().breakpoints;
+    goTo("loop");
+    const int here = breakpoints.add(BreakKind::exec, at("loop"), 0, {}).id;
+    const int exec = breakpoints.add(BreakKind::exec, at("after_call"), 0, {}).id;
+    control.stepInto(200000); // the routine waits some 70,000 instructions
+    EXPECT_EQ(cpu().PC, at("after_call"));
+    EXPECT_EQ(control.stop().text(), "breakpoint " + std::to_string(exec));
+    EXPECT_EQ(breakpoints.find(exec)->hits, 1u);
+    EXPECT_EQ(breakpoints.find(here)->hits, 0u) << "where the steps started";
+    control.stepInto();
+    EXPECT_EQ(breakpoints.find(exec)->hits, 1u) << "stepping off the stop counts no second hit";
+    breakpoints.remove(here);
+    breakpoints.remove(exec);
+
+    goTo("loop");
+    const int read = breakpoints.add(BreakKind::read, at("calls"), at("calls") + 1, {}).id;
+    control.stepInto(1000);
+    EXPECT_EQ(cpu().PC, at("routine") + 4) << "right after LD HL,(calls)";
+    EXPECT_EQ(control.stop().breakpoint, read);
+    breakpoints.remove(read);
+
+    // Steps over: the ones that step plainly stop too.
+    goTo("after_ldir");
+    const uint16_t third = uint16_t(at("after_ldir") + 4); // LD A,0xF4; OUT (2),A; here
+    const int next = breakpoints.add(BreakKind::exec, third, 0, {}).id;
+    control.stepOver(1000);
+    EXPECT_TRUE(control.paused());
+    EXPECT_EQ(control.stop().breakpoint, next);
+    EXPECT_EQ(cpu().PC, third);
 }
 
 TEST_F(ControlTest, AConditionDecidesWhetherAHitStops)

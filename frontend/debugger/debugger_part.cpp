@@ -82,14 +82,13 @@ void DebuggerPart::openView(DebugView view)
 
 void DebuggerPart::updateWatching()
 {
+    // Only a change is passed on, so what an automation client keeps is left alone.
     const bool wanted = views_.isOpen(DebugView::callStack) || views_.isOpen(DebugView::trace);
+    if (wanted == watchingOn_)
+        return;
     Debugger& debugger = control_.debugger();
-    if (wanted && !watchingOn_) {
-        // What was kept before has a gap up to now: it starts afresh.
-        debugger.clearHistory();
-    }
-    debugger.watching = wanted;
-    debugger.tracing = wanted;
+    debugger.keepCallStack(Debugger::Keeper::views, wanted);
+    debugger.keepTrace(Debugger::Keeper::views, wanted);
     watchingOn_ = wanted;
 }
 

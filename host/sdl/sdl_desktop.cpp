@@ -12,7 +12,10 @@
 namespace ollendor {
 
 namespace {
-constexpr Uint32 boxFrameMillis = 10; // pause between frames of a box: it waits, idle
+constexpr Uint32 boxFrameMillis = 10; // pause between frames of a box while it settles
+constexpr int boxSettleFrames = 25;    // frames drawn after an event: the toolkit's fades
+                                       // (the dimmed picture, hover) take about 0.2 s
+constexpr int boxIdleMillis = 50;      // longest sleep of an idle box: the quit signal is looked at
 
 // The window an event belongs to, or 0 for an event of no window.
 Uint32 eventWindowId(const SDL_Event& event)
@@ -122,18 +125,30 @@ void SdlDesktop::showMessage(const char* caption, const char* text)
     // message box, whose loop would hold back a quit request until OK was pressed. The
     // machine waits meanwhile; the other windows are served. A quit request closes the box
     // and stays posted, so the next pump reports it.
+    // Nothing moves while the box waits, so it is drawn only for a few frames after
+    // something happened; in between the loop sleeps until the next event.
     mainWindow->openBox(caption, text);
+    int framesToDraw = boxSettleFrames;
     while (mainWindow->boxOpen()) {
         SDL_Event event;
-        while (SDL_PollEvent(&event))
+        const bool happened = framesToDraw > 0 ? SDL_PollEvent(&event) == 1
+                                               : SDL_WaitEventTimeout(&event, boxIdleMillis) == 1;
+        if (happened) {
             dispatch(event);
+            while (SDL_PollEvent(&event))
+                dispatch(event);
+            framesToDraw = boxSettleFrames;
+        }
         if (quitPosted || quitSignalled()) {
             mainWindow->closeBox();
             break;
         }
-        mainWindow->boxFrame();
         serviceInfoWindows();
-        SDL_Delay(boxFrameMillis);
+        if (framesToDraw > 0) {
+            mainWindow->boxFrame();
+            if (--framesToDraw > 0)
+                SDL_Delay(boxFrameMillis);
+        }
     }
 }
 
