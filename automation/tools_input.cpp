@@ -16,21 +16,6 @@ using namespace tool;
 
 constexpr size_t maxListedTapes = 1000;
 
-// The two characters \n stand for Enter, as in --type.
-std::string typedText(const std::string& text)
-{
-    std::string result;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
-            result += '\n';
-            ++i;
-        } else {
-            result += text[i];
-        }
-    }
-    return result;
-}
-
 Json stateArguments()
 {
     return object({{"path", text("the state file", 4096, 1)},
@@ -67,7 +52,7 @@ void addInputTools(std::vector<Tool>& tools)
                      "newline or the two characters \\n (Enter), , . and with Shift the capitals, !\"#$%&'() and < >.",
                      object({{"text", text("what to type", 4096, 1)}}, {"text"}), Json(),
                      [](const Json& arguments, MachineAccess& machine) {
-                         const std::string text = typedText(string(arguments, "text"));
+                         const std::string text = unescapeTypedText(string(arguments, "text"));
                          const size_t bad = KeyTypist::firstUntypable(text);
                          if (bad != std::string::npos)
                              return failure("type_text: the character '" + escapedForMessage(characterAt(text, bad)) +

@@ -14,6 +14,20 @@ constexpr uint8_t virtualKeyPeriod = 0xBE;
 constexpr const char* shiftedDigits = "!\"#$%&'()";
 } // namespace
 
+std::string unescapeTypedText(const std::string& text)
+{
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            result += '\n';
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
 std::optional<TypedKey> keyForCharacter(char character)
 {
     if (character >= 'a' && character <= 'z')

@@ -31,6 +31,9 @@ inline constexpr uint8_t virtualKeyShift = 0x10;
 // the capital letters, !"#$%&'() (Shift with 1-9) and < > (Shift with comma and period).
 std::optional<TypedKey> keyForCharacter(char character);
 
+// The text as given to --type or a client: the two characters \n stand for Enter.
+std::string unescapeTypedText(const std::string& text);
+
 class KeyTypist {
 public:
     // Keeps the keys of the characters it can type (see firstUntypable), to be typed from

@@ -51,20 +51,6 @@ int finishStandardOutput()
 
 } // namespace
 
-std::string unescapeTypedText(const std::string& text)
-{
-    std::string result;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
-            result += '\n';
-            ++i;
-        } else {
-            result += text[i];
-        }
-    }
-    return result;
-}
-
 CommandLine parseCommandLine(int argc, const char* const* argv)
 {
     Options options;

@@ -52,7 +52,4 @@ inline constexpr int exitBadCommandLine = 2;
 // one line to standard error, with the bytes of the arguments that do not print escaped.
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
-// The text of --type as typed: the two characters \n become Enter.
-std::string unescapeTypedText(const std::string& text);
-
 } // namespace ollendor

@@ -16,6 +16,7 @@
 #include "control/control.h"
 #include "host/window_drawing.h"
 #include "machine/rom_set.h"
+#include "tests/support/bare_imgui.h"
 #include "tests/support/recording_host.h"
 
 namespace ollendor {
@@ -80,72 +81,5 @@ public:
     std::string reason;
 };
 
-class BareImGui : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        context = ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.IniFilename = nullptr;
-        io.DisplaySize = ImVec2(1280, 819);
-        io.DeltaTime = 1.0f / 60;
-        io.KeyMap[ImGuiKey_Enter] = enterKey;
-        io.KeyMap[ImGuiKey_Escape] = escapeKey;
-        io.KeyMap[ImGuiKey_Backspace] = backspaceKey;
-        unsigned char* pixels = nullptr;
-        int width = 0, height = 0;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height); // builds the font
-        ImGui::StyleColorsLight();
-    }
-    void TearDown() override { ImGui::DestroyContext(context); }
-
-    void frame(const std::function<void()>& widgets)
-    {
-        ImGui::NewFrame();
-        widgets();
-        ImGui::Render();
-    }
-    // The pointer arrives, the button goes down, then up; widgets in each of the frames.
-    void click(float x, float y, const std::function<void()>& widgets)
-    {
-        ImGuiIO& io = ImGui::GetIO();
-        io.MousePos = ImVec2(x, y);
-        frame(widgets);
-        io.MouseDown[0] = true;
-        frame(widgets);
-        io.MouseDown[0] = false;
-        frame(widgets);
-    }
-    // Two clicks in quick succession.
-    void doubleClick(float x, float y, const std::function<void()>& widgets)
-    {
-        ImGuiIO& io = ImGui::GetIO();
-        io.MousePos = ImVec2(x, y);
-        frame(widgets);
-        for (int i = 0; i < 2; ++i) {
-            io.MouseDown[0] = true;
-            frame(widgets);
-            io.MouseDown[0] = false;
-            frame(widgets);
-        }
-    }
-    void press(int key, const std::function<void()>& widgets)
-    {
-        ImGuiIO& io = ImGui::GetIO();
-        io.KeysDown[key] = true;
-        frame(widgets);
-        io.KeysDown[key] = false;
-        frame(widgets);
-    }
-    // Characters typed into the field that has the keyboard.
-    void type(const char* text, const std::function<void()>& widgets)
-    {
-        ImGui::GetIO().AddInputCharactersUTF8(text);
-        frame(widgets);
-    }
-
-    static constexpr int enterKey = 1, escapeKey = 3, backspaceKey = 4;
-    ImGuiContext* context = nullptr;
-};
 
 } // namespace ollendor

@@ -11,69 +11,22 @@
 #include "frontend/menu_bar.h"
 #include "frontend/message_box.h"
 #include "host/info_text.h"
+#include "tests/support/bare_imgui.h"
 #include "video/vdp.h"
 
 using namespace ollendor;
 
 namespace {
 
-// Key indices of the scripted keyboard (ImGui maps its keys onto them).
-constexpr int enterKey = 1, keypadEnterKey = 2, escapeKey = 3;
-
-class BareImGui : public ::testing::Test {
+// The widgets at the window size the program starts with.
+class FrontendWidgets : public BareImGui {
 protected:
-    void SetUp() override
-    {
-        context = ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.IniFilename = nullptr;
-        io.DisplaySize = ImVec2(960, 619);
-        io.DeltaTime = 1.0f / 60;
-        io.KeyMap[ImGuiKey_Enter] = enterKey;
-        io.KeyMap[ImGuiKey_KeyPadEnter] = keypadEnterKey;
-        io.KeyMap[ImGuiKey_Escape] = escapeKey;
-        unsigned char* pixels = nullptr;
-        int width = 0, height = 0;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height); // builds the font
-        ImGui::StyleColorsLight();
-    }
-    void TearDown() override { ImGui::DestroyContext(context); }
-
-    // One frame with the widgets the function issues.
-    void frame(const std::function<void()>& widgets)
-    {
-        ImGui::NewFrame();
-        widgets();
-        ImGui::Render();
-    }
-    // A left click at (x, y): the pointer arrives, the button goes down, then up; widgets
-    // are issued in each of the three frames.
-    void click(float x, float y, const std::function<void()>& widgets)
-    {
-        ImGuiIO& io = ImGui::GetIO();
-        io.MousePos = ImVec2(x, y);
-        frame(widgets);
-        io.MouseDown[0] = true;
-        frame(widgets);
-        io.MouseDown[0] = false;
-        frame(widgets);
-    }
-    // A key held for one frame, released in the next.
-    void press(int key, const std::function<void()>& widgets)
-    {
-        ImGuiIO& io = ImGui::GetIO();
-        io.KeysDown[key] = true;
-        frame(widgets);
-        io.KeysDown[key] = false;
-        frame(widgets);
-    }
-
-    ImGuiContext* context = nullptr;
+    FrontendWidgets() : BareImGui(ImVec2(960, 619)) {}
 };
 
 const MenuEntry items[] = {{"Sound", 3}, {"Video chip", 2}, {"Timings", 1}, {"Quit", 5}};
 
-TEST_F(BareImGui, MenuBarGivesTheClickedItemOnceAndItsHeight)
+TEST_F(FrontendWidgets, MenuBarGivesTheClickedItemOnceAndItsHeight)
 {
     MenuBarFrame last;
     std::vector<int> chosen;
@@ -99,7 +52,7 @@ TEST_F(BareImGui, MenuBarGivesTheClickedItemOnceAndItsHeight)
     EXPECT_EQ(chosen, (std::vector<int>{3, 2, 1, 5}));
 }
 
-TEST_F(BareImGui, MessageBoxOpensAndClosesOnEnterKeypadEnterOrEscape)
+TEST_F(FrontendWidgets, MessageBoxOpensAndClosesOnEnterKeypadEnterOrEscape)
 {
     for (int key : {enterKey, keypadEnterKey, escapeKey}) {
         SCOPED_TRACE(key);
@@ -124,7 +77,7 @@ TEST_F(BareImGui, MessageBoxOpensAndClosesOnEnterKeypadEnterOrEscape)
     }
 }
 
-TEST_F(BareImGui, MessageBoxIgnoresOtherKeysAndGoesWhenTheDesktopClosesIt)
+TEST_F(FrontendWidgets, MessageBoxIgnoresOtherKeysAndGoesWhenTheDesktopClosesIt)
 {
     // A caption with "##" in it is shown whole: it is not taken for an id.
     MessageBoxState box{"File not found##1", "The file ##x could not be opened.", true, false};
@@ -171,7 +124,7 @@ public:
     int changes = 0;
 };
 
-TEST_F(BareImGui, TimingsCheckboxSwitchesTheSpeedLimitBothWays)
+TEST_F(FrontendWidgets, TimingsCheckboxSwitchesTheSpeedLimitBothWays)
 {
     SettingSource source;
     auto timings = [&] { drawInfoWindow(InfoWindow::timings, source); };
@@ -190,7 +143,7 @@ TEST_F(BareImGui, TimingsCheckboxSwitchesTheSpeedLimitBothWays)
     EXPECT_TRUE(source.limited);
 }
 
-TEST_F(BareImGui, OnlyTheTimingsWindowHasTheCheckbox)
+TEST_F(FrontendWidgets, OnlyTheTimingsWindowHasTheCheckbox)
 {
     for (InfoWindow kind : {InfoWindow::videoChip, InfoWindow::sound}) {
         SettingSource source;

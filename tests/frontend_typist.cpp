@@ -82,3 +82,12 @@ TEST(KeyTypist, NothingToTypeHoldsNothing)
     EXPECT_TRUE(typist.finished(100));
 }
 } // namespace
+
+// --type and the type_text tool take \n as Enter; any other backslash stays as it is.
+TEST(KeyTypist, BackslashNIsEnterAndOtherBackslashesStay)
+{
+    EXPECT_EQ(unescapeTypedText("RUN\\n"), "RUN\n");
+    EXPECT_EQ(unescapeTypedText("a\\n\\nb"), "a\n\nb");
+    EXPECT_EQ(unescapeTypedText("a\\tb\\"), "a\\tb\\");
+    EXPECT_EQ(unescapeTypedText("\\\\n"), "\\\n") << "read left to right, one pair at a time";
+}
