@@ -12,9 +12,6 @@
 #include <functional>
 #include <memory>
 
-#include <xxhash.h>
-#include <zstd.h>
-
 #include "control/control.h"
 #include "control/state_slots.h"
 #include "frontend/slot_list.h"

@@ -10,9 +10,6 @@
 #include <iterator>
 #include <memory>
 
-#include <xxhash.h>
-#include <zstd.h>
-
 #include "machine/rom_set.h"
 #include "state/state_file.h"
 #include "tests/program_run_support.h"
