@@ -4,6 +4,7 @@
 #include "automation/encoding.h"
 #include "automation/tool_support.h"
 #include "debug/disassembler.h"
+#include "debug/registers.h"
 #include "machine/machine.h"
 
 namespace ollendor {
@@ -57,44 +58,6 @@ constexpr RegisterName registerNames[] = {
     {"hl", 0xFFFF},  {"af_", 0xFFFF}, {"bc_", 0xFFFF}, {"de_", 0xFFFF}, {"hl_", 0xFFFF}, {"ix", 0xFFFF},
     {"iy", 0xFFFF},  {"sp", 0xFFFF},  {"pc", 0xFFFF},  {"im", 2},       {"iff1", 1},    {"iff2", 1},
 };
-
-void setBit(uint8_t& bits, uint8_t bit, bool on)
-{
-    bits = on ? uint8_t(bits | bit) : uint8_t(bits & ~bit);
-}
-
-void setRegister(Z80State& cpu, const std::string& name, uint16_t value)
-{
-    const uint8_t byte = uint8_t(value);
-    if (name == "a") cpu.A = byte;
-    else if (name == "f") cpu.F = byte;
-    else if (name == "b") cpu.B = byte;
-    else if (name == "c") cpu.C = byte;
-    else if (name == "d") cpu.D = byte;
-    else if (name == "e") cpu.E = byte;
-    else if (name == "h") cpu.H = byte;
-    else if (name == "l") cpu.L = byte;
-    else if (name == "i") cpu.I = byte;
-    else if (name == "af") cpu.setAF(value);
-    else if (name == "bc") cpu.setBC(value);
-    else if (name == "de") cpu.setDE(value);
-    else if (name == "hl") cpu.setHL(value);
-    else if (name == "af_") cpu.altAF = value;
-    else if (name == "bc_") cpu.altBC = value;
-    else if (name == "de_") cpu.altDE = value;
-    else if (name == "hl_") cpu.altHL = value;
-    else if (name == "ix") cpu.IX = value;
-    else if (name == "iy") cpu.IY = value;
-    else if (name == "sp") cpu.SP = value;
-    else if (name == "pc") {
-        cpu.PC = value;
-        setBit(cpu.intState, HALTED, false); // the CPU goes on from there, not waiting at a HALT
-    } else if (name == "im") {
-        setBit(cpu.intState, IM1, value == 1);
-        setBit(cpu.intState, IM2, value == 2);
-    } else if (name == "iff1") setBit(cpu.intState, IFF1, value != 0);
-    else if (name == "iff2") setBit(cpu.intState, IFF2, value != 0);
-}
 
 // --- memory ------------------------------------------------------------------------------
 
@@ -213,7 +176,7 @@ void addCpuTools(std::vector<Tool>& tools)
                          Z80State cpu{};
                          ToolResult result;
                          if (!onMachine(machine, [&](Control& control) {
-                                 setRegister(control.machine().cpu, name, uint16_t(value));
+                                 setCpuRegister(control.machine().cpu, name, uint16_t(value));
                                  // The recorded past no longer leads here.
                                  control.machineReplaced();
                                  cpu = control.machine().cpu;

@@ -164,11 +164,10 @@ bool Session::advance(Advance how, Debugger* debugger)
     }
 }
 
-bool Session::reexecuteTo(const MachinePosition& target, Debugger* debugger)
+// Sets up a quiet replay of the logged inputs from where the machine stands to target;
+// gives back the replay it replaces, to be put back when the re-execution ends.
+Session::Replay Session::replayLoggedInputsTo(const MachinePosition& target)
 {
-    if (target < machinePosition(*machine_))
-        return false;
-    // The inputs to give on the way: those logged from here to the target.
     const MachinePosition from = machinePosition(*machine_);
     Replay saved = std::move(replay_);
     replay_ = Replay{};
@@ -178,6 +177,15 @@ bool Session::reexecuteTo(const MachinePosition& target, Debugger* debugger)
             replay_.inputs.push_back(input);
     replay_.end = target;
     quiet_ = true;
+    return saved;
+}
+
+bool Session::reexecuteTo(const MachinePosition& target, Debugger* debugger)
+{
+    if (target < machinePosition(*machine_))
+        return false;
+    // The inputs to give on the way: those logged from here to the target.
+    Replay saved = replayLoggedInputsTo(target);
     const bool collecting = debugger && debugger->collecting;
     if (debugger)
         debugger->collecting = true; // hits are noted, the machine never stops for them
@@ -196,14 +204,7 @@ bool Session::reexecuteSteppingTo(const MachinePosition& target, std::vector<Mac
     MachinePosition at = machinePosition(*machine_);
     if (target < at)
         return false;
-    Replay saved = std::move(replay_);
-    replay_ = Replay{};
-    replay_.active = true;
-    for (const RecordedInput& input : inputLog_)
-        if (!(input.position < at) && !(target < input.position))
-            replay_.inputs.push_back(input);
-    replay_.end = target;
-    quiet_ = true;
+    Replay saved = replayLoggedInputsTo(target);
     boundaries.push_back(at);
     while (at < target) {
         advance(Advance::step, nullptr);

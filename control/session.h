@@ -164,6 +164,7 @@ private:
         std::deque<RecordedInput> inputs; // still to be given, in order
         std::optional<MachinePosition> end; // where a recorded run ended; none: live after the queue
     };
+    Replay replayLoggedInputsTo(const MachinePosition& target);
 
     RomSet roms_;
     PlainSessionHost plainHost_;

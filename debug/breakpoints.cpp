@@ -64,15 +64,6 @@ uint16_t registerValue(const Z80State& cpu, Condition::Register reg)
     return 0;
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
-
 } // namespace
 
 const char* breakKindName(BreakKind kind)

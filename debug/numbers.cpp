@@ -47,4 +47,13 @@ std::optional<uint32_t> parseNumber(std::string_view text, bool bareHex)
     return parseDigits(text, bareHex ? 16 : 10);
 }
 
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
 } // namespace ollendor

@@ -35,15 +35,6 @@ std::string folded(std::string_view name)
     return lower;
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
-
 } // namespace
 
 bool isValidSymbolName(std::string_view name)

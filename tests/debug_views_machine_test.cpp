@@ -33,6 +33,12 @@ TEST(DebugCpuView, RegistersByNameFlagsAndInterruptMode)
     EXPECT_EQ(cpu.F, 0x5A);
     EXPECT_EQ(cpu.B, 0xA5) << "the high byte of a pair is its first register";
     EXPECT_FALSE(setCpuRegister(cpu, "R", 1));
+    EXPECT_FALSE(setCpuRegister(cpu, "AF''", 1));
+    // The automation server's spelling names the same registers.
+    ASSERT_TRUE(setCpuRegister(cpu, "de_", 0x1234));
+    EXPECT_EQ(cpu.altDE, 0x1234);
+    ASSERT_TRUE(setCpuRegister(cpu, "e", 0x1FF));
+    EXPECT_EQ(cpu.DE(), 0xA5FF) << "an 8-bit register takes the low byte";
     cpu.intState |= HALTED;
     setCpuRegister(cpu, "SP", 0xF000);
     EXPECT_TRUE(cpu.intState & HALTED);

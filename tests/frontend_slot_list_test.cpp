@@ -12,15 +12,13 @@
 #include <functional>
 #include <memory>
 
-#include <xxhash.h>
-#include <zstd.h>
-
 #include "control/control.h"
 #include "control/state_slots.h"
 #include "frontend/slot_list.h"
 #include "machine/rom_set.h"
 #include "state/state_picture.h"
 #include "video/display.h"
+#include "tests/support/state_repack.h"
 #include "tests/support/environment_guard.h"
 #include "tests/support/machine_compare.h"
 #include "tests/support/scratch_files.h"
@@ -170,30 +168,6 @@ TEST_F(SlotListTest, AStateOfAnotherRomSetShowsItsPictureButIsMarked)
     EXPECT_FALSE(control.loadSlot(4).ok);
 }
 
-// A state file re-packed after its unpacked payload was edited, with a checksum that
-// matches, so that what comes after the checksum is what refuses it.
-std::vector<uint8_t> repacked(const std::vector<uint8_t>& file, const std::function<void(std::vector<uint8_t>&)>& edit)
-{
-    std::vector<uint8_t> payload(2 * 1024 * 1024);
-    payload.resize(ZSTD_decompress(payload.data(), payload.size(), file.data() + stateHeaderSize,
-                                   file.size() - stateHeaderSize));
-    edit(payload);
-    std::vector<uint8_t> packed(ZSTD_compressBound(payload.size()));
-    packed.resize(ZSTD_compress(packed.data(), packed.size(), payload.data(), payload.size(), 1));
-    std::vector<uint8_t> out(file.begin(), file.begin() + stateHeaderSize);
-    const uint32_t unpacked = uint32_t(payload.size()), length = uint32_t(packed.size());
-    std::memcpy(&out[20], &unpacked, 4);
-    std::memcpy(&out[24], &length, 4);
-    XXH64_state_t* state = XXH64_createState();
-    XXH64_reset(state, 0);
-    XXH64_update(state, out.data(), 28);
-    XXH64_update(state, packed.data(), packed.size());
-    const uint64_t sum = XXH64_digest(state);
-    XXH64_freeState(state);
-    std::memcpy(&out[28], &sum, 8);
-    out.insert(out.end(), packed.begin(), packed.end());
-    return out;
-}
 
 TEST_F(SlotListTest, ThePictureReaderRefusesWhatTheLoaderRefuses)
 {

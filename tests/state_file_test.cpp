@@ -10,68 +10,17 @@
 #include <iterator>
 #include <memory>
 
-#include <xxhash.h>
-#include <zstd.h>
-
 #include "machine/rom_set.h"
 #include "state/state_file.h"
 #include "tests/program_run_support.h"
+#include "tests/support/graphics_page.h"
+#include "tests/support/state_repack.h"
 #include "tests/support/machine_compare.h"
 
 using namespace ollendor;
 
 namespace {
 
-constexpr uint8_t key4 = 0x34;
-
-std::unique_ptr<Mtx> builtinMachine()
-{
-    auto machine = std::make_unique<Mtx>();
-    machinePowerOn(*machine);
-    machineInit(*machine, builtinRomSet());
-    return machine;
-}
-
-// Whole frames on the graphics page (key 4 held for frames 40-43); tape requests go unanswered.
-void runFrames(Mtx& machine, unsigned frames)
-{
-    const uint64_t end = machine.timing.frames + frames;
-    while (machine.timing.frames < end) {
-        const uint64_t frame = machine.timing.frames;
-        machine.keyboard.input =
-            keyboardInputFrom([frame](uint8_t key) { return key == key4 && frame >= 40 && frame < 44; }, 0);
-        machineRun(machine);
-        if (takeEvents(machine).has(MachineEvent::tapeRequest))
-            tapeMissing(machine);
-    }
-}
-
-// A state file re-packed after `edit` changed its unpacked payload, with a checksum that
-// matches, so that the loader's checks past the checksum are what refuses it.
-std::vector<uint8_t> repacked(const std::vector<uint8_t>& file, const std::function<void(std::vector<uint8_t>&)>& edit)
-{
-    std::vector<uint8_t> payload(2 * 1024 * 1024);
-    const size_t size = ZSTD_decompress(payload.data(), payload.size(), file.data() + stateHeaderSize,
-                                        file.size() - stateHeaderSize);
-    EXPECT_FALSE(ZSTD_isError(size));
-    payload.resize(size);
-    edit(payload);
-    std::vector<uint8_t> packed(ZSTD_compressBound(payload.size()));
-    packed.resize(ZSTD_compress(packed.data(), packed.size(), payload.data(), payload.size(), 1));
-    std::vector<uint8_t> out(file.begin(), file.begin() + stateHeaderSize);
-    const uint32_t unpacked = uint32_t(payload.size()), length = uint32_t(packed.size());
-    std::memcpy(&out[20], &unpacked, 4);
-    std::memcpy(&out[24], &length, 4);
-    XXH64_state_t* state = XXH64_createState();
-    XXH64_reset(state, 0);
-    XXH64_update(state, out.data(), 28);
-    XXH64_update(state, packed.data(), packed.size());
-    const uint64_t sum = XXH64_digest(state);
-    XXH64_freeState(state);
-    std::memcpy(&out[28], &sum, 8);
-    out.insert(out.end(), packed.begin(), packed.end());
-    return out;
-}
 
 // Where a section's contents start in the unpacked payload.
 size_t sectionOffset(const std::vector<uint8_t>& payload, const char* tag)
@@ -92,11 +41,11 @@ class StateFile : public testing::Test {
 protected:
     void SetUp() override
     {
-        saved = builtinMachine();
-        runFrames(*saved, 60);
+        saved = graphics_page::builtinMachine();
+        graphics_page::runFrames(*saved, 60);
         file = encodeState(*saved);
-        running = builtinMachine();
-        runFrames(*running, 7);
+        running = graphics_page::builtinMachine();
+        graphics_page::runFrames(*running, 7);
         before = std::make_unique<Mtx>(*running);
     }
 
@@ -117,13 +66,13 @@ protected:
 
 TEST_F(StateFile, ALoadedStateRunsOnExactlyAsTheSavedMachine)
 {
-    auto loaded = builtinMachine();
+    auto loaded = graphics_page::builtinMachine();
     const StateResult result = decodeState(file, *loaded, *loaded);
     ASSERT_TRUE(result.ok) << result.error;
     expectSameMachine(*saved, *loaded, "right after loading");
     EXPECT_EQ(encodeState(*loaded), file) << "saving the loaded machine gives the same file";
-    runFrames(*saved, 90);
-    runFrames(*loaded, 90);
+    graphics_page::runFrames(*saved, 90);
+    graphics_page::runFrames(*loaded, 90);
     expectSameMachine(*saved, *loaded, "90 frames on");
 }
 
@@ -131,14 +80,14 @@ TEST_F(StateFile, ALoadedStateRunsOnExactlyAsTheSavedMachine)
 // machine and 180 more frames.
 TEST_F(StateFile, SavingAndLoadingMidRunIsInvisible)
 {
-    auto whole = builtinMachine();
-    runFrames(*whole, 300);
-    auto first = builtinMachine();
-    runFrames(*first, 120);
+    auto whole = graphics_page::builtinMachine();
+    graphics_page::runFrames(*whole, 300);
+    auto first = graphics_page::builtinMachine();
+    graphics_page::runFrames(*first, 120);
     const std::vector<uint8_t> bytes = encodeState(*first);
-    auto second = builtinMachine();
+    auto second = graphics_page::builtinMachine();
     ASSERT_TRUE(decodeState(bytes, *second, *second).ok);
-    runFrames(*second, 180);
+    graphics_page::runFrames(*second, 180);
     expectSameMachine(*whole, *second, "300 frames, or 120 + state + 180");
 }
 
@@ -253,11 +202,11 @@ TEST_F(StateFile, AFullDiskLeavesTheOldStateIntact)
     const std::filesystem::path target = disk.path() / "slot.state";
     ASSERT_TRUE(saveStateFile(*saved, target).ok);
     disk.fill();
-    runFrames(*saved, 30); // a different machine to save over the old one
+    graphics_page::runFrames(*saved, 30); // a different machine to save over the old one
     const StateResult full = saveStateFile(*saved, target);
     EXPECT_FALSE(full.ok);
     EXPECT_NE(full.error.find("No space left on device"), std::string::npos) << full.error;
-    auto reloaded = builtinMachine();
+    auto reloaded = graphics_page::builtinMachine();
     const StateResult old = loadStateFile(target, *reloaded, *reloaded);
     ASSERT_TRUE(old.ok) << old.error;
     EXPECT_EQ(encodeState(*reloaded), file) << "the file saved first is still there, whole";

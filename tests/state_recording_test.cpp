@@ -15,19 +15,12 @@
 #include "state/recording.h"
 #include "state/state_file.h"
 #include "tests/program_run_support.h"
+#include "tests/support/graphics_page.h"
 #include "tests/support/machine_compare.h"
 
 using namespace ollendor;
 
 namespace {
-
-std::unique_ptr<Mtx> builtinMachine()
-{
-    auto machine = std::make_unique<Mtx>();
-    machinePowerOn(*machine);
-    machineInit(*machine, builtinRomSet());
-    return machine;
-}
 
 // A folder of its own, gone with its contents at the end.
 struct Folder {
@@ -53,7 +46,7 @@ TEST(MachinePositions, RunningToAPositionStopsExactlyWhereTheMachineStoodThere)
 {
     // Positions and copies of a machine stepped instruction by instruction through frames
     // with interrupts, a HALT loop and slice ends.
-    auto stepped = builtinMachine();
+    auto stepped = graphics_page::builtinMachine();
     std::vector<std::pair<MachinePosition, std::unique_ptr<Mtx>>> marks;
     for (int step = 0; step < 60000; ++step) {
         machineStep(*stepped);
@@ -64,7 +57,7 @@ TEST(MachinePositions, RunningToAPositionStopsExactlyWhereTheMachineStoodThere)
     }
     for (size_t i = 1; i < marks.size(); ++i)
         ASSERT_TRUE(marks[i - 1].first < marks[i].first);
-    auto running = builtinMachine();
+    auto running = graphics_page::builtinMachine();
     for (const auto& [position, copy] : marks) {
         while (!machineRunTo(*running, position)) {
             if (takeEvents(*running).has(MachineEvent::tapeRequest))
@@ -78,7 +71,7 @@ TEST(MachinePositions, RunningToAPositionStopsExactlyWhereTheMachineStoodThere)
 
 TEST(MachinePositions, EveryInstructionMovesThePositionOn)
 {
-    auto machine = builtinMachine();
+    auto machine = graphics_page::builtinMachine();
     MachinePosition last = machinePosition(*machine);
     for (int step = 0; step < 30000; ++step) {
         machineStep(*machine);
@@ -157,7 +150,7 @@ TEST(Recordings, TapeImagesAreInTheRecording)
 
 TEST(Recordings, UnusableRecordingsAreRefusedWithTheirReason)
 {
-    auto machine = builtinMachine();
+    auto machine = graphics_page::builtinMachine();
     Recording recording;
     recording.startState = encodeState(*machine);
     RecordedInput first;
@@ -271,7 +264,7 @@ TEST(Recordings, AFullDiskIsReportedWhenTheRecordingStops)
 // left the recording, so the replay is given up there, said, and the session knows it.
 TEST(Recordings, AReplayThatLeavesTheRecordingIsGivenUp)
 {
-    auto machine = builtinMachine();
+    auto machine = graphics_page::builtinMachine();
     Recording recording;
     recording.startState = encodeState(*machine);
     RecordedInput answer;

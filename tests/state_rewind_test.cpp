@@ -12,45 +12,23 @@
 #include "machine/machine.h"
 #include "machine/rom_set.h"
 #include "state/rewind.h"
+#include "tests/support/graphics_page.h"
 #include "tests/support/machine_compare.h"
 
 using namespace ollendor;
 
 namespace {
 
-constexpr uint8_t key4 = 0x34;
-
-std::unique_ptr<Mtx> freshMachine()
-{
-    auto machine = std::make_unique<Mtx>();
-    machinePowerOn(*machine);
-    machineInit(*machine, builtinRomSet());
-    return machine;
-}
-
-// One frame with the keys of its frame number: key 4 (the graphics page) over frames
-// 40-43. The input depends only on the machine, so a restored machine replays it.
-void runFrame(Mtx& machine)
-{
-    const uint64_t frame = machine.timing.frames;
-    machine.keyboard.input = keyboardInputFrom([frame](uint8_t key) { return key == key4 && frame >= 40 && frame < 44; }, 0);
-    do {
-        machineRun(machine);
-        if (takeEvents(machine).has(MachineEvent::tapeRequest))
-            tapeMissing(machine);
-    } while (machine.timing.frames == frame);
-}
-
 void runTo(Mtx& machine, uint64_t frame)
 {
     while (machine.timing.frames < frame)
-        runFrame(machine);
+        graphics_page::runFrame(machine);
 }
 
 // The machine as a fresh run leaves it at the end of `frame`.
 std::unique_ptr<Mtx> machineAtFrame(uint64_t frame)
 {
-    auto machine = freshMachine();
+    auto machine = graphics_page::builtinMachine();
     runTo(*machine, frame);
     return machine;
 }
@@ -84,7 +62,7 @@ void runOnCapturing(Mtx& machine, RewindBuffer& buffer, uint64_t last, std::init
                     Kept& kept)
 {
     while (machine.timing.frames < last) {
-        runFrame(machine);
+        graphics_page::runFrame(machine);
         buffer.capture(machine);
         keepIfNamed(machine, keep, kept);
     }
@@ -107,7 +85,7 @@ Kept captureRun(Mtx& machine, RewindBuffer& buffer, uint64_t first, uint64_t las
 TEST(StateRewind, EveryCaptureHeldComesBackExactly)
 {
     // Frames 20-319: 300 captures, across the change to the graphics page.
-    auto machine = freshMachine();
+    auto machine = graphics_page::builtinMachine();
     RewindBuffer buffer;
     auto kept = captureRun(*machine, buffer, 20, 319, {20, 302, 317, 318, 319});
     ASSERT_EQ(machine->vdp.mode, modeGraphics2) << "key 4 should have opened the graphics page";
@@ -152,7 +130,7 @@ TEST(StateRewind, EveryCaptureHeldComesBackExactly)
 TEST(StateRewind, RunningOnFromARestoredCaptureRepeatsTheRunAndContinuesTheHistory)
 {
     // Frames 30-129, over the key press that opens the graphics page.
-    auto machine = freshMachine();
+    auto machine = graphics_page::builtinMachine();
     RewindBuffer buffer;
     auto kept = captureRun(*machine, buffer, 30, 129, {30, 35, 60, 75});
 
@@ -175,7 +153,7 @@ TEST(StateRewind, AResetInTheWindowIsRewoundToo)
 {
     // A reset onto another ROM set changes nearly every block at once, the last one (the
     // set's identity) included: the largest record there is.
-    auto machine = freshMachine();
+    auto machine = graphics_page::builtinMachine();
     RewindBuffer buffer;
     auto kept = captureRun(*machine, buffer, 55, 60, {60});
     RomSet other = builtinRomSet();
@@ -184,7 +162,7 @@ TEST(StateRewind, AResetInTheWindowIsRewoundToo)
     other.identity = romSetIdentity(other);
     machineInit(*machine, other);
     buffer.capture(*machine);
-    runFrame(*machine);
+    graphics_page::runFrame(*machine);
     buffer.capture(*machine);
     auto view = std::make_unique<Mtx>();
     ASSERT_TRUE(buffer.peek(*view, 0));
@@ -195,7 +173,7 @@ TEST(StateRewind, AResetInTheWindowIsRewoundToo)
 
 TEST(StateRewind, TheCapacityDropsTheOldest)
 {
-    auto machine = freshMachine();
+    auto machine = graphics_page::builtinMachine();
     RewindBuffer buffer(10);
     auto kept = captureRun(*machine, buffer, 40, 64, {55});
     EXPECT_EQ(buffer.frames(), 10u);
@@ -218,7 +196,7 @@ TEST(StateRewind, TheBudgetDropsTheOldestAndTheRingWraps)
 {
     // Room for a few dozen of the graphics page's records, so the ring wraps many times.
     const size_t budget = RewindBuffer::minimumBudget() + 100 * 1024;
-    auto machine = freshMachine();
+    auto machine = graphics_page::builtinMachine();
     RewindBuffer buffer(rewindDefaultCapacity, budget);
     uint64_t fewest = 1000;
     runTo(*machine, 60);
@@ -228,7 +206,7 @@ TEST(StateRewind, TheBudgetDropsTheOldestAndTheRingWraps)
         if (frame >= 200)
             fewest = std::min<uint64_t>(fewest, buffer.frames());
         if (frame < 400)
-            runFrame(*machine);
+            graphics_page::runFrame(*machine);
     }
     ASSERT_GT(fewest, 2u) << "the budget should hold some frames";
     ASSERT_LT(buffer.frames(), 300u) << "the budget should have dropped the oldest";
@@ -254,14 +232,14 @@ TEST(StateRewind, TheBudgetDropsTheOldestAndTheRingWraps)
 TEST(StateRewind, WithoutRoomForRecordsTheNewestIsHeldAlone)
 {
     // A capacity of none (raised to one), and a budget too small for any record.
-    auto machine = freshMachine();
+    auto machine = graphics_page::builtinMachine();
     RewindBuffer noCapacity(0);
     RewindBuffer noBudget(rewindDefaultCapacity, 0);
     EXPECT_EQ(noCapacity.capacity(), 1u);
     EXPECT_EQ(noBudget.budget(), RewindBuffer::minimumBudget());
     runTo(*machine, 40);
     for (int i = 0; i < 10; ++i) {
-        runFrame(*machine);
+        graphics_page::runFrame(*machine);
         noCapacity.capture(*machine);
         noBudget.capture(*machine);
     }
@@ -278,7 +256,7 @@ TEST(StateRewind, WithoutRoomForRecordsTheNewestIsHeldAlone)
 TEST(StateRewind, SixtySecondsOfTheGraphicsPageFitTheDefaultBudget)
 {
     // 1,801 captures: a minute back from the newest, all held.
-    auto machine = freshMachine();
+    auto machine = graphics_page::builtinMachine();
     RewindBuffer buffer;
     auto kept = captureRun(*machine, buffer, 60, 60 + 1800, {60});
     EXPECT_EQ(buffer.frames(), 1801u);

@@ -20,30 +20,6 @@ std::vector<RegisterValue> cpuRegisters(const Z80State& cpu)
     };
 }
 
-bool setCpuRegister(Z80State& cpu, std::string_view name, uint16_t value)
-{
-    if (name == "AF") cpu.setAF(value);
-    else if (name == "BC") cpu.setBC(value);
-    else if (name == "DE") cpu.setDE(value);
-    else if (name == "HL") cpu.setHL(value);
-    else if (name == "AF'") cpu.altAF = value;
-    else if (name == "BC'") cpu.altBC = value;
-    else if (name == "DE'") cpu.altDE = value;
-    else if (name == "HL'") cpu.altHL = value;
-    else if (name == "IX") cpu.IX = value;
-    else if (name == "IY") cpu.IY = value;
-    else if (name == "SP") cpu.SP = value;
-    else if (name == "PC") {
-        // A CPU waiting at its HALT would leave it for the address after the HALT when an
-        // interrupt came; moved elsewhere, it runs on from there.
-        cpu.PC = value;
-        cpu.intState &= uint8_t(~HALTED);
-    }
-    else if (name == "I") cpu.I = uint8_t(value);
-    else return false;
-    return true;
-}
-
 std::string flagsText(uint8_t f)
 {
     const char letters[] = "SZ5H3PNC";

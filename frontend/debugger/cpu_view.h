@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "debug/registers.h"
 #include "frontend/debugger/debug_context.h"
 
 namespace ollendor {
@@ -21,9 +22,6 @@ struct RegisterValue {
 
 // The registers in the order shown.
 std::vector<RegisterValue> cpuRegisters(const Z80State& cpu);
-// Sets a register by the name cpuRegisters gives; false for a name it does not know. A
-// new PC takes a halted CPU off its HALT.
-bool setCpuRegister(Z80State& cpu, std::string_view name, uint16_t value);
 
 // "SZ-H-PNC" with '-' for each clear flag: S Z Y H X P/V N C from bit 7 down, where the
 // undocumented Y and X show as 5 and 3 when set.

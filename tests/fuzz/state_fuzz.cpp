@@ -13,11 +13,9 @@
 #include <memory>
 #include <vector>
 
-#include <xxhash.h>
-#include <zstd.h>
-
 #include "machine/rom_set.h"
 #include "state/state_file.h"
+#include "tests/support/state_pack.h"
 
 using namespace ollendor;
 
@@ -44,30 +42,11 @@ struct Fixture {
         }
         const std::vector<uint8_t> file = encodeState(*running);
         header.assign(file.begin(), file.begin() + stateHeaderSize);
-        payload.resize(2 * 1024 * 1024);
-        payload.resize(ZSTD_decompress(payload.data(), payload.size(), file.data() + stateHeaderSize,
-                                       file.size() - stateHeaderSize));
+        payload = unpackedState(file);
     }
 
     // The payload packed into a file with a header and checksum that match.
-    std::vector<uint8_t> pack(const std::vector<uint8_t>& sections) const
-    {
-        std::vector<uint8_t> packed(ZSTD_compressBound(sections.size()));
-        packed.resize(ZSTD_compress(packed.data(), packed.size(), sections.data(), sections.size(), 1));
-        std::vector<uint8_t> file = header;
-        const uint32_t unpacked = uint32_t(sections.size()), length = uint32_t(packed.size());
-        std::memcpy(&file[20], &unpacked, 4);
-        std::memcpy(&file[24], &length, 4);
-        XXH64_state_t* state = XXH64_createState();
-        XXH64_reset(state, 0);
-        XXH64_update(state, file.data(), 28);
-        XXH64_update(state, packed.data(), packed.size());
-        const uint64_t sum = XXH64_digest(state);
-        XXH64_freeState(state);
-        std::memcpy(&file[28], &sum, 8);
-        file.insert(file.end(), packed.begin(), packed.end());
-        return file;
-    }
+    std::vector<uint8_t> pack(const std::vector<uint8_t>& sections) const { return packedState(header, sections); }
 };
 
 Fixture& fixture()
