@@ -74,7 +74,12 @@ void StdioTransport::start()
 
 void StdioTransport::stop()
 {
-    stopping_ = true;
+    {
+        // Set under the mutex: a waiter that has just checked its predicate and is about to
+        // sleep would otherwise miss this notification and sleep for ever (a lost wake-up).
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
     changed_.notify_all();
     if (reader_.joinable())
         reader_.join();

@@ -21,7 +21,7 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/roms" # no ROM images: the built-in ROM runs
-export XDG_DATA_HOME="$work/data" XDG_PICTURES_DIR="$work/pictures"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_PICTURES_DIR="$work/pictures"
 slot="$work/data/ollendor/states/slot1.state"
 shots="$work/pictures/ollendor"
 
