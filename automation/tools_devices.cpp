@@ -4,7 +4,7 @@
 #include "automation/encoding.h"
 #include "automation/key_names.h"
 #include "automation/tool_support.h"
-#include "host/info_text.h"
+#include "debug/info_text.h"
 #include "video/display.h"
 #include "video/picture.h"
 

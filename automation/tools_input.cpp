@@ -6,7 +6,7 @@
 #include "automation/tool_support.h"
 #include "control/key_typist.h"
 #include "control/state_slots.h"
-#include "host/message_text.h"
+#include "files/message_text.h"
 
 namespace ollendor {
 

@@ -5,6 +5,7 @@
 #include "control/state_slots.h"
 #include "debug/builtin_symbols.h"
 #include "debug/disassembler.h"
+#include "files/state_files.h"
 #include "state/state_file.h"
 
 namespace ollendor {

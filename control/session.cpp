@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "machine/tape_files.h"
+#include "files/tape_files.h"
 #include "state/state_file.h"
 #include "debug/debugger.h"
 

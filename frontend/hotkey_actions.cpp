@@ -7,8 +7,8 @@
 
 #include "control/state_slots.h"
 #include "frontend/screenshot_name.h"
-#include "host/message_text.h"
-#include "host/safe_file.h"
+#include "files/message_text.h"
+#include "files/safe_file.h"
 #include "video/display.h"
 #include "video/picture.h"
 

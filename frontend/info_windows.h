@@ -3,7 +3,7 @@
 // window the checkbox of the speed limit.
 #pragma once
 
-#include "host/info_text.h"
+#include "debug/info_text.h"
 
 namespace ollendor {
 

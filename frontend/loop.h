@@ -17,10 +17,10 @@
 #include "control/control.h"
 #include "control/session.h"
 #include "frontend/pacer.h"
-#include "host/info_text.h"
+#include "debug/info_text.h"
 #include "host/platform.h"
-#include "sound/stream.h"
-#include "sound/wavstream.h"
+#include "host/audio/stream.h"
+#include "files/wav_stream.h"
 
 namespace ollendor {
 

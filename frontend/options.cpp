@@ -8,7 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include "control/key_typist.h"
-#include "host/message_text.h"
+#include "files/message_text.h"
 
 namespace ollendor {
 

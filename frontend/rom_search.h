@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "files/rom_files.h"
 #include "machine/rom_set.h"
 
 namespace ollendor {

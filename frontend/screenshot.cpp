@@ -1,7 +1,7 @@
 #include "frontend/screenshot.h"
 
-#include "host/message_text.h"
-#include "host/safe_file.h"
+#include "files/message_text.h"
+#include "files/safe_file.h"
 #include "host/toolkit.h"
 #include "video/picture.h"
 

@@ -9,9 +9,9 @@
 
 #include <toml++/toml.h>
 
-#include "host/file_open.h"
-#include "host/message_text.h"
-#include "host/safe_file.h"
+#include "files/file_open.h"
+#include "files/message_text.h"
+#include "files/safe_file.h"
 
 namespace ollendor {
 

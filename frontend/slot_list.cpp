@@ -7,6 +7,7 @@
 #include <ctime>
 #include <memory>
 
+#include "files/state_files.h"
 #include "state/state_picture.h"
 #include "video/display.h"
 

@@ -7,7 +7,7 @@
 
 #include <imgui.h>
 
-#include "machine/tape_files.h"
+#include "files/tape_files.h"
 
 namespace ollendor {
 

@@ -4,7 +4,7 @@
 
 #include "frontend/main_window_parts.h"
 #include "frontend/settings.h"
-#include "sound/stream.h"
+#include "host/audio/stream.h"
 
 namespace ollendor {
 

@@ -10,14 +10,10 @@
 #include <span>
 #include <string>
 
+#include "debug/info_text.h"
 #include "host/toolkit.h"
 
 namespace ollendor {
-
-class InfoSource;
-
-enum class InfoWindow { timings, videoChip, sound };
-inline constexpr int infoWindowCount = 3;
 
 // One item of the main window's menu: its text and the command it sends.
 struct MenuEntry {

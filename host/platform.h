@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "host/audio.h"
+#include "host/audio/device.h"
 #include "host/renderer_choice.h"
 #include "host/desktop.h"
 #include "host/toolkit.h"

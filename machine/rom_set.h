@@ -1,14 +1,9 @@
-// The three ROM images a machine starts from, read from a folder or taken from the built-in
-// set, and the identity that save states and recordings are checked against.
-//
-// Reading is done once, at start-up, before any machine exists: a missing file (any of the
-// three) means the built-in set; a file that is there but cannot serve as an image (a
-// folder, a FIFO or device, unreadable, empty) is an error for the caller to report. Images
-// shorter or longer than 8 KiB are used, with a warning.
+// The three ROM images a machine starts from (bytes, read from a folder by files/rom_files.h
+// or taken from the built-in set), and the identity that save states and recordings are
+// checked against.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,19 +22,8 @@ struct RomSet {
     std::vector<std::string> searchedFolders;
 };
 
-struct RomSetResult {
-    bool ok = false;                   // a set to run
-    RomSet roms;                       // when ok
-    std::string error;                 // why not: names the file and the folder
-    std::vector<std::string> warnings; // lines for standard error (fallback, image sizes)
-};
-
 // The built-in set.
 RomSet builtinRomSet();
-
-// osrom, basicrom and assemrom from the folder, or the built-in set when any of them does
-// not exist there (said in a warning naming the missing files and the folder).
-RomSetResult loadRomSet(const std::filesystem::path& folder);
 
 // Where the built-in ROM reads the searched folders (its ram.inc folderText): one a line of
 // at most searchedFolderColumns characters, each ended by 10, the whole ended by 0.

@@ -17,6 +17,7 @@ namespace ollendor {
 
 inline constexpr unsigned generationRate = 250000; // generated samples per second
 inline constexpr unsigned outputRate = 31250;      // output samples per second
+inline constexpr unsigned audioSampleRate = outputRate; // what is played: 16-bit mono
 inline constexpr unsigned sampleStep = generationRate / outputRate; // every eighth is kept
 inline constexpr unsigned blockSamples = 12500;    // generated samples per channel per fill
 inline constexpr unsigned firstHalfSamples = 1562; // output samples of the buffer halves

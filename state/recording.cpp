@@ -8,8 +8,8 @@
 
 static_assert(sizeof(XXH64_state_t) <= 32 * sizeof(uint64_t), "RecordingWriter keeps XXH64's state in place");
 
-#include "host/file_open.h"
-#include "host/message_text.h"
+#include "files/file_open.h"
+#include "files/message_text.h"
 #include "machine/tape.h"
 #include "state/byte_io.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/safe_file.h"
+#include "files/safe_file.h"
 #include "machine/machine.h"
 
 namespace ollendor {

@@ -8,9 +8,6 @@
 #include <xxhash.h>
 #include <zstd.h>
 
-#include "host/file_open.h"
-#include "host/message_text.h"
-#include "host/safe_file.h"
 #include "machine/rom_set.h"
 #include "state/byte_io.h"
 #include "state/state_unpack.h"
@@ -480,44 +477,6 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
     m.events = MachineEvents{};
     into = m;
     return {true, {}};
-}
-
-StateResult saveStateFile(const Mtx& machine, const std::filesystem::path& path)
-{
-    const std::vector<uint8_t> bytes = encodeState(machine);
-    const std::string error = writeFileSafely(path, bytes);
-    if (!error.empty())
-        return fail("cannot write the state file '" + escapedName(path.string()) + "': " + error);
-    return {true, {}};
-}
-
-StateResult readStateFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes)
-{
-    const OpenedFile opened = openRegularFile(path.c_str());
-    if (!opened.file)
-        return fail(opened.why);
-    bytes.resize(stateFileLimit + 1);
-    const size_t read = std::fread(bytes.data(), 1, bytes.size(), opened.file);
-    const bool failed = std::ferror(opened.file) != 0;
-    std::fclose(opened.file);
-    if (failed)
-        return fail("it cannot be read");
-    if (read > stateFileLimit)
-        return fail("it is far larger than any state file");
-    bytes.resize(read);
-    return {true, {}};
-}
-
-StateResult loadStateFile(const std::filesystem::path& path, const Mtx& running, Mtx& into)
-{
-    const std::string where = "cannot load the state file '" + escapedName(path.string()) + "': ";
-    std::vector<uint8_t> bytes;
-    StateResult result = readStateFile(path, bytes);
-    if (result.ok)
-        result = decodeState(bytes, running, into);
-    if (!result.ok)
-        result.error = where + result.error;
-    return result;
 }
 
 } // namespace ollendor

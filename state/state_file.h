@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <span>
 #include <string>
 #include <vector>
@@ -36,10 +35,5 @@ struct StateResult {
 // Reads a state from bytes into `into` when they are usable with the ROM set `running`
 // runs (its identity); `into` is not touched otherwise. `into` may be `running` itself.
 StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx& into);
-
-// The file forms: the error names the file. Saving goes through a temporary file and a
-// rename, so a full disk or a crash leaves an older file intact.
-StateResult saveStateFile(const Mtx& machine, const std::filesystem::path& path);
-StateResult loadStateFile(const std::filesystem::path& path, const Mtx& running, Mtx& into);
 
 } // namespace ollendor

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "host/message_text.h"
 #include "state/byte_io.h"
 #include "state/state_unpack.h"
 #include "video/display.h"
@@ -48,17 +47,6 @@ StateResult readStatePicture(std::span<const uint8_t> bytes, StatePicture& pictu
     picture.romBuiltin = header.romBuiltin;
     picture.romIdentity = header.romIdentity;
     return {true, {}};
-}
-
-StateResult loadStatePicture(const std::filesystem::path& path, StatePicture& picture)
-{
-    std::vector<uint8_t> bytes;
-    StateResult result = readStateFile(path, bytes);
-    if (result.ok)
-        result = readStatePicture(bytes, picture);
-    if (!result.ok)
-        result.error = "cannot read the state file '" + escapedName(path.string()) + "': " + result.error;
-    return result;
 }
 
 } // namespace ollendor

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <span>
 
 #include "state/state_file.h"
@@ -25,7 +24,5 @@ struct StatePicture {
 };
 
 StateResult readStatePicture(std::span<const uint8_t> bytes, StatePicture& picture);
-// The file form: the error names the file ("cannot read the state file '...': ...").
-StateResult loadStatePicture(const std::filesystem::path& path, StatePicture& picture);
 
 } // namespace ollendor

@@ -27,9 +27,6 @@ struct StateHeader {
     std::span<const uint8_t> packed;   // the packed payload, within the checked bytes
 };
 
-// A regular file of at most stateFileLimit bytes, read whole; the error says why not
-// (without the file's name).
-StateResult readStateFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes);
 // The magic, the format version, the sizes, the checksum and the flags.
 StateResult checkStateHeader(std::span<const uint8_t> bytes, StateHeader& header);
 // The payload unpacked into payload (its size checked first).

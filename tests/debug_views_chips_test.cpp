@@ -7,11 +7,11 @@
 
 #include <cstring>
 
-#include "frontend/debugger/ctc_view.h"
-#include "frontend/debugger/keyboard_view.h"
-#include "frontend/debugger/sound_view.h"
-#include "frontend/debugger/tape_view.h"
-#include "frontend/debugger/vdp_pictures.h"
+#include "ui/debugger/ctc_view.h"
+#include "ui/debugger/keyboard_view.h"
+#include "ui/debugger/sound_view.h"
+#include "ui/debugger/tape_view.h"
+#include "ui/debugger/vdp_pictures.h"
 #include "machine/tape.h"
 #include "video/render.h"
 

@@ -8,13 +8,13 @@
 #include <fstream>
 
 #include "debug/builtin_symbols.h"
-#include "frontend/debugger/breakpoints_view.h"
-#include "frontend/debugger/call_stack_view.h"
-#include "frontend/debugger/disassembly_view.h"
-#include "frontend/debugger/step_report.h"
-#include "frontend/debugger/symbols_view.h"
-#include "frontend/debugger/trace_view.h"
-#include "frontend/debugger/widgets.h"
+#include "ui/debugger/breakpoints_view.h"
+#include "ui/debugger/call_stack_view.h"
+#include "ui/debugger/disassembly_view.h"
+#include "ui/debugger/step_report.h"
+#include "ui/debugger/symbols_view.h"
+#include "ui/debugger/trace_view.h"
+#include "ui/debugger/widgets.h"
 #include "tests/support/scratch_files.h"
 
 using namespace ollendor;

@@ -5,10 +5,10 @@
 // byte each source shows.
 #include "tests/debug_views_support.h"
 
-#include "frontend/debugger/cpu_view.h"
-#include "frontend/debugger/machine_edit.h"
-#include "frontend/debugger/memory_view.h"
-#include "frontend/debugger/pause_memory.h"
+#include "ui/debugger/cpu_view.h"
+#include "ui/debugger/machine_edit.h"
+#include "ui/debugger/memory_view.h"
+#include "ui/debugger/pause_memory.h"
 #include "tests/support/scratch_files.h"
 
 using namespace ollendor;

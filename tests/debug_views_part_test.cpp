@@ -4,8 +4,8 @@
 // while the call stack or the trace is open, and the open flags go by their names.
 #include "tests/debug_views_support.h"
 
-#include "frontend/debugger/debugger_part.h"
-#include "frontend/debugger/widgets.h"
+#include "frontend/debugger_part.h"
+#include "ui/debugger/widgets.h"
 #include "frontend/menu_bar.h"
 #include "frontend/window_drawing.h"
 

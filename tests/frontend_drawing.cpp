@@ -10,7 +10,7 @@
 #include "frontend/info_windows.h"
 #include "frontend/menu_bar.h"
 #include "frontend/message_box.h"
-#include "host/info_text.h"
+#include "debug/info_text.h"
 #include "tests/support/bare_imgui.h"
 #include "video/vdp.h"
 

@@ -7,7 +7,7 @@
 #include <imgui.h>
 
 #include "frontend/info_windows.h"
-#include "host/info_text.h"
+#include "debug/info_text.h"
 #include "video/vdp.h"
 
 using namespace ollendor;

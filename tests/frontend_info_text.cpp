@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/info_text.h"
+#include "debug/info_text.h"
 #include "sound/soundchip.h"
 #include "video/vdp.h"
 

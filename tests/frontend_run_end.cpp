@@ -19,8 +19,8 @@
 #include "frontend/window_drawing.h"
 #include "host/headless_host.h"
 #include "host/run_end.h"
-#include "sound/stream.h"
-#include "sound/wavstream.h"
+#include "host/audio/stream.h"
+#include "files/wav_stream.h"
 #include "tests/program_run_support.h"
 #include "tests/support/fake_audio_device.h"
 

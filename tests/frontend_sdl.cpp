@@ -13,7 +13,7 @@
 #include <SDL.h>
 
 #include "frontend/window_drawing.h"
-#include "host/info_text.h"
+#include "debug/info_text.h"
 #include "host/quit_signal.h"
 #include "host/sdl/sdl_desktop.h"
 #include "host/sdl/sdl_keys.h"

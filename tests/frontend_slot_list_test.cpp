@@ -16,6 +16,7 @@
 #include "control/state_slots.h"
 #include "frontend/slot_list.h"
 #include "machine/rom_set.h"
+#include "files/state_files.h"
 #include "state/state_picture.h"
 #include "video/display.h"
 #include "tests/support/state_repack.h"

@@ -2,7 +2,7 @@
 // not at all, nothing is left behind, and what is not a regular file is never replaced.
 #include <sys/stat.h>
 
-#include "host/safe_file.h"
+#include "files/safe_file.h"
 #include "tests/program_run_support.h"
 
 using namespace ollendor;

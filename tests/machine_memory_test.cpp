@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "machine/memory.h"
+#include "files/rom_files.h"
 #include "machine/rom_set.h"
 
 using namespace ollendor;

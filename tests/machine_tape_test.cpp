@@ -10,7 +10,7 @@
 
 #include "machine/rom_set.h"
 #include "machine/tape.h"
-#include "machine/tape_files.h"
+#include "files/tape_files.h"
 #include "roms/builtin_rom.h"
 #include "tests/support/machine_compare.h"
 #include "tests/support/tape_rig.h"

@@ -9,7 +9,7 @@
 
 #include "machine/rom_set.h"
 #include "machine/tape.h"
-#include "machine/tape_files.h"
+#include "files/tape_files.h"
 #include "tests/support/session_driver.h"
 #include "tests/support/tape_rig.h"
 

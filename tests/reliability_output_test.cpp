@@ -7,7 +7,7 @@
 
 #include <sys/stat.h>
 
-#include "sound/wav.h"
+#include "files/wav_file.h"
 #include "tests/program_run_support.h"
 
 using namespace ollendor;

@@ -18,8 +18,9 @@
 #include <unistd.h>
 
 #include "frontend/options.h"
-#include "host/message_text.h"
+#include "files/message_text.h"
 #include "machine/machine.h"
+#include "files/state_files.h"
 #include "state/state_file.h"
 
 using namespace ollendor;

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <map>
 
+#include "files/rom_files.h"
 #include "machine/rom_set.h"
 #include "machine/tape.h"
 #include "roms/builtin_rom.h"

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 
+#include "files/rom_files.h"
 #include "machine/rom_set.h"
 #include "roms/builtin_rom.h"
 

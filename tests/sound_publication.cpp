@@ -20,8 +20,8 @@
 #include "machine/machine.h"
 #include "machine/rom_set.h"
 #include "sound/soundchip.h"
-#include "sound/stream.h"
-#include "sound/wavstream.h"
+#include "host/audio/stream.h"
+#include "files/wav_stream.h"
 #include "tests/support/fake_audio_device.h"
 
 using namespace ollendor;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sound/soundchip.h"
-#include "sound/stream.h"
+#include "host/audio/stream.h"
 #include "tests/sound_stream_support.h"
 #include "tests/support/fake_audio_device.h"
 

@@ -12,7 +12,7 @@
 #include "frontend/window_drawing.h"
 #include "host/sdl/sdl_platform.h"
 #include "sound/soundchip.h"
-#include "sound/stream.h"
+#include "host/audio/stream.h"
 #include "tests/sound_stream_support.h"
 
 using namespace ollendor;

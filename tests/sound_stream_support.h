@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "sound/soundchip.h"
-#include "sound/stream.h"
+#include "host/audio/stream.h"
 #include "tests/support/fake_audio_device.h"
 
 using namespace ollendor;

@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include "sound/soundchip.h"
-#include "sound/stream.h"
-#include "sound/wavstream.h"
+#include "host/audio/stream.h"
+#include "files/wav_stream.h"
 #include "tests/sound_stream_support.h"
 #include "tests/support/fake_audio_device.h"
 

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "sound/stream.h"
+#include "host/audio/stream.h"
 #include "tests/sound_stream_support.h"
 #include "tests/support/fake_audio_device.h"
 

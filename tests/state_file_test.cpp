@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "machine/rom_set.h"
+#include "files/state_files.h"
 #include "state/state_file.h"
 #include "tests/program_run_support.h"
 #include "tests/support/graphics_page.h"

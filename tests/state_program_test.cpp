@@ -3,7 +3,7 @@
 // picture as one whole run; unusable files stop the program before anything is written.
 #include <gtest/gtest.h>
 
-#include "host/safe_file.h"
+#include "files/safe_file.h"
 #include "tests/program_run_support.h"
 
 using namespace programtest;

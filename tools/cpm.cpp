@@ -17,8 +17,8 @@
 #include <CLI/CLI.hpp>
 
 #include "cpu/run.h"
-#include "host/file_open.h"
-#include "host/message_text.h"
+#include "files/file_open.h"
+#include "files/message_text.h"
 #include "tools/cpm_bus.h"
 
 using namespace ollendor;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/info_text.h"
+#include "debug/info_text.h"
 #include "host/sdl/sdl_renderer.h"
 #include "host/toolkit.h"
 

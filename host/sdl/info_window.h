@@ -11,7 +11,7 @@
 #include <SDL.h>
 
 #include "host/desktop.h"
-#include "host/info_text.h"
+#include "debug/info_text.h"
 #include "host/sdl/imgui_surface.h"
 #include "host/window_drawing.h"
 

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/audio.h"
+#include "host/audio/device.h"
 
 namespace ollendor {
 

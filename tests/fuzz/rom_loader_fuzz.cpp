@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "files/rom_files.h"
 #include "machine/rom_set.h"
 #include "roms/builtin_rom.h"
 

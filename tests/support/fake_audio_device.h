@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "host/audio.h"
+#include "host/audio/device.h"
 
 namespace ollendor {
 

@@ -1,0 +1,169 @@
+#include "ui/debugger/cpu_view.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include <imgui.h>
+
+#include "ui/debugger/machine_edit.h"
+#include "ui/debugger/widgets.h"
+
+namespace ollendor {
+
+std::vector<RegisterValue> cpuRegisters(const Z80State& cpu)
+{
+    return {
+        {"AF", cpu.AF(), true},   {"BC", cpu.BC(), true},     {"DE", cpu.DE(), true},     {"HL", cpu.HL(), true},
+        {"AF'", cpu.altAF, true}, {"BC'", cpu.altBC, true},   {"DE'", cpu.altDE, true},   {"HL'", cpu.altHL, true},
+        {"IX", cpu.IX, true},     {"IY", cpu.IY, true},       {"SP", cpu.SP, true},       {"PC", cpu.PC, true},
+        {"I", cpu.I, false},
+    };
+}
+
+std::string flagsText(uint8_t f)
+{
+    const char letters[] = "SZ5H3PNC";
+    std::string text(8, '-');
+    for (int bit = 7; bit >= 0; --bit)
+        if (f >> bit & 1)
+            text[size_t(7 - bit)] = letters[7 - bit];
+    return text;
+}
+
+int interruptMode(const Z80State& cpu)
+{
+    if (cpu.intState & IM2)
+        return 2;
+    return (cpu.intState & IM1) ? 1 : 0;
+}
+
+void setInterruptMode(Z80State& cpu, int mode)
+{
+    cpu.intState = uint8_t(cpu.intState & ~(IM1 | IM2));
+    if (mode == 1)
+        cpu.intState |= IM1;
+    else if (mode == 2)
+        cpu.intState |= IM2;
+}
+
+std::string nextStepText(const Mtx& machine)
+{
+    const Z80State& cpu = machine.cpu;
+    const bool enabled = (cpu.intState & IFF1) != 0;
+    if (cpu.sliceEndDue)
+        return enabled ? "The slice is spent: the next step ends it (periodic hook), and an interrupt due is accepted there."
+                       : "The slice is spent: the next step ends it (periodic hook); interrupts are off.";
+    if (cpu.intState & HALTED)
+        return enabled ? "Halted: each step runs to the slice's end, where an interrupt due takes the CPU into its handler."
+                       : "Halted with interrupts off: only a non-maskable interrupt can wake it.";
+    return {};
+}
+
+void drawCpuView(CpuView& view, DebugContext& context, bool* open)
+{
+    if (!ImGui::Begin("CPU", open)) {
+        ImGui::End();
+        return;
+    }
+    Control& control = context.control;
+    const Mtx& machine = control.machine();
+    const Z80State& cpu = machine.cpu;
+    const bool paused = control.paused();
+    if (control.stops() != view.seenStops && paused) {
+        view.seenStops = control.stops();
+        view.atLastPause = view.current.empty() ? cpuRegisters(cpu) : view.current;
+        view.current = cpuRegisters(cpu);
+    }
+
+    if (paused)
+        ImGui::Text("Paused (%s)", control.stop().text().c_str());
+    else
+        ImGui::TextUnformatted("Running");
+
+    // Registers two to a row; red when changed since the pause before.
+    const std::vector<RegisterValue> registers = cpuRegisters(cpu);
+    std::string editedName;
+    uint16_t editedValue = 0;
+    for (size_t i = 0; i < registers.size(); ++i) {
+        const RegisterValue& reg = registers[i];
+        if (i % 2)
+            ImGui::SameLine(150);
+        const bool changed = i < view.atLastPause.size() && view.atLastPause[i].value != reg.value;
+        ImGui::PushStyleColor(ImGuiCol_Text, changed ? debugColour::changed : ImGui::GetStyleColorVec4(ImGuiCol_Text));
+        ImGui::Text("%-3s", reg.name);
+        ImGui::PopStyleColor();
+        ImGui::SameLine();
+        uint16_t value = reg.value;
+        const std::string id = std::string("##") + reg.name;
+        if (hexField(id.c_str(), value, reg.wide, paused)) {
+            editedName = reg.name;
+            editedValue = value;
+        }
+        // The right button: where the value points, in the other views.
+        if (reg.wide && ImGui::BeginPopupContextItem()) {
+            if (ImGui::MenuItem("Show in the memory view"))
+                context.showMemory = reg.value;
+            if (ImGui::MenuItem("Show in the disassembly"))
+                context.showCode = reg.value;
+            ImGui::EndPopup();
+        }
+    }
+
+    // Flags: one checkbox each, four to a row.
+    ImGui::Text("Flags %s", flagsText(cpu.F).c_str());
+    uint8_t flags = cpu.F;
+    bool flagsEdited = false;
+    const char* flagNames[] = {"S", "Z", "5", "H", "3", "P", "N", "C"};
+    if (!paused)
+        ImGui::BeginDisabled();
+    for (int bit = 7; bit >= 0; --bit) {
+        bool set = flags >> bit & 1;
+        if (bit != 7 && bit != 3)
+            ImGui::SameLine(ImGui::GetStyle().WindowPadding.x + float((7 - bit) % 4) * 55);
+        if (ImGui::Checkbox(flagNames[7 - bit], &set)) {
+            flags = uint8_t(set ? flags | 1 << bit : flags & ~(1 << bit));
+            flagsEdited = true;
+        }
+    }
+    bool iff1 = cpu.intState & IFF1, iff2 = cpu.intState & IFF2;
+    int mode = interruptMode(cpu);
+    bool stateEdited = ImGui::Checkbox("IFF1", &iff1);
+    ImGui::SameLine();
+    stateEdited |= ImGui::Checkbox("IFF2", &iff2);
+    ImGui::SameLine();
+    ImGui::SetNextItemWidth(50);
+    stateEdited |= ImGui::Combo("IM", &mode, "0\0" "1\0" "2\0");
+    if (!paused)
+        ImGui::EndDisabled();
+    // Halted is shown, not set: the CPU waits at its HALT and leaves it past the HALT when
+    // an interrupt comes, which only a HALT instruction can start.
+    ImGui::SameLine();
+    ImGui::TextUnformatted((cpu.intState & HALTED) ? "halted" : "");
+
+    ImGui::Text("Slice: %d of %d cycles left", int(cyclesLeftInSlice(cpu)), int(cpu.cyclesPerHook));
+    ImGui::Text("Hook calls: %u of this frame", unsigned(machine.timing.hookCount));
+    ImGui::Text("%llu hook calls, %llu frames", static_cast<unsigned long long>(machine.timing.hookCalls),
+                static_cast<unsigned long long>(machine.timing.frames));
+    ImGui::PushTextWrapPos(0);
+    if (const StepReport* step = context.currentStep(); step && step->sliceEnded)
+        colouredText(debugColour::warning, step->text());
+    const std::string next = nextStepText(machine);
+    if (!next.empty())
+        colouredText(debugColour::label, next);
+    ImGui::PopTextWrapPos();
+    ImGui::End();
+
+    if (!editedName.empty())
+        editMachine(control, [&](Mtx& m) { setCpuRegister(m.cpu, editedName, editedValue); });
+    if (flagsEdited)
+        editMachine(control, [flags](Mtx& m) { m.cpu.F = flags; });
+    if (stateEdited)
+        editMachine(control, [=](Mtx& m) {
+            uint8_t state = uint8_t(m.cpu.intState & ~(IFF1 | IFF2));
+            state |= (iff1 ? IFF1 : 0) | (iff2 ? IFF2 : 0);
+            m.cpu.intState = state;
+            setInterruptMode(m.cpu, mode);
+        });
+}
+
+} // namespace ollendor

@@ -1,0 +1,49 @@
+// The memory view: the CPU's 64 KiB as paged now, any of the 16 pages of the store, or the
+// 16 KiB of video memory, as hex and characters, 16 bytes a row. Bytes that changed since
+// the pause before this one are marked; while paused a byte can be edited (click it, type
+// two hex digits, Enter; the next byte follows). In the CPU's view an edit goes to the byte
+// the CPU reads there, so ROM can be patched (the CPU's own writes there are dropped).
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "ui/debugger/debug_context.h"
+
+namespace ollendor {
+
+uint32_t memorySize(MemorySource source); // 65536, or 16384 for video memory
+// "CPU (ROM 0, RAM 1)" (the pages seen now), "page 3", "video memory".
+std::string memorySourceName(const Mtx& machine, MemorySource source);
+
+uint8_t memoryByte(const Mtx& machine, MemorySource source, uint32_t address);
+// Changed since the pause before this one (false while changes are not kept).
+bool memoryByteChanged(const Mtx& machine, const PauseMemory& changes, MemorySource source, uint32_t address);
+// Into the byte the source shows at the address (addresses past the end are ignored).
+void writeMemoryByte(Mtx& machine, MemorySource source, uint32_t address, uint8_t value);
+
+struct MemoryRow {
+    uint32_t address = 0;            // of the first byte
+    unsigned count = 0;              // bytes in the row (16)
+    std::array<uint8_t, 16> bytes{};
+    std::bitset<16> changed;
+    std::string characters;          // printable ASCII as itself, anything else '.'
+};
+MemoryRow memoryRow(const Mtx& machine, const PauseMemory& changes, MemorySource source, uint32_t address);
+
+struct MemoryView {
+    MemorySource source;
+    char gotoText[64] = {};
+    std::string gotoError;
+    std::optional<uint32_t> scrollTo;  // a row to bring into view at the next frame
+    std::optional<uint32_t> editing;   // the byte being typed into
+    char editText[4] = {};
+    bool focusEdit = false;
+};
+
+void drawMemoryView(MemoryView& view, DebugContext& context, bool* open);
+
+} // namespace ollendor
