@@ -6,6 +6,7 @@
 #include "automation/tool_support.h"
 #include "debug/info_text.h"
 #include "video/display.h"
+#include "video/tables.h"
 #include "video/picture.h"
 
 namespace ollendor {
@@ -40,39 +41,30 @@ Json videoState(const VdpState& vdp, std::string& text)
             {"backdrop", backdropColour(vdp)}};
 }
 
-// The sprite attribute table: 32 entries of y, x, pattern, colour (bit 7 early clock); a y
-// of 0xD0 ends the list. Text mode shows no sprites.
+// The sprite attribute table as the renderer draws it (spriteTable): every entry with its
+// position on the picture (the top-left pixel at (x, y)), and whether it is drawn and why not.
 Json sprites(const VdpState& vdp, std::string& text)
 {
-    const unsigned attributes = unsigned(vdp.registers[5] & 0x7F) * 0x80;
-    const unsigned patterns = unsigned(vdp.registers[6] & 0x07) * 0x800;
-    const bool large = (vdp.registers[1] & 0x02) != 0;
-    const bool magnified = (vdp.registers[1] & 0x01) != 0;
-    char mode[infoTextSize];
-    const bool textMode = describeVdpMode(vdp, mode, sizeof mode) == 3;
+    const VdpTables tables = vdpTables(vdp);
+    const SpriteTable table = spriteTable(vdp);
     Json list = Json::array();
-    for (unsigned i = 0; i < 32 && !textMode; ++i) {
-        const unsigned at = (attributes + 4 * i) & (vramSize - 1);
-        const uint8_t y = vdp.vram[at];
-        if (y == 0xD0)
-            break;
-        const uint8_t x = vdp.vram[(at + 1) & (vramSize - 1)];
-        const uint8_t pattern = vdp.vram[(at + 2) & (vramSize - 1)];
-        const uint8_t colour = vdp.vram[(at + 3) & (vramSize - 1)];
-        // The line shown is y + 1; values from 0xE1 up are just above the top edge.
-        const int screenY = y >= 0xE1 ? int(y) - 255 : int(y) + 1;
-        const int screenX = (colour & 0x80) ? int(x) - 32 : int(x);
-        list.push_back({{"index", i}, {"y", y}, {"x", x}, {"pattern", pattern}, {"colour", colour & 0x0F},
-                        {"early_clock", (colour & 0x80) != 0}, {"screen_x", screenX}, {"screen_y", screenY}});
+    unsigned drawn = 0;
+    for (const SpriteEntry& entry : table.entries) {
+        drawn += entry.drawn() ? 1 : 0;
+        list.push_back({{"index", entry.index}, {"y", entry.y}, {"x", entry.x}, {"pattern", entry.pattern},
+                        {"colour", entry.colour}, {"early_clock", entry.earlyClock}, {"screen_x", entry.x},
+                        {"screen_y", entry.y}, {"drawn", entry.drawn()},
+                        {"why_not", spriteStatusText(entry.status)}});
     }
-    text = textMode ? "text mode shows no sprites"
-                    : std::to_string(list.size()) + " sprites, " + (large ? "16x16" : "8x8") + (magnified ? " magnified" : "") +
-                          ", attributes at " + hex4(attributes) + ", patterns at " + hex4(patterns);
+    text = tables.text ? "text mode shows no sprites"
+                       : std::to_string(drawn) + " of 32 sprites drawn, " + std::to_string(table.size) + "x" +
+                             std::to_string(table.size) + (table.magnified ? " magnified" : "") + ", attributes at " +
+                             hex4(tables.spriteAttributes) + ", patterns at " + hex4(tables.spritePatterns);
     return {{"sprites", list},
-            {"size", large ? 16 : 8},
-            {"magnified", magnified},
-            {"attribute_table", attributes},
-            {"pattern_table", patterns}};
+            {"size", table.size},
+            {"magnified", table.magnified},
+            {"attribute_table", tables.spriteAttributes},
+            {"pattern_table", tables.spritePatterns}};
 }
 
 Json ctcState(const CtcState& ctc, std::string& text)
@@ -166,12 +158,16 @@ void addDeviceTools(std::vector<Tool>& tools)
                          return readDevice(machine, [](Control& c, std::string& t) { return videoState(c.machine().vdp, t); });
                      }});
     tools.push_back({"list_sprites",
-                     "The sprites in the attribute table up to its end marker: position (raw and on screen), "
-                     "pattern, colour, early clock; with the sprite size and the tables' addresses.",
+                     "All 32 entries of the sprite attribute table as the picture shows them: the top-left "
+                     "pixel drawn at (screen_x, screen_y), pattern, colour, early clock, whether it is drawn "
+                     "and why not (end mark, after the end mark, transparent, off screen, Text mode); with "
+                     "the sprite size and the tables' addresses.",
                      object({}),
                      output({{"sprites", outArray(output({{"index", outInteger()}, {"x", outInteger()}, {"y", outInteger()},
                                                           {"pattern", outInteger()}, {"colour", outInteger()},
-                                                          {"early_clock", outBoolean()}}))},
+                                                          {"early_clock", outBoolean()}, {"screen_x", outInteger()},
+                                                          {"screen_y", outInteger()}, {"drawn", outBoolean()},
+                                                          {"why_not", outString()}}))},
                              {"size", outInteger()}, {"magnified", outBoolean()}, {"attribute_table", outInteger()},
                              {"pattern_table", outInteger()}}),
                      [](const Json&, MachineAccess& machine) {

@@ -340,20 +340,24 @@ TEST_F(ToolsTest, DevicesAreDescribed)
     EXPECT_EQ(video["backdrop"], backdropColour(vdp));
     EXPECT_EQ(video["mode"], vdp.mode);
 
-    // A sprite put in the attribute table is listed; the end marker ends the list.
+    // A sprite put in the attribute table is listed where it is drawn; the end marker ends
+    // the drawn ones, and every entry is listed with the reason it is not drawn.
     m.data("write_memory", {{"area", "vram"}, {"address", unsigned(vdp.registers[5] & 0x7F) * 0x80},
                             {"hex", "1F2A0387D0"}});
     const Json sprites = m.data("list_sprites");
+    ASSERT_EQ(sprites["sprites"].size(), 32u);
     if (m.data("get_video_state")["mode_code"] != 3) {
-        ASSERT_EQ(sprites["sprites"].size(), 1u);
         EXPECT_EQ(sprites["sprites"][0]["y"], 0x1F);
-        EXPECT_EQ(sprites["sprites"][0]["screen_y"], 0x20);
+        EXPECT_EQ(sprites["sprites"][0]["screen_y"], 0x1F);
         EXPECT_EQ(sprites["sprites"][0]["x"], 0x2A);
-        EXPECT_EQ(sprites["sprites"][0]["screen_x"], 0x2A - 32) << "early clock";
+        EXPECT_EQ(sprites["sprites"][0]["screen_x"], 0x2A) << "the early clock is not modelled: drawn where it is";
         EXPECT_EQ(sprites["sprites"][0]["pattern"], 3);
         EXPECT_EQ(sprites["sprites"][0]["colour"], 7);
+        EXPECT_TRUE(sprites["sprites"][0]["drawn"]);
+        EXPECT_EQ(sprites["sprites"][1]["why_not"], "end mark");
+        EXPECT_EQ(sprites["sprites"][2]["why_not"], "after the end mark");
     } else {
-        EXPECT_TRUE(sprites["sprites"].empty()) << "text mode shows no sprites";
+        EXPECT_EQ(sprites["sprites"][0]["why_not"], "no sprites in Text mode");
     }
 
     const Json ctc = m.data("get_ctc_state");

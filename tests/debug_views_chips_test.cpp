@@ -133,12 +133,12 @@ TEST(DebugVdpPictures, EachSpritePictureIsWhatTheRendererDrawsOfIt)
         attributes[3] = 0x89; // early clock bit and colour 9
         attributes[4] = 208;
         const SpriteTable table = spriteTable(vdp);
-        EXPECT_TRUE(table.entries[0].drawn);
+        EXPECT_TRUE(table.entries[0].drawn());
         EXPECT_TRUE(table.entries[0].earlyClock);
         EXPECT_EQ(table.entries[0].colour, 9);
-        EXPECT_EQ(table.entries[1].note, "end mark");
-        EXPECT_EQ(table.entries[2].note, "after the end mark");
-        EXPECT_FALSE(table.entries[2].drawn);
+        EXPECT_EQ(spriteStatusText(table.entries[1].status), std::string("end mark"));
+        EXPECT_EQ(spriteStatusText(table.entries[2].status), std::string("after the end mark"));
+        EXPECT_FALSE(table.entries[2].drawn());
 
         IndexedPicture sprites, background;
         spritePictures(vdp, table, sprites);
@@ -171,16 +171,16 @@ TEST(DebugVdpPictures, TheSpriteListSaysWhyASpriteIsNotDrawn)
         attributes[i * 4 + 3] = uint8_t(i % 16);
     }
     const SpriteTable table = spriteTable(vdp);
-    EXPECT_EQ(table.entries[0].note, "transparent") << "colour 0";
-    EXPECT_TRUE(table.entries[1].drawn);
-    EXPECT_FALSE(table.entries[16].drawn) << "colour 0 again";
-    EXPECT_TRUE(table.entries[31].drawn) << "no end mark: all 32 are looked at";
+    EXPECT_EQ(spriteStatusText(table.entries[0].status), std::string("transparent")) << "colour 0";
+    EXPECT_TRUE(table.entries[1].drawn());
+    EXPECT_FALSE(table.entries[16].drawn()) << "colour 0 again";
+    EXPECT_TRUE(table.entries[31].drawn()) << "no end mark: all 32 are looked at";
 
     VdpState text = noisyChip({0x00, 0xD0, 0x03, 0x00, 0x01, 0x00, 0x00, 0xF4});
     text.vram[vdpTables(text).spriteAttributes] = 10;
     text.vram[vdpTables(text).spriteAttributes + 3] = 5;
-    EXPECT_FALSE(spriteTable(text).entries[0].drawn);
-    EXPECT_EQ(spriteTable(text).entries[0].note, "no sprites in Text mode");
+    EXPECT_FALSE(spriteTable(text).entries[0].drawn());
+    EXPECT_EQ(spriteStatusText(spriteTable(text).entries[0].status), std::string("no sprites in Text mode"));
 }
 
 TEST(DebugVdpPictures, PicturesTurnIntoTheDisplaysColours)

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "video/tables.h"
 #include "video/vdp.h"
 
 namespace ollendor {
@@ -49,20 +50,16 @@ inline void drawCell(uint8_t* pixels, uint8_t pattern, uint8_t colour)
     std::memcpy(pixels, &eight, 8);
 }
 
+// The table bases come from vdpTables (video/tables.h), the one decoding of the registers.
 // All eight bits of register 2 form the graphics name table base, so values from 0x10 up
-// would place it at 0x4000 or above. Video memory addresses wrap at 14 bits, as the data
-// port's do; the wrapped base is at most 0x3C00 and the 768-byte table ends by 0x3EFF.
-// Every other table base is built from few enough bits to stay inside by itself.
-unsigned graphicsNameBase(const VdpState& vdp)
+// would place it at 0x4000 or above: it wraps at 14 bits, as the data port's addresses do,
+// so the wrapped base is at most 0x3C00 and the 768-byte table ends by 0x3EFF. Every other
+// table base is built from few enough bits to stay inside by itself.
+void drawGraphics1(const VdpState& vdp, const VdpTables& tables, FrameBuffer& frame)
 {
-    return (vdp.registers[2] * 0x400u) & (vramSize - 1);
-}
-
-void drawGraphics1(const VdpState& vdp, FrameBuffer& frame)
-{
-    const uint8_t* names = vdp.vram + graphicsNameBase(vdp);
-    const uint8_t* colours = vdp.vram + vdp.registers[3] * 0x40u;       // ends by 0x3FDF
-    const uint8_t* patterns = vdp.vram + (vdp.registers[4] & 7) * 0x800u; // ends by 0x3FFF
+    const uint8_t* names = vdp.vram + tables.names;
+    const uint8_t* colours = vdp.vram + tables.colours;   // ends by 0x3FDF
+    const uint8_t* patterns = vdp.vram + tables.patterns; // ends by 0x3FFF
     for (unsigned y = 0; y < frameHeight; ++y) {
         const uint8_t* rowNames = names + (y >> 3) * 32;
         const uint8_t* rowPatterns = patterns + (y & 7);
@@ -74,11 +71,11 @@ void drawGraphics1(const VdpState& vdp, FrameBuffer& frame)
     }
 }
 
-void drawGraphics2(const VdpState& vdp, FrameBuffer& frame)
+void drawGraphics2(const VdpState& vdp, const VdpTables& tables, FrameBuffer& frame)
 {
-    const uint8_t* names = vdp.vram + graphicsNameBase(vdp);
-    const uint8_t* colours = vdp.vram + ((vdp.registers[3] & 0x80) ? 0x2000 : 0);
-    const uint8_t* patterns = vdp.vram + ((vdp.registers[4] & 0x04) ? 0x2000 : 0);
+    const uint8_t* names = vdp.vram + tables.names;
+    const uint8_t* colours = vdp.vram + tables.colours;
+    const uint8_t* patterns = vdp.vram + tables.patterns;
     for (unsigned y = 0; y < frameHeight; ++y) {
         const uint8_t* rowNames = names + (y >> 3) * 32;
         // Each third of the screen has its own 2 KiB block of both tables.
@@ -95,10 +92,10 @@ void drawGraphics2(const VdpState& vdp, FrameBuffer& frame)
 // the chip shows no text, show the backdrop colour as the border around the picture does.
 // (Leaving them as they were kept an earlier mode's pixels, or palette index 0 - pure red -
 // at start, beside the text for good.)
-void drawText(const VdpState& vdp, FrameBuffer& frame)
+void drawText(const VdpState& vdp, const VdpTables& tables, FrameBuffer& frame)
 {
-    const uint8_t* names = vdp.vram + (vdp.registers[2] & 0x0F) * 0x400u; // ends by 0x3FBF
-    const uint8_t* patterns = vdp.vram + (vdp.registers[4] & 7) * 0x800u;
+    const uint8_t* names = vdp.vram + tables.names; // ends by 0x3FBF
+    const uint8_t* patterns = vdp.vram + tables.patterns;
     unsigned foreground = vdp.registers[7] >> 4;
     unsigned background = vdp.registers[7] & 0x0F;
     for (unsigned y = 0; y < frameHeight; ++y) {
@@ -150,34 +147,26 @@ void drawMagnifiedRow(FrameBuffer& frame, unsigned x, unsigned y, unsigned bits,
     }
 }
 
-// One pass over the 32 attribute entries; later entries are drawn over earlier ones.
+// The sprites as spriteTable decodes them; later entries are drawn over earlier ones.
 void drawSprites(const VdpState& vdp, FrameBuffer& frame)
 {
-    const uint8_t* attributes = vdp.vram + (vdp.registers[5] & 0x7F) * 0x80u; // ends by 0x3FFF
-    const uint8_t* patterns = vdp.vram + (vdp.registers[6] & 7) * 0x800u;     // ends by 0x3FFF
-    bool large = vdp.registers[1] & 0x02;
-    bool magnified = vdp.registers[1] & 0x01;
-    unsigned rows = large ? 16 : 8;
-    unsigned step = magnified ? 2 : 1;
-    for (unsigned i = 0; i < 32; ++i) {
-        const uint8_t* entry = attributes + 4 * i;
-        unsigned y = entry[0];
-        if (y == 208)
-            break; // terminator: this and all later entries are not drawn
-        uint8_t colour = entry[3] & 0x0F;
-        if (colour == 0)
+    const SpriteTable table = spriteTable(vdp);
+    const bool large = table.size == 16;
+    for (const SpriteEntry& sprite : table.entries) {
+        if (sprite.status == SpriteStatus::endMark)
+            break; // this and all later entries are not drawn
+        if (!sprite.drawn())
             continue;
-        unsigned x = entry[1];
-        const uint8_t* pattern = patterns + (large ? (entry[2] & 0xFC) : entry[2]) * 8u;
-        for (unsigned r = 0; r < rows; ++r) {
+        const uint8_t* pattern = vdp.vram + sprite.patternAddress; // ends by 0x3FFF
+        for (unsigned r = 0; r < table.size; ++r) {
             // 16 pixels, bit 15 leftmost; a large sprite's right half lies 16 bytes on.
             unsigned bits = unsigned(pattern[r]) << 8 | (large ? pattern[r + 16] : 0);
             if (!bits)
                 continue;
-            if (magnified)
-                drawMagnifiedRow(frame, x, y + step * r, bits, colour);
+            if (table.magnified)
+                drawMagnifiedRow(frame, sprite.x, sprite.y + 2 * r, bits, sprite.colour);
             else
-                drawSpriteRow(frame, x, y + r, bits, colour);
+                drawSpriteRow(frame, sprite.x, sprite.y + r, bits, sprite.colour);
         }
     }
 }
@@ -194,15 +183,16 @@ bool vdpRender(const VdpState& vdp, RenderState& render, FrameBuffer& frame)
     uint8_t mode = vdp.mode;
     bool entered = mode != render.previousMode;
     render.previousMode = mode;
+    const VdpTables tables = vdpTables(vdp);
     switch (mode) {
     case modeGraphics1:
-        drawGraphics1(vdp, frame);
+        drawGraphics1(vdp, tables, frame);
         break;
     case modeGraphics2:
-        drawGraphics2(vdp, frame);
+        drawGraphics2(vdp, tables, frame);
         break;
     case modeText:
-        drawText(vdp, frame);
+        drawText(vdp, tables, frame);
         return false; // no sprites in Text mode
     default:
         // The picture keeps its previous contents; say so once, when the mode is entered.

@@ -5,7 +5,6 @@ namespace ollendor {
 namespace {
 constexpr uint8_t setColour = 15;   // white
 constexpr uint8_t clearColour = 1;  // black
-constexpr uint8_t endMark = 208;    // a sprite y that ends the attribute list
 
 uint8_t vram(const VdpState& vdp, unsigned address)
 {
@@ -23,29 +22,6 @@ void drawCell(IndexedPicture& picture, int x, int y, const VdpState& vdp, unsign
     }
 }
 } // namespace
-
-VdpTables vdpTables(const VdpState& vdp)
-{
-    const uint8_t* r = vdp.registers;
-    VdpTables tables{};
-    tables.graphics2 = vdp.mode == modeGraphics2;
-    tables.text = vdp.mode == modeText;
-    tables.drawn = vdp.mode == modeGraphics1 || vdp.mode == modeGraphics2 || vdp.mode == modeText;
-    if (tables.text)
-        tables.names = uint16_t((r[2] & 0x0F) * 0x400u);
-    else
-        tables.names = uint16_t((r[2] * 0x400u) & (vramSize - 1));
-    if (tables.graphics2) {
-        tables.colours = (r[3] & 0x80) ? 0x2000 : 0;
-        tables.patterns = (r[4] & 0x04) ? 0x2000 : 0;
-    } else {
-        tables.colours = uint16_t(r[3] * 0x40u);
-        tables.patterns = uint16_t((r[4] & 7) * 0x800u);
-    }
-    tables.spriteAttributes = uint16_t((r[5] & 0x7F) * 0x80u);
-    tables.spritePatterns = uint16_t((r[6] & 7) * 0x800u);
-    return tables;
-}
 
 void patternPicture(const VdpState& vdp, IndexedPicture& picture)
 {
@@ -113,47 +89,14 @@ void colourPicture(const VdpState& vdp, IndexedPicture& picture)
             pair(pattern % 32 * 8, pattern / 32 * 8 + row, 1, vram(vdp, tables.colours + unsigned(pattern) * 8 + unsigned(row)));
 }
 
-SpriteTable spriteTable(const VdpState& vdp)
-{
-    const VdpTables tables = vdpTables(vdp);
-    SpriteTable table{};
-    table.size = (vdp.registers[1] & 0x02) ? 16 : 8;
-    table.magnified = (vdp.registers[1] & 0x01) != 0;
-    bool ended = false;
-    for (unsigned i = 0; i < 32; ++i) {
-        SpriteEntry& entry = table.entries[i];
-        const unsigned at = tables.spriteAttributes + i * 4;
-        entry.index = i;
-        entry.y = vram(vdp, at);
-        entry.x = vram(vdp, at + 1);
-        entry.pattern = vram(vdp, at + 2);
-        entry.colour = vram(vdp, at + 3) & 0x0F;
-        entry.earlyClock = (vram(vdp, at + 3) & 0x80) != 0;
-        if (ended) {
-            entry.note = "after the end mark";
-        } else if (entry.y == endMark) {
-            ended = true;
-            entry.note = "end mark";
-        } else if (tables.text) {
-            entry.note = "no sprites in Text mode";
-        } else if (entry.colour == 0) {
-            entry.note = "transparent";
-        } else {
-            entry.drawn = true;
-        }
-    }
-    return table;
-}
-
 void spritePictures(const VdpState& vdp, const SpriteTable& table, IndexedPicture& picture)
 {
-    const VdpTables tables = vdpTables(vdp);
     const int size = int(table.size);
     picture.resize(32 * size, size);
     for (int i = 0; i < 32; ++i) {
         const SpriteEntry& entry = table.entries[size_t(i)];
         // A 16 x 16 sprite uses four patterns from a multiple of four: left column first.
-        const unsigned first = tables.spritePatterns + (size == 16 ? entry.pattern & 0xFC : entry.pattern) * 8u;
+        const unsigned first = entry.patternAddress;
         const uint8_t colour = entry.colour == 0 ? transparentIndex : entry.colour;
         for (int row = 0; row < size; ++row) {
             const unsigned bits = unsigned(vram(vdp, first + unsigned(row))) << 8 |

@@ -90,8 +90,8 @@ void spritesTab(VdpView& view, DebugContext& context, const VdpState& vdp)
         ImGui::TableNextColumn();
         ImGui::Text("%u%s", unsigned(entry.colour), entry.earlyClock ? " early" : "");
         ImGui::TableNextColumn();
-        if (!entry.note.empty())
-            ImGui::TextDisabled("%s", entry.note.c_str());
+        if (!entry.drawn())
+            ImGui::TextDisabled("%s", spriteStatusText(entry.status));
     }
     ImGui::EndTable();
 }
