@@ -38,6 +38,12 @@ Json choice(std::initializer_list<const char*> values, const std::string& descri
     return schema;
 }
 
+Json choice(const std::vector<std::string>& values, const std::string& description)
+{
+    Json schema = {{"type", "string"}, {"enum", values}, {"description", description}};
+    return schema;
+}
+
 Json flag(const std::string& description)
 {
     return {{"type", "boolean"}, {"description", description}};
@@ -61,6 +67,14 @@ Json output(std::initializer_list<Property> properties)
         schema["properties"][name] = property;
         schema["required"].push_back(name);
     }
+    return schema;
+}
+
+Json output(const Json& properties)
+{
+    Json schema = {{"type", "object"}, {"properties", properties}, {"required", Json::array()}};
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it)
+        schema["required"].push_back(it.key());
     return schema;
 }
 

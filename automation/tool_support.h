@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "automation/tools.h"
 
@@ -18,6 +19,7 @@ Json object(std::initializer_list<Property> properties, std::initializer_list<co
 Json integer(int64_t minimum, int64_t maximum, const std::string& description);
 Json text(const std::string& description, size_t maxLength, size_t minLength = 0);
 Json choice(std::initializer_list<const char*> values, const std::string& description);
+Json choice(const std::vector<std::string>& values, const std::string& description);
 Json flag(const std::string& description);
 Json list(Json items, size_t minItems, size_t maxItems, const std::string& description);
 Json address(const std::string& description = "address, 0-65535 (0x0000-0xFFFF)");
@@ -25,6 +27,8 @@ Json address(const std::string& description = "address, 0-65535 (0x0000-0xFFFF)"
 // --- output schemas ------------------------------------------------------------------
 // Every property listed is required.
 Json output(std::initializer_list<Property> properties);
+// From an object of property schemas by name (a schema made from the data it describes).
+Json output(const Json& properties);
 Json outInteger();
 Json outString();
 Json outBoolean();

@@ -17,14 +17,23 @@ constexpr int64_t maxMemoryLength = 0x10000;
 
 // --- registers ---------------------------------------------------------------------------
 
+// Every register of the table by its key; IFF1 and IFF2 as true or false.
 Json registersJson(const Z80State& cpu)
 {
-    const int im = (cpu.intState & IM2) ? 2 : (cpu.intState & IM1) ? 1 : 0;
-    return {{"af", cpu.AF()},         {"bc", cpu.BC()},         {"de", cpu.DE()},         {"hl", cpu.HL()},
-            {"af_", cpu.altAF},       {"bc_", cpu.altBC},       {"de_", cpu.altDE},       {"hl_", cpu.altHL},
-            {"ix", cpu.IX},           {"iy", cpu.IY},           {"sp", cpu.SP},           {"pc", cpu.PC},
-            {"i", cpu.I},             {"iff1", (cpu.intState & IFF1) != 0},
-            {"iff2", (cpu.intState & IFF2) != 0}, {"halted", (cpu.intState & HALTED) != 0}, {"im", im}};
+    Json out = Json::object();
+    for (const RegisterInfo& info : cpuRegisters()) {
+        if (info.id == CpuRegister::A || info.id == CpuRegister::F || info.id == CpuRegister::B ||
+            info.id == CpuRegister::C || info.id == CpuRegister::D || info.id == CpuRegister::E ||
+            info.id == CpuRegister::H || info.id == CpuRegister::L)
+            continue; // given as their pairs
+        const uint16_t value = readCpuRegister(cpu, info.id);
+        if (info.maximum == 1)
+            out[info.key] = value != 0;
+        else
+            out[info.key] = value;
+    }
+    out["halted"] = (cpu.intState & HALTED) != 0;
+    return out;
 }
 
 std::string registersText(const Z80State& cpu)
@@ -41,23 +50,22 @@ std::string registersText(const Z80State& cpu)
 
 Json registersSchema()
 {
-    return output({{"af", outInteger()}, {"bc", outInteger()}, {"de", outInteger()}, {"hl", outInteger()},
-                   {"af_", outInteger()}, {"bc_", outInteger()}, {"de_", outInteger()}, {"hl_", outInteger()},
-                   {"ix", outInteger()}, {"iy", outInteger()}, {"sp", outInteger()}, {"pc", outInteger()},
-                   {"i", outInteger()}, {"iff1", outBoolean()}, {"iff2", outBoolean()}, {"halted", outBoolean()},
-                   {"im", outInteger()}});
+    // The schema of what registersJson gives, made from what it gives.
+    const Json sample = registersJson(Z80State{});
+    Json properties = Json::object();
+    for (auto it = sample.cbegin(); it != sample.cend(); ++it)
+        properties[it.key()] = it->is_boolean() ? outBoolean() : outInteger();
+    return output(properties);
 }
 
-struct RegisterName {
-    const char* name;
-    unsigned maximum;
-};
-constexpr RegisterName registerNames[] = {
-    {"a", 0xFF},     {"f", 0xFF},     {"b", 0xFF},     {"c", 0xFF},     {"d", 0xFF},    {"e", 0xFF},
-    {"h", 0xFF},     {"l", 0xFF},     {"i", 0xFF},     {"af", 0xFFFF},  {"bc", 0xFFFF}, {"de", 0xFFFF},
-    {"hl", 0xFFFF},  {"af_", 0xFFFF}, {"bc_", 0xFFFF}, {"de_", 0xFFFF}, {"hl_", 0xFFFF}, {"ix", 0xFFFF},
-    {"iy", 0xFFFF},  {"sp", 0xFFFF},  {"pc", 0xFFFF},  {"im", 2},       {"iff1", 1},    {"iff2", 1},
-};
+// The names set_register takes: every register of the table.
+std::vector<std::string> settableRegisters()
+{
+    std::vector<std::string> names;
+    for (const RegisterInfo& info : cpuRegisters())
+        names.emplace_back(info.key);
+    return names;
+}
 
 // --- memory ------------------------------------------------------------------------------
 
@@ -161,18 +169,15 @@ void addCpuTools(std::vector<Tool>& tools)
     tools.push_back({"set_register",
                      "Sets one register: a f b c d e h l i (0-255), af bc de hl af_ bc_ de_ hl_ ix iy sp pc "
                      "(0-65535), im (0-2), iff1 iff2 (0 or 1). Going back in time then starts from here.",
-                     object({{"name", choice({"a", "f", "b", "c", "d", "e", "h", "l", "i", "af", "bc", "de", "hl", "af_",
-                                              "bc_", "de_", "hl_", "ix", "iy", "sp", "pc", "im", "iff1", "iff2"},
-                                             "the register")},
+                     object({{"name", choice(settableRegisters(), "the register")},
                              {"value", integer(0, 0xFFFF, "its new value")}},
                             {"name", "value"}),
                      registersSchema(), [](const Json& arguments, MachineAccess& machine) {
                          const std::string name = string(arguments, "name");
                          const int64_t value = number(arguments, "value", 0);
-                         for (const RegisterName& known : registerNames)
-                             if (name == known.name && value > int64_t(known.maximum))
-                                 return failure("set_register: " + name + " takes 0-" + std::to_string(known.maximum) +
-                                                ", not " + std::to_string(value));
+                         if (const RegisterInfo* known = findCpuRegister(name); known && value > int64_t(known->maximum))
+                             return failure("set_register: " + name + " takes 0-" + std::to_string(known->maximum) +
+                                            ", not " + std::to_string(value));
                          Z80State cpu{};
                          ToolResult result;
                          if (!onMachine(machine, [&](Control& control) {

@@ -4,28 +4,11 @@
 #include <cstdio>
 
 #include "debug/numbers.h"
+#include "debug/registers.h"
 
 namespace ollendor {
 
 namespace {
-
-struct RegisterName {
-    const char* name;
-    Condition::Register reg;
-    bool wide;
-};
-
-constexpr RegisterName registerNames[] = {
-    {"A", Condition::Register::A, false},   {"F", Condition::Register::F, false},
-    {"B", Condition::Register::B, false},   {"C", Condition::Register::C, false},
-    {"D", Condition::Register::D, false},   {"E", Condition::Register::E, false},
-    {"H", Condition::Register::H, false},   {"L", Condition::Register::L, false},
-    {"I", Condition::Register::I, false},   {"AF", Condition::Register::AF, true},
-    {"BC", Condition::Register::BC, true},  {"DE", Condition::Register::DE, true},
-    {"HL", Condition::Register::HL, true},  {"IX", Condition::Register::IX, true},
-    {"IY", Condition::Register::IY, true},  {"SP", Condition::Register::SP, true},
-    {"PC", Condition::Register::PC, true},
-};
 
 struct CompareName {
     const char* text;
@@ -39,30 +22,6 @@ constexpr CompareName compareNames[] = {
     {"<", Condition::Compare::less},          {">", Condition::Compare::greater},
     {"=", Condition::Compare::equal},
 };
-
-uint16_t registerValue(const Z80State& cpu, Condition::Register reg)
-{
-    switch (reg) {
-    case Condition::Register::A: return cpu.A;
-    case Condition::Register::F: return cpu.F;
-    case Condition::Register::B: return cpu.B;
-    case Condition::Register::C: return cpu.C;
-    case Condition::Register::D: return cpu.D;
-    case Condition::Register::E: return cpu.E;
-    case Condition::Register::H: return cpu.H;
-    case Condition::Register::L: return cpu.L;
-    case Condition::Register::I: return cpu.I;
-    case Condition::Register::AF: return cpu.AF();
-    case Condition::Register::BC: return cpu.BC();
-    case Condition::Register::DE: return cpu.DE();
-    case Condition::Register::HL: return cpu.HL();
-    case Condition::Register::IX: return cpu.IX;
-    case Condition::Register::IY: return cpu.IY;
-    case Condition::Register::SP: return cpu.SP;
-    case Condition::Register::PC: return cpu.PC;
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -91,7 +50,7 @@ std::optional<BreakKind> parseBreakKind(std::string_view name)
 
 bool Condition::holds(const Z80State& cpu) const
 {
-    const uint16_t actual = registerValue(cpu, reg);
+    const uint16_t actual = readCpuRegister(cpu, reg);
     switch (compare) {
     case Compare::equal: return actual == value;
     case Compare::notEqual: return actual != value;
@@ -105,13 +64,8 @@ bool Condition::holds(const Z80State& cpu) const
 
 std::string Condition::text() const
 {
-    const char* name = "?";
-    bool wide = false;
-    for (const RegisterName& r : registerNames)
-        if (r.reg == reg) {
-            name = r.name;
-            wide = r.wide;
-        }
+    const char* name = registerInfo(reg).name;
+    const bool wide = registerInfo(reg).wide();
     const char* op = "==";
     for (const CompareName& c : compareNames)
         if (c.compare == compare) {
@@ -132,10 +86,9 @@ ConditionParse parseCondition(std::string_view text)
     std::string name(text.substr(0, nameEnd));
     for (char& c : name)
         c = char(std::toupper(static_cast<unsigned char>(c)));
-    const RegisterName* reg = nullptr;
-    for (const RegisterName& r : registerNames)
-        if (name == r.name)
-            reg = &r;
+    const RegisterInfo* reg = findCpuRegister(name);
+    if (reg && !reg->inConditions)
+        reg = nullptr;
     if (!reg)
         return {std::nullopt, name.empty() ? std::string("a condition starts with a register, e.g. A == 0x10")
                                            : std::string("unknown register '").append(name).append("'")};
@@ -152,13 +105,13 @@ ConditionParse parseCondition(std::string_view text)
     const std::optional<uint32_t> value = parseNumber(number);
     if (!value)
         return {std::nullopt, std::string("'").append(number).append("' is not a number")};
-    if (*value > (reg->wide ? 0xFFFFu : 0xFFu))
+    if (*value > reg->maximum)
         return {std::nullopt, std::string(reg->name)
-                                  .append(reg->wide ? " holds 16 bits; " : " holds 8 bits; ")
+                                  .append(reg->wide() ? " holds 16 bits; " : " holds 8 bits; ")
                                   .append(number)
                                   .append(" does not fit")};
     Condition condition;
-    condition.reg = reg->reg;
+    condition.reg = reg->id;
     condition.compare = compare->compare;
     condition.value = uint16_t(*value);
     return {condition, {}};

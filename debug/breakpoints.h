@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cpu/z80.h"
+#include "debug/registers.h"
 
 namespace ollendor {
 
@@ -27,7 +28,7 @@ std::optional<BreakKind> parseBreakKind(std::string_view name);
 
 // A register compared with a value.
 struct Condition {
-    enum class Register : uint8_t { A, F, B, C, D, E, H, L, I, AF, BC, DE, HL, IX, IY, SP, PC };
+    using Register = CpuRegister; // those with inConditions (debug/registers.h)
     enum class Compare : uint8_t { equal, notEqual, less, greater, lessOrEqual, greaterOrEqual };
     Register reg = Register::A;
     Compare compare = Compare::equal;

@@ -12,12 +12,11 @@ namespace ollendor {
 
 std::vector<RegisterValue> cpuRegisters(const Z80State& cpu)
 {
-    return {
-        {"AF", cpu.AF(), true},   {"BC", cpu.BC(), true},     {"DE", cpu.DE(), true},     {"HL", cpu.HL(), true},
-        {"AF'", cpu.altAF, true}, {"BC'", cpu.altBC, true},   {"DE'", cpu.altDE, true},   {"HL'", cpu.altHL, true},
-        {"IX", cpu.IX, true},     {"IY", cpu.IY, true},       {"SP", cpu.SP, true},       {"PC", cpu.PC, true},
-        {"I", cpu.I, false},
-    };
+    std::vector<RegisterValue> values;
+    for (const RegisterInfo& info : ollendor::cpuRegisters())
+        if (info.shownAsValue)
+            values.push_back({info.name, readCpuRegister(cpu, info.id), info.wide()});
+    return values;
 }
 
 std::string flagsText(uint8_t f)

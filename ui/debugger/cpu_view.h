@@ -15,7 +15,7 @@
 namespace ollendor {
 
 struct RegisterValue {
-    const char* name; // "AF", "BC", ..., "AF'", "IX", "SP", "PC", "I"
+    const char* name; // as the register table names it
     uint16_t value;
     bool wide;        // 16 bits (I is 8)
 };
