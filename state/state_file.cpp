@@ -336,7 +336,7 @@ void readTiming(FieldReader& r, TimingState& t, Check& check)
     // From power-on every hook call moves the count on, a frame every hooksPerFrame calls;
     // no run comes near 2^48 of them (thousands of years), and the cycle counts derived
     // from them must not overflow.
-    check.require(t.hookCalls < (uint64_t(1) << 48), "the hook calls");
+    check.require(t.hookCalls < mostStateHookCalls, "the hook calls");
     check.require(t.frames == t.hookCalls / hooksPerFrame && t.hookCount == t.hookCalls % hooksPerFrame,
                   "the frame count");
 }
@@ -347,6 +347,14 @@ StateResult fail(std::string why)
 }
 
 } // namespace
+
+std::string unsavableState(const Mtx& machine)
+{
+    if (machine.timing.hookCalls < mostStateHookCalls)
+        return {};
+    return "the machine has run longer than a state file can hold (2^48 slices of emulated time), so the file "
+           "could never be loaded";
+}
 
 std::vector<uint8_t> encodeState(const Mtx& machine)
 {
@@ -484,6 +492,8 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
 
 StateResult saveStateFile(const Mtx& machine, const std::filesystem::path& path)
 {
+    if (const std::string why = unsavableState(machine); !why.empty())
+        return fail("cannot save the state file '" + escapedName(path.string()) + "': " + why);
     const std::vector<uint8_t> bytes = encodeState(machine);
     const std::string error = writeFileSafely(path, bytes);
     if (!error.empty())
