@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -47,8 +48,9 @@ int portOf(const sockaddr_storage& address)
 class GuardedStream final : public httplib::Stream {
 public:
     GuardedStream(int socket, std::chrono::seconds readTimeout, std::chrono::seconds writeTimeout,
-                  const std::atomic<socket_t>& serverSocket)
-        : socket_(socket), readTimeout_(readTimeout), writeTimeout_(writeTimeout), serverSocket_(serverSocket)
+                  const std::atomic<socket_t>& serverSocket, std::function<bool()> giveWay)
+        : socket_(socket), readTimeout_(readTimeout), writeTimeout_(writeTimeout), serverSocket_(serverSocket),
+          giveWay_(std::move(giveWay))
     {
     }
 
@@ -117,7 +119,7 @@ public:
     {
         const Clock::time_point until = std::min(Clock::now() + timeout, reading ? deadline_ : Clock::time_point::max());
         for (;;) {
-            if (serverSocket_ == INVALID_SOCKET)
+            if (serverSocket_ == INVALID_SOCKET || (reading && giveWay_()))
                 return false;
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
             if (left <= 0)
@@ -135,6 +137,7 @@ private:
     int socket_;
     std::chrono::seconds readTimeout_, writeTimeout_;
     const std::atomic<socket_t>& serverSocket_;
+    std::function<bool()> giveWay_; // reading: the connection is to make room for newer ones
     Clock::time_point deadline_ = Clock::time_point::max();
     char buffer_[4096];
     size_t start_ = 0, available_ = 0;
@@ -159,7 +162,25 @@ size_t GuardedServer::unadmittedCount()
 {
     std::lock_guard lock(mutex_);
     return size_t(std::count_if(connections_.begin(), connections_.end(),
-                                [](const Connection& c) { return !c.admitted && !c.closedForRoom; }));
+                                [](const Connection& c) { return !c.admitted; }));
+}
+
+bool GuardedServer::makesRoom(const Connection& connection)
+{
+    std::lock_guard lock(mutex_);
+    if (connection.admitted || Clock::now() - connection.started < limits_.grace)
+        return false;
+    // Newer connections (later in the list) with nothing admitted: this one gives way to
+    // them when there are as many as may be open at once.
+    size_t newer = 0;
+    bool after = false;
+    for (const Connection& c : connections_) {
+        if (&c == &connection)
+            after = true;
+        else if (after && !c.admitted)
+            ++newer;
+    }
+    return newer >= limits_.unadmittedConnections;
 }
 
 bool GuardedServer::process_and_close_socket(socket_t sock)
@@ -167,24 +188,14 @@ bool GuardedServer::process_and_close_socket(socket_t sock)
     std::list<Connection>::iterator self;
     {
         std::lock_guard lock(mutex_);
-        // Room for this one: the oldest connections that have had nothing admitted go.
-        size_t unadmitted = 0;
-        for (const Connection& c : connections_)
-            unadmitted += !c.admitted && !c.closedForRoom;
-        for (auto it = connections_.begin(); unadmitted >= limits_.unadmittedConnections && it != connections_.end(); ++it) {
-            if (it->admitted || it->closedForRoom)
-                continue;
-            it->closedForRoom = true;
-            ::shutdown(it->socket, SHUT_RDWR); // its thread notices, and closes it
-            --unadmitted;
-        }
-        self = connections_.insert(connections_.end(), Connection{sock});
+        self = connections_.insert(connections_.end(), Connection{sock, Clock::now()});
     }
     currentConnection = &*self;
     currentMutex = &mutex_;
+    Connection& connection = *self;
 
     GuardedStream stream(sock, std::chrono::seconds(read_timeout_sec_), std::chrono::seconds(write_timeout_sec_),
-                         svr_sock_);
+                         svr_sock_, [this, &connection] { return makesRoom(connection); });
     // The library's keep-alive loop: a request at a time while the client keeps the
     // connection, up to the most it allows on one.
     for (size_t count = keep_alive_max_count_; count > 0; --count) {

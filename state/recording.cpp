@@ -185,7 +185,7 @@ std::vector<uint8_t> encodeRecording(const Recording& recording)
 namespace {
 
 constexpr size_t positionSize = 8 + 4 + 2;
-constexpr size_t keyboardSize = positionSize + 10 * 2 + 2; // after the tag
+constexpr size_t keyboardSize = positionSize + sizeof(KeyboardInput::rows) + 2; // after the tag: rows, Caps Lock
 constexpr size_t headerSize = sizeof recordingMagic + 2 + 2 + 4;
 
 // A recording's bytes from memory, the checksum at the end kept apart.
@@ -420,17 +420,18 @@ RecordingResult checkRecording(Source& source, Keep keep, std::optional<MachineP
 }
 
 // Opens a file for reading a recording: its size, or an error (the file closed).
-std::FILE* openRecording(const std::filesystem::path& path, uint64_t limit, uint64_t& size, std::string& error)
+std::FILE* openRecording(const std::filesystem::path& path, uint64_t limit, uint64_t& size, std::string& why)
 {
+    std::string error;
     const OpenedFile opened = openRegularFile(path.c_str());
     if (!opened.file) {
-        error = opened.why;
+        why = opened.why;
         return nullptr;
     }
     struct stat info {};
     if (::fstat(fileno(opened.file), &info) != 0) {
         std::fclose(opened.file);
-        error = "it cannot be read";
+        why = "it cannot be read";
         return nullptr;
     }
     size = uint64_t(info.st_size);
@@ -441,12 +442,12 @@ std::FILE* openRecording(const std::filesystem::path& path, uint64_t limit, uint
     else if (got < sizeof magic || std::memcmp(magic, recordingMagic, sizeof magic) != 0)
         error = std::ferror(opened.file) ? "it cannot be read" : "it is not a recording";
     else if (size > limit)
-        error = "it is larger than any recording this program reads (" + std::to_string(limit >> 20) + " MiB)";
+        error = "it is larger than any recording this program reads (" +
+                (limit >= (1u << 20) ? std::to_string(limit >> 20) + " MiB" : std::to_string(limit) + " bytes") + ")";
     else if (size < headerSize + checksumSize)
         error = "it is cut short";
     if (!error.empty() || std::fseek(opened.file, 0, SEEK_SET) != 0) {
-        if (error.empty())
-            error = "it cannot be read";
+        why = error.empty() ? "it cannot be read" : error;
         std::fclose(opened.file);
         return nullptr;
     }

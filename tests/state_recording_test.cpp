@@ -189,8 +189,8 @@ TEST(Recordings, TheLimitIsToldOnce)
     Session recorded(builtinRomSet());
     recorded.setHost(host);
     std::string error;
-    ASSERT_TRUE(recorded.startRecording(folder.path / "small.rec", error, 20000)) << error;
-    for (int frame = 0; frame < 400; ++frame) {
+    ASSERT_TRUE(recorded.startRecording(folder.path / "small.rec", error, 16000)) << error;
+    for (int frame = 0; frame < 1000; ++frame) {
         recorded.setHostKeys([frame](uint8_t key) { return key == 'W' && frame % 2 == 0; });
         recorded.runFrame();
     }
