@@ -186,6 +186,7 @@ namespace {
 
 constexpr size_t positionSize = 8 + 4 + 2;
 constexpr size_t keyboardSize = positionSize + sizeof(KeyboardInput::rows) + 2; // after the tag: rows, Caps Lock
+constexpr uint32_t largestStartState = 16u << 20;
 constexpr size_t headerSize = sizeof recordingMagic + 2 + 2 + 4;
 
 // A recording's bytes from memory, the checksum at the end kept apart.
@@ -366,6 +367,9 @@ std::string readHead(Source& source, std::vector<uint8_t>& startState)
     if (reserved != 0)
         return "its header holds flags this program does not know";
     const uint32_t stateLength = r.u32();
+    // A state file is some kilobytes; this bounds what a damaged length makes us hold.
+    if (stateLength > largestStartState)
+        return "its start state is larger than any state file";
     if (!source.take(stateLength, bytes))
         return "it is cut short";
     startState.assign(bytes.begin(), bytes.end());

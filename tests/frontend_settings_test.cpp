@@ -165,6 +165,17 @@ TEST(Settings, KeysOfVeryManyDottedPartsAreRefusedAndTheFileKept)
             << load.warnings[0];
         EXPECT_EQ(readText(folder.path() / (bad == deep ? "settings.toml.bad" : "settings.toml.bad.1")), bad);
     }
+    // Deep nesting of arrays and inline tables is the library's to refuse (it bounds that).
+    for (const auto& [open, close] : {std::pair<std::string, std::string>{"[", "]"}, {"{a=", "}"}}) {
+        std::string nested = "x = ";
+        for (int i = 0; i < 50000; ++i)
+            nested += open;
+        nested += "1";
+        for (int i = 0; i < 50000; ++i)
+            nested += close;
+        writeText(file, nested + "\n");
+        EXPECT_FALSE(loadSettings(file).warnings.empty());
+    }
     // Dots in comments, strings and values, and a few dotted parts, are no reason to refuse.
     const std::string dots(200, '.');
     writeText(file, "# " + dots + "\n[folders]\nroms = \"" + dots + "\"\ntapes = '''" + dots + "\n" + dots +
