@@ -229,6 +229,9 @@ void HttpTransport::stop()
 
 bool HttpTransport::admitted(const httplib::Request& request, httplib::Response& response) const
 {
+    // A refused request's body is never read: the connection ends with the answer, so what
+    // is left of it cannot be taken for the next request.
+    response.set_header("Connection", "close");
     if (request.has_header("Host") && !localHost(request.get_header_value("Host"))) {
         refuse(response, 403, "Forbidden: the Host header names another machine");
         return false;
@@ -247,6 +250,7 @@ bool HttpTransport::admitted(const httplib::Request& request, httplib::Response&
             return false;
         }
     }
+    response.headers.erase("Connection");
     GuardedServer::admitCurrentConnection();
     return true;
 }
