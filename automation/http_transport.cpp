@@ -12,13 +12,17 @@
 
 #include <httplib.h>
 
+#include "automation/http_guard.h"
+
 namespace ollendor {
 
 namespace {
 
 constexpr const char* endpoint = "/mcp";
 constexpr size_t maxSessions = 64;
-constexpr size_t threadCount = 32;
+// A session unused this long may be ended to make room for a new one.
+constexpr auto sessionIdleBeforeDropped = std::chrono::minutes(2);
+constexpr size_t threadCount = 48;
 
 void answerJson(httplib::Response& response, int status, const Json& message)
 {
@@ -71,24 +75,10 @@ bool sameText(const std::string& a, const std::string& b)
     return difference == 0 && !b.empty();
 }
 
-// The socket of the connection a request came on: the one whose two ends have the
-// request's ports. The library does not hand it to handlers, and only waiting requests need
-// it, to notice their client leaving.
-int connectionSocket(const httplib::Request& request)
+// The socket of the connection a request came on: the one the calling thread serves.
+int connectionSocket()
 {
-    const long limit = std::min(sysconf(_SC_OPEN_MAX), 65536L);
-    for (int fd = 0; fd < limit; ++fd) {
-        sockaddr_storage peer{}, local{};
-        socklen_t peerSize = sizeof peer, localSize = sizeof local;
-        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0 ||
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 || peer.ss_family != AF_INET)
-            continue;
-        const auto& p = reinterpret_cast<const sockaddr_in&>(peer);
-        const auto& l = reinterpret_cast<const sockaddr_in&>(local);
-        if (ntohs(p.sin_port) == request.remote_port && ntohs(l.sin_port) == request.local_port)
-            return fd;
-    }
-    return -1;
+    return GuardedServer::currentSocket();
 }
 
 // The client closed its end (or the connection broke): no one is left to answer.
@@ -103,8 +93,7 @@ bool connectionClosed(int fd)
 // The machine as one HTTP request sees it: waits are counted, and end with the connection.
 class RequestAccess final : public MachineAccess {
 public:
-    RequestAccess(MachineAccess& machine, const httplib::Request& request, std::atomic<int>& waiters)
-        : machine_(machine), request_(request), waiters_(waiters) {}
+    RequestAccess(MachineAccess& machine, std::atomic<int>& waiters) : machine_(machine), waiters_(waiters) {}
     bool run(const std::function<void(Control&)>& job, std::string& error) override { return machine_.run(job, error); }
     bool startWait() override
     {
@@ -112,7 +101,7 @@ public:
             --waiters_;
             return false;
         }
-        socket_ = connectionSocket(request_);
+        socket_ = connectionSocket();
         return machine_.startWait();
     }
     void endWait() override
@@ -125,7 +114,6 @@ public:
 
 private:
     MachineAccess& machine_;
-    const httplib::Request& request_;
     std::atomic<int>& waiters_;
     int socket_ = -1;
 };
@@ -158,7 +146,7 @@ bool HttpTransport::localHost(const std::string& host)
 }
 
 HttpTransport::HttpTransport(MachineAccess& machine, HttpSettings settings)
-    : machine_(machine), settings_(std::move(settings)), server_(std::make_unique<httplib::Server>())
+    : machine_(machine), settings_(std::move(settings)), server_(std::make_unique<GuardedServer>())
 {
 }
 
@@ -170,6 +158,8 @@ HttpTransport::~HttpTransport()
 bool HttpTransport::start(std::string& error)
 {
     httplib::Server& server = *server_;
+    // Connections that have had no request admitted are capped (see http_guard.h), so
+    // workers are always left for admitted clients.
     server.new_task_queue = [] { return new httplib::ThreadPool(threadCount); };
     server.set_payload_max_length(maxMessageBytes);
     server.set_keep_alive_timeout(2);
@@ -239,6 +229,9 @@ void HttpTransport::stop()
 
 bool HttpTransport::admitted(const httplib::Request& request, httplib::Response& response) const
 {
+    // A refused request's body is never read: the connection ends with the answer, so what
+    // is left of it cannot be taken for the next request.
+    response.set_header("Connection", "close");
     if (request.has_header("Host") && !localHost(request.get_header_value("Host"))) {
         refuse(response, 403, "Forbidden: the Host header names another machine");
         return false;
@@ -257,22 +250,31 @@ bool HttpTransport::admitted(const httplib::Request& request, httplib::Response&
             return false;
         }
     }
+    response.headers.erase("Connection");
+    GuardedServer::admitCurrentConnection();
     return true;
 }
 
 std::shared_ptr<ClientSession> HttpTransport::newSession(std::string& id)
 {
     std::lock_guard lock(sessionsMutex_);
+    const auto now = std::chrono::steady_clock::now();
+    if (sessions_.size() >= maxSessions) {
+        // Room is made only by a session nobody has used for a while: one in use is never
+        // ended for a newcomer (a client opening session after session would end everyone's).
+        auto idlest = std::min_element(lastUsed_.begin(), lastUsed_.end(),
+                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+        if (idlest == lastUsed_.end() || now - idlest->second < sessionIdleBeforeDropped)
+            return nullptr;
+        sessions_.erase(idlest->first);
+        lastUsed_.erase(idlest);
+    }
     do
         id = randomSessionId();
     while (sessions_.count(id));
     auto session = std::make_shared<ClientSession>();
     sessions_[id] = session;
-    sessionOrder_.push_back(id);
-    while (sessionOrder_.size() > maxSessions) {
-        sessions_.erase(sessionOrder_.front());
-        sessionOrder_.pop_front();
-    }
+    lastUsed_[id] = now;
     return session;
 }
 
@@ -280,7 +282,10 @@ std::shared_ptr<ClientSession> HttpTransport::findSession(const std::string& id)
 {
     std::lock_guard lock(sessionsMutex_);
     const auto found = sessions_.find(id);
-    return found == sessions_.end() ? nullptr : found->second;
+    if (found == sessions_.end())
+        return nullptr;
+    lastUsed_[id] = std::chrono::steady_clock::now();
+    return found->second;
 }
 
 void HttpTransport::post(const httplib::Request& request, httplib::Response& response)
@@ -304,6 +309,12 @@ void HttpTransport::post(const httplib::Request& request, httplib::Response& res
     std::string id;
     if (McpProtocol::isInitializeRequest(parsed.value)) {
         session = newSession(id);
+        if (!session) {
+            refuse(response, 503,
+                   "Service Unavailable: " + std::to_string(maxSessions) +
+                       " sessions are open and in use; end one (DELETE /mcp with its Mcp-Session-Id) first");
+            return;
+        }
         response.set_header("Mcp-Session-Id", id);
     } else {
         id = request.get_header_value("Mcp-Session-Id");
@@ -324,7 +335,7 @@ void HttpTransport::post(const httplib::Request& request, httplib::Response& res
         std::lock_guard lock(sessionsMutex_);
         state = *session;
     }
-    RequestAccess access(machine_, request, waiters_);
+    RequestAccess access(machine_, waiters_);
     const std::optional<Json> answer = McpProtocol::handle(parsed.value, state, access);
     if (state.initialized) {
         std::lock_guard lock(sessionsMutex_);
@@ -345,7 +356,7 @@ void HttpTransport::remove(const httplib::Request& request, httplib::Response& r
         refuse(response, 404, "Not Found: no such session");
         return;
     }
-    sessionOrder_.erase(std::remove(sessionOrder_.begin(), sessionOrder_.end(), id), sessionOrder_.end());
+    lastUsed_.erase(id);
     response.status = 204;
 }
 

@@ -9,12 +9,16 @@
 // server through the browser (DNS rebinding). With a token, every request must carry it
 // as "Authorization: Bearer TOKEN" (401 otherwise).
 //
+// At most 64 sessions are open at once; beyond that a new one is refused (503) unless one
+// has not been used for two minutes, which then ends to make room.
+//
 // Requests are answered by a pool of threads. A request that waits for the machine
 // (resume with until_stop_ms) holds one: at most maxHttpWaiters wait at once (others
 // answer at once), and a wait ends as soon as its client closes the connection.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <map>
 #include <memory>
@@ -71,7 +75,7 @@ private:
     int port_ = 0;
     std::mutex sessionsMutex_;
     std::map<std::string, std::shared_ptr<ClientSession>> sessions_;
-    std::deque<std::string> sessionOrder_; // oldest first: the oldest go when there are too many
+    std::map<std::string, std::chrono::steady_clock::time_point> lastUsed_; // each session's last request
     std::atomic<int> waiters_{0};          // requests waiting for the machine now
     std::atomic<bool> listenEnded_{false}; // the server thread's listening returned
     std::atomic<int> listeningSocket_{-1}; // the socket bound (the library keeps it to itself)

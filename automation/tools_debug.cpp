@@ -2,6 +2,7 @@
 #include "automation/encoding.h"
 #include "automation/tool_support.h"
 #include "debug/disassembler.h"
+#include "debug/symbol_file.h"
 
 namespace ollendor {
 
@@ -84,8 +85,8 @@ ToolResult lookupSymbol(const Json& arguments, MachineAccess& machine)
             found = byName ? symbols.addressOf(name) : std::optional<uint16_t>(address);
             if (!found)
                 return;
-            for (const std::string& each : symbols.namesAt(*found))
-                names.push_back(each);
+            for (const std::string_view each : symbols.namesAt(*found))
+                names.push_back(std::string(each));
             nearest = symbols.nearest(*found);
         }, result))
         return result;
@@ -238,9 +239,14 @@ void addDebugTools(std::vector<Tool>& tools)
                          std::string error;
                          if (!pathArgument(arguments, "path", path, error))
                              return failure("load_symbols: " + error);
+                         // The file is read and parsed here, while the machine goes on; only
+                         // adding the names takes the machine's turn.
+                         const ParsedSymbols parsed = parseSymbolFile(path);
+                         if (!parsed.error.empty())
+                             return failure("load_symbols: " + parsed.error);
                          SymbolFileResult loaded;
                          ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { loaded = control.loadSymbols(path); }, result))
+                         if (!onMachine(machine, [&](Control& control) { loaded = addParsedSymbols(control.symbols(), parsed); }, result))
                              return result;
                          if (!loaded.ok())
                              return failure("load_symbols: " + loaded.error);

@@ -204,7 +204,9 @@ void addDeviceTools(std::vector<Tool>& tools)
                              {"caps_lock", outBoolean()}, {"typing", outBoolean()}}),
                      [](const Json&, MachineAccess& machine) {
                          return readDevice(machine, [](Control& c, std::string& t) {
-                             return keyboardState(c.machine().keyboard, !c.session().typingFinished(), t);
+                             // While recorded input is followed, nothing typed reaches the keys.
+                             return keyboardState(c.machine().keyboard,
+                                                  !c.session().replaying() && !c.session().typingFinished(), t);
                          });
                      }});
     tools.push_back({"screenshot",

@@ -38,9 +38,27 @@ bool stateTarget(const char* tool, const Json& arguments, std::filesystem::path&
     return true;
 }
 
+// While the machine follows recorded input (a --replay, or the input kept after stepping
+// back, until it runs out) the keyboard is the recording's: what is typed or held would
+// never reach the machine, so it is refused rather than reported as done.
+bool keyboardFollowsRecording(const char* tool, Control& control, std::string& error)
+{
+    if (!control.session().replaying())
+        return false;
+    error = std::string(tool) + ": the machine is replaying recorded input (--replay, or the input kept after "
+                                "stepping back), so the keyboard follows the recording until it ends; nothing typed";
+    return true;
+}
+
 std::string targetText(const std::filesystem::path& path, int slot)
 {
     return slot ? "slot " + std::to_string(slot) : path.string();
+}
+
+// The same for the text of a message: a file name's control characters escaped.
+std::string shownTarget(const std::filesystem::path& path, int slot)
+{
+    return slot ? targetText(path, slot) : escapedName(path.string());
 }
 
 } // namespace
@@ -58,8 +76,14 @@ void addInputTools(std::vector<Tool>& tools)
                              return failure("type_text: the character '" + escapedForMessage(characterAt(text, bad)) +
                                             "' at " + std::to_string(bad) + " has no key");
                          ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { control.session().typeText(text); }, result))
+                         std::string refused;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 if (!keyboardFollowsRecording("type_text", control, refused))
+                                     control.session().typeText(text);
+                             }, result))
                              return result;
+                         if (!refused.empty())
+                             return failure(refused);
                          return successText("typing " + std::to_string(text.size()) + " characters");
                      }});
     tools.push_back({"press_keys",
@@ -78,8 +102,14 @@ void addInputTools(std::vector<Tool>& tools)
                          }
                          const unsigned frames = unsigned(number(arguments, "frames", 5));
                          ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { control.session().holdKeys(keys, frames); }, result))
+                         std::string refused;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 if (!keyboardFollowsRecording("press_keys", control, refused))
+                                     control.session().holdKeys(keys, frames);
+                             }, result))
                              return result;
+                         if (!refused.empty())
+                             return failure(refused);
                          return successText("holding " + std::to_string(keys.size()) + " keys for " + std::to_string(frames) +
                                             " frames");
                      }});
@@ -113,11 +143,11 @@ void addInputTools(std::vector<Tool>& tools)
                          std::sort(tapes.begin(), tapes.end(),
                                    [](const Json& a, const Json& b) { return a["name"] < b["name"]; });
                          for (const Json& tape : tapes)
-                             text += tape["name"].get<std::string>() + "\n";
+                             text += escapedName(tape["name"].get<std::string>()) + "\n";
                          if (tapes.empty())
-                             text = "no tape images in " + folder.string() + (error ? " (" + error.message() + ")" : "") + "\n";
+                             text = "no tape images in " + escapedName(folder.string()) + (error ? " (" + error.message() + ")" : "") + "\n";
                          if (mounted)
-                             text += "mounted: " + mounted->string() + "\n";
+                             text += "mounted: " + escapedName(mounted->string()) + "\n";
                          return success({{"folder", folder.string()},
                                          {"mounted", mounted ? Json(mounted->string()) : Json()},
                                          {"tapes", std::move(tapes)}},
@@ -134,12 +164,12 @@ void addInputTools(std::vector<Tool>& tools)
                              return failure("mount_tape: " + error);
                          std::error_code status;
                          if (!std::filesystem::is_regular_file(path, status))
-                             return failure("mount_tape: " + path.string() +
+                             return failure("mount_tape: " + escapedName(path.string()) +
                                             (status ? ": " + status.message() : " is not a file"));
                          ToolResult result;
                          if (!onMachine(machine, [&](Control& control) { control.session().mountTape(path); }, result))
                              return result;
-                         return successText("mounted " + path.string());
+                         return successText("mounted " + escapedName(path.string()));
                      }});
     tools.push_back({"unmount_tape", "Takes the mounted tape out: loads look in the tape folder again.", object({}),
                      Json(), [](const Json&, MachineAccess& machine) {
@@ -164,7 +194,7 @@ void addInputTools(std::vector<Tool>& tools)
                              return result;
                          if (!saved.ok)
                              return failure("save_state: " + saved.error);
-                         return success({{"saved", targetText(path, slot)}}, "saved to " + targetText(path, slot));
+                         return success({{"saved", targetText(path, slot)}}, "saved to " + shownTarget(path, slot));
                      }});
     tools.push_back({"load_state",
                      "Puts the machine saved in a state file (path) or slot (slot 1-4) in place; an unusable file "
@@ -183,7 +213,7 @@ void addInputTools(std::vector<Tool>& tools)
                              return result;
                          if (!loaded.ok)
                              return failure("load_state: " + loaded.error);
-                         return success({{"loaded", targetText(path, slot)}}, "loaded " + targetText(path, slot));
+                         return success({{"loaded", targetText(path, slot)}}, "loaded " + shownTarget(path, slot));
                      }});
 }
 

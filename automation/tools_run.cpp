@@ -92,8 +92,16 @@ ToolResult startAndWait(MachineAccess& machine, const std::function<std::string(
     machine.endWait();
     if (gone)
         return result;
-    if (status.stops != stopsAtStart)
+    if (status.stops != stopsAtStart) {
+        // The stop that ended the wait may be another's: a pause from another request (or
+        // the window), perhaps resumed again by the time the status was read.
+        if (!status.paused)
+            return statusResult(status, "the wait ended at a stop that did not last (another request or the window "
+                                        "paused the machine and let it run on): ");
+        if (status.stopReason == "user")
+            return statusResult(status, "the wait ended: another request or the window paused the machine: ");
         return statusResult(status);
+    }
     // Cut short (the run is ending, or the client left): say so rather than claim the
     // whole wait passed without a stop.
     return statusResult(status, givenUp ? std::string("waiting given up before a stop: ")

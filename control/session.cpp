@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "files/message_text.h"
 #include "files/tape_files.h"
 #include "state/state_file.h"
 #include "debug/debugger.h"
@@ -73,8 +74,19 @@ void Session::give(const RecordedInput& input)
     if (quiet_)
         return;
     inputLog_.push_back(input);
-    if (recorder_ && recorder_->isOpen())
+    if (recorder_ && recorder_->isOpen()) {
         recorder_->add(input);
+        if (recorder_->reachedLimit()) {
+            const std::string text =
+                recorder_->error().empty()
+                    ? "ollendor: the recording reached the largest size a replay reads (" +
+                          (recorder_->limit() >= (1u << 20) ? std::to_string(recorder_->limit() >> 20) + " MiB"
+                                                            : std::to_string(recorder_->limit()) + " bytes") +
+                          "); it ends here and the rest is not recorded"
+                    : "ollendor: " + recorder_->error();
+            host_->warningLine(text.c_str());
+        }
+    }
 }
 
 bool Session::runFrame(Debugger* debugger)
@@ -99,6 +111,7 @@ bool Session::advance(Advance how, Debugger* debugger)
         // further than the next one (or a recording's end).
         std::optional<MachinePosition> target;
         while (replay_.active) {
+            refillReplay();
             if (!replay_.inputs.empty()) {
                 const RecordedInput& next = replay_.inputs.front();
                 const bool due = !(machinePosition(m) < next.position);
@@ -151,6 +164,8 @@ bool Session::advance(Advance how, Debugger* debugger)
         serviceEvents();
         // A recording replayed to its end is finished at once (not a frame later): a
         // headless run ends right there.
+        if (replay_.active)
+            refillReplay();
         if (replay_.active && replay_.end && replay_.inputs.empty() && !(machinePosition(m) < *replay_.end)) {
             replay_.active = false;
             replay_.finished = true;
@@ -231,9 +246,14 @@ void Session::pruneInputLog(const MachinePosition& before)
         inputLog_.pop_front();
 }
 
-bool Session::startRecording(const std::filesystem::path& path, std::string& error)
+bool Session::startRecording(const std::filesystem::path& path, std::string& error, uint64_t limit)
 {
-    recorder_ = std::make_unique<RecordingWriter>();
+    // Its start state would be refused when the recording is replayed.
+    if (const std::string why = unsavableState(*machine_); !why.empty()) {
+        error = "cannot record to '" + escapedName(path.string()) + "': " + why;
+        return false;
+    }
+    recorder_ = std::make_unique<RecordingWriter>(limit);
     if (!recorder_->open(path, encodeState(*machine_))) {
         error = recorder_->error();
         recorder_.reset();
@@ -251,6 +271,43 @@ bool Session::stopRecording(std::string& error)
         error = recorder_->error();
     recorder_.reset();
     return ok;
+}
+
+void Session::refillReplay()
+{
+    // A few inputs at a time: a long recording is never all in memory.
+    constexpr size_t lowWater = 64, batch = 1024;
+    if (!replay_.rest || replay_.inputs.size() >= lowWater)
+        return;
+    RecordedInput input;
+    for (size_t i = 0; i < batch && replay_.rest->next(input); ++i)
+        replay_.inputs.push_back(std::move(input));
+    if (replay_.rest->failed()) {
+        replay_.rest.reset();
+        if (!quiet_)
+            host_->warningLine("ollendor: the recording changed while it was replayed; the rest of it is not read");
+        abandonReplay();
+    } else if (replay_.inputs.size() < lowWater && replay_.rest->given() == replay_.rest->inputCount()) {
+        replay_.rest.reset();
+    }
+}
+
+bool Session::startReplay(std::unique_ptr<RecordingStream> stream, const std::string& source, std::string& error)
+{
+    Recording head;
+    head.startState = stream->startState();
+    head.end = stream->end();
+    if (const auto& first = stream->firstPosition()) {
+        RecordedInput firstInput;
+        firstInput.position = *first;
+        head.inputs.push_back(firstInput); // only its position is looked at
+    }
+    if (!startReplay(head, source, error))
+        return false;
+    replay_.inputs.clear();
+    replay_.rest = std::move(stream);
+    refillReplay();
+    return true;
 }
 
 bool Session::startReplay(const Recording& recording, const std::string& source, std::string& error)
@@ -318,11 +375,13 @@ void Session::goBackTo(const Mtx& earlier, bool keepFuture)
     if (replay_.active)
         future.insert(future.end(), replay_.inputs.begin(), replay_.inputs.end());
     const std::optional<MachinePosition> end = replay_.active ? replay_.end : std::nullopt;
+    std::shared_ptr<RecordingStream> rest = replay_.active ? replay_.rest : nullptr;
     replay_ = Replay{};
     if (keepFuture && (!future.empty() || end)) {
         replay_.active = true;
         replay_.inputs = std::move(future);
         replay_.end = end;
+        replay_.rest = std::move(rest);
     }
 }
 
@@ -352,6 +411,8 @@ void Session::serviceEvents()
 
 void Session::answerTapeRequest()
 {
+    if (replay_.active)
+        refillReplay();
     if (replay_.active) {
         // The replay holds the answer given at this very point.
         if (!replay_.inputs.empty() && replay_.inputs.front().kind == RecordedInput::Kind::tape &&

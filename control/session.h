@@ -105,7 +105,8 @@ public:
 
     // Records from now on: the machine as it is, then every input it is given, until
     // stopRecording. False, with the reason, when the file cannot be started.
-    bool startRecording(const std::filesystem::path& path, std::string& error);
+    // It ends by itself, with a warning, at `limit` bytes (what a replay reads).
+    bool startRecording(const std::filesystem::path& path, std::string& error, uint64_t limit = recordingFileLimit);
     bool recording() const { return recorder_ && recorder_->isOpen(); }
     // Ends the recording here and puts the file in place; false, with the reason, when it
     // could not be written. Nothing to do (true) when not recording.
@@ -114,6 +115,8 @@ public:
     // Replays a recording: its start state replaces the machine (refused, with the reason,
     // when unusable: the error names the file) and its inputs are given at their positions.
     bool startReplay(const Recording& recording, const std::string& source, std::string& error);
+    // The same, reading the recording's inputs from its file as the replay goes.
+    bool startReplay(std::unique_ptr<RecordingStream> stream, const std::string& source, std::string& error);
     bool replaying() const { return replay_.active; }
     // A recording has been replayed to its end (the machine goes on live from there).
     bool replayFinished() const { return replay_.finished; }
@@ -163,7 +166,10 @@ private:
         bool finished = false;   // a recording's end was reached
         std::deque<RecordedInput> inputs; // still to be given, in order
         std::optional<MachinePosition> end; // where a recorded run ended; none: live after the queue
+        std::shared_ptr<RecordingStream> rest; // what of a recording file follows the queue
     };
+    // Tops up the queue from the recording file when it runs low.
+    void refillReplay();
     Replay replayLoggedInputsTo(const MachinePosition& target);
 
     RomSet roms_;

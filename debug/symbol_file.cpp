@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <optional>
 
 #include <fcntl.h>
@@ -201,9 +202,10 @@ std::string SymbolFileProblem::message() const
     return file + ":" + std::to_string(line) + ": " + reason;
 }
 
-SymbolFileResult loadSymbolText(Symbols& symbols, std::string_view text, std::string_view source)
+ParsedSymbols parseSymbolText(std::string_view text, std::string_view source)
 {
-    SymbolFileResult result;
+    ParsedSymbols result;
+    result.source = source;
     if (text.find('\0') != std::string_view::npos) {
         result.error = std::string(source) + " holds binary data, not symbols";
         return result;
@@ -219,37 +221,75 @@ SymbolFileResult loadSymbolText(Symbols& symbols, std::string_view text, std::st
         if (parsed.skip)
             continue;
         if (!parsed.error.empty()) {
-            addProblem(result, source, lineNumber, std::move(parsed.error));
+            if (result.problems.size() < SymbolFileResult::maxListedProblems)
+                result.problems.push_back({std::string(source), lineNumber, std::move(parsed.error)});
+            ++result.problemCount;
             continue;
         }
-        ++result.symbolLines;
-        switch (symbols.add(parsed.name, parsed.address)) {
-        case Symbols::AddResult::added: ++result.added; break;
-        case Symbols::AddResult::duplicate: break;
-        case Symbols::AddResult::conflict: {
-            char reason[96];
-            std::snprintf(reason, sizeof reason, "'%.40s' is already $%04X; $%04X ignored",
-                          std::string(parsed.name).c_str(), *symbols.addressOf(parsed.name), parsed.address);
-            addProblem(result, source, lineNumber, reason);
-            break;
-        }
-        case Symbols::AddResult::invalidName: // parseLine checked the name
-            addProblem(result, source, lineNumber, "not a valid symbol name");
-            break;
-        }
+        result.symbols.push_back({std::string(parsed.name), parsed.address, lineNumber});
     }
-    if (result.symbolLines == 0 && result.problemCount > 0)
+    if (result.symbols.empty() && result.problemCount > 0)
         result.error = std::string(source) + " holds no symbol lines: is it a label file of z80asm or pasmo?";
     return result;
 }
 
-SymbolFileResult loadSymbolFile(Symbols& symbols, const std::filesystem::path& path)
+SymbolFileResult addParsedSymbols(Symbols& symbols, const ParsedSymbols& parsed)
 {
     SymbolFileResult result;
-    const auto text = readRegularFile(path, result.error);
-    if (!text)
+    result.error = parsed.error;
+    if (!result.ok()) {
+        result.problems = parsed.problems;
+        result.problemCount = parsed.problemCount;
         return result;
-    return loadSymbolText(symbols, *text, path.string());
+    }
+    // The names that cannot be added are problems too, listed in line order among the
+    // lines that could not be parsed.
+    SymbolFileResult refused;
+    for (const ParsedSymbols::Symbol& symbol : parsed.symbols) {
+        ++result.symbolLines;
+        switch (symbols.add(symbol.name, symbol.address)) {
+        case Symbols::AddResult::added: ++result.added; break;
+        case Symbols::AddResult::duplicate: break;
+        case Symbols::AddResult::conflict: {
+            char reason[96];
+            std::snprintf(reason, sizeof reason, "'%.40s' is already $%04X; $%04X ignored", symbol.name.c_str(),
+                          *symbols.addressOf(symbol.name), symbol.address);
+            addProblem(refused, parsed.source, symbol.line, reason);
+            break;
+        }
+        case Symbols::AddResult::invalidName: // parseLine checked the name
+            addProblem(refused, parsed.source, symbol.line, "not a valid symbol name");
+            break;
+        }
+    }
+    std::merge(parsed.problems.begin(), parsed.problems.end(), refused.problems.begin(), refused.problems.end(),
+               std::back_inserter(result.problems),
+               [](const SymbolFileProblem& a, const SymbolFileProblem& b) { return a.line < b.line; });
+    if (result.problems.size() > SymbolFileResult::maxListedProblems)
+        result.problems.resize(SymbolFileResult::maxListedProblems);
+    result.problemCount = parsed.problemCount + refused.problemCount;
+    return result;
+}
+
+SymbolFileResult loadSymbolText(Symbols& symbols, std::string_view text, std::string_view source)
+{
+    return addParsedSymbols(symbols, parseSymbolText(text, source));
+}
+
+ParsedSymbols parseSymbolFile(const std::filesystem::path& path)
+{
+    ParsedSymbols result;
+    const auto text = readRegularFile(path, result.error);
+    if (!text) {
+        result.source = path.string();
+        return result;
+    }
+    return parseSymbolText(*text, path.string());
+}
+
+SymbolFileResult loadSymbolFile(Symbols& symbols, const std::filesystem::path& path)
+{
+    return addParsedSymbols(symbols, parseSymbolFile(path));
 }
 
 } // namespace ollendor

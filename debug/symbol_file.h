@@ -43,6 +43,27 @@ struct SymbolFileResult {
 // Larger files are refused: a label file of every address of 64 KiB is far smaller.
 inline constexpr std::size_t maxSymbolFileSize = 16 * 1024 * 1024;
 
+// A symbol file read and parsed but not yet added to a table: the slow part of a load,
+// which can be done away from the table's owner (the automation server parses while the
+// machine runs, then adds in one short turn).
+struct ParsedSymbols {
+    struct Symbol {
+        std::string name;
+        uint16_t address;
+        std::size_t line;
+    };
+    std::string source;             // names the file in problems
+    std::string error;              // why nothing can be loaded, or empty
+    std::vector<Symbol> symbols;    // in the order of the file
+    std::vector<SymbolFileProblem> problems; // bad lines, the first maxListedProblems
+    std::size_t problemCount = 0;   // every bad line
+};
+
+ParsedSymbols parseSymbolFile(const std::filesystem::path& path);
+ParsedSymbols parseSymbolText(std::string_view text, std::string_view source);
+// Adds what was parsed to `symbols`; the result is what loading the file would give.
+SymbolFileResult addParsedSymbols(Symbols& symbols, const ParsedSymbols& parsed);
+
 // Adds the symbols of the file at `path` to `symbols`. Only a regular file is opened, and
 // without waiting (a FIFO or device is refused, never read).
 SymbolFileResult loadSymbolFile(Symbols& symbols, const std::filesystem::path& path);

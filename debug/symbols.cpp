@@ -51,18 +51,10 @@ Symbols::AddResult Symbols::add(std::string_view name, uint16_t address, SymbolK
 
     const std::string& entry = byName_.emplace(std::string(name), Entry{address, kind}).first->first;
     // Labels before values, then names that do not look local; in the order added.
-    auto rank = [this](const std::string& other) {
-        return int(byName_.find(other)->second.kind) * 2 + (looksLocal(other) ? 1 : 0);
-    };
-    const int ownRank = rank(entry);
-    auto insertRanked = [&](std::vector<std::string>& names) {
-        auto after = std::find_if(names.begin(), names.end(),
-                                  [&](const std::string& other) { return rank(other) > ownRank; });
-        names.insert(after, entry);
-    };
-    insertRanked(byAddress_[address]);
+    const Rank rank{int(kind) * 2 + (looksLocal(entry) ? 1 : 0), added_++};
+    byAddress_[address].emplace(rank, entry);
     if (kind == SymbolKind::label)
-        insertRanked(labelsByAddress_[address]);
+        labelsByAddress_[address].emplace(rank, entry);
     byFoldedName_.emplace(folded(name), entry);
     return AddResult::added;
 }
@@ -73,6 +65,7 @@ void Symbols::clear()
     byAddress_.clear();
     labelsByAddress_.clear();
     byFoldedName_.clear();
+    added_ = 0;
 }
 
 std::optional<uint16_t> Symbols::addressOf(std::string_view name) const
@@ -92,25 +85,25 @@ std::optional<uint16_t> Symbols::addressOf(std::string_view name) const
 std::string_view Symbols::nameAt(uint16_t address) const
 {
     auto found = byAddress_.find(address);
-    return found == byAddress_.end() ? std::string_view() : std::string_view(found->second.front());
+    return found == byAddress_.end() ? std::string_view() : std::string_view(found->second.begin()->second);
 }
 
-std::span<const std::string> Symbols::namesAt(uint16_t address) const
+std::vector<std::string_view> Symbols::namesAt(uint16_t address) const
 {
-    auto found = byAddress_.find(address);
-    if (found == byAddress_.end())
-        return {};
-    return found->second;
+    std::vector<std::string_view> names;
+    if (auto found = byAddress_.find(address); found != byAddress_.end())
+        for (const auto& [rank, name] : found->second)
+            names.emplace_back(name);
+    return names;
 }
 
 std::string_view Symbols::labelAt(uint16_t address) const
 {
     auto found = labelsByAddress_.find(address);
-    return found == labelsByAddress_.end() ? std::string_view() : std::string_view(found->second.front());
+    return found == labelsByAddress_.end() ? std::string_view() : std::string_view(found->second.begin()->second);
 }
 
-std::string Symbols::nearestIn(const std::map<uint16_t, std::vector<std::string>>& table, uint16_t address,
-                               uint16_t maxOffset) const
+std::string Symbols::nearestIn(const std::map<uint16_t, NameList>& table, uint16_t address, uint16_t maxOffset) const
 {
     auto above = table.upper_bound(address);
     if (above == table.begin())
@@ -119,7 +112,7 @@ std::string Symbols::nearestIn(const std::map<uint16_t, std::vector<std::string>
     const unsigned offset = address - base;
     if (offset > maxOffset)
         return {};
-    std::string text = names.front();
+    std::string text = names.begin()->second;
     if (offset != 0) {
         char suffix[8];
         std::snprintf(suffix, sizeof suffix, "+$%X", offset);

@@ -51,8 +51,8 @@ public:
     // The best label of an address (for the label column of a listing), or an empty view.
     std::string_view labelAt(uint16_t address) const;
 
-    // Every name of an address, best first.
-    std::span<const std::string> namesAt(uint16_t address) const;
+    // Every name of an address, best first (views into the table, valid until it changes).
+    std::vector<std::string_view> namesAt(uint16_t address) const;
 
     // "name" or "name+$1A" (up to maxOffset bytes past it) for the nearest label at or
     // below the address; with no label that close the nearest value; else "".
@@ -68,7 +68,7 @@ public:
     void forEach(Visit visit) const
     {
         for (const auto& [address, names] : byAddress_)
-            for (const auto& name : names)
+            for (const auto& [rank, name] : names)
                 visit(address, std::string_view(name));
     }
 
@@ -77,12 +77,17 @@ private:
         uint16_t address;
         SymbolKind kind;
     };
-    std::string nearestIn(const std::map<uint16_t, std::vector<std::string>>& table, uint16_t address,
-                          uint16_t maxOffset) const;
+    // The names of one address, best first: ordered by how good a name they make, then by
+    // the order they were added. A map rather than a sorted vector, so that any number of
+    // names at one address is added in logarithmic time.
+    using Rank = std::pair<int, uint64_t>; // (kind and local look, order added)
+    using NameList = std::map<Rank, std::string>;
+    std::string nearestIn(const std::map<uint16_t, NameList>& table, uint16_t address, uint16_t maxOffset) const;
 
     std::map<std::string, Entry, std::less<>> byName_;
-    std::map<uint16_t, std::vector<std::string>> byAddress_;           // best name first
-    std::map<uint16_t, std::vector<std::string>> labelsByAddress_;     // labels only, best first
+    std::map<uint16_t, NameList> byAddress_;           // best name first
+    std::map<uint16_t, NameList> labelsByAddress_;     // labels only, best first
+    uint64_t added_ = 0;                               // names added so far, for their order
     std::multimap<std::string, std::string, std::less<>> byFoldedName_; // lower case -> name
 };
 

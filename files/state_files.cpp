@@ -19,6 +19,8 @@ StateResult fail(std::string why)
 
 StateResult saveStateFile(const Mtx& machine, const std::filesystem::path& path)
 {
+    if (const std::string why = unsavableState(machine); !why.empty())
+        return fail("cannot save the state file '" + escapedName(path.string()) + "': " + why);
     const std::vector<uint8_t> bytes = encodeState(machine);
     const std::string error = writeFileSafely(path, bytes);
     if (!error.empty())

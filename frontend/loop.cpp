@@ -69,11 +69,7 @@ void Loop::run()
             continue;
         }
         if (control_.paused()) {
-            // The machine stands still; the windows and the requests go on.
-            if (settings_.present)
-                present(true);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            pacer_.resume(now());
+            standStill();
             continue;
         }
         session.setCapsLock(platform_.capsLockState());
@@ -99,6 +95,15 @@ void Loop::run()
     }
 }
 
+void Loop::standStill()
+{
+    // The machine stands still; the windows and the requests go on.
+    if (settings_.present)
+        present(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    pacer_.resume(now());
+}
+
 void Loop::noteShown()
 {
     shown_.blanked = displayBlanked(session_.machine().vdp);
@@ -107,8 +112,12 @@ void Loop::noteShown()
 
 bool Loop::stepBack()
 {
-    // At the oldest frame held this fails, and the machine stays there.
-    control_.rewindFrames(1);
+    // At the oldest frame held this fails, and the machine stays there: nothing moves, so
+    // the pass costs what a paused one does.
+    if (!control_.rewindFrames(1).ok) {
+        standStill();
+        return true;
+    }
     noteShown();
     if (settings_.present)
         present(true);

@@ -97,6 +97,8 @@ private:
     bool waitForDeadline();
     // One pass while rewinding: a frame back, shown, paced; false on quit.
     bool stepBack();
+    // One pass with the machine standing still (paused, or rewound as far as it goes).
+    void standStill();
     // What the display shows of the machine as it stands.
     void noteShown();
 

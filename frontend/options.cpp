@@ -9,6 +9,7 @@
 
 #include "control/key_typist.h"
 #include "files/message_text.h"
+#include "host/process_start.h"
 
 namespace ollendor {
 
@@ -43,6 +44,11 @@ CLI::Validator wholeNumber(unsigned long long min, unsigned long long max)
 // failure to report, not a success.
 int finishStandardOutput()
 {
+    if (standardDescriptorWasClosed(1)) {
+        // It writes to /dev/null since the start: what was asked for went nowhere.
+        std::fprintf(stderr, "ollendor: cannot write to standard output: it was closed\n");
+        return 1;
+    }
     if (std::fflush(stdout) == 0 && !std::ferror(stdout))
         return 0;
     std::fprintf(stderr, "ollendor: cannot write to standard output: %s\n", std::strerror(errno));

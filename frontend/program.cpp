@@ -266,11 +266,12 @@ void Run::startMachine()
         if (!loaded.ok)
             throw DynamicError(loaded.error);
     } else if (options.replay) {
-        const RecordingResult read = readRecording(*options.replay);
-        if (!read.ok)
-            throw DynamicError(read.error);
+        // Read as the replay goes: a long recording is never all in memory.
         std::string error;
-        if (!session->startReplay(read.recording, options.replay->string(), error))
+        std::unique_ptr<RecordingStream> stream = RecordingStream::open(*options.replay, error);
+        if (!stream)
+            throw DynamicError(error);
+        if (!session->startReplay(std::move(stream), options.replay->string(), error))
             throw DynamicError(error);
     } else {
         session->setCapsLock(platform.capsLockState());

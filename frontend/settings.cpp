@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <functional>
 #include <sstream>
 #include <system_error>
@@ -72,6 +73,52 @@ std::optional<std::string> readWhole(const fs::path& file, std::string& why)
     return text;
 }
 
+// The most parts a dotted key (or table name) may have. The TOML library reads each part
+// by recursion with no bound of its own, so a name of tens of thousands of parts would
+// overflow the stack; no setting has more than two.
+constexpr size_t mostKeyParts = 64;
+
+// The line of the first dotted key with more than mostKeyParts parts, if any: dots outside
+// strings and comments, counted from the last character that cannot be inside a key (=,
+// comma, brackets, braces, line end). A float such as 1.5 counts as two parts, harmless here.
+std::optional<size_t> overlongKeyLine(std::string_view text)
+{
+    size_t line = 1;
+    size_t parts = 1;
+    size_t i = 0;
+    auto startsWith = [&](std::string_view what) { return text.substr(i, what.size()) == what; };
+    auto skip = [&](size_t count) {
+        for (; count > 0 && i < text.size(); --count)
+            line += text[i++] == '\n' ? 1 : 0;
+    };
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '#') {
+            while (i < text.size() && text[i] != '\n')
+                ++i;
+        } else if (startsWith("\"\"\"") || startsWith("'''")) {
+            const std::string close(text.substr(i, 3));
+            skip(3);
+            while (i < text.size() && !startsWith(close))
+                skip(close[0] == '"' && text[i] == '\\' ? 2 : 1);
+            skip(3);
+        } else if (c == '"' || c == '\'') {
+            ++i;
+            while (i < text.size() && text[i] != c && text[i] != '\n')
+                i += c == '"' && text[i] == '\\' && i + 1 < text.size() && text[i + 1] != '\n' ? 2 : 1;
+            if (i < text.size() && text[i] == c)
+                ++i;
+        } else {
+            if (c == '.' && ++parts > mostKeyParts)
+                return line;
+            if (c == '=' || c == ',' || c == '[' || c == ']' || c == '{' || c == '}' || c == '\n')
+                parts = 1;
+            skip(1);
+        }
+    }
+    return std::nullopt;
+}
+
 // The first free name for keeping a bad file: settings.toml.bad, then .bad.1, .bad.2 ...
 fs::path keptName(const fs::path& file)
 {
@@ -122,16 +169,19 @@ private:
                             std::to_string(node.source().begin.line) + ": " + key + ": " + what);
     }
 
-    void integer(const toml::node& node, const std::string& key, int64_t min, int64_t max, int& target)
+    // `fallback` says what is used instead of a bad value; by default "the default N".
+    void integer(const toml::node& node, const std::string& key, int64_t min, int64_t max, int& target,
+                 const std::string& fallback = {})
     {
+        const std::string instead = fallback.empty() ? "the default " + std::to_string(target) : fallback;
         const auto value = node.value_exact<int64_t>();
         if (!value) {
-            warn(node, key, "not a whole number; the default " + std::to_string(target) + " is used");
+            warn(node, key, "not a whole number; " + instead + " is used");
             return;
         }
         if (*value < min || *value > max) {
             warn(node, key, std::to_string(*value) + " is out of range (" + std::to_string(min) + " to " +
-                                std::to_string(max) + "); the default " + std::to_string(target) + " is used");
+                                std::to_string(max) + "); " + instead + " is used");
             return;
         }
         target = int(*value);
@@ -143,6 +193,16 @@ private:
             target = *value;
         else
             warn(node, key, std::string("not true or false; the default ") + (target ? "true" : "false") + " is used");
+    }
+
+    // A width or height of 0 stands for the size that follows from the scale (960 x 619 at
+    // the default scale of 3), not for a window of no size.
+    static std::string sizeFallback(const char* what, int current)
+    {
+        if (current > 0)
+            return "the " + std::string(what) + " " + std::to_string(current);
+        return std::string("the ") + what + " that follows from the scale (" +
+               (std::string(what) == "width" ? "960" : "619") + " at the default scale of 3)";
     }
 
     std::optional<fs::path> folder(const toml::node& node, const std::string& key)
@@ -178,9 +238,9 @@ private:
         if (section == "window" && name == "scale")
             integer(node, key, 1, 16, window.scale);
         else if (section == "window" && name == "width")
-            integer(node, key, 64, 16384, window.width);
+            integer(node, key, 64, 16384, window.width, sizeFallback("width", window.width));
         else if (section == "window" && name == "height")
-            integer(node, key, 64, 16384, window.height);
+            integer(node, key, 64, 16384, window.height, sizeFallback("height", window.height));
         else if (section == "window" && (name == "x" || name == "y")) {
             int value = 0;
             const size_t before = warnings_.size();
@@ -312,8 +372,16 @@ SettingsLoad loadSettings(const fs::path& file)
     Settings settings;
     bool parsed = true;
     try {
-        const toml::table root = toml::parse(*text, shown);
-        SettingsReader(file, settings, problems).read(root);
+        if (const std::optional<size_t> line = overlongKeyLine(*text)) {
+            // Refused before the TOML library sees it (see mostKeyParts).
+            parsed = false;
+            problems.push_back("ollendor: settings file " + shown + ", line " + std::to_string(*line) +
+                               ": a key or table name of more than " + std::to_string(mostKeyParts) +
+                               " dotted parts; starting with the default settings");
+        } else {
+            const toml::table root = toml::parse(*text, shown);
+            SettingsReader(file, settings, problems).read(root);
+        }
     } catch (const toml::parse_error& failure) {
         parsed = false;
         problems.push_back("ollendor: settings file " + shown + ", line " +

@@ -10,6 +10,10 @@ namespace ollendor {
 // thing in main, before anything opens a file.
 void openStandardDescriptors();
 
+// Whether descriptor 0, 1 or 2 was closed when the program started (and so now writes to
+// /dev/null): output asked for there (--help) cannot be given.
+bool standardDescriptorWasClosed(int descriptor);
+
 // SIGPIPE is ignored: a message written to a pipe whose reader has gone (| head -1) is a
 // failed write, not the end of the run with its output files unfinished.
 void ignoreBrokenPipes();

@@ -8,6 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -44,6 +47,9 @@ struct Recording {
 // and a rename); a run that dies leaves at most the temporary file.
 class RecordingWriter {
 public:
+    // A recording never grows past `limit` bytes (what the reader takes): the input that
+    // would pass it ends the recording there, put in place whole (reachedLimit()).
+    explicit RecordingWriter(uint64_t limit = recordingFileLimit) : limit_(limit) {}
     // False with error() set when the file cannot be started.
     bool open(const std::filesystem::path& path, std::span<const uint8_t> startState);
     // Started and not yet finished (also after a write failed: finish then reports it).
@@ -59,10 +65,16 @@ public:
     }
     const std::string& error() const { return error_; }
     uint32_t inputs() const { return count_; }
+    // The recording was ended by the size limit (finished as by finish, or failed to be).
+    bool reachedLimit() const { return reachedLimit_; }
+    uint64_t limit() const { return limit_; }
 
 private:
     void write(const std::vector<uint8_t>& bytes);
 
+    uint64_t limit_;
+    uint64_t written_ = 0;
+    bool reachedLimit_ = false;
     SafeFile file_;
     std::filesystem::path path_;
     bool active_ = false;
@@ -78,9 +90,47 @@ struct RecordingResult {
     Recording recording;
 };
 
-// Reads and checks a recording: magic, version, nothing cut short, the checksum, inputs in
-// position order and within the recording's end. The start state's own checks (and its ROM
-// set against the running one) come when it is loaded (decodeState).
+// A recording file read as a replay goes, in bounded memory however long it is: opening
+// checks the whole file (magic, version, nothing cut short, the checksum, inputs in position
+// order and within the recording's end) in one pass that keeps no input; the inputs are then
+// read again one at a time. The start state's own checks (and its ROM set against the
+// running one) come when it is loaded (decodeState).
+class RecordingStream {
+public:
+    // Null with the error (naming the file) when the file cannot be replayed.
+    static std::unique_ptr<RecordingStream> open(const std::filesystem::path& path, std::string& error,
+                                                 uint64_t limit = recordingFileLimit);
+    ~RecordingStream();
+    RecordingStream(const RecordingStream&) = delete;
+    RecordingStream& operator=(const RecordingStream&) = delete;
+
+    const std::vector<uint8_t>& startState() const { return startState_; }
+    const MachinePosition& end() const { return end_; }
+    uint64_t inputCount() const { return count_; }
+    // Where the first input was given (none: the recording holds no input).
+    const std::optional<MachinePosition>& firstPosition() const { return first_; }
+    // The next input; false after the last, or once the file no longer reads as it did
+    // when it was checked (failed()).
+    bool next(RecordedInput& input);
+    bool failed() const { return failed_; }
+    uint64_t given() const { return given_; }
+
+private:
+    struct Source;
+    RecordingStream() = default;
+
+    std::FILE* file_ = nullptr;
+    uint64_t size_ = 0;
+    std::unique_ptr<Source> source_;
+    std::vector<uint8_t> startState_;
+    MachinePosition end_{};
+    std::optional<MachinePosition> first_;
+    uint64_t count_ = 0;
+    uint64_t given_ = 0;
+    bool failed_ = false;
+};
+
+// The whole recording in memory, through RecordingStream (for tests and small files).
 RecordingResult readRecording(const std::filesystem::path& path);
 RecordingResult parseRecording(std::span<const uint8_t> bytes);
 

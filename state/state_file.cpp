@@ -333,7 +333,7 @@ void readTiming(FieldReader& r, TimingState& t, Check& check)
     // From power-on every hook call moves the count on, a frame every hooksPerFrame calls;
     // no run comes near 2^48 of them (thousands of years), and the cycle counts derived
     // from them must not overflow.
-    check.require(t.hookCalls < (uint64_t(1) << 48), "the hook calls");
+    check.require(t.hookCalls < mostStateHookCalls, "the hook calls");
     check.require(t.frames == t.hookCalls / hooksPerFrame && t.hookCount == t.hookCalls % hooksPerFrame,
                   "the frame count");
 }
@@ -344,6 +344,14 @@ StateResult fail(std::string why)
 }
 
 } // namespace
+
+std::string unsavableState(const Mtx& machine)
+{
+    if (machine.timing.hookCalls < mostStateHookCalls)
+        return {};
+    return "the machine has run longer than a state file can hold (2^48 slices of emulated time), so the file "
+           "could never be loaded";
+}
 
 std::vector<uint8_t> encodeState(const Mtx& machine)
 {

@@ -27,6 +27,13 @@ inline constexpr size_t stateFileLimit = 8 * 1024 * 1024;
 // whenever its host holds it): no stop half-taken.
 std::vector<uint8_t> encodeState(const Mtx& machine);
 
+// The emulated time a state holds is below this many hook calls (thousands of years; the
+// cycle counts made from them must not overflow); a file holding more is refused on load.
+inline constexpr uint64_t mostStateHookCalls = uint64_t(1) << 48;
+// Why the machine as it stands cannot be saved as a state that loads again, or "": one
+// loaded from a state near the limit may have run past it.
+std::string unsavableState(const Mtx& machine);
+
 struct StateResult {
     bool ok = false;
     std::string error; // why not: "not a state file", "it was saved with another ROM set (...)"

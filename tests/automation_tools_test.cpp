@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+#include "state/recording.h"
+#include "state/state_file.h"
 #include "tests/support/automation_harness.h"
 #include "video/display.h"
 #include "video/picture.h"
@@ -397,6 +399,40 @@ TEST_F(ToolsTest, KeysAndTypedTextReachTheKeyboard)
     EXPECT_TRUE(m.data("get_keyboard_state")["typing"].get<bool>());
     m.data("step_frames", {{"count", 200}, {"until_stop_ms", 60000}});
     EXPECT_FALSE(m.data("get_keyboard_state")["typing"].get<bool>());
+}
+
+// While a recording is replayed the keyboard is the recording's: typing and holding keys
+// are refused (never reported as done), and the keyboard state does not claim typing.
+TEST_F(ToolsTest, TypingAndKeysAreRefusedDuringAReplay)
+{
+    Recording recording;
+    recording.startState = encodeState(m.session.machine());
+    recording.end = machinePosition(m.session.machine());
+    recording.end.slice += 100000;
+    std::string error;
+    ASSERT_TRUE(m.session.startReplay(recording, "test.rec", error)) << error;
+    ASSERT_TRUE(m.session.replaying());
+    EXPECT_NE(m.error("type_text", {{"text", "Hi"}}).find("type_text: the machine is replaying"), std::string::npos);
+    EXPECT_NE(m.error("press_keys", {{"keys", {"a"}}}).find("press_keys: the machine is replaying"), std::string::npos);
+    EXPECT_FALSE(m.data("get_keyboard_state")["typing"].get<bool>());
+}
+
+// File names with line breaks are shown escaped in the messages of the tape and state tools
+// (a name cannot add lines of its own to what a client shows).
+TEST_F(ToolsTest, FileNamesInMessagesAreEscaped)
+{
+    const fs::path tape = folder / "two\nlines.mtx";
+    std::ofstream(tape) << "tape";
+    const fs::path state = folder / "state\nfile";
+    const auto text = [](const Json& result) { return result["content"][0]["text"].get<std::string>(); };
+    for (const std::string& said : {text(m.call("mount_tape", {{"path", tape.string()}})),
+                                   text(m.call("mount_tape", {{"path", (folder / "no\nsuch").string()}})),
+                                   text(m.call("save_state", {{"path", state.string()}})),
+                                   text(m.call("load_state", {{"path", state.string()}})),
+                                   text(m.call("load_state", {{"path", (folder / "no\nsuch").string()}}))}) {
+        EXPECT_EQ(said.find('\n'), std::string::npos) << said;
+        EXPECT_NE(said.find("\\n"), std::string::npos) << said;
+    }
 }
 
 TEST_F(ToolsTest, ScreenshotIsThePictureAsPng)

@@ -255,6 +255,28 @@ TEST(AutomationStdio, WaitsLeaveRoomForAPauseAfterThem)
     transport.stop();
 }
 
+// A wait ended by another request's pause says so, even when that request has let the
+// machine run on again by the time the wait answers.
+TEST(AutomationStdio, AWaitEndedByAnotherRequestsPauseSaysSo)
+{
+    LoopThread loop;
+    Pipes pipes;
+    StdioTransport transport(loop.access, pipes.toServer[0], pipes.fromServer[1]);
+    transport.start();
+    pipes.send(toolCall(1, "resume", {{"until_stop_ms", 20000}}));
+    std::this_thread::sleep_for(200ms);
+    pipes.send(toolCall(2, "pause") + toolCall(3, "resume"));
+    for (int i = 0; i < 3; ++i) {
+        const Json reply = pipes.answer();
+        if (reply["id"] != 1)
+            continue;
+        const std::string text = reply["result"]["content"][0]["text"];
+        EXPECT_NE(text.find("another request"), std::string::npos) << text;
+    }
+    loop.queue.close();
+    transport.stop();
+}
+
 TEST(AutomationStdio, StopEndsAWaitingRequestAndAnOpenInput)
 {
     LoopThread loop;
@@ -501,6 +523,97 @@ TEST(AutomationHttp, WaitsAreCappedAndEndWithTheirConnection)
     const auto stopping = std::chrono::steady_clock::now();
     transport.stop();
     EXPECT_LT(std::chrono::steady_clock::now() - stopping, 5s);
+}
+
+// Connections that send a header line now and then and never finish their request, more
+// of them than there are workers, do not keep a client with the token from its answer:
+// the oldest of the connections with nothing admitted are closed to make room, and each
+// request must arrive whole within its deadline.
+TEST(AutomationHttp, DrippingConnectionsDoNotHoldTheServer)
+{
+    LoopThread loop;
+    HttpTransport transport(loop.access, HttpSettings{0, "tok"});
+    std::string error;
+    ASSERT_TRUE(transport.start(error)) << error;
+    std::atomic<bool> dripping{true};
+    std::vector<int> drips;
+    for (int i = 0; i < 64; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(uint16_t(transport.port()));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const std::string start = "POST /mcp HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+        send(fd, start.data(), start.size(), MSG_NOSIGNAL);
+        drips.push_back(fd);
+    }
+    std::thread dripper([&] {
+        while (dripping) {
+            for (int fd : drips)
+                send(fd, "X-Drip: 1\r\n", 11, MSG_NOSIGNAL);
+            std::this_thread::sleep_for(100ms);
+        }
+    });
+    std::this_thread::sleep_for(300ms); // every dripping connection has been taken up
+
+    httplib::Client client("127.0.0.1", transport.port());
+    client.set_connection_timeout(20, 0);
+    client.set_read_timeout(20, 0);
+    const auto start = std::chrono::steady_clock::now();
+    auto reply = client.Post("/mcp", {{"Authorization", "Bearer tok"}},
+                             R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{}})", "application/json");
+    const auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 200);
+    EXPECT_LT(took, 5s) << "the answer waited for the dripping connections";
+
+    // No request is read for longer than its deadline: a dripping connection is closed.
+    int closed = 0;
+    for (int fd : drips) {
+        // The server may answer the unfinished request (400) before it closes its end.
+        char buffer[4096];
+        ssize_t got;
+        while ((got = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {
+        }
+        closed += got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK); // an end, or reset
+    }
+    EXPECT_GT(closed, 0);
+    dripping = false;
+    dripper.join();
+    for (int fd : drips)
+        close(fd);
+    loop.queue.close();
+    transport.stop();
+}
+
+// Beyond the most sessions at once, a new one is refused with a reason; the sessions in use
+// all go on.
+TEST(AutomationHttp, SessionsBeyondTheMostAreRefusedNotOthersEnded)
+{
+    LoopThread loop;
+    HttpTransport transport(loop.access, HttpSettings{0, ""});
+    std::string error;
+    ASSERT_TRUE(transport.start(error)) << error;
+    httplib::Client client("127.0.0.1", transport.port());
+    const std::string initialize = R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{}})";
+    std::vector<std::string> ids;
+    for (int i = 0; i < 64; ++i) {
+        auto reply = client.Post("/mcp", initialize, "application/json");
+        ASSERT_TRUE(reply);
+        ASSERT_EQ(reply->status, 200);
+        ids.push_back(reply->get_header_value("Mcp-Session-Id"));
+    }
+    auto refused = client.Post("/mcp", initialize, "application/json");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, 503);
+    EXPECT_NE(refused->body.find("64 sessions are open"), std::string::npos) << refused->body;
+    const std::string ping = R"({"jsonrpc":"2.0","id":2,"method":"ping"})";
+    EXPECT_EQ(client.Post("/mcp", {{"Mcp-Session-Id", ids.front()}}, ping, "application/json")->status, 200);
+    EXPECT_EQ(client.Delete("/mcp", {{"Mcp-Session-Id", ids.back()}})->status, 204);
+    EXPECT_EQ(client.Post("/mcp", initialize, "application/json")->status, 200) << "room again";
+    loop.queue.close();
+    transport.stop();
 }
 
 TEST(AutomationHttp, APortInUseIsReported)

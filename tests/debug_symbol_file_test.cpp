@@ -3,6 +3,7 @@
 // (when it is installed) pasmo's own output.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -271,4 +272,48 @@ TEST(SymbolFile, LoadsPasmosOwnOutput)
     EXPECT_TRUE(loadSymbolFile(publics, dir / "game.pub").ok());
     EXPECT_EQ(publics.size(), 1u);
     EXPECT_EQ(publics.addressOf("loop"), 0x8002);
+}
+
+// Many names at one address (a million fit in a file the size limit allows) load in about
+// linear time, best names first, whatever order they come in: half look local and are
+// added first, so every later name goes in front of them.
+TEST(SymbolFile, ManyNamesAtOneAddressLoadQuickly)
+{
+    constexpr int count = 50000;
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += (i < count / 2 ? "_local" : "name") + std::to_string(i) + ": equ $1000\n";
+    const auto start = std::chrono::steady_clock::now();
+    Symbols symbols;
+    const ParsedSymbols parsed = parseSymbolText(text, "many.labels");
+    const SymbolFileResult result = addParsedSymbols(symbols, parsed);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::seconds(20)); // well under a second in a release build
+    EXPECT_EQ(result.added, size_t(count));
+    const std::vector<std::string_view> names = symbols.namesAt(0x1000);
+    ASSERT_EQ(names.size(), size_t(count));
+    EXPECT_EQ(names.front(), "name" + std::to_string(count / 2));
+    EXPECT_EQ(names[count / 2 - 1], "name" + std::to_string(count - 1));
+    EXPECT_EQ(names[count / 2], "_local0");
+    EXPECT_EQ(names.back(), "_local" + std::to_string(count / 2 - 1));
+}
+
+// Parsing apart from adding gives what loading gives: the problems of both kinds in line
+// order, the counts the same.
+TEST(SymbolFile, ParsedThenAddedIsTheSameAsLoaded)
+{
+    const std::string text = "a: equ $1000\nbad line here\na: equ $2000\nb equ 0x10\n9xyz = 1\n";
+    Symbols first;
+    first.add("b", 0x20);
+    Symbols second = first;
+    const SymbolFileResult loaded = loadSymbolText(first, text, "f");
+    const SymbolFileResult added = addParsedSymbols(second, parseSymbolText(text, "f"));
+    EXPECT_EQ(loaded.added, 1u);
+    EXPECT_EQ(added.added, loaded.added);
+    EXPECT_EQ(added.symbolLines, 3u);
+    ASSERT_EQ(added.problemCount, 4u);
+    ASSERT_EQ(added.problems.size(), 4u);
+    const std::size_t lines[] = {2, 3, 4, 5};
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(added.problems[i].line, lines[i]) << added.problems[i].message();
 }

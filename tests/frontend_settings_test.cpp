@@ -143,6 +143,63 @@ TEST(Settings, WrongTypesAndOutOfRangeValuesWarnAndKeepTheirDefaults)
     EXPECT_EQ(readText(folder.path() / "settings.toml.bad"), text);
 }
 
+// Table names and keys of very many dotted parts (which the TOML library reads by recursion
+// without a bound) are refused before parsing, and the file is kept aside like any bad one;
+// dots in strings, comments and values do not count, and a sound file with a few loads.
+TEST(Settings, KeysOfVeryManyDottedPartsAreRefusedAndTheFileKept)
+{
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "settings.toml";
+    std::string deep = "[window]\nscale = 2\n\n[a";
+    for (int i = 0; i < 50000; ++i)
+        deep += ".a";
+    deep += "]\n";
+    for (const std::string& bad : {deep, "# " + std::string(100, '.') + "\nx" + std::string(65, '.') + " = 1\n"}) {
+        writeText(file, bad);
+        const SettingsLoad load = loadSettings(file);
+        EXPECT_TRUE(load.settings == Settings{});
+        ASSERT_EQ(load.warnings.size(), 2u) << joined(load.warnings);
+        EXPECT_NE(load.warnings[0].find(bad == deep ? "line 4: a key or table name of more than 64 dotted parts"
+                                                    : "line 2: a key"),
+                  std::string::npos)
+            << load.warnings[0];
+        EXPECT_EQ(readText(folder.path() / (bad == deep ? "settings.toml.bad" : "settings.toml.bad.1")), bad);
+    }
+    // Deep nesting of arrays and inline tables is the library's to refuse (it bounds that).
+    for (const auto& [open, close] : {std::pair<std::string, std::string>{"[", "]"}, {"{a=", "}"}}) {
+        std::string nested = "x = ";
+        for (int i = 0; i < 50000; ++i)
+            nested += open;
+        nested += "1";
+        for (int i = 0; i < 50000; ++i)
+            nested += close;
+        writeText(file, nested + "\n");
+        EXPECT_FALSE(loadSettings(file).warnings.empty());
+    }
+    // Dots in comments, strings and values, and a few dotted parts, are no reason to refuse.
+    const std::string dots(200, '.');
+    writeText(file, "# " + dots + "\n[folders]\nroms = \"" + dots + "\"\ntapes = '''" + dots + "\n" + dots +
+                        "'''\n[window]\nscale = 2\nwindow.a.b.c = 1\n");
+    const SettingsLoad fine = loadSettings(file);
+    EXPECT_EQ(fine.settings.window.scale, 2);
+    EXPECT_EQ(joined(fine.warnings).find("dotted"), std::string::npos) << joined(fine.warnings);
+}
+
+// A bad window size falls back on the size that follows from the scale, and says so.
+TEST(Settings, BadWindowSizeNamesTheSizeUsedInstead)
+{
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "settings.toml";
+    writeText(file, "[window]\nwidth = 5\nheight = \"big\"\n");
+    const std::string warnings = joined(loadSettings(file).warnings);
+    EXPECT_EQ(warnings.find("default 0"), std::string::npos) << warnings;
+    EXPECT_NE(warnings.find("window.width: 5 is out of range (64 to 16384); the width that follows from the scale "
+                            "(960 at the default scale of 3) is used"),
+              std::string::npos)
+        << warnings;
+    EXPECT_NE(warnings.find("(619 at the default scale of 3)"), std::string::npos) << warnings;
+}
+
 TEST(Settings, KeysNamedTwiceGoToTheFirstAndSwappedKeysWork)
 {
     ScratchFolder folder;

@@ -169,6 +169,19 @@ TEST(OutputFiles, ClosedStandardDescriptorsKeepMessagesOutOfTheFiles)
     }
 }
 
+// --help and --version with standard output closed: what was asked for went nowhere, which
+// is a failure as much as a full disk would be.
+TEST(OutputFiles, HelpToAClosedStandardOutputFails)
+{
+    for (const char* option : {"--help", "--version"}) {
+        RunSetup setup{{option}};
+        setup.closed = {1};
+        const RunResult run = runOllendor(setup);
+        EXPECT_NE(run.exitCode, 0) << option << ": " << describe(run);
+        EXPECT_NE(run.errors.find("cannot write to standard output"), std::string::npos) << run.errors;
+    }
+}
+
 TEST(OutputFiles, AStandardErrorNobodyReadsDoesNotEndTheRun)
 {
     ScratchDir scratch;

@@ -17,6 +17,7 @@
 #include "tests/support/graphics_page.h"
 #include "tests/support/state_repack.h"
 #include "tests/support/machine_compare.h"
+#include "tests/support/scratch_files.h"
 
 using namespace ollendor;
 
@@ -212,4 +213,29 @@ TEST_F(StateFile, AFullDiskLeavesTheOldStateIntact)
     ASSERT_TRUE(old.ok) << old.error;
     EXPECT_EQ(encodeState(*reloaded), file) << "the file saved first is still there, whole";
     EXPECT_EQ(disk.leftovers(), std::vector<std::string>{"slot.state"}) << "no temporary file left behind";
+}
+
+// A state near the longest emulated time a file holds loads and runs on; once the run has
+// passed that time, saving is refused (with nothing written) instead of writing a file
+// that loading would refuse.
+TEST_F(StateFile, AMachinePastTheLongestTimeAFileHoldsIsNotSaved)
+{
+    Mtx& near = *saved;
+    near.timing.hookCalls = mostStateHookCalls - 700;
+    near.timing.frames = near.timing.hookCalls / hooksPerFrame;
+    near.timing.hookCount = uint32_t(near.timing.hookCalls % hooksPerFrame);
+    auto loaded = graphics_page::builtinMachine();
+    ASSERT_TRUE(decodeState(encodeState(near), *loaded, *loaded).ok);
+    ScratchFolder folder;
+    const auto path = folder.path() / "near.state";
+    ASSERT_TRUE(saveStateFile(*loaded, path).ok);
+    graphics_page::runFrames(*loaded, 20);
+    ASSERT_GE(loaded->timing.hookCalls, mostStateHookCalls);
+    const auto later = folder.path() / "later.state";
+    const StateResult result = saveStateFile(*loaded, later);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("longer than a state file can hold"), std::string::npos) << result.error;
+    EXPECT_FALSE(std::filesystem::exists(later));
+    EXPECT_NE(unsavableState(*loaded), "");
+    EXPECT_EQ(unsavableState(*saved), "");
 }

@@ -117,6 +117,89 @@ TEST(Recordings, AReplayGivesTheRecordedRunBitForBit)
     expectSameMachine(recorded.machine(), replayed.machine(), "the replay's end");
 }
 
+// A replay read from its file as it goes (more inputs than the replay reads at a time)
+// gives the same run as one read whole; the recording ends at the reader's size limit
+// with the file whole and one message, and the writer and the reader agree on the limit.
+TEST(Recordings, ReplayFromTheFileAsItGoesAndTheSizeLimit)
+{
+    Folder folder;
+    const std::filesystem::path file = folder.path / "long.rec";
+    RomSet roms = builtinRomSet();
+    Session recorded(roms);
+    QuietHost host;
+    recorded.setHost(host);
+    std::string error;
+    ASSERT_TRUE(recorded.startRecording(file, error)) << error;
+    for (int frame = 0; frame < 2200; ++frame) {
+        recorded.setHostKeys([frame](uint8_t key) { return key == 'W' && frame % 2 == 0; });
+        recorded.runFrame();
+    }
+    recorded.setHostKeys(nullptr);
+    ASSERT_TRUE(recorded.stopRecording(error)) << error;
+
+    std::unique_ptr<RecordingStream> stream = RecordingStream::open(file, error);
+    ASSERT_TRUE(stream) << error;
+    EXPECT_GT(stream->inputCount(), 2100u);
+    Session replayed(roms);
+    replayed.setHost(host);
+    ASSERT_TRUE(replayed.startReplay(std::move(stream), file.string(), error)) << error;
+    while (!replayed.replayFinished())
+        replayed.runFrame();
+    EXPECT_FALSE(replayed.replayDiverged());
+    expectSameMachine(recorded.machine(), replayed.machine(), "the streamed replay's end");
+
+    // The same file is too large for a reader of a smaller limit, and a writer of that
+    // limit stops short of it with a file that reads whole.
+    const uint64_t size = std::filesystem::file_size(file);
+    const uint64_t limit = size / 2;
+    EXPECT_FALSE(RecordingStream::open(file, error, limit));
+    EXPECT_NE(error.find("larger than any recording"), std::string::npos) << error;
+    const std::filesystem::path capped = folder.path / "capped.rec";
+    const RecordingResult whole = readRecording(file);
+    ASSERT_TRUE(whole.ok) << whole.error;
+    RecordingWriter writer(limit);
+    ASSERT_TRUE(writer.open(capped, whole.recording.startState));
+    size_t added = 0;
+    for (const RecordedInput& input : whole.recording.inputs) {
+        if (!writer.isOpen())
+            break;
+        writer.add(input);
+        ++added;
+    }
+    EXPECT_TRUE(writer.reachedLimit());
+    EXPECT_FALSE(writer.isOpen());
+    EXPECT_FALSE(writer.finish(whole.recording.end)) << "already finished at the limit";
+    EXPECT_LE(std::filesystem::file_size(capped), limit);
+    EXPECT_GT(std::filesystem::file_size(capped), limit - 100);
+    stream = RecordingStream::open(capped, error, limit);
+    ASSERT_TRUE(stream) << error;
+    EXPECT_EQ(stream->inputCount(), writer.inputs());
+    EXPECT_EQ(stream->inputCount() + 1, added);
+    EXPECT_TRUE(stream->end() == whole.recording.inputs[added - 1].position) << "ends where the input that did not fit came";
+}
+
+// Recording through a session: the message of the limit comes once.
+TEST(Recordings, TheLimitIsToldOnce)
+{
+    Folder folder;
+    struct CountingHost : QuietHost {
+        int warnings = 0;
+        void warningLine(const char*) override { ++warnings; }
+    } host;
+    Session recorded(builtinRomSet());
+    recorded.setHost(host);
+    std::string error;
+    ASSERT_TRUE(recorded.startRecording(folder.path / "small.rec", error, 16000)) << error;
+    for (int frame = 0; frame < 1000; ++frame) {
+        recorded.setHostKeys([frame](uint8_t key) { return key == 'W' && frame % 2 == 0; });
+        recorded.runFrame();
+    }
+    EXPECT_FALSE(recorded.recording());
+    EXPECT_EQ(host.warnings, 1);
+    EXPECT_TRUE(recorded.stopRecording(error)) << error;
+    EXPECT_TRUE(readRecording(folder.path / "small.rec").ok);
+}
+
 TEST(Recordings, TapeImagesAreInTheRecording)
 {
     Folder folder;
