@@ -51,6 +51,11 @@ void wavPublish(WavStream& wav, const ToneSettings& published);
 // reached. Does nothing when no file is open. Once the file is full, halves are still
 // counted but no longer written.
 void wavAdvance(WavStream& wav, uint64_t cycles);
+// Writes samples the machine made (takeSamples, sound/output.h): the file then holds the
+// machine's own output, which is the same as wavAdvance's for a run from power-on, and
+// for a run from a loaded state the whole run's samples from where it stood. Does nothing
+// when no file is open; once the file is full, samples are counted but not written.
+void wavTake(WavStream& wav, const int16_t* samples, size_t count);
 // Closes the file with its sizes fixed up and puts it in place; halves not yet due are not
 // written. False if any write failed (the target is then untouched). Harmless when no
 // file is open (returns true).

@@ -58,7 +58,7 @@ std::vector<uint8_t> inputBytes(const RecordedInput& input)
         for (uint16_t row : input.keyboard.rows)
             w.u16(row);
         w.i16(input.keyboard.capsLock);
-    } else {
+    } else if (input.kind == RecordedInput::Kind::tape) {
         w.boolean(input.tapeFound);
         w.u32(uint32_t(input.tape.size()));
         w.bytes(input.tape.data(), input.tape.size());
@@ -87,6 +87,43 @@ RecordingResult fail(std::string why)
     RecordingResult result;
     result.error = std::move(why);
     return result;
+}
+
+// Why a position no run stands at is one (as the state loader checks the CPU's slice
+// counters and the hook calls), or empty.
+std::string badPosition(const MachinePosition& p)
+{
+    // Between instructions a slice has at most its whole length left, or was spent by the
+    // instruction before a stop by less than the dearest instruction costs.
+    if (p.left > mtxCyclesPerHook || p.left <= -64)
+        return "a position outside its slice (" + std::to_string(p.left) + " cycles left)";
+    if (p.zeroCost > 4096)
+        return "a position with more instructions that cost nothing than a slice holds";
+    if (p.slice >= (uint64_t(1) << 48))
+        return "a position beyond any run (slice " + std::to_string(p.slice) + ")";
+    return {};
+}
+
+// Why a keyboard input no keyboard gives is one, or empty.
+std::string badKeyboard(const KeyboardInput& k)
+{
+    for (uint16_t row : k.rows)
+        if (row > 0x3FF)
+            return "a keyboard row no keyboard gives";
+    // Bit 0 while locked, bit 15 while the key is held; nothing else.
+    if ((uint16_t(k.capsLock) & 0x7FFE) != 0)
+        return "a Caps Lock state no keyboard gives";
+    return {};
+}
+
+const char* kindName(RecordedInput::Kind kind)
+{
+    switch (kind) {
+    case RecordedInput::Kind::keyboard: return "a keyboard input";
+    case RecordedInput::Kind::tape: return "a tape answer";
+    case RecordedInput::Kind::mount: return "a tape mount";
+    }
+    return "an input";
 }
 
 } // namespace
@@ -204,7 +241,9 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
     recording.startState.assign(state.begin(), state.end());
     MachinePosition last{};
     bool first = true;
+    size_t number = 0;
     for (;;) {
+        ++number;
         const uint8_t tag = r.u8();
         if (r.overran())
             return fail("it is cut short (it has no end)");
@@ -214,11 +253,8 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
         input.position = readPosition(r);
         if (tag == uint8_t(RecordedInput::Kind::keyboard)) {
             input.kind = RecordedInput::Kind::keyboard;
-            for (uint16_t& row : input.keyboard.rows) {
+            for (uint16_t& row : input.keyboard.rows)
                 row = r.u16();
-                if (row > 0x3FF && !r.overran())
-                    return refused("it holds a keyboard input no keyboard gives");
-            }
             input.keyboard.capsLock = r.i16();
         } else if (tag == uint8_t(RecordedInput::Kind::tape)) {
             input.kind = RecordedInput::Kind::tape;
@@ -230,6 +266,8 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
                 return refused("it holds a tape image longer than 64 KiB");
             const std::span<const uint8_t> tape = r.view(length);
             input.tape.assign(tape.begin(), tape.end());
+        } else if (tag == uint8_t(RecordedInput::Kind::mount) && version >= 2) {
+            input.kind = RecordedInput::Kind::mount;
         } else {
             return refused("it holds an input of a kind this program does not know");
         }
@@ -237,6 +275,12 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
             return fail("it is cut short");
         if (r.badValue())
             return refused("it holds a value out of range");
+        std::string bad = badPosition(input.position);
+        if (bad.empty() && input.kind == RecordedInput::Kind::keyboard)
+            bad = badKeyboard(input.keyboard);
+        if (!bad.empty())
+            return refused("its input " + std::to_string(number) + " (" + kindName(input.kind) + " at slice " +
+                           std::to_string(input.position.slice) + ") holds " + bad);
         if (!first && input.position < last)
             return refused("its inputs are out of order");
         last = input.position;
@@ -247,6 +291,8 @@ RecordingResult parseRecording(std::span<const uint8_t> bytes)
     const uint32_t count = r.u32();
     if (r.overran())
         return fail("it is cut short");
+    if (const std::string bad = badPosition(recording.end); !bad.empty() && checksumOk && r.left() == 0)
+        return refused("its end holds " + bad);
     if (r.left() != 0)
         return fail("it has bytes past its end");
     if (!checksumOk)

@@ -3,8 +3,9 @@
 // the run bit for bit (the format: docs/recording-format.md).
 //
 // The inputs are the keyboard input (matrix keys and Caps Lock, whatever gave them: the
-// host's keys, typed text) and the answers to tape requests (the image's bytes, or none),
-// so a replay needs neither the keyboard nor the tape files of the recorded run.
+// host's keys, typed text), the answers to tape requests (the image's bytes, or none) and
+// the mounting of a tape (which ends the image being read), so a replay needs neither the
+// keyboard nor the tape files of the recorded run.
 #pragma once
 
 #include <cstdint>
@@ -19,13 +20,14 @@
 namespace ollendor {
 
 inline constexpr char recordingMagic[8] = {'O', 'L', 'L', 'R', 'E', 'C', 'R', 'D'};
-inline constexpr uint16_t recordingFormatVersion = 1;
+inline constexpr uint16_t recordingFormatVersion = 2;
 // No recording is read that is larger than this.
 inline constexpr size_t recordingFileLimit = 512u * 1024 * 1024;
 
 // One input, as given to the machine.
 struct RecordedInput {
-    enum class Kind : uint8_t { keyboard = 'K', tape = 'T' };
+    // mount: a tape was mounted (from format version 2 on); it carries nothing else.
+    enum class Kind : uint8_t { keyboard = 'K', tape = 'T', mount = 'M' };
     Kind kind = Kind::keyboard;
     MachinePosition position{};   // where the machine stood when it was given
     KeyboardInput keyboard{};     // kind keyboard: the new input
@@ -79,7 +81,9 @@ struct RecordingResult {
 };
 
 // Reads and checks a recording: magic, version, nothing cut short, the checksum, inputs in
-// position order and within the recording's end. The start state's own checks (and its ROM
+// position order and within the recording's end, and every value one a run can give (a
+// position within its slice, keyboard rows and Caps Lock as the state loader takes them);
+// a refused input is named by its number and kind. The start state's own checks (and its ROM
 // set against the running one) come when it is loaded (decodeState).
 RecordingResult readRecording(const std::filesystem::path& path);
 RecordingResult parseRecording(std::span<const uint8_t> bytes);

@@ -144,7 +144,7 @@ TEST_F(StateFile, AnotherRomSetIsRefused)
 
 TEST_F(StateFile, SectionsOfTheWrongSizeOrValuesOutOfRangeAreRefused)
 {
-    expectRefused(repacked(file, [](auto& p) { p.push_back(0); }), "sizes of format version 1");
+    expectRefused(repacked(file, [](auto& p) { p.push_back(0); }), "sizes of format version 2");
     expectRefused(repacked(file, [](auto& p) { p[0] = 'X'; }), "its section CPU is missing");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SELS")] = 16; }), "the RAM page selector");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SELS") + 1] = 8; }), "the ROM page selector");
