@@ -40,11 +40,7 @@ public:
     virtual void frameElapsed() {}
     // Sound samples the machine made (31,250 a second of emulated time, sound/output.h),
     // in order; handed over after every run that made some.
-    virtual void soundSamples(const int16_t* samples, size_t count)
-    {
-        (void)samples;
-        (void)count;
-    }
+    virtual void soundSamples(const int16_t* /*samples*/, size_t /*count*/) {}
 };
 
 // The host a session has until it is given another: messages and warnings on standard
