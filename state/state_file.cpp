@@ -385,10 +385,10 @@ void readSoundOutput(FieldReader& r, Mtx& m, Check& check)
     const uint64_t frameEnd = lastFrameEndCycles(m);
     const unsigned length = o.secondHalfNext ? secondHalfSamples : firstHalfSamples;
     // (A flag that is no truth value is told as such, after the section.)
-    check.require(r.badValue() || soundOutputConsistent(o) && o.halfStart < (uint64_t(1) << 56) &&
-                      o.halfStart * outputCyclesPerSample <= frameEnd &&
-                      (o.halfStart + length) * outputCyclesPerSample > frameEnd,
-                  "the sound output's position");
+    const bool onTime = soundOutputConsistent(o) && o.halfStart < (uint64_t(1) << 56) &&
+                        o.halfStart * outputCyclesPerSample <= frameEnd &&
+                        (o.halfStart + length) * outputCyclesPerSample > frameEnd;
+    check.require(r.badValue() || onTime, "the sound output's position");
 }
 
 StateResult fail(std::string why)

@@ -79,12 +79,16 @@ struct Workload {
     uint64_t frames;
 };
 
-// The built-in ROM's sound page (key 3), notes on keys of three rows, H (440 Hz) held
-// over frames, keys released in between and pressed together.
+// The built-in ROM: its tape page (key 5) loading the demo tape, and again (L); then the
+// sound page (key 3), notes on keys of three rows, H (440 Hz) held over frames, keys
+// released in between and pressed together.
 Workload soundPage()
 {
     return {builtinRomSet(),
             [](SessionDriver& d) {
+                d.session.setTapeFolder(std::filesystem::path(OLLENDOR_BINARY_DIR) / "tapes");
+                d.tap(4, '5');
+                d.tap(14, 'L');
                 d.tap(24, '3');
                 uint64_t frame = 34;
                 for (uint8_t key : {'H', 'Q', 'U', 'A', 'J', 'Z', 'M', 'H', 'T'}) {
