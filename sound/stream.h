@@ -8,6 +8,10 @@
 // fill the second, and the other way round. A change the machine publishes sets both
 // events, so both halves are refilled at once and the change is heard without waiting.
 //
+// Once the machine's own samples are fed (feed, from the emulation thread), the device
+// plays those instead, through a SampleQueue (sound/sample_queue.h): what is heard is then
+// exactly what a WAV file of the run holds, a loaded state's tones from its first half on.
+//
 // Use from program entry (the stream lives as long as the run, never at static scope: its
 // destructor stops the thread, on every way out):
 //     SoundStream sound;
