@@ -56,6 +56,8 @@ void SoundStream::pull(int16_t* destination, unsigned count)
 // one by one as atomics rather than through the synthesis writing into the buffer.
 void SoundStream::fillRing(unsigned start, unsigned count)
 {
+    if (fed_.load(std::memory_order_acquire))
+        return; // the device plays the machine's samples: the ring is not heard
     if (muted()) {
         for (unsigned i = 0; i < count; ++i)
             ring_[start + i].store(0, relaxed);

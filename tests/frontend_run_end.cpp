@@ -6,11 +6,13 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include <stb/stb_image.h>
 
@@ -254,12 +256,20 @@ TEST_F(RunEnd, ALoadedStatePlaysItsToneOnTheDeviceAtOnce)
     options.frames = 10;
     std::vector<int16_t> played(2 * 1562);
     TroublePlatform* running = nullptr;
-    TroublePlatform platform(8, [&] { running->device.deliver(played.data(), unsigned(played.size())); });
+    bool delivered = false;
+    TroublePlatform platform(8, [&] {
+        // The sound thread starts the device on its own time.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!running->device.isPlaying && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        delivered = running->device.deliver(played.data(), unsigned(played.size()));
+    });
     running = &platform;
     testing::internal::CaptureStderr(); // the program's tape is missing: said on standard error
     EXPECT_EQ(runProgram(options, platform, drawing), 0);
     testing::internal::GetCapturedStderr();
     ASSERT_EQ(platform.device.plays, 1u);
+    ASSERT_TRUE(delivered) << "the device never played";
 
     // Frame 23 ends at sample 23 x 133,120 / 128 = 23,920, within the second half of the
     // eighth pair of halves: that half, from sample 7 x 3,125 + 1,562, is the first made.
