@@ -14,16 +14,21 @@ namespace {
 ToneSynth synth;
 ToneSettings tones;
 
-// Best time of one second-half fill in microseconds over several batches.
-double timeFill()
+// Best time of one second-half fill in microseconds over several batches: fillHalf, or the
+// machine's own synthesis (synthesizeHalf, no scratch block).
+double timeFill(bool machine = false)
 {
     static int16_t half[secondHalfSamples];
     constexpr int batches = 15, fills = 100;
     double best = 1e9;
     for (int b = 0; b < batches; ++b) {
         auto start = std::chrono::steady_clock::now();
-        for (int f = 0; f < fills; ++f)
-            fillHalf(synth, tones, half, secondHalfSamples);
+        for (int f = 0; f < fills; ++f) {
+            if (machine)
+                synthesizeHalf(synth.channelPhase, tones, half, secondHalfSamples);
+            else
+                fillHalf(synth, tones, half, secondHalfSamples);
+        }
         std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
         best = std::min(best, took.count() / fills);
     }
@@ -41,9 +46,11 @@ void soundBench()
         synth.channelPhase[c] = 0;
     }
     std::printf("fillHalf: %.2f us\n", timeFill());
+    std::printf("synthesizeHalf: %.2f us\n", timeFill(true));
     // The common case: steady tones in the audible range only.
     tones.frequency[2] = 2000;
     std::printf("fillHalf audible tones: %.2f us\n", timeFill());
+    std::printf("synthesizeHalf audible tones: %.2f us\n", timeFill(true));
 }
 
 const BenchSection section("sound", 40, soundBench);

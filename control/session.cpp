@@ -31,6 +31,18 @@ Session::Session(const RomSet& roms) : roms_(roms), machine_(std::make_unique<Mt
     machineInit(*machine_, roms_);
 }
 
+void Session::mountTape(const std::filesystem::path& file)
+{
+    mountedTape_ = file;
+    // While a recording is replayed, its own mounts are what the machine is given.
+    if (replay_.active)
+        return;
+    RecordedInput input;
+    input.kind = RecordedInput::Kind::mount;
+    input.position = machinePosition(*machine_);
+    give(input);
+}
+
 void Session::typeText(const std::string& text)
 {
     typist_ = KeyTypist(text, frames());
@@ -71,6 +83,8 @@ void Session::give(const RecordedInput& input)
 {
     if (input.kind == RecordedInput::Kind::keyboard)
         machine_->keyboard.input = input.keyboard;
+    else if (input.kind == RecordedInput::Kind::mount)
+        tapeEject(*machine_);
     if (quiet_)
         return;
     inputLog_.push_back(input);
@@ -115,7 +129,7 @@ bool Session::advance(Advance how, Debugger* debugger)
             if (!replay_.inputs.empty()) {
                 const RecordedInput& next = replay_.inputs.front();
                 const bool due = !(machinePosition(m) < next.position);
-                if (next.kind == RecordedInput::Kind::keyboard && due) {
+                if (next.kind != RecordedInput::Kind::tape && due) {
                     give(next);
                     replay_.inputs.pop_front();
                     continue;
@@ -224,7 +238,7 @@ bool Session::reexecuteSteppingTo(const MachinePosition& target, std::vector<Mac
     while (at < target) {
         advance(Advance::step, nullptr);
         // Inputs due at the new position are given before the next instruction.
-        while (!replay_.inputs.empty() && replay_.inputs.front().kind == RecordedInput::Kind::keyboard &&
+        while (!replay_.inputs.empty() && replay_.inputs.front().kind != RecordedInput::Kind::tape &&
                !(machinePosition(*machine_) < replay_.inputs.front().position)) {
             give(replay_.inputs.front());
             replay_.inputs.pop_front();
@@ -326,6 +340,7 @@ bool Session::startReplay(const Recording& recording, const std::string& source,
         return false;
     }
     *machine_ = *start;
+    discardSamples(machine_->soundOutput);
     inputLog_.clear();
     replay_ = Replay{};
     replay_.active = true;
@@ -357,6 +372,7 @@ void Session::replaceMachine(const Mtx& machine)
 {
     endRecordingForAJump();
     *machine_ = machine;
+    discardSamples(machine_->soundOutput);
     inputLog_.clear();
     replay_ = Replay{};
 }
@@ -365,6 +381,7 @@ void Session::goBackTo(const Mtx& earlier, bool keepFuture)
 {
     endRecordingForAJump();
     *machine_ = earlier;
+    discardSamples(machine_->soundOutput);
     const MachinePosition at = machinePosition(earlier);
     std::deque<RecordedInput> future;
     while (!inputLog_.empty() && !(inputLog_.back().position < at)) {
@@ -388,6 +405,13 @@ void Session::goBackTo(const Mtx& earlier, bool keepFuture)
 void Session::serviceEvents()
 {
     const MachineEvents events = takeEvents(*machine_);
+    if (machine_->soundOutput.waiting != 0) {
+        // The samples made in this run: for the host (a re-execution's are not heard).
+        int16_t samples[soundOutputCapacity];
+        const size_t count = takeSamples(*machine_, samples, soundOutputCapacity);
+        if (!quiet_)
+            host_->soundSamples(samples, count);
+    }
     if (quiet_) {
         // Nothing for the host; a tape request is answered from the log.
         if (events.has(MachineEvent::tapeRequest))

@@ -36,8 +36,11 @@ public:
     virtual void warningLine(const char* line) = 0;
     // The tone settings the machine published, to be heard from now on.
     virtual void publishTones(const ToneSettings& tones) = 0;
-    // A frame of emulated time has passed (the WAV writer's clock).
+    // A frame of emulated time has passed.
     virtual void frameElapsed() {}
+    // Sound samples the machine made (31,250 a second of emulated time, sound/output.h),
+    // in order; handed over after every run that made some.
+    virtual void soundSamples(const int16_t* /*samples*/, size_t /*count*/) {}
 };
 
 // The host a session has until it is given another: messages and warnings on standard
@@ -74,8 +77,10 @@ public:
     const std::filesystem::path& tapeFolder() const { return tapeFolder_; }
     // A mounted tape answers every tape request, whatever name the program asks for; the
     // folder serves the requests while none is mounted. The file is read at each request,
-    // so a file put in place later (or changed) is what the next load gets.
-    void mountTape(const std::filesystem::path& file) { mountedTape_ = file; }
+    // so a file put in place later (or changed) is what the next load gets. Mounting ends
+    // the image being read (the next load asks for the new tape); that is an input to the
+    // machine, recorded with the others.
+    void mountTape(const std::filesystem::path& file);
     void unmountTape() { mountedTape_.reset(); }
     const std::optional<std::filesystem::path>& mountedTape() const { return mountedTape_; }
 

@@ -43,6 +43,15 @@ void wavAdvance(WavStream& wav, uint64_t cycles)
     }
 }
 
+void wavTake(WavStream& wav, const int16_t* samples, size_t count)
+{
+    if (!wav.wav.file.isOpen())
+        return;
+    wavWrite(wav.wav, samples, count);
+    wav.samples += count;
+    wav.cycles = wav.samples * cyclesPerOutputSample;
+}
+
 bool wavFinish(WavStream& wav)
 {
     return wavClose(wav.wav);

@@ -1,20 +1,24 @@
 // The sound output on emulated time, written to a WAV file (for running without a sound
 // device, e.g. headless with --wav FILE).
 //
-// The halves the sound thread would fill are filled here when emulated time reaches their
-// end: 3,125 samples per 100 ms of emulated time, that is one sample per 128 cycles of the
-// 4 MHz CPU (400,000 cycles per 3,125 samples). Halves alternate 1,562 and 1,563 samples,
-// the first one first, each synthesised by fillHalf from the tone settings published at
-// that moment. The output depends only on the emulated program, never on the host's speed.
-//
-// Use from the program's loop (the emulation thread only):
+// The program writes the machine's own samples (sound/output.h), which the host takes
+// after every run:
 //     WavStream wav;
 //     wavStart(wav, "out.wav");          // before the run; false: cannot create the file
-//     wavPublish(wav, tones);            // whenever the machine publishes
-//     wavAdvance(wav, cyclesPerFrame);   // as emulated time passes
+//     wavTake(wav, samples, count);      // the samples each run made
 //     wavFinish(wav);                    // at shutdown; false: a write failed
 // wav.wav tells more: whether the file reached its size limit (full) and why it failed
 // (error).
+//
+// wavPublish and wavAdvance make the same sound from the published tone settings alone,
+// as the program once did (and the tests still hold the machine's output to): the halves
+// a sound thread would fill are filled when emulated time reaches their end, 3,125
+// samples per 100 ms of emulated time, that is one sample per 128 cycles of the 4 MHz CPU.
+// Halves alternate 1,562 and 1,563 samples, the first one first, each synthesised by
+// fillHalf from the tone settings published at that moment:
+//     wavPublish(wav, tones);            // whenever the machine publishes
+//     wavAdvance(wav, cyclesPerFrame);   // as emulated time passes
+// Either way the output depends only on the emulated program, never on the host's speed.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +54,11 @@ void wavPublish(WavStream& wav, const ToneSettings& published);
 // reached. Does nothing when no file is open. Once the file is full, halves are still
 // counted but no longer written.
 void wavAdvance(WavStream& wav, uint64_t cycles);
+// Writes samples the machine made (takeSamples, sound/output.h): the file then holds the
+// machine's own output, which is the same as wavAdvance's for a run from power-on, and
+// for a run from a loaded state the whole run's samples from where it stood. Does nothing
+// when no file is open; once the file is full, samples are counted but not written.
+void wavTake(WavStream& wav, const int16_t* samples, size_t count);
 // Closes the file with its sizes fixed up and puts it in place; halves not yet due are not
 // written. False if any write failed (the target is then untouched). Harmless when no
 // file is open (returns true).

@@ -147,6 +147,7 @@ void Loop::setMuted(bool muted)
 void Loop::followMachine()
 {
     noteShown();
+    sound_.discardFed(); // what the machine made before the jump is not heard
     publishTones(session_.machine().sound.published);
     if (settings_.present)
         present(true);
@@ -206,11 +207,18 @@ void Loop::publishTones(const ToneSettings& tones)
         wavPublish(wav_, tones);
 }
 
+void Loop::soundSamples(const int16_t* samples, size_t count)
+{
+    if (wavOpen_)
+        wavTake(wav_, samples, count);
+    if (sound_.isOpen())
+        sound_.feed(samples, count);
+}
+
 void Loop::frameElapsed()
 {
     if (!wavOpen_)
         return;
-    wavAdvance(wav_, cyclesPerFrame);
     if (wav_.wav.full && !wavLimitReported_) {
         wavLimitReported_ = true;
         std::fprintf(stderr,

@@ -83,6 +83,7 @@ public:
     void warningLine(const char* line) override;
     void publishTones(const ToneSettings& tones) override;
     void frameElapsed() override;
+    void soundSamples(const int16_t* samples, size_t count) override;
 
     // InfoSource
     InfoSources infoSources() override;

@@ -22,6 +22,9 @@ uint16_t periodicHook(Mtx& machine, Z80State& cpu)
             machine.events.unsupportedMode = machine.vdp.mode;
             raiseEvent(machine, MachineEvent::unsupportedMode);
         }
+        // The sound is made at frame ends, a half at a time, from the tones published then.
+        soundOutputFrameEnd(machine.soundOutput, timing.hookCalls * uint64_t(cpu.cyclesPerHook),
+                            machine.sound.published);
         raiseEvent(machine, MachineEvent::frameDone);
     } else {
         ++timing.hookCount;

@@ -21,6 +21,7 @@ void machinePowerOn(Mtx& machine)
     machine.render = RenderState{};
     machine.frame = FrameBuffer{};
     soundChipPowerOn(machine.sound);
+    soundOutputPowerOn(machine.soundOutput);
     keyboardPowerOn(machine.keyboard);
     tapePowerOn(machine.tape);
     machine.timing = TimingState{};

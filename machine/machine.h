@@ -24,6 +24,7 @@
 #include "machine/keyboard.h"
 #include "machine/memory.h"
 #include "machine/tape.h"
+#include "sound/output.h"
 #include "sound/soundchip.h"
 #include "video/render.h"
 #include "video/vdp.h"
@@ -57,6 +58,7 @@ struct Mtx {
     RenderState render;    // the mode the renderer saw last
     FrameBuffer frame;     // the picture of the last frame, palette indices
     SoundChip sound;       // sound chip registers and published tone settings
+    SoundOutput soundOutput; // the samples made from them on emulated time (sound/output.h)
     KeyboardState keyboard; // sense latches and the input they sample
     TapeState tape;        // the tape trap's image and requests
     TimingState timing;    // hook and frame counts
@@ -83,6 +85,14 @@ void machineStep(Mtx& machine);
 
 // The events raised since the last call, which are cleared.
 MachineEvents takeEvents(Mtx& machine);
+
+// The sound samples made since the last call (at most max, oldest first; see
+// sound/output.h): 31,250 a second of emulated time, 16-bit signed mono. A host takes them
+// after every run (up to soundOutputCapacity wait; older ones are lost).
+inline size_t takeSamples(Mtx& machine, int16_t* out, size_t max)
+{
+    return takeSamples(machine.soundOutput, out, max);
+}
 
 // Raises an event: the run returns after the current instruction.
 inline void raiseEvent(Mtx& machine, MachineEvent event)

@@ -23,7 +23,9 @@ bool runToPosition(Mtx& machine, Bus bus, const MachinePosition& target)
         cpuRun(bus, machine.cpu);
         machine.timing.stopAtHookCall = 0;
         now = machinePosition(machine);
-        if (now.slice < target.slice || !(now < target))
+        // The hook that begins the slice may also end a frame (or an event came on the
+        // way): the caller services it before the machine runs on.
+        if (now.slice < target.slice || !(now < target) || machine.events.raised != 0)
             return !(now < target);
     }
     // In the target's slice: stop at the first boundary with at most `left` cycles left...

@@ -90,6 +90,14 @@ void tapeInsert(Mtx& machine, std::span<const uint8_t> image)
         answer(machine);
 }
 
+void tapeEject(Mtx& machine)
+{
+    TapeState& tape = machine.tape;
+    tape.opened = false;
+    tape.left = 0;
+    std::memset(tape.buffer, 0, sizeof tape.buffer);
+}
+
 bool tapeMissing(Mtx& machine)
 {
     TapeState& tape = machine.tape;

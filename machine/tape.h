@@ -61,6 +61,9 @@ void tapeTrap(Mtx& machine, Z80State& cpu);
 // The answer to a pending request: the image (its first 64 KiB). The requested block is
 // handed out from it at once.
 void tapeInsert(Mtx& machine, std::span<const uint8_t> image);
+// Another tape was put in: the rest of the image being read is gone, so the next header
+// request asks for an image again. (A load without a new tape goes on with the image.)
+void tapeEject(Mtx& machine);
 // The answer that no image could be found: the requested block is handed out from what the
 // buffer holds (as a tape that ran out would). True the first time this name goes missing
 // since it was last remembered, that is when the user should be told.

@@ -65,4 +65,58 @@ void fillHalf(ToneSynth& synth, const ToneSettings& tones, int16_t* destination,
         destination[i] = int16_t(std::clamp(sum[i], int32_t(-32768), int32_t(32767)));
 }
 
+namespace {
+
+// squareWave over `total` generated samples, adding only every eighth one (the first
+// `kept` of them) to sum; returns the wave state after all `total`.
+uint16_t addKeptSquareWave(int32_t* sum, size_t kept, size_t total, uint16_t halfPeriod, uint16_t state,
+                           uint16_t amplitude)
+{
+    unsigned polarity = state >> 15;
+    unsigned left = state & 0x3FF;
+    const int32_t high = int16_t(amplitude);
+    const int32_t low = int16_t(uint16_t(0u - amplitude));
+    size_t i = 0;
+    // Adds the value of generated samples [from, to) to the kept ones among them.
+    auto add = [&](size_t from, size_t to, int32_t value) {
+        for (size_t j = (from + sampleStep - 1) / sampleStep; j < kept && j * sampleStep < to; ++j)
+            sum[j] += value;
+    };
+    while (i < total) {
+        if (left <= 1) {
+            left = halfPeriod;
+            polarity ^= 1;
+            add(i, i + 1, polarity ? high : low);
+            ++i;
+            continue;
+        }
+        const size_t run = std::min<size_t>(left - 1, total - i);
+        add(i, i + run, polarity ? high : low);
+        i += run;
+        left -= unsigned(run);
+    }
+    return uint16_t(polarity << 15 | (left & 0x7FFF));
+}
+
+} // namespace
+
+void synthesizeHalf(uint16_t (&channelPhase)[3], const ToneSettings& tones, int16_t* destination, size_t count)
+{
+    assert(count <= secondHalfSamples);
+    count = std::min<size_t>(count, secondHalfSamples);
+    int32_t sum[secondHalfSamples] = {};
+    for (unsigned c = 0; c < 3; ++c) {
+        const uint16_t hertz = tones.frequency[c];
+        if (hertz == 0) {
+            channelPhase[c] = uint16_t(channelPhase[c] & 0x83FF); // silence; the wave waits
+            continue;
+        }
+        const unsigned halfPeriod = std::min(generationRate / 2 / hertz, 0xFFFFu);
+        channelPhase[c] = addKeptSquareWave(sum, count, blockSamples, uint16_t(halfPeriod), channelPhase[c],
+                                            tones.amplitude[c]);
+    }
+    for (size_t i = 0; i < count; ++i)
+        destination[i] = int16_t(std::clamp(sum[i], int32_t(-32768), int32_t(32767)));
+}
+
 } // namespace ollendor

@@ -46,4 +46,9 @@ uint16_t toneBlock(int16_t* destination, size_t count, uint16_t hertz, uint16_t 
 // sum outside the 16-bit range is held at -32768 or 32767.
 void fillHalf(ToneSynth& synth, const ToneSettings& tones, int16_t* destination, size_t count);
 
+// The same half as fillHalf, from the wave states alone (updated as fillHalf updates
+// them) and without the scratch block: only the kept samples are worked out. For the
+// machine's own output, where a 25 KB scratch would be copied with every snapshot.
+void synthesizeHalf(uint16_t (&channelPhase)[3], const ToneSettings& tones, int16_t* destination, size_t count);
+
 } // namespace ollendor

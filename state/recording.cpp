@@ -63,7 +63,7 @@ std::vector<uint8_t> inputBytes(const RecordedInput& input)
         for (uint16_t row : input.keyboard.rows)
             w.u16(row);
         w.i16(input.keyboard.capsLock);
-    } else {
+    } else if (input.kind == RecordedInput::Kind::tape) {
         w.boolean(input.tapeFound);
         w.u32(uint32_t(input.tape.size()));
         w.bytes(input.tape.data(), input.tape.size());
@@ -92,6 +92,43 @@ RecordingResult fail(std::string why)
     RecordingResult result;
     result.error = std::move(why);
     return result;
+}
+
+// Why a position no run stands at is one (as the state loader checks the CPU's slice
+// counters and the hook calls), or empty.
+std::string badPosition(const MachinePosition& p)
+{
+    // Between instructions a slice has at most its whole length left, or was spent by the
+    // instruction before a stop by less than the dearest instruction costs.
+    if (p.left > mtxCyclesPerHook || p.left <= -64)
+        return "a position outside its slice (" + std::to_string(p.left) + " cycles left)";
+    if (p.zeroCost > 4096)
+        return "a position with more instructions that cost nothing than a slice holds";
+    if (p.slice >= (uint64_t(1) << 48))
+        return "a position beyond any run (slice " + std::to_string(p.slice) + ")";
+    return {};
+}
+
+// Why a keyboard input no keyboard gives is one, or empty.
+std::string badKeyboard(const KeyboardInput& k)
+{
+    for (uint16_t row : k.rows)
+        if (row > 0x3FF)
+            return "a keyboard row no keyboard gives";
+    // Bit 0 while locked, bit 15 while the key is held; nothing else.
+    if ((uint16_t(k.capsLock) & 0x7FFE) != 0)
+        return "a Caps Lock state no keyboard gives";
+    return {};
+}
+
+const char* kindName(RecordedInput::Kind kind)
+{
+    switch (kind) {
+    case RecordedInput::Kind::keyboard: return "a keyboard input";
+    case RecordedInput::Kind::tape: return "a tape answer";
+    case RecordedInput::Kind::mount: return "a tape mount";
+    }
+    return "an input";
 }
 
 } // namespace
@@ -282,7 +319,7 @@ struct Record {
 };
 
 template <class Source>
-Record readRecord(Source& source)
+Record readRecord(Source& source, uint16_t version)
 {
     Record record;
     std::span<const uint8_t> bytes;
@@ -311,13 +348,10 @@ Record readRecord(Source& source)
         FieldReader r(bytes);
         input.kind = RecordedInput::Kind::keyboard;
         input.position = readPosition(r);
-        for (uint16_t& row : input.keyboard.rows) {
+        for (uint16_t& row : input.keyboard.rows)
             row = r.u16();
-            if (row > 0x3FF)
-                record.refusal = "it holds a keyboard input no keyboard gives";
-        }
         input.keyboard.capsLock = r.i16();
-        if (record.refusal.empty() && r.badValue())
+        if (r.badValue())
             record.refusal = "it holds a value out of range";
     } else if (tag == uint8_t(RecordedInput::Kind::tape)) {
         if (!source.take(positionSize + 1 + 4, bytes)) {
@@ -342,6 +376,14 @@ Record readRecord(Source& source)
             return record;
         }
         input.tape.assign(bytes.begin(), bytes.end());
+    } else if (tag == uint8_t(RecordedInput::Kind::mount) && version >= 2) {
+        if (!source.take(positionSize, bytes)) {
+            record.error = "it is cut short";
+            return record;
+        }
+        FieldReader r(bytes);
+        input.kind = RecordedInput::Kind::mount;
+        input.position = readPosition(r);
     } else {
         record.refusal = "it holds an input of a kind this program does not know";
     }
@@ -350,14 +392,14 @@ Record readRecord(Source& source)
 
 // The header and the start state; the error, or "".
 template <class Source>
-std::string readHead(Source& source, std::vector<uint8_t>& startState)
+std::string readHead(Source& source, std::vector<uint8_t>& startState, uint16_t& version)
 {
     std::span<const uint8_t> bytes;
     if (!source.take(headerSize, bytes))
         return "it is cut short";
     FieldReader r(bytes);
     r.view(sizeof recordingMagic);
-    const uint16_t version = r.u16();
+    version = r.u16();
     const uint16_t reserved = r.u16();
     if (version > recordingFormatVersion)
         return "it was made in a newer format (version " + std::to_string(version) + "; this program reads version " +
@@ -386,13 +428,14 @@ RecordingResult checkRecording(Source& source, Keep keep, std::optional<MachineP
     auto refused = [&](const std::string& why) {
         return fail(source.checksumOk() ? why : "its checksum does not match (the file is damaged)");
     };
-    if (std::string error = readHead(source, result.recording.startState); !error.empty())
+    uint16_t version = 0;
+    if (std::string error = readHead(source, result.recording.startState, version); !error.empty())
         return source.readFailed() ? fail("it cannot be read") : fail(error);
     MachinePosition last{};
     uint32_t count = 0;
     first.reset();
     for (;;) {
-        Record record = readRecord(source);
+        Record record = readRecord(source, version);
         if (source.readFailed())
             return fail("it cannot be read");
         if (!record.error.empty())
@@ -405,12 +448,21 @@ RecordingResult checkRecording(Source& source, Keep keep, std::optional<MachineP
                 return fail("it has bytes past its end");
             if (!source.checksumOk())
                 return fail(source.readFailed() ? "it cannot be read" : "its checksum does not match (the file is damaged)");
+            if (const std::string bad = badPosition(record.end); !bad.empty())
+                return refused("its end holds " + bad);
             if (record.count != count)
                 return refused("its count of inputs does not match the inputs it holds");
             if (first && record.end < last)
                 return refused("its inputs are out of order (one comes after its end)");
             break;
         }
+        // Every value one a run can give, as the state loader checks them.
+        std::string bad = badPosition(record.input.position);
+        if (bad.empty() && record.input.kind == RecordedInput::Kind::keyboard)
+            bad = badKeyboard(record.input.keyboard);
+        if (!bad.empty())
+            return refused("its input " + std::to_string(count + 1) + " (" + kindName(record.input.kind) + " at slice " +
+                           std::to_string(record.input.position.slice) + ") holds " + bad);
         if (first && record.input.position < last)
             return refused("its inputs are out of order");
         last = record.input.position;
@@ -517,7 +569,7 @@ std::unique_ptr<RecordingStream> RecordingStream::open(const std::filesystem::pa
         return nullptr;
     }
     stream->source_ = std::make_unique<Source>(file, size);
-    if (!readHead(*stream->source_, ignored).empty()) {
+    if (!readHead(*stream->source_, ignored, stream->version_).empty()) {
         error = where + "it cannot be read";
         return nullptr;
     }
@@ -528,7 +580,7 @@ bool RecordingStream::next(RecordedInput& input)
 {
     if (given_ >= count_ || failed_)
         return false;
-    Record record = readRecord(*source_);
+    Record record = readRecord(*source_, version_);
     // Checked a moment ago: anything else now is a file changed under the replay.
     if (source_->readFailed() || !record.error.empty() || !record.refusal.empty() || record.isEnd) {
         failed_ = true;

@@ -3,8 +3,9 @@
 // the run bit for bit (the format: docs/recording-format.md).
 //
 // The inputs are the keyboard input (matrix keys and Caps Lock, whatever gave them: the
-// host's keys, typed text) and the answers to tape requests (the image's bytes, or none),
-// so a replay needs neither the keyboard nor the tape files of the recorded run.
+// host's keys, typed text), the answers to tape requests (the image's bytes, or none) and
+// the mounting of a tape (which ends the image being read), so a replay needs neither the
+// keyboard nor the tape files of the recorded run.
 #pragma once
 
 #include <cstdint>
@@ -22,13 +23,14 @@
 namespace ollendor {
 
 inline constexpr char recordingMagic[8] = {'O', 'L', 'L', 'R', 'E', 'C', 'R', 'D'};
-inline constexpr uint16_t recordingFormatVersion = 1;
+inline constexpr uint16_t recordingFormatVersion = 2;
 // No recording is read that is larger than this.
 inline constexpr size_t recordingFileLimit = 512u * 1024 * 1024;
 
 // One input, as given to the machine.
 struct RecordedInput {
-    enum class Kind : uint8_t { keyboard = 'K', tape = 'T' };
+    // mount: a tape was mounted (from format version 2 on); it carries nothing else.
+    enum class Kind : uint8_t { keyboard = 'K', tape = 'T', mount = 'M' };
     Kind kind = Kind::keyboard;
     MachinePosition position{};   // where the machine stood when it was given
     KeyboardInput keyboard{};     // kind keyboard: the new input
@@ -92,7 +94,9 @@ struct RecordingResult {
 
 // A recording file read as a replay goes, in bounded memory however long it is: opening
 // checks the whole file (magic, version, nothing cut short, the checksum, inputs in position
-// order and within the recording's end) in one pass that keeps no input; the inputs are then
+// order and within the recording's end, and every value one a run can give: a position
+// within its slice, keyboard rows and Caps Lock as the state loader takes them; a refused
+// input is named by its number and kind) in one pass that keeps no input; the inputs are then
 // read again one at a time. The start state's own checks (and its ROM set against the
 // running one) come when it is loaded (decodeState).
 class RecordingStream {
@@ -125,6 +129,7 @@ private:
     std::vector<uint8_t> startState_;
     MachinePosition end_{};
     std::optional<MachinePosition> first_;
+    uint16_t version_ = 0; // the file's format version
     uint64_t count_ = 0;
     uint64_t given_ = 0;
     bool failed_ = false;

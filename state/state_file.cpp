@@ -9,6 +9,7 @@
 #include <zstd.h>
 
 #include "machine/rom_set.h"
+#include "sound/synth.h"
 #include "state/byte_io.h"
 #include "state/state_unpack.h"
 
@@ -27,23 +28,31 @@ constexpr uint32_t tapeLength = 1 + 4 + 4 + 1 + 2 + 2 + tapeNameLength + 4 +
                                 tapeReportedCapacity * tapeNameLength + 1 + 1 + tapeBufferSize;
 constexpr uint32_t frameLength = frameWidth * frameHeight;
 constexpr uint32_t timingLength = 4 + 8 + 8;
+constexpr uint32_t soundOutputLength = 3 * 2 + 1 + 8 + 3 * 2 + 3 * 2;
 
 constexpr StateSection sections[] = {
     {"CPU ", cpuLength},      {"MEMP", memoryLength}, {"SELS", selectorsLength},
     {"CTC ", ctcLength},      {"VDP ", vdpLength},    {"SND ", soundLength},
     {"KEYS", keyboardLength}, {"TAPE", tapeLength},   {"FRAM", frameLength},
-    {"TIME", timingLength},
+    {"TIME", timingLength},   {"SOUT", soundOutputLength},
 };
+// Format version 1 has every section but the last (the sound output).
+constexpr size_t version1Sections = std::size(sections) - 1;
 
-constexpr uint32_t payloadLength()
+constexpr size_t sectionCount(uint16_t version)
+{
+    return version == 1 ? version1Sections : std::size(sections);
+}
+
+constexpr uint32_t payloadLength(uint16_t version)
 {
     uint32_t total = 0;
-    for (const StateSection& s : sections)
-        total += 8 + s.length;
+    for (size_t i = 0; i < sectionCount(version); ++i)
+        total += 8 + sections[i].length;
     return total;
 }
 
-constexpr uint32_t payloadSize = payloadLength();
+constexpr uint32_t payloadSize = payloadLength(stateFormatVersion);
 
 // A section: its tag, its length and what body writes, which must be exactly that long.
 void putSection(FieldWriter& w, const StateSection& spec, auto&& body)
@@ -148,6 +157,18 @@ void writeTiming(FieldWriter& w, const TimingState& t)
     w.u64(t.frames);
 }
 
+void writeSoundOutput(FieldWriter& w, const SoundOutput& o)
+{
+    for (uint16_t phase : o.channelPhase)
+        w.u16(phase);
+    w.boolean(o.secondHalfNext);
+    w.u64(o.halfStart);
+    for (uint16_t f : o.heard.frequency)
+        w.u16(f);
+    for (uint16_t a : o.heard.amplitude)
+        w.u16(a);
+}
+
 std::vector<uint8_t> encodePayload(const Mtx& m)
 {
     std::vector<uint8_t> payload;
@@ -163,6 +184,7 @@ std::vector<uint8_t> encodePayload(const Mtx& m)
     putSection(w, sections[7], [&] { writeTape(w, m.tape); });
     putSection(w, sections[8], [&] { w.bytes(m.frame.pixels, sizeof m.frame.pixels); });
     putSection(w, sections[9], [&] { writeTiming(w, m.timing); });
+    putSection(w, sections[10], [&] { writeSoundOutput(w, m.soundOutput); });
     return payload;
 }
 
@@ -338,6 +360,34 @@ void readTiming(FieldReader& r, TimingState& t, Check& check)
                   "the frame count");
 }
 
+// The emulated time of the last frame end, where the sound output last made its halves.
+uint64_t lastFrameEndCycles(const Mtx& m)
+{
+    return (m.timing.hookCalls - m.timing.hookCount) * uint64_t(mtxCyclesPerHook);
+}
+
+void readSoundOutput(FieldReader& r, Mtx& m, Check& check)
+{
+    SoundOutput& o = m.soundOutput;
+    for (uint16_t& phase : o.channelPhase)
+        phase = r.u16();
+    o.secondHalfNext = r.boolean();
+    o.halfStart = r.u64();
+    for (uint16_t& f : o.heard.frequency)
+        f = r.u16();
+    for (uint16_t& a : o.heard.amplitude)
+        a = r.u16();
+    // The halves are made at frame ends: the next one begins by the last frame end and ends
+    // after it.
+    const uint64_t frameEnd = lastFrameEndCycles(m);
+    const unsigned length = o.secondHalfNext ? secondHalfSamples : firstHalfSamples;
+    // (A flag that is no truth value is told as such, after the section.)
+    const bool onTime = soundOutputConsistent(o) && o.halfStart < (uint64_t(1) << 56) &&
+                        o.halfStart * outputCyclesPerSample <= frameEnd &&
+                        (o.halfStart + length) * outputCyclesPerSample > frameEnd;
+    check.require(r.badValue() || onTime, "the sound output's position");
+}
+
 StateResult fail(std::string why)
 {
     return {false, std::move(why)};
@@ -376,9 +426,9 @@ std::vector<uint8_t> encodeState(const Mtx& machine)
     return file;
 }
 
-std::span<const StateSection> stateSections()
+std::span<const StateSection> stateSections(uint16_t version)
 {
-    return sections;
+    return std::span<const StateSection>(sections, sectionCount(version));
 }
 
 StateResult checkStateHeader(std::span<const uint8_t> bytes, StateHeader& header)
@@ -412,16 +462,18 @@ StateResult checkStateHeader(std::span<const uint8_t> bytes, StateHeader& header
     if ((flags & ~1u) != 0)
         return fail("its header holds flags this program does not know");
     header.romBuiltin = (flags & 1) != 0;
+    header.version = version;
     return {true, {}};
 }
 
 StateResult unpackStatePayload(const StateHeader& header, std::vector<uint8_t>& payload)
 {
-    if (header.unpackedSize != payloadSize)
-        return fail("its sections do not have the sizes of format version 1");
-    payload.resize(payloadSize);
+    const uint32_t size = payloadLength(header.version);
+    if (header.unpackedSize != size)
+        return fail("its sections do not have the sizes of format version " + std::to_string(header.version));
+    payload.resize(size);
     const size_t got = ZSTD_decompress(payload.data(), payload.size(), header.packed.data(), header.packed.size());
-    if (ZSTD_isError(got) || got != payloadSize)
+    if (ZSTD_isError(got) || got != size)
         return fail("its contents cannot be unpacked");
     return {true, {}};
 }
@@ -446,7 +498,7 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
     Mtx& m = *next;
     FieldReader r(payload);
     Check check;
-    for (size_t index = 0; index < std::size(sections); ++index) {
+    for (size_t index = 0; index < sectionCount(header.version); ++index) {
         const StateSection& spec = sections[index];
         char tag[4];
         r.bytes(tag, 4);
@@ -474,6 +526,7 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
                 check.require(pixel <= 15, "a pixel of the picture");
             break;
         case 9: readTiming(section, m.timing, check); break;
+        case 10: readSoundOutput(section, m, check); break;
         }
         if (section.overran() || section.left() != 0)
             return fail("its section " + sectionName(spec.tag) + " does not hold what its size says");
@@ -482,6 +535,13 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
     }
     if (!check.bad.empty())
         return fail("it holds a value the machine can never have: " + check.bad);
+    // Samples waiting belong to the machine that was running, not to the one loaded.
+    discardSamples(m.soundOutput);
+    m.soundOutput.dropped = 0;
+    // A file of format version 1 holds no sound output: it starts afresh with the half under
+    // way at the last frame end, every wave at its start.
+    if (header.version == 1)
+        soundOutputStartAt(m.soundOutput, lastFrameEndCycles(m), m.sound.published);
     m.events = MachineEvents{};
     into = m;
     return {true, {}};

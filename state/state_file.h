@@ -18,7 +18,7 @@
 namespace ollendor {
 
 inline constexpr char stateMagic[8] = {'O', 'L', 'L', 'S', 'T', 'A', 'T', 'E'};
-inline constexpr uint16_t stateFormatVersion = 1;
+inline constexpr uint16_t stateFormatVersion = 2;
 inline constexpr size_t stateHeaderSize = 36;
 // No state file is larger than this (the payload compresses; this is a generous bound).
 inline constexpr size_t stateFileLimit = 8 * 1024 * 1024;

@@ -25,7 +25,7 @@ StateResult readStatePicture(std::span<const uint8_t> bytes, StatePicture& pictu
     VdpState vdp{};
     FrameBuffer frame;
     FieldReader r(payload);
-    for (const StateSection& spec : stateSections()) {
+    for (const StateSection& spec : stateSections(header.version)) {
         char tag[4];
         r.bytes(tag, 4);
         const uint32_t length = r.u32();

@@ -12,18 +12,19 @@
 
 namespace ollendor {
 
-// One section of format version 1: its tag and its exact length.
+// One section of the format: its tag and its exact length.
 struct StateSection {
     char tag[5];
     uint32_t length;
 };
-// Every section in its order.
-std::span<const StateSection> stateSections();
+// Every section in its order (a file of format version 1 ends before the last).
+std::span<const StateSection> stateSections(uint16_t version = stateFormatVersion);
 
 struct StateHeader {
     bool romBuiltin = false;           // saved with the built-in ROM set
     uint64_t romIdentity = 0;          // identity of the ROM set it was saved with
     uint32_t unpackedSize = 0;         // the payload's size unpacked
+    uint16_t version = 0;              // the format version (1 has no sound output section)
     std::span<const uint8_t> packed;   // the packed payload, within the checked bytes
 };
 

@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include <stb/stb_image.h>
 
@@ -225,6 +229,57 @@ TEST_F(RunEnd, TheWavSizeLimitIsAnnouncedOnceAndTheFileStaysGood)
         dataSize = dataSize << 8 | uint8_t(file[40 + i]);
     EXPECT_EQ(dataSize, 20000u);
     EXPECT_TRUE(screenshotWritten());
+}
+
+// The live path after --load-state: the device plays the loaded machine's tone at once,
+// the very samples of the whole run from the half under way at the save (a program of our
+// own that plays tones all the time, as the OS ROM). The fake device is asked for samples
+// by hand once a few frames have run.
+TEST_F(RunEnd, ALoadedStatePlaysItsToneOnTheDeviceAtOnce)
+{
+    std::string os = readFile(std::filesystem::path(OLLENDOR_TEST_ASM_DIR) / "tone_tape.bin");
+    ASSERT_FALSE(os.empty());
+    os.resize(8192, '\0');
+    const auto roms = folder / "roms";
+    std::filesystem::create_directories(roms);
+    programtest::writeFile(roms / "osrom", os);
+    programtest::writeFile(roms / "basicrom", std::string(8192, '\xB0'));
+    programtest::writeFile(roms / "assemrom", std::string(8192, '\xA0'));
+    const auto state = folder / "at23.state", whole = folder / "whole.wav";
+    const std::string romDir = roms.string();
+    using programtest::RunSetup;
+    ASSERT_EQ(programtest::runOllendor(RunSetup({"--headless", "--rom-dir", romDir, "--frames", "40", "--wav", whole.string()})).exitCode, 0);
+    ASSERT_EQ(programtest::runOllendor(RunSetup({"--headless", "--rom-dir", romDir, "--frames", "23", "--save-state", state.string()})).exitCode, 0);
+
+    options.romDir = roms;
+    options.loadState = state;
+    options.frames = 10;
+    std::vector<int16_t> played(2 * 1562);
+    TroublePlatform* running = nullptr;
+    bool delivered = false;
+    TroublePlatform platform(8, [&] {
+        // The sound thread starts the device on its own time.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!running->device.isPlaying && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        delivered = running->device.deliver(played.data(), unsigned(played.size()));
+    });
+    running = &platform;
+    testing::internal::CaptureStderr(); // the program's tape is missing: said on standard error
+    EXPECT_EQ(runProgram(options, platform, drawing), 0);
+    testing::internal::GetCapturedStderr();
+    ASSERT_EQ(platform.device.plays, 1u);
+    ASSERT_TRUE(delivered) << "the device never played";
+
+    // Frame 23 ends at sample 23 x 133,120 / 128 = 23,920, within the second half of the
+    // eighth pair of halves: that half, from sample 7 x 3,125 + 1,562, is the first made.
+    const std::string file = readFile(whole);
+    const size_t first = 7 * 3125 + 1562;
+    ASSERT_GE(file.size(), 44 + 2 * (first + played.size()));
+    std::vector<int16_t> expected(played.size());
+    std::memcpy(expected.data(), file.data() + 44 + 2 * first, 2 * expected.size());
+    EXPECT_NE(std::count(played.begin(), played.end(), 0), ptrdiff_t(played.size())) << "silent after the load";
+    EXPECT_TRUE(played == expected) << "not the whole run's sound";
 }
 
 } // namespace

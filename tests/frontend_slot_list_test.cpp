@@ -184,7 +184,7 @@ TEST_F(SlotListTest, ThePictureReaderRefusesWhatTheLoaderRefuses)
         std::function<void(std::vector<uint8_t>&)> edit;
         const char* reason;
     } edits[] = {
-        {[](auto& p) { p.push_back(0); }, "sizes of format version 1"},
+        {[](auto& p) { p.push_back(0); }, "sizes of format version 2"},
         {[](auto& p) { p[8 + 42 + 1] = 'X'; }, "section MEMP is missing"}, // the second tag
         {[](auto& p) { p[p.size() - 20 - 8 - 49152 + 7] = 16; }, "a pixel"}, // in FRAM, before TIME
     };

@@ -97,7 +97,7 @@ TEST_F(StateFile, TheFileIsSmallAndItsHeaderSaysWhatItIs)
 {
     EXPECT_LT(file.size(), 64u * 1024) << "the pages are mostly empty and compress";
     EXPECT_EQ(std::memcmp(file.data(), "OLLSTATE", 8), 0);
-    EXPECT_EQ(file[8] | file[9] << 8, 1);
+    EXPECT_EQ(file[8] | file[9] << 8, 2);
     EXPECT_EQ(file[10] & 1, 1) << "built-in ROM set";
 }
 
@@ -109,8 +109,8 @@ TEST_F(StateFile, UnusableFilesAreRefusedAndTheMachineStaysAsItWas)
     wrongMagic[0] = 'X';
     expectRefused(wrongMagic, "not a state file");
     std::vector<uint8_t> newer = file;
-    newer[8] = 2;
-    expectRefused(newer, "newer format (version 2");
+    newer[8] = 3;
+    expectRefused(newer, "newer format (version 3");
     expectRefused(std::vector<uint8_t>(file.begin(), file.begin() + 30), "cut short");
     expectRefused(std::vector<uint8_t>(file.begin(), file.end() - 1), "cut short");
     std::vector<uint8_t> longer = file;
@@ -146,7 +146,7 @@ TEST_F(StateFile, AnotherRomSetIsRefused)
 
 TEST_F(StateFile, SectionsOfTheWrongSizeOrValuesOutOfRangeAreRefused)
 {
-    expectRefused(repacked(file, [](auto& p) { p.push_back(0); }), "sizes of format version 1");
+    expectRefused(repacked(file, [](auto& p) { p.push_back(0); }), "sizes of format version 2");
     expectRefused(repacked(file, [](auto& p) { p[0] = 'X'; }), "its section CPU is missing");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SELS")] = 16; }), "the RAM page selector");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SELS") + 1] = 8; }), "the ROM page selector");
@@ -167,6 +167,41 @@ TEST_F(StateFile, SectionsOfTheWrongSizeOrValuesOutOfRangeAreRefused)
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "TAPE") + 1] = 1; }), "the tape's length");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SND ") + 8] = 3; }), "a volume");
     expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "CPU ") + 24] = 0xFF; }), "the interrupt state");
+    // The sound output's next half: on a half boundary (the flag says which), begun by the
+    // last frame end and ending after it. Its start is after the 3 wave states and the flag.
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SOUT") + 6] ^= 1; }), "the sound output's position");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SOUT") + 7] += 1; }), "the sound output's position");
+    // A pair of halves later: on a boundary, but not the one the time gives.
+    expectRefused(repacked(file,
+                           [](auto& p) {
+                               uint64_t start;
+                               std::memcpy(&start, &p[sectionOffset(p, "SOUT") + 7], 8);
+                               start += 3125;
+                               std::memcpy(&p[sectionOffset(p, "SOUT") + 7], &start, 8);
+                           }),
+                  "the sound output's position");
+    expectRefused(repacked(file, [](auto& p) { p[sectionOffset(p, "SOUT") + 6] = 2; }), "a truth value (neither 0 nor 1) in the section SOUT");
+}
+
+// A file of format version 1 (no sound output section) is loaded: the machine is the saved
+// one, its sound output starting afresh with the half under way at the last frame end.
+TEST_F(StateFile, AFileOfFormatVersion1IsLoaded)
+{
+    std::vector<uint8_t> payload = unpackedState(file);
+    const size_t sout = sectionOffset(payload, "SOUT") - 8;
+    ASSERT_EQ(sout + 8 + 27, payload.size()) << "the sound output is the last section";
+    payload.resize(sout);
+    std::vector<uint8_t> header(file.begin(), file.begin() + stateHeaderSize);
+    header[8] = 1;
+    auto loaded = graphics_page::builtinMachine();
+    const StateResult result = decodeState(packedState(header, payload), *loaded, *loaded);
+    ASSERT_TRUE(result.ok) << result.error;
+    const SoundOutput& output = loaded->soundOutput;
+    EXPECT_EQ(output.halfStart, saved->soundOutput.halfStart);
+    EXPECT_EQ(output.secondHalfNext, saved->soundOutput.secondHalfNext);
+    loaded->soundOutput = saved->soundOutput; // only the waves and the tones heard may differ
+    expectSameMachine(*saved, *loaded, "loaded from format version 1");
+    expectRefused(packedState(header, unpackedState(file)), "sizes of format version 1");
 }
 
 TEST_F(StateFile, FilesThatCannotBeReadOrWrittenSaySoAndLeaveTheOldOne)
@@ -224,6 +259,9 @@ TEST_F(StateFile, AMachinePastTheLongestTimeAFileHoldsIsNotSaved)
     near.timing.hookCalls = mostStateHookCalls - 700;
     near.timing.frames = near.timing.hookCalls / hooksPerFrame;
     near.timing.hookCount = uint32_t(near.timing.hookCalls % hooksPerFrame);
+    // The sound's halves stand where that time puts them.
+    soundOutputStartAt(near.soundOutput, (near.timing.hookCalls - near.timing.hookCount) * uint64_t(mtxCyclesPerHook),
+                       near.sound.published);
     auto loaded = graphics_page::builtinMachine();
     ASSERT_TRUE(decodeState(encodeState(near), *loaded, *loaded).ok);
     ScratchFolder folder;

@@ -55,6 +55,57 @@ TEST(StateProgram, ARecordingCarriesKeysAcrossTheSavePoint)
     EXPECT_EQ(readFile(typedState), readFile(replayedState));
 }
 
+// The sound samples of a WAV file (its header is the 44 bytes this program writes).
+std::string wavSamples(const std::filesystem::path& file)
+{
+    const std::string bytes = readFile(file);
+    return bytes.size() < 44 ? std::string() : bytes.substr(44);
+}
+
+// The WAV of a replay is the recorded run's, sample for sample.
+TEST(StateProgram, AReplaysWavIsTheRecordedRuns)
+{
+    ScratchDir folder;
+    const auto recorded = folder.path() / "recorded.wav", replayed = folder.path() / "replayed.wav";
+    const auto recording = folder.path() / "run.rec";
+    // The sound page, notes on H, Q and M.
+    const RunResult first = run(folder, {"--frames", "90", "--type", "3hqm", "--record", recording.string(),
+                                         "--wav", recorded.string()});
+    ASSERT_EQ(first.exitCode, 0) << describe(first);
+    const RunResult replay = run(folder, {"--replay", recording.string(), "--wav", replayed.string()});
+    ASSERT_EQ(replay.exitCode, 0) << describe(replay);
+    const std::string samples = wavSamples(recorded);
+    ASSERT_GT(samples.size(), 2u * 80000);
+    ASSERT_NE(samples.find_first_not_of('\0'), std::string::npos) << "no note in the sound";
+    EXPECT_TRUE(samples == wavSamples(replayed)) << "the replay's sound differs";
+}
+
+// A state saved while a tone plays (a program of our own that plays tones all the time, as
+// the OS ROM) gives that tone at once when loaded with --wav, and the WAV is the whole run's
+// from the half under way at the save on.
+TEST(StateProgram, AStateSavedWhileAToneIsPlayingGivesItAtOnce)
+{
+    ScratchDir folder;
+    std::string os = readFile(std::filesystem::path(OLLENDOR_TEST_ASM_DIR) / "tone_tape.bin");
+    ASSERT_FALSE(os.empty());
+    os.resize(8192, '\0');
+    writeFile(folder.path() / "osrom", os);
+    writeFile(folder.path() / "basicrom", std::string(8192, '\xB0'));
+    writeFile(folder.path() / "assemrom", std::string(8192, '\xA0'));
+    const auto whole = folder.path() / "whole.wav", split = folder.path() / "split.wav";
+    const auto state = folder.path() / "at23.state";
+    ASSERT_EQ(run(folder, {"--frames", "60", "--wav", whole.string()}).exitCode, 0);
+    const RunResult first = run(folder, {"--frames", "23", "--save-state", state.string()});
+    ASSERT_EQ(first.exitCode, 0) << describe(first);
+    const RunResult second = run(folder, {"--load-state", state.string(), "--frames", "37", "--wav", split.string()});
+    ASSERT_EQ(second.exitCode, 0) << describe(second);
+    const std::string all = wavSamples(whole), tail = wavSamples(split);
+    ASSERT_GT(tail.size(), 2u * 1562);
+    ASSERT_LT(tail.size(), all.size());
+    EXPECT_NE(tail.substr(0, 2 * 1562).find_first_not_of('\0'), std::string::npos) << "silent after the load";
+    EXPECT_TRUE(tail == all.substr(all.size() - tail.size())) << "not the whole run's sound";
+}
+
 TEST(StateProgram, UnusableFilesStopTheProgramBeforeAnythingIsWritten)
 {
     ScratchDir folder;

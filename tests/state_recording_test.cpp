@@ -281,6 +281,46 @@ TEST(Recordings, UnusableRecordingsAreRefusedWithTheirReason)
     notFound.inputs[1].tape = {1, 2, 3};
     refused(encodeRecording(notFound), "a tape image that was not found");
 
+    // Values no run gives, checked as the state loader checks them, the input named. A
+    // position left outside its slice let an instruction run past a spent slice without
+    // its hook (and INT32_MIN overflowed a subtraction).
+    const struct {
+        int32_t left;
+        uint16_t zeroCost;
+        uint16_t row;
+        int16_t capsLock;
+        const char* why;
+    } crafted[] = {
+        {5000, 0, 1, 0, "input 2 (a keyboard input at slice 12) holds a position outside its slice (5000 cycles left)"},
+        {-100, 0, 1, 0, "position outside its slice (-100"},
+        {INT32_MIN, 0, 1, 0, "position outside its slice"},
+        {100, 5000, 1, 0, "instructions that cost nothing"},
+        {100, 0, 0x400, 0, "input 2 (a keyboard input at slice 12) holds a keyboard row no keyboard gives"},
+        {100, 0, 1, 0x7FFE, "a Caps Lock state no keyboard gives"},
+    };
+    for (const auto& c : crafted) {
+        Recording bad = recording;
+        bad.inputs[1].position.left = c.left;
+        bad.inputs[1].position.zeroCost = c.zeroCost;
+        bad.inputs[1].keyboard.rows[3] = c.row;
+        bad.inputs[1].keyboard.capsLock = c.capsLock;
+        refused(encodeRecording(bad), c.why);
+    }
+    for (const int32_t left : {-64, 2049}) {
+        Recording bad = recording;
+        bad.end.left = left;
+        refused(encodeRecording(bad), "its end holds a position outside its slice");
+    }
+    Recording mount = recording; // a mount carries its position only
+    mount.inputs[1].kind = RecordedInput::Kind::mount;
+    mount.inputs[1].position.left = -7000;
+    refused(encodeRecording(mount), "input 2 (a tape mount at slice 12)");
+    mount.inputs[1].position.left = 100;
+    const RecordingResult mounted = parseRecording(encodeRecording(mount));
+    ASSERT_TRUE(mounted.ok) << mounted.error;
+    EXPECT_EQ(mounted.recording.inputs[1].kind, RecordedInput::Kind::mount);
+    EXPECT_EQ(mounted.recording.inputs[1].position, mount.inputs[1].position);
+
     Recording disordered = recording;
     std::swap(disordered.inputs[0], disordered.inputs[1]);
     refused(encodeRecording(disordered), "out of order");

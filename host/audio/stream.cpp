@@ -30,6 +30,14 @@ SoundStream::~SoundStream()
 // event whose boundary playback reaches.
 void SoundStream::pull(int16_t* destination, unsigned count)
 {
+    if (fed_.load(std::memory_order_acquire)) {
+        queue_.take(destination, count);
+        const int volume = muted() ? 0 : volume_.load(relaxed);
+        if (volume != 100)
+            for (unsigned i = 0; i < count; ++i)
+                destination[i] = int16_t(destination[i] * volume / 100);
+        return;
+    }
     uint32_t position = playPosition_.load(relaxed);
     for (unsigned i = 0; i < count; ++i) {
         if (position == 0)
@@ -48,6 +56,8 @@ void SoundStream::pull(int16_t* destination, unsigned count)
 // one by one as atomics rather than through the synthesis writing into the buffer.
 void SoundStream::fillRing(unsigned start, unsigned count)
 {
+    if (fed_.load(std::memory_order_acquire))
+        return; // the device plays the machine's samples: the ring is not heard
     if (muted()) {
         for (unsigned i = 0; i < count; ++i)
             ring_[start + i].store(0, relaxed);
@@ -60,6 +70,12 @@ void SoundStream::fillRing(unsigned start, unsigned count)
             halfScratch_[i] = int16_t(halfScratch_[i] * volume / 100);
     for (unsigned i = 0; i < count; ++i)
         ring_[start + i].store(halfScratch_[i], relaxed);
+}
+
+void SoundStream::feed(const int16_t* samples, size_t count)
+{
+    queue_.put(samples, count);
+    fed_.store(true, std::memory_order_release);
 }
 
 void SoundStream::setVolume(int percent)

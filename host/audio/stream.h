@@ -8,6 +8,10 @@
 // fill the second, and the other way round. A change the machine publishes sets both
 // events, so both halves are refilled at once and the change is heard without waiting.
 //
+// Once the machine's own samples are fed (feed, from the emulation thread), the device
+// plays those instead, through a SampleQueue (sound/sample_queue.h): what is heard is then
+// exactly what a WAV file of the run holds, a loaded state's tones from its first half on.
+//
 // Use from program entry (the stream lives as long as the run, never at static scope: its
 // destructor stops the thread, on every way out):
 //     SoundStream sound;
@@ -31,6 +35,7 @@
 
 #include "host/audio/device.h"
 #include "host/audio/event.h"
+#include "host/audio/sample_queue.h"
 #include "sound/soundchip.h"
 #include "sound/synth.h"
 
@@ -78,6 +83,15 @@ public:
     void setVolume(int percent);
     int volume() const { return volume_.load(std::memory_order_relaxed); }
 
+    // The machine's own samples (takeSamples, sound/output.h), from the emulation thread:
+    // from the first of them on, the device plays these (through a SampleQueue, with the
+    // mute and the volume) instead of the ring the sound thread fills from published tones,
+    // so what is heard is what a WAV file of the run holds.
+    void feed(const int16_t* samples, size_t count);
+    // The samples fed and not yet played are not to be heard (the machine jumped).
+    void discardFed() { queue_.discard(); }
+    bool fed() const { return fed_.load(std::memory_order_acquire); }
+
     // The synthesis of each half; fillHalf over its own synthesiser unless a test puts its own.
     void setFill(HalfFill fill) { fill_ = std::move(fill); }
 
@@ -109,6 +123,8 @@ private:
     std::atomic<int> volume_{100};              // per cent of the synthesised level
     std::atomic<bool> running_{false};
     std::atomic<bool> muted_{false};            // refills are silence
+    std::atomic<bool> fed_{false};              // the device plays the queue of fed samples
+    SampleQueue queue_;                         // the machine's samples on their way
     int16_t halfScratch_[secondHalfSamples];    // a half as synthesised, before it is stored
     std::unique_ptr<ToneSynth> synth_;          // the sound thread's wave state
     HalfFill fill_;                             // synthesis for each half

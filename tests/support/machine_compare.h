@@ -60,6 +60,11 @@ inline void expectSameMachine(const Mtx& a, const Mtx& b, const std::string& whe
     EXPECT_EQ(std::memcmp(a.sound.volume, b.sound.volume, sizeof a.sound.volume), 0) << where;
     EXPECT_EQ(a.sound.latchedChannel, b.sound.latchedChannel) << where;
     EXPECT_EQ(a.sound.published, b.sound.published) << where;
+    EXPECT_EQ(std::memcmp(a.soundOutput.channelPhase, b.soundOutput.channelPhase, sizeof a.soundOutput.channelPhase), 0)
+        << where << ": sound waves";
+    EXPECT_EQ(a.soundOutput.secondHalfNext, b.soundOutput.secondHalfNext) << where;
+    EXPECT_EQ(a.soundOutput.halfStart, b.soundOutput.halfStart) << where << ": sound halves";
+    EXPECT_EQ(a.soundOutput.heard, b.soundOutput.heard) << where;
     EXPECT_EQ(a.keyboard.senseLow, b.keyboard.senseLow) << where;
     EXPECT_EQ(a.keyboard.senseHigh, b.keyboard.senseHigh) << where;
     EXPECT_EQ(a.keyboard.capsLockAtStart, b.keyboard.capsLockAtStart) << where;

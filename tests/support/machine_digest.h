@@ -47,6 +47,10 @@ inline uint64_t machineDigest(const Mtx& m)
     add(m.sound.volume, sizeof m.sound.volume);
     value(m.sound.latchedChannel);
     add(&m.sound.published, sizeof m.sound.published);
+    add(m.soundOutput.channelPhase, sizeof m.soundOutput.channelPhase);
+    value(m.soundOutput.secondHalfNext);
+    value(m.soundOutput.halfStart);
+    add(&m.soundOutput.heard, sizeof m.soundOutput.heard);
     value(m.keyboard.senseLow);
     value(m.keyboard.senseHigh);
     value(m.keyboard.capsLockAtStart);

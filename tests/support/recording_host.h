@@ -22,12 +22,14 @@ public:
     std::vector<std::string> warnings;     // lines for standard error
     std::vector<ToneSettings> tones;       // every publication
     uint64_t framesElapsed = 0;            // frameElapsed calls
+    std::vector<int16_t> samples;          // every sound sample handed over, in order
 
     void showMessage(const char* caption, const char* text) override { messages.push_back({caption, text}); }
     void diagnosticLine(const char* line) override { diagnostics.emplace_back(line); }
     void warningLine(const char* line) override { warnings.emplace_back(line); }
     void publishTones(const ToneSettings& published) override { tones.push_back(published); }
     void frameElapsed() override { ++framesElapsed; }
+    void soundSamples(const int16_t* made, size_t count) override { samples.insert(samples.end(), made, made + count); }
 };
 
 // Host keys held down by a test, by Windows virtual-key code.
