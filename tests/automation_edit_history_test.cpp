@@ -35,7 +35,7 @@ std::vector<Edit> registerEdits(const Json& registers, uint16_t elsewhere)
     }
     for (const char* name : {"af", "bc", "de", "hl", "af_", "bc_", "de_", "hl_", "ix", "iy"})
         edits.push_back({"set_register", {{"name", name}, {"value", registers[name].get<int>() ^ 0x1357}}, Json()});
-    edits.push_back({"set_register", {{"name", "sp"}, {"value", registers["sp"].get<int>() - 0x40}}, Json()});
+    edits.push_back({"set_register", {{"name", "sp"}, {"value", (registers["sp"].get<int>() - 0x40) & 0xFFFF}}, Json()});
     edits.push_back({"set_register", {{"name", "pc"}, {"value", elsewhere}}, Json()});
     edits.push_back({"set_register", {{"name", "im"}, {"value", (registers["im"].get<int>() + 1) % 3}}, Json()});
     edits.push_back({"set_register", {{"name", "iff1"}, {"value", registers["iff1"].get<bool>() ? 0 : 1}}, Json()});

@@ -60,7 +60,7 @@ build_tests() {
 # the failed tests on standard output, nothing when all passed.
 run_tests() {
     (cd "$build" && "$scratch/tests/support/own_home.sh" ./ollendor-tests --gtest_brief=1 \
-        --gtest_filter="$1" ${2:-}) 2>&1 | sed -n 's/^\[  FAILED  \] \([A-Za-z0-9_./]*\).*/\1/p' | sort -u
+        --gtest_filter="$1" ${2:-}) 2>&1 | sed -n 's/^\[  FAILED  \] \([A-Za-z0-9_/]*\.[A-Za-z0-9_/]*\).*/\1/p' | sort -u
 }
 
 sync_tree
