@@ -80,7 +80,8 @@ TEST(AutomationCrossLayer, SoundStateAgreesWithTheFrequencyInTheWav)
     int reported = 0;
     for (int frame = 0; frame < 200 && reported == 0; ++frame) {
         m.data("step_frames", {{"count", 1}});
-        for (const Json& channel : m.data("get_sound_state")["channels"])
+        const Json sound = m.data("get_sound_state");
+        for (const Json& channel : sound["channels"])
             if (channel["amplitude"].get<int>() > 0)
                 reported = channel["frequency"];
     }
