@@ -138,6 +138,7 @@ inline constexpr std::array<uint8_t, 256> cyclesED = {
 
 // Second byte after DD or FD, both prefixes served by one table, prefix included. 0 for
 // opcodes with no index form: their prefixed form runs as the unprefixed one, for free.
+// The undocumented forms on IXH, IXL, IYH and IYL alone cost 9, LD XYH,n and LD XYL,n too.
 inline constexpr std::array<uint8_t, 256> cyclesIndex = {
 //  x0  x1  x2  x3  x4  x5  x6  x7  x8  x9  xA  xB  xC  xD  xE  xF
      0,  0,  0,  0,  0,  0,  0,  0,  0, 15,  0,  0,  0,  0,  0,  0, // 0x
