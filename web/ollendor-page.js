@@ -421,7 +421,8 @@ function fitScreen() {
     const full = document.fullscreenElement === box;
     const ratio = window.devicePixelRatio || 1;
     const availableWidth = (full ? window.innerWidth : box.clientWidth) * ratio;
-    const availableHeight = (full ? window.innerHeight : Math.max(window.innerHeight * 0.62, height)) * ratio;
+    // Out of full screen, room is left above and below for the title and the buttons.
+    const availableHeight = (full ? window.innerHeight : Math.max(window.innerHeight - 190, height)) * ratio;
     const scale = Math.max(1, Math.floor(Math.min(availableWidth / width, availableHeight / height)));
     canvas.style.width = (width * scale) / ratio + 'px';
     canvas.style.height = (height * scale) / ratio + 'px';
@@ -517,6 +518,9 @@ function exposeApi(ready) {
         },
         saveSlot, loadSlot, openFiles,
         romBuiltin: () => M._ow_rom_builtin() === 1,
+        // 'off', or the audio context's state, its rate and the clock that paces the machine.
+        sound: () => (audio ? `${audio.context.state} ${audio.context.sampleRate} Hz` : 'off') +
+            (clock ? `, paced by the ${clock.source} clock` : ''),
         status: () => statusLine.textContent,
     };
 }
