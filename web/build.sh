@@ -33,7 +33,7 @@ fi
 cmake --build "$build" -j "$jobs"
 # The page as a visitor downloads it, compressed.
 total=0
-for file in index.html style.css ollendor-page.js audio-worklet.js ollendor.js ollendor.wasm; do
+for file in index.html style.css ollendor-page.js audio-worklet.js ollendor.js ollendor.wasm OLLENDEMO; do
     size=$(gzip -9c "$build/$file" | wc -c)
     total=$((total + size))
 done

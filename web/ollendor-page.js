@@ -182,13 +182,14 @@ async function startSound() {
     const gain = context.createGain();
     gain.gain.value = muted ? 0 : 1;
     gain.connect(context.destination);
-    audio = { context, gain, push: () => {} };
+    audio = { context, gain, push: () => {}, kind: 'script processor' };
     if (context.audioWorklet && window.isSecureContext) {
         try {
             await context.audioWorklet.addModule('audio-worklet.js');
             const node = new AudioWorkletNode(context, 'ollendor-sound', { outputChannelCount: [1] });
             node.connect(gain);
             audio.push = (samples) => node.port.postMessage(samples, [samples.buffer]);
+            audio.kind = 'AudioWorklet';
         } catch (e) {
             audio.push = scriptProcessorOutput(context, gain);
         }
@@ -310,6 +311,19 @@ async function mountTape(bytes, name) {
 
 let tapeName = null;
 
+// The built-in ROM's demo tape, from the site, while the visitor has put in no tape.
+async function mountDemoTape() {
+    try {
+        const response = await fetch('OLLENDEMO');
+        if (!response.ok) return;
+        const bytes = new Uint8Array(await response.arrayBuffer());
+        withBytes(bytes, (pointer, length) => M._ow_mount_tape(pointer, length));
+        tapeName = 'OLLENDEMO (the demo tape)';
+    } catch (e) {
+        // No demo tape: the tape page says the tape is missing.
+    }
+}
+
 async function ejectTape() {
     M._ow_mount_tape(0, 0);
     await storage.remove('tape');
@@ -374,8 +388,17 @@ function button(text, action) {
     const b = document.createElement('button');
     b.type = 'button';
     b.textContent = text;
-    b.addEventListener('click', action);
+    b.addEventListener('click', (event) => {
+        event.currentTarget.blur();
+        guarded(action)();
+    });
     return b;
+}
+
+// An action whose failure (the browser's storage refusing, a file that cannot be read) is
+// told on the page instead of lost.
+function guarded(action) {
+    return () => Promise.resolve().then(action).catch((error) => say('That did not work: ' + error));
 }
 
 function download(bytes, name) {
@@ -432,7 +455,7 @@ function wireControls() {
     const act = (id, action) => $(id).addEventListener('click', (event) => {
         event.currentTarget.blur(); // Space and Enter belong to the machine, not the button
         startSound();
-        action();
+        guarded(action)();
     });
     act('pause', () => {
         paused = !paused;
@@ -457,8 +480,9 @@ function wireControls() {
     });
     act('open-file', () => $('file-input').click());
     $('file-input').addEventListener('change', async (event) => {
-        await openFiles([...event.target.files]);
+        const files = [...event.target.files];
         event.target.value = '';
+        await guarded(() => openFiles(files))();
     });
     act('download-state', () => {
         const stamp = new Date().toISOString().replace(/[:T]/g, '-').replace(/\..*$/, '');
@@ -484,7 +508,8 @@ function wireControls() {
     zone.addEventListener('drop', (event) => {
         event.preventDefault();
         $('drop-zone').classList.remove('dragging');
-        openFiles([...event.dataTransfer.files]);
+        const files = [...event.dataTransfer.files];
+        guarded(() => openFiles(files))();
     });
     window.addEventListener('resize', fitScreen);
     document.addEventListener('fullscreenchange', fitScreen);
@@ -518,8 +543,9 @@ function exposeApi(ready) {
         },
         saveSlot, loadSlot, openFiles,
         romBuiltin: () => M._ow_rom_builtin() === 1,
-        // 'off', or the audio context's state, its rate and the clock that paces the machine.
-        sound: () => (audio ? `${audio.context.state} ${audio.context.sampleRate} Hz` : 'off') +
+        // 'off', or the audio context's state, its rate, what plays the samples and the clock
+        // that paces the machine.
+        sound: () => (audio ? `${audio.context.state} ${audio.context.sampleRate} Hz, ${audio.kind}` : 'off') +
             (clock ? `, paced by the ${clock.source} clock` : ''),
         status: () => statusLine.textContent,
     };
@@ -548,6 +574,8 @@ async function main() {
     if (tape) {
         withBytes(tape.bytes, (pointer, length) => M._ow_mount_tape(pointer, length));
         tapeName = tape.name;
+    } else {
+        await mountDemoTape();
     }
     await showSlots().catch(() => {});
     updateButtons();

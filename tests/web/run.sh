@@ -23,7 +23,7 @@ size)
     web=$2 limit=$3
     [ -f "$web/ollendor.wasm" ] || { echo "SKIPPED: the page was not built (see Web.Build)"; exit 0; }
     total=0
-    for file in index.html style.css ollendor-page.js audio-worklet.js ollendor.js ollendor.wasm; do
+    for file in index.html style.css ollendor-page.js audio-worklet.js ollendor.js ollendor.wasm OLLENDEMO; do
         size=$(gzip -9c "$web/$file" | wc -c)
         echo "$file: $size bytes gzip-compressed"
         total=$((total + size))
