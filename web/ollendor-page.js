@@ -542,6 +542,7 @@ function exposeApi(ready) {
             return Array.from(out);
         },
         saveSlot, loadSlot, openFiles,
+        stateBytes: () => Array.from(saveState()),
         romBuiltin: () => M._ow_rom_builtin() === 1,
         // 'off', or the audio context's state, its rate, what plays the samples and the clock
         // that paces the machine.

@@ -4,7 +4,8 @@
 #   run.sh build SOURCE_DIR WEB_DIR          builds the page (web/build.sh)
 #   run.sh size WEB_DIR LIMIT                the page gzip-compressed is at most LIMIT bytes
 #   run.sh install SOURCE_DIR WORK_DIR       npm ci into WORK_DIR (once per lock file)
-#   run.sh test WORK_DIR WEB_DIR SOURCE_DIR BINARY_DIR NAME.test.mjs
+#   run.sh test WORK_DIR WEB_DIR SOURCE_DIR BINARY_DIR NAME.test.mjs [PROGRAM]
+# (PROGRAM: the desktop program, for the tests that compare the two)
 # Where emscripten, Chromium or Node.js are missing (make deps installs them), the tests
 # say SKIPPED.
 set -eu
@@ -48,7 +49,7 @@ install)
     cp package-lock.json node_modules/.installed-lock
     ;;
 test)
-    work=$2 web=$3 source_dir=$4 binary=$5 file=$6
+    work=$2 web=$3 source_dir=$4 binary=$5 file=$6 program=${7:-}
     if ! command -v node >/dev/null 2>&1; then
         echo "SKIPPED: Node.js is not installed (make deps installs it); the page tests did not run"
         exit 0
@@ -67,6 +68,7 @@ test)
     fi
     cd "$work"
     OLLENDOR_WEB=$web OLLENDOR_SOURCE=$source_dir OLLENDOR_BINARY=$binary OLLENDOR_CHROMIUM=$chromium \
+        OLLENDOR_PROGRAM=$program \
         exec node --test --test-reporter=spec "$file"
     ;;
 esac

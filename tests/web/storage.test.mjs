@@ -3,9 +3,11 @@
 // dropped on the page is used again after a reload. Also: state files are the desktop's.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync } from 'node:fs';
+import { readFileSync, writeFileSync, mkdtempSync, rmSync } from 'node:fs';
+import { execFileSync } from 'node:child_process';
+import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { serve, launch, open, canvasPixels, readPng, compare, dropFiles, typeAndRun, source, binary } from './support.mjs';
+import { serve, launch, open, canvasPixels, readPng, compare, dropFiles, typeAndRun, source, binary, program } from './support.mjs';
 
 let server, chrome, page;
 before(async () => {
@@ -87,4 +89,35 @@ test('a ROM set dropped on the page is used again after a reload', async () => {
     await page.evaluate(() => window.ollendor.runFrames(20));
     assert.ok(compare(await canvasPixels(page), dropped, 320).count > 0);
     assert.deepEqual(page.errors, []);
+});
+
+// The desktop program, headless, from a folder of its own: `args` and the picture it ends on.
+function desktopRun(folder, args) {
+    const picture = join(folder, 'desktop.png');
+    execFileSync(program, ['--headless', '--screenshot', picture, ...args], { cwd: folder, stdio: 'pipe' });
+    return readPng(picture);
+}
+
+test('the page and the desktop program read each other\'s state files', { skip: !program && 'no desktop program' }, async () => {
+    const folder = mkdtempSync(join(tmpdir(), 'ollendor-web-state-'));
+    try {
+        await page.click('#builtin-rom').catch(() => {});
+        await page.waitForFunction(() => window.ollendor.romBuiltin());
+        // The page's state, run on for 10 frames by the desktop and by the page.
+        await typeAndRun(page, 60, '4');
+        const pageState = join(folder, 'page.state');
+        writeFileSync(pageState, Uint8Array.from(await page.evaluate(() => window.ollendor.stateBytes())));
+        await page.evaluate(() => window.ollendor.runFrames(10));
+        const desktop = desktopRun(folder, ['--load-state', pageState, '--frames', '10']);
+        assert.equal(compare(await canvasPixels(page), desktop.rgba, desktop.width).count, 0);
+        // The desktop's state, dropped on the page, gives the desktop's picture there.
+        const desktopState = join(folder, 'desktop.state');
+        const saved = desktopRun(folder, ['--type', '4', '--frames', '70', '--save-state', desktopState]);
+        await dropFiles(page, [{ name: 'desktop.state', bytes: readFileSync(desktopState) }]);
+        await page.waitForFunction(() => window.ollendor.status().startsWith('Loaded desktop.state'));
+        await page.evaluate(() => window.ollendor.runFrames(0));
+        assert.equal(compare(await canvasPixels(page), saved.rgba, saved.width).count, 0);
+    } finally {
+        rmSync(folder, { recursive: true, force: true });
+    }
 });

@@ -11,6 +11,7 @@ export const site = process.env.OLLENDOR_WEB;          // the built page (build-
 export const source = process.env.OLLENDOR_SOURCE;     // the source tree
 export const binary = process.env.OLLENDOR_BINARY;     // the desktop build (demo tape, test ROM)
 export const chromium = process.env.OLLENDOR_CHROMIUM || '/usr/bin/chromium';
+export const program = process.env.OLLENDOR_PROGRAM;   // the desktop program, where built
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                 '.css': 'text/css', '.png': 'image/png' };
