@@ -183,7 +183,8 @@ async function startSound() {
     gain.gain.value = muted ? 0 : 1;
     gain.connect(context.destination);
     audio = { context, gain, push: () => {}, kind: 'script processor' };
-    if (context.audioWorklet && window.isSecureContext) {
+    // ?sound=script takes the older output even where an AudioWorklet could run.
+    if (context.audioWorklet && window.isSecureContext && params.get('sound') !== 'script') {
         try {
             await context.audioWorklet.addModule('audio-worklet.js');
             const node = new AudioWorkletNode(context, 'ollendor-sound', { outputChannelCount: [1] });
@@ -224,8 +225,10 @@ function scriptProcessorOutput(context, gain) {
 }
 
 // ---- keys ----------------------------------------------------------------------------------
-function capsState(event) {
-    return event.getModifierState && event.getModifierState('CapsLock') ? 1 : 0;
+// Caps Lock as the machine takes it: bit 0 while locked, bit 15 while its key is held.
+function capsState(event, down) {
+    const locked = event.getModifierState && event.getModifierState('CapsLock') ? 1 : 0;
+    return locked | (event.code === 'CapsLock' && down ? 0x8000 : 0);
 }
 
 function typingTarget(event) {
@@ -237,14 +240,15 @@ window.addEventListener('keydown', (event) => {
     if (typingTarget(event) || event.metaKey || event.altKey) return;
     startSound();
     if (!M) return;
+    M._ow_caps_lock(capsState(event, true));
     const code = keyCodes[event.code];
     if (code === undefined) return;
-    M._ow_caps_lock(capsState(event));
     M._ow_key(code, 1);
     event.preventDefault();
 });
 window.addEventListener('keyup', (event) => {
     if (!M) return;
+    M._ow_caps_lock(capsState(event, false));
     const code = keyCodes[event.code];
     if (code === undefined) return;
     M._ow_key(code, 0);

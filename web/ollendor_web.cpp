@@ -134,8 +134,8 @@ EMSCRIPTEN_KEEPALIVE void ow_key(int virtualKey, int down)
 
 EMSCRIPTEN_KEEPALIVE void ow_release_keys() { web->keys.releaseAll(); }
 
-// Caps Lock: bit 0 while locked.
-EMSCRIPTEN_KEEPALIVE void ow_caps_lock(int state) { web->capsLock = int16_t(state & 1); }
+// Caps Lock: bit 0 while locked, bit 15 while its key is held.
+EMSCRIPTEN_KEEPALIVE void ow_caps_lock(int state) { web->capsLock = int16_t(state & 0x8001); }
 
 // Runs one emulated frame; returns the samples waiting in the sample buffer. When nobody
 // takes them (a benchmark), the oldest are dropped.
