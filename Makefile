@@ -4,6 +4,7 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+WEB_BUILD  ?= build-web
 JOBS       ?= $(shell nproc)
 
 # Everything the build, the tests and the benchmarks use, by Debian package name. npm (for
@@ -15,9 +16,10 @@ PACKAGES := cmake ninja-build g++ pkg-config \
             nlohmann-json3-dev libcpp-httplib-dev nodejs \
             clang libclang-rt-14-dev \
             xvfb xauth xdotool imagemagick \
-            help2man librsvg2-bin desktop-file-utils appstream dpkg-dev groff-base
+            help2man librsvg2-bin desktop-file-utils appstream dpkg-dev groff-base \
+            emscripten chromium
 
-.PHONY: all deps configure build run test bench check golden clean install package
+.PHONY: all deps configure build run test bench check golden clean install package web
 
 all: build
 
@@ -65,6 +67,12 @@ package: configure
 	cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED_TARGETS)
 	cd $(BUILD) && cpack
 
+# The web page (web/): the machine in WebAssembly with Debian's emscripten, and the page
+# around it, in WEB_BUILD; the zstd source for it comes from Debian's source package once.
+# python3 -m http.server -d build-web, then http://localhost:8000/ for a look.
+web: deps
+	JOBS=$(JOBS) web/build.sh . $(WEB_BUILD)
+
 bench: build
 	$(BUILD)/ollendor-bench
 
@@ -91,4 +99,4 @@ golden: build
 	tests/golden/update.sh $(BUILD)/ollendor
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WEB_BUILD)
