@@ -102,12 +102,17 @@ same_picture() { # A B: the same pixels (the PNG encodings may differ)
 same_below_title() { # A B
   [ "$(compare -metric AE "$1[320x180+0+20]" "$2[320x180+0+20]" null: 2>&1)" = "0" ]
 }
-status_is() { # WORD: until GET_STATUS says it (or the time limit)
-  for _ in $(seq 1 100); do
-    case "$(command_reply GET_STATUS)" in *"$1"*) return 0;; esac
-    sleep 0.1
+# A command can be lost (UDP): it is sent again each second until RetroArch's log says it
+# was carried out (or the time limit).
+command_until_logged() { # COMMAND TEXT
+  for _ in $(seq 1 10); do
+    send_command "$1"
+    for _ in $(seq 1 10); do
+      grep -q "$2" "$dir/retroarch.log" && return 0
+      sleep 0.1
+    done
   done
-  fail "RetroArch's status did not become $1"
+  return 1
 }
 
 command_reply() { # COMMAND: sends it, prints the reply (if any within a second)
@@ -214,7 +219,7 @@ states)
   type_key 3
   screenshot_until "$dir/sound.png" below-title || fail "key 3 did not show the sound page"
   # RetroArch 1.14 saves only while running (a save asked for while paused waits).
-  send_command SAVE_STATE
+  command_until_logged SAVE_STATE "Saving state" || fail "RetroArch did not save a state"
   # The file is written by a task of its own: wait until it holds a whole state of ours.
   # RetroArch 1.14 puts the core's bytes in a block of its own: "RASTATE", a version byte,
   # then "MEM " and the length of our bytes, which follow.
@@ -242,12 +247,7 @@ states)
   screenshot_until "$dir/sound.png" differ || fail "key 4 did not leave the sound page"
   # Loaded while running (RetroArch 1.14 carries out neither a save nor a load while
   # paused), so the title row's clock may have moved on by the time of the screenshot.
-  # A command can be lost (UDP); it is sent again each second until RetroArch says it loads.
-  for _ in $(seq 1 10); do
-    send_command LOAD_STATE
-    for _ in $(seq 1 10); do grep -q "Loading state" "$dir/retroarch.log" && break 2; sleep 0.1; done
-  done
-  grep -q "Loading state" "$dir/retroarch.log" || fail "RetroArch did not load the state"
+  command_until_logged LOAD_STATE "Loading state" || fail "RetroArch did not load the state"
   screenshot_until "$dir/next.png" below-title || fail "after LOAD_STATE the picture is not the one at the save"
   ;;
 *)
