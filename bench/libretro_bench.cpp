@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "bench/bench.h"
 #include "control/session.h"
@@ -122,6 +123,19 @@ void libretroBench()
                 "the sound synthesised %.1f us/frame (retro_run %+.1f%%); graphics page, best of %d batches of %d "
                 "frames\n",
                 core * 1e6, headless * 1e6, headlessWork * 1e6, (core / headlessWork - 1) * 100, batches, frames);
+
+    // What rewind and run-ahead pay each frame: a serialize (and, run-ahead, an unserialize).
+    const size_t size = entry<size_t (*)()>(handle, "retro_serialize_size")();
+    const auto serialize = entry<bool (*)(void*, size_t)>(handle, "retro_serialize");
+    const auto unserialize = entry<bool (*)(const void*, size_t)>(handle, "retro_unserialize");
+    std::vector<uint8_t> state(size);
+    double save = 1e9, load = 1e9;
+    for (int b = 0; b < 10; ++b) {
+        save = std::min(save, secondsOf([&] { serialize(state.data(), size); }));
+        load = std::min(load, secondsOf([&] { unserialize(state.data(), size); }));
+    }
+    std::printf("libretro: retro_serialize %.0f us, retro_unserialize %.0f us, %zu bytes\n", save * 1e6,
+                load * 1e6, size);
     entry<void (*)()>(handle, "retro_deinit")();
 }
 

@@ -243,6 +243,46 @@ TEST_F(CoreHost, SerializeRunUnserializeRunGivesTheSameFramesAndSamples)
     EXPECT_TRUE(std::any_of(first.second.begin(), first.second.end(), [](int16_t s) { return s != 0; }));
 }
 
+// A state file of ours given as content starts from that machine: the state bytes cut to
+// the file's own length (its header says how long) load like `ollendor --load-state`.
+TEST_F(CoreHost, AStateFileAsContentStartsFromThatMachine)
+{
+    soundPageWithNote();
+    run(3);
+    got.keyboard(false, RETROK_h, 'h', 0); // the new core is given no key either
+    run(3);
+    Core& c = core();
+    std::vector<uint8_t> state(c.retro_serialize_size());
+    ASSERT_TRUE(c.retro_serialize(state.data(), state.size()));
+    const size_t length = 36 + (state[24] | state[25] << 8 | state[26] << 16 | size_t(state[27]) << 24);
+    state.resize(length);
+    std::vector<std::vector<uint32_t>> frames;
+    for (int i = 0; i < 5; ++i) {
+        run(1);
+        frames.push_back(got.frame);
+    }
+
+    c.retro_unload_game();
+    c.retro_deinit();
+    c.retro_init();
+    retro_game_info content{"saved.ollstate", state.data(), state.size(), nullptr};
+    ASSERT_TRUE(c.retro_load_game(&content));
+    for (int i = 0; i < 5; ++i) {
+        run(1);
+        EXPECT_TRUE(got.frame == frames[size_t(i)]) << "frame " << i << " after loading the state as content";
+    }
+
+    // A state file cut short is refused as content.
+    c.retro_unload_game();
+    c.retro_deinit();
+    c.retro_init();
+    content.size = length - 1;
+    EXPECT_FALSE(c.retro_load_game(&content));
+    c.retro_deinit();
+    c.retro_init(); // TearDown's unload and deinit follow
+    ASSERT_TRUE(c.retro_load_game(nullptr));
+}
+
 TEST_F(CoreHost, ThePadsCursorKeysAndTheReportedTimingAreTheMachines)
 {
     retro_system_av_info info{};
