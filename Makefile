@@ -15,7 +15,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
             libzstd-dev libxxhash-dev liblz4-dev libtomlplusplus-dev \
             nlohmann-json3-dev libcpp-httplib-dev nodejs \
             clang libclang-rt-14-dev \
-            xvfb xauth xdotool imagemagick \
+            xvfb xauth xdotool imagemagick retroarch retroarch-dev dbus \
             help2man librsvg2-bin desktop-file-utils appstream dpkg-dev groff-base \
             emscripten chromium
 
@@ -56,6 +56,10 @@ test: build
 PREFIX  ?= /usr/local
 DESTDIR ?=
 INSTALLED_TARGETS := ollendor ollendor-dist
+# The libretro core, where Debian's libretro header is there to build it against.
+ifneq ($(wildcard /usr/include/libretro-common/libretro.h),)
+INSTALLED_TARGETS += ollendor_libretro
+endif
 
 install: configure
 	@case "$(PREFIX)" in /*) ;; *) echo "PREFIX must be an absolute path, not '$(PREFIX)'" >&2; exit 2;; esac

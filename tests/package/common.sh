@@ -15,3 +15,15 @@ png_size() {
   set -- $(od -An -tu1 -j16 -N8 "$1")
   echo "$(( ($1 << 24) | ($2 << 16) | ($3 << 8) | $4 ))x$(( ($5 << 24) | ($6 << 16) | ($7 << 8) | $8 ))"
 }
+
+# expected_files LIST: the installed files LIST names, one a line under the prefix, with
+# MULTIARCH as the host's triplet; the libretro core's files only where it is built (Debian's
+# libretro header is there).
+expected_files() {
+  triplet=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)
+  if [ -f /usr/include/libretro-common/libretro.h ]; then
+    sed "s|MULTIARCH|$triplet|" "$1"
+  else
+    grep -v libretro "$1"
+  fi
+}

@@ -24,7 +24,7 @@ root=$work/stage/usr
 
 # Exactly the expected files, all of them under DESTDIR/PREFIX.
 (cd "$work/stage" && find . ! -type d | sed 's|^\./||' | sort) >"$work/files"
-sed 's|^|usr/|' "$expected" | sort | diff -u - "$work/files" >"$work/files.diff" ||
+expected_files "$expected" | sed 's|^|usr/|' | sort | diff -u - "$work/files" >"$work/files.diff" ||
   fail "installed files differ from $expected (- missing, + extra):
 $(cat "$work/files.diff")"
 
