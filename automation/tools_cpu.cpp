@@ -181,9 +181,7 @@ void addCpuTools(std::vector<Tool>& tools)
                          Z80State cpu{};
                          ToolResult result;
                          if (!onMachine(machine, [&](Control& control) {
-                                 setCpuRegister(control.machine().cpu, name, uint16_t(value));
-                                 // The recorded past no longer leads here.
-                                 control.machineReplaced();
+                                 control.edit([&](Mtx& m) { setCpuRegister(m.cpu, name, uint16_t(value)); });
                                  cpu = control.machine().cpu;
                              }, result))
                              return result;
@@ -235,9 +233,10 @@ void addCpuTools(std::vector<Tool>& tools)
                          const uint32_t first = uint32_t(number(arguments, "address", 0));
                          ToolResult result;
                          if (!onMachine(machine, [&](Control& control) {
-                                 for (size_t i = 0; i < bytes->size(); ++i)
-                                     writeArea(control.machine(), area, uint32_t(first + i), (*bytes)[i]);
-                                 control.machineReplaced();
+                                 control.edit([&](Mtx& m) {
+                                     for (size_t i = 0; i < bytes->size(); ++i)
+                                         writeArea(m, area, uint32_t(first + i), (*bytes)[i]);
+                                 });
                              }, result))
                              return result;
                          return success({{"written", bytes->size()}},

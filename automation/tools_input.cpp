@@ -79,7 +79,7 @@ void addInputTools(std::vector<Tool>& tools)
                          std::string refused;
                          if (!onMachine(machine, [&](Control& control) {
                                  if (!keyboardFollowsRecording("type_text", control, refused))
-                                     control.session().typeText(text);
+                                     control.typeText(text);
                              }, result))
                              return result;
                          if (!refused.empty())
@@ -105,7 +105,7 @@ void addInputTools(std::vector<Tool>& tools)
                          std::string refused;
                          if (!onMachine(machine, [&](Control& control) {
                                  if (!keyboardFollowsRecording("press_keys", control, refused))
-                                     control.session().holdKeys(keys, frames);
+                                     control.holdKeys(keys, frames);
                              }, result))
                              return result;
                          if (!refused.empty())
@@ -167,14 +167,14 @@ void addInputTools(std::vector<Tool>& tools)
                              return failure("mount_tape: " + escapedName(path.string()) +
                                             (status ? ": " + status.message() : " is not a file"));
                          ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { control.session().mountTape(path); }, result))
+                         if (!onMachine(machine, [&](Control& control) { control.mountTape(path); }, result))
                              return result;
                          return successText("mounted " + escapedName(path.string()));
                      }});
     tools.push_back({"unmount_tape", "Takes the mounted tape out: loads look in the tape folder again.", object({}),
                      Json(), [](const Json&, MachineAccess& machine) {
                          ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { control.session().unmountTape(); }, result))
+                         if (!onMachine(machine, [&](Control& control) { control.unmountTape(); }, result))
                              return result;
                          return successText("no tape mounted");
                      }});

@@ -248,6 +248,7 @@ Control::Result Control::goBack(const MachinePosition& target, const StopInfo& s
     debugger_.clearHistory();
     stepsOverLeft_ = stepsOutLeft_ = 0;
     pauseFor(stop);
+    changed(true);
     return {};
 }
 
@@ -336,6 +337,7 @@ Control::Result Control::rewindFrames(unsigned frames)
     session_.goBackTo(*earlier, false);
     debugger_.clearGoal();
     debugger_.clearHistory();
+    changed(true);
     return {};
 }
 
@@ -379,6 +381,13 @@ Control::Result Control::loadSlot(int slot)
     return loadState(*path);
 }
 
+void Control::changed(bool jump)
+{
+    ++generation_;
+    if (jump)
+        ++jumps_;
+}
+
 void Control::machineReplaced()
 {
     rewind_.clear();
@@ -386,6 +395,60 @@ void Control::machineReplaced()
     debugger_.clearGoal();
     debugger_.clearHistory();
     captureFrame();
+    changed(true);
+}
+
+void Control::edit(const std::function<void(Mtx&)>& change)
+{
+    session_.editMachine(change);
+    // The rewind history restarts from the machine as it now is (as after a loaded state,
+    // without forgetting the call stack and the trace).
+    rewind_.clear();
+    captures_.clear();
+    captureFrame();
+    changed(true);
+}
+
+void Control::reset()
+{
+    auto fresh = std::make_unique<Mtx>();
+    machinePowerOn(*fresh);
+    fresh->keyboard.input = machine().keyboard.input;
+    machineInit(*fresh, session_.roms());
+    session_.replaceMachine(*fresh);
+    machineReplaced();
+}
+
+void Control::mountTape(const std::filesystem::path& file)
+{
+    session_.mountTape(file);
+    changed(false);
+}
+
+void Control::unmountTape()
+{
+    session_.unmountTape();
+    changed(false);
+}
+
+void Control::typeText(const std::string& text)
+{
+    session_.typeText(text);
+    changed(false);
+}
+
+void Control::holdKeys(std::vector<uint8_t> keys, unsigned frames)
+{
+    session_.holdKeys(std::move(keys), frames);
+    changed(false);
+}
+
+bool Control::startReplay(std::unique_ptr<RecordingStream> recording, const std::string& source, std::string& error)
+{
+    if (!session_.startReplay(std::move(recording), source, error))
+        return false;
+    machineReplaced();
+    return true;
 }
 
 } // namespace ollendor

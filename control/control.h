@@ -13,6 +13,9 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
 #include <string>
 
 #include "control/session.h"
@@ -76,6 +79,31 @@ public:
     size_t rewindDepth() const;
     const RewindBuffer& rewindBuffer() const { return rewind_; }
 
+    // --- the one door: every change to the machine from outside a run -------------------
+    // Each change moves the generation on; followers (the sound output, the display, the
+    // views) compare it with the one they last followed instead of being called by hand.
+    // `jumps` moves on only when the machine itself was put elsewhere or changed (a state,
+    // a rewind, a reverse step, a reset, a replay, an edit), not for inputs given to it.
+    uint64_t generation() const { return generation_; }
+    uint64_t jumps() const { return jumps_; }
+
+    // An edit of the machine (a register, a flag, a byte): the one path for the views and
+    // the automation tools. The run before it can no longer be replayed into it, so a
+    // recording in progress ends (saying so), a replay stops and the machine goes on live,
+    // and the rewind history starts again from the edited machine: stepping back then stops
+    // at the edit instead of bringing back a past that never led here. The call stack and
+    // the trace stay: they are true of what ran. Runs on the loop's thread, between runs.
+    void edit(const std::function<void(Mtx&)>& change);
+    // Power-on again with the same ROM set (the tapes mounted stay mounted).
+    void reset();
+    // Inputs: a tape for every tape request from now on (or none), text to type, keys to hold.
+    void mountTape(const std::filesystem::path& file);
+    void unmountTape();
+    void typeText(const std::string& text);
+    void holdKeys(std::vector<uint8_t> keys, unsigned frames);
+    // Replays a recording from its start state (Session::startReplay); false with the reason.
+    bool startReplay(std::unique_ptr<RecordingStream> recording, const std::string& source, std::string& error);
+
     // A state or machine put in place from outside (load state): the history starts afresh.
     void machineReplaced();
     // Whether frames are kept for going back (on by default). A headless run that nothing
@@ -106,8 +134,12 @@ private:
     void continueStepOver(unsigned count, bool first);
     bool countedStep(bool first);
 
+    void changed(bool jump);
+
     Session& session_;
     RewindBuffer& rewind_;
+    uint64_t generation_ = 0;
+    uint64_t jumps_ = 0;
     Debugger debugger_;
     Symbols symbols_;
     std::deque<MachinePosition> captures_; // positions of the rewind buffer's captures, oldest first

@@ -368,6 +368,19 @@ void Session::endRecordingForAJump()
                                      : ("ollendor: " + error).c_str());
 }
 
+void Session::editMachine(const std::function<void(Mtx&)>& edit)
+{
+    if (recorder_ && recorder_->isOpen()) {
+        std::string error;
+        stopRecording(error);
+        host_->warningLine(error.empty() ? "ollendor: the recording ends here: the machine was edited"
+                                         : ("ollendor: " + error).c_str());
+    }
+    edit(*machine_);
+    inputLog_.clear();
+    replay_ = Replay{};
+}
+
 void Session::replaceMachine(const Mtx& machine)
 {
     endRecordingForAJump();

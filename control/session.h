@@ -138,6 +138,10 @@ public:
     // Puts a whole machine in place (a loaded state). A recording in progress cannot
     // follow that jump and ends here (said through the host); the input log starts afresh.
     void replaceMachine(const Mtx& machine);
+    // Changes the machine in place (an edit from outside a run). A recording in progress
+    // cannot follow it and ends here (said through the host); a replay stops and the machine
+    // goes on live; the input log starts afresh.
+    void editMachine(const std::function<void(Mtx&)>& edit);
     // Goes back to an earlier machine of this run (a rewind, a reverse step). The inputs
     // given after it are forgotten (rewinding: the machine goes on live from there) or kept
     // to be given again at their positions (keepFuture: stepping forward again repeats the

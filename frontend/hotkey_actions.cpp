@@ -112,7 +112,6 @@ void HotkeyActions::load(int slot)
         fail("Load state", loaded.error);
         return;
     }
-    loop_.followMachine();
     std::fprintf(stderr, "ollendor: loaded the state of slot %d (%s)\n", slot, path->c_str());
 }
 
@@ -123,7 +122,6 @@ void HotkeyActions::rewind(unsigned frames)
     if (depth == 0)
         return;
     control_.rewindFrames(unsigned(std::min<size_t>(frames, depth)));
-    loop_.followMachine();
 }
 
 void HotkeyActions::screenshot()

@@ -64,10 +64,14 @@ void Loop::run()
         if (service_ && !service_())
             break;
         if (rewinding_) {
-            if (!stepBack())
+            if (!stepBack()) // shows each frame back itself; let go, the sound follows
                 break;
             continue;
         }
+        // Whatever changed the machine from outside the run (a key of the program, a menu,
+        // a view, a client), the picture and the sound follow it here, once.
+        if (control_.jumps() != followedJumps_)
+            followMachine();
         if (control_.paused()) {
             standStill();
             continue;
@@ -146,6 +150,7 @@ void Loop::setMuted(bool muted)
 
 void Loop::followMachine()
 {
+    followedJumps_ = control_.jumps();
     noteShown();
     sound_.discardFed(); // what the machine made before the jump is not heard
     publishTones(session_.machine().sound.published);

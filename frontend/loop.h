@@ -73,8 +73,9 @@ public:
     // The sound device silent (the stream keeps running); a WAV file is not affected.
     void setMuted(bool muted);
     bool muted() const { return muted_; }
-    // The machine was put somewhere else (a state loaded, a rewind ended): the picture and
-    // the sound follow it at once.
+    // The machine was put somewhere else (a state loaded, a rewind, an edit): the picture
+    // and the sound follow it at once. The loop calls it whenever the control's count of
+    // jumps moved since it last followed.
     void followMachine();
 
     // SessionHost
@@ -117,6 +118,7 @@ private:
     Session& session_;
     std::function<bool()> service_;
     std::function<void()> actions_;
+    uint64_t followedJumps_ = 0;      // the control's jumps the picture and sound follow
     bool rewinding_ = false;          // the rewind key is held
     bool fastForward_ = false;        // the fast-forward key is held
     bool muted_ = false;              // the user turned the sound off

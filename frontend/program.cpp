@@ -134,12 +134,11 @@ void Run::start()
     session = std::make_unique<Session>(roms.roms);
     if (options.tapeDir)
         session->setTapeFolder(*options.tapeDir);
-    startMachine();
-
     rewind = std::make_unique<RewindBuffer>();
     control = std::make_unique<Control>(*session, *rewind);
     // Headless with no automation client, nothing can ask to go back in time.
     control->keepHistory(!options.headless || options.automation());
+    startMachine();
     loadSymbolFiles();
 
     if (options.paused)
@@ -197,7 +196,7 @@ void Run::start()
 // windows that were open when the settings were written.
 void Run::startDesk()
 {
-    tapes = std::make_unique<TapesWindow>(*session, userSettings);
+    tapes = std::make_unique<TapesWindow>(*control, userSettings);
     volume = std::make_unique<VolumeItem>(loop->sound(), userSettings);
     drawing.addPart(*tapes);
     drawing.addPart(*volume);
@@ -262,7 +261,7 @@ void Run::saveSettings()
 void Run::startMachine()
 {
     if (options.loadState) {
-        const StateResult loaded = loadStateFile(*options.loadState, session->machine(), session->machine());
+        const Control::Result loaded = control->loadState(*options.loadState);
         if (!loaded.ok)
             throw DynamicError(loaded.error);
     } else if (options.replay) {
@@ -271,14 +270,14 @@ void Run::startMachine()
         std::unique_ptr<RecordingStream> stream = RecordingStream::open(*options.replay, error);
         if (!stream)
             throw DynamicError(error);
-        if (!session->startReplay(std::move(stream), options.replay->string(), error))
+        if (!control->startReplay(std::move(stream), options.replay->string(), error))
             throw DynamicError(error);
     } else {
         session->setCapsLock(platform.capsLockState());
         session->updateInput();
         snapshotCapsLock(session->machine().keyboard);
     }
-    session->typeText(options.typeText);
+    control->typeText(options.typeText);
 }
 
 // The automation server: its transports start now, and the loop carries out its requests

@@ -45,7 +45,10 @@ std::vector<fs::path> listTapeFolder(const fs::path& folder)
     return files;
 }
 
-TapesWindow::TapesWindow(Session& session, Settings& settings) : session_(session), settings_(settings) {}
+TapesWindow::TapesWindow(Control& control, Settings& settings)
+    : control_(control), session_(control.session()), settings_(settings)
+{
+}
 
 bool TapesWindow::mount(const fs::path& file)
 {
@@ -57,7 +60,7 @@ bool TapesWindow::mount(const fs::path& file)
     }
     error_.clear();
     const fs::path absolute = absoluteOf(file);
-    session_.mountTape(absolute);
+    control_.mountTape(absolute);
     rememberTape(settings_, absolute);
     return true;
 }
@@ -70,7 +73,7 @@ void TapesWindow::dropped(const fs::path& file)
 
 void TapesWindow::unmount()
 {
-    session_.unmountTape();
+    control_.unmountTape();
 }
 
 void TapesWindow::refresh()

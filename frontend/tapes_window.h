@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "control/control.h"
 #include "control/session.h"
 #include "frontend/main_window_parts.h"
 #include "frontend/settings.h"
@@ -28,7 +29,7 @@ std::vector<std::filesystem::path> listTapeFolder(const std::filesystem::path& f
 class TapesWindow final : public MainWindowPart {
 public:
     // The session and the settings must outlive the window.
-    TapesWindow(Session& session, Settings& settings);
+    TapesWindow(Control& control, Settings& settings);
 
     // Mounts the file after checking it can be read; false (reported) when it cannot.
     bool mount(const std::filesystem::path& file);
@@ -52,6 +53,7 @@ public:
     bool openWindowNamed(const std::string& name) override;
 
 private:
+    Control& control_; // mounting goes through its one door
     Session& session_;
     Settings& settings_;
     std::string error_;

@@ -111,8 +111,10 @@ TEST(TapesWindow, ListsTheFolderAndMountsAndUnmounts)
 
     Session session(builtinRomSet());
     session.setTapeFolder(folder.path());
+    RewindBuffer rewind(4);
+    Control control(session, rewind);
     Settings settings;
-    TapesWindow tapes(session, settings);
+    TapesWindow tapes(control, settings);
     EXPECT_FALSE(tapes.isOpen());
     tapes.setOpen(true);
     EXPECT_EQ(tapes.files().size(), 3u);
@@ -154,8 +156,10 @@ TEST(TapesWindow, AFileDroppedOnTheMainWindowIsMounted)
     ScratchFolder folder;
     writeFile(folder.path() / "dropped.mtx", {1, 2, 3});
     Session session(builtinRomSet());
+    RewindBuffer rewind(4);
+    Control control(session, rewind);
     Settings settings;
-    TapesWindow tapes(session, settings);
+    TapesWindow tapes(control, settings);
     {
         FrontendDrawing drawing;
         SdlDesktop desktop(1, drawing);

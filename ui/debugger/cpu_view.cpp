@@ -5,7 +5,6 @@
 
 #include <imgui.h>
 
-#include "ui/debugger/machine_edit.h"
 #include "ui/debugger/widgets.h"
 
 namespace ollendor {
@@ -152,12 +151,15 @@ void drawCpuView(CpuView& view, DebugContext& context, bool* open)
     ImGui::PopTextWrapPos();
     ImGui::End();
 
+    // Edits go through the control's one edit path, and only while the machine stands still.
+    if (!control.paused())
+        return;
     if (!editedName.empty())
-        editMachine(control, [&](Mtx& m) { setCpuRegister(m.cpu, editedName, editedValue); });
+        control.edit([&](Mtx& m) { setCpuRegister(m.cpu, editedName, editedValue); });
     if (flagsEdited)
-        editMachine(control, [flags](Mtx& m) { m.cpu.F = flags; });
+        control.edit([flags](Mtx& m) { m.cpu.F = flags; });
     if (stateEdited)
-        editMachine(control, [=](Mtx& m) {
+        control.edit([=](Mtx& m) {
             uint8_t state = uint8_t(m.cpu.intState & ~(IFF1 | IFF2));
             state |= (iff1 ? IFF1 : 0) | (iff2 ? IFF2 : 0);
             m.cpu.intState = state;

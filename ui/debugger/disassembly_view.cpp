@@ -7,7 +7,6 @@
 
 #include "ui/debugger/breakpoints_view.h"
 #include "ui/debugger/cpu_view.h"
-#include "ui/debugger/machine_edit.h"
 #include "ui/debugger/widgets.h"
 
 namespace ollendor {
@@ -220,8 +219,8 @@ void drawDisassemblyView(DisassemblyView& view, DebugContext& context, bool* ope
                 toggleAt = address;
             if (ImGui::MenuItem("Run to here"))
                 control.runTo(address);
-            if (ImGui::MenuItem("Set PC here", nullptr, false, control.paused()))
-                editMachine(control, [address](Mtx& m) { setCpuRegister(m.cpu, "PC", address); });
+            if (ImGui::MenuItem("Set PC here", nullptr, false, control.paused()) && control.paused())
+                control.edit([address](Mtx& m) { setCpuRegister(m.cpu, "PC", address); });
             if (line.instruction.target && ImGui::MenuItem("Go to the target"))
                 goTo = *line.instruction.target;
             if (ImGui::MenuItem("Show in the memory view"))

@@ -6,7 +6,6 @@
 #include <imgui.h>
 
 #include "debug/numbers.h"
-#include "ui/debugger/machine_edit.h"
 #include "ui/debugger/widgets.h"
 
 namespace ollendor {
@@ -191,7 +190,8 @@ void drawMemoryView(MemoryView& view, DebugContext& context, bool* open)
         const MemorySource source = view.source;
         const uint32_t address = write->first;
         const uint8_t value = write->second;
-        if (editMachine(control, [&](Mtx& m) { writeMemoryByte(m, source, address, value); })) {
+        if (control.paused()) {
+            control.edit([&](Mtx& m) { writeMemoryByte(m, source, address, value); });
             context.changes.edited(control.machine());
             // On to the next byte, as a hex editor goes.
             if (address + 1 < size) {
