@@ -18,6 +18,7 @@
 #include <vector>
 #include <string>
 
+#include "files/recording_files.h"
 #include "control/session.h"
 #include "debug/debugger.h"
 #include "debug/symbol_file.h"

@@ -1,3 +1,4 @@
+#include "files/recording_files.h"
 #include "control/session.h"
 
 #include <algorithm>

@@ -19,6 +19,7 @@
 #include "control/key_typist.h"
 #include "machine/machine.h"
 #include "machine/rom_set.h"
+#include "files/recording_files.h"
 #include "state/recording.h"
 
 namespace ollendor {

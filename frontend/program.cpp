@@ -22,6 +22,7 @@
 #include "files/safe_file.h"
 #include "files/rom_files.h"
 #include "machine/rom_set.h"
+#include "files/recording_files.h"
 #include "state/recording.h"
 #include "files/state_files.h"
 #include "state/state_file.h"

@@ -15,6 +15,7 @@
 #include "roms/builtin_rom.h"
 #include "sound/synth.h"
 #include "files/wav_stream.h"
+#include "files/recording_files.h"
 #include "state/recording.h"
 #include "state/state_file.h"
 #include "tests/support/machine_digest.h"

@@ -12,6 +12,7 @@
 
 #include "control/session.h"
 #include "machine/rom_set.h"
+#include "files/recording_files.h"
 #include "state/recording.h"
 #include "state/state_file.h"
 #include "tests/program_run_support.h"
