@@ -19,7 +19,7 @@ PACKAGES := cmake ninja-build g++ pkg-config \
             help2man librsvg2-bin desktop-file-utils appstream dpkg-dev groff-base \
             emscripten chromium
 
-.PHONY: all deps configure build run test bench check golden clean install package web
+.PHONY: all deps configure build run test bench check fuzz golden clean install package web
 
 all: build
 
@@ -80,11 +80,13 @@ web: deps
 bench: build
 	$(BUILD)/ollendor-bench
 
-# The whole test suite (less the long exerciser run) under AddressSanitizer and
-# UndefinedBehaviorSanitizer, built with clang, then every fuzz target for FUZZ_SECONDS
-# over its seed corpus (tests/fuzz), two at a time.
-FUZZ_SECONDS ?= 60
+# The test suite under AddressSanitizer and UndefinedBehaviorSanitizer, built with clang,
+# less what only repeats the release run (the long runs: exerciser, windows, RetroArch, the
+# browser; the packaging; the SDK client), then every fuzz target briefly (FUZZ_SECONDS)
+# over its kept corpus (tests/fuzz), two at a time. `make fuzz` runs the long campaign.
+FUZZ_SECONDS ?= 10
 FUZZ_JOBS    ?= 2
+FUZZ_CAMPAIGN_SECONDS ?= 600
 
 check: deps
 	@if [ -f $(ASAN_BUILD)/build.ninja ]; then \
@@ -94,8 +96,13 @@ check: deps
 	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOLLENDOR_SANITIZE=ON -DOLLENDOR_FUZZ=ON; \
 	fi
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE long
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE 'long|package|sdk'
 	tools/run_fuzzers.sh $(ASAN_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS)
+
+# The long fuzzing campaign: every target for FUZZ_CAMPAIGN_SECONDS (the sanitizer build of
+# `make check` must exist).
+fuzz:
+	tools/run_fuzzers.sh $(ASAN_BUILD) $(FUZZ_CAMPAIGN_SECONDS) $(FUZZ_JOBS)
 
 # Regenerates the built-in ROM's reference pictures in tests/golden/ from the current build.
 # Only on purpose: review every changed picture before committing it.
