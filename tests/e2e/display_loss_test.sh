@@ -16,16 +16,18 @@ part=$3
 for tool in Xvfb xdotool identify; do
   command -v $tool >/dev/null || { echo "display loss test: $tool not installed"; exit 1; }
 done
+if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
+  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
+fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 work=$(mktemp -d)
 # Settings and ROM folders of the test's own: the user's are neither read nor written.
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-server=""
+server=${X_SERVER_PID:-}
 pid=""
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  [ -n "$server" ] && kill "$server" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -35,15 +37,6 @@ fail() {
   exit 1
 }
 
-# An X server of our own on a display number it picks itself (so that we can end it).
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.txt" &
-server=$!
-for i in $(seq 1 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
 export SDL_AUDIODRIVER=dummy
 unset WAYLAND_DISPLAY SDL_VIDEODRIVER || true
 

@@ -16,14 +16,15 @@ part=$2
 for tool in Xvfb compare; do
   command -v $tool >/dev/null || { echo "loop test: $tool not installed"; exit 1; }
 done
+if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
+  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
+fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 work=$(mktemp -d)
 # Settings and ROM folders of the test's own: the user's are neither read nor written.
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-server=""
 cleanup() {
-  [ -n "$server" ] && kill "$server" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -43,15 +44,6 @@ esac
 frames=100
 mkdir "$work/roms"
 
-# An X server of our own on a display number it picks itself.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.txt" &
-server=$!
-for i in $(seq 1 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
 unset WAYLAND_DISPLAY SDL_VIDEODRIVER || true
 
 "$program" --rom-dir "$work/roms" --no-sound --type "$text" --frames $frames \

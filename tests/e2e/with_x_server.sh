@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs a command with an X server of its own, then stops the server:
+# Runs a command with an X server of its own, then stops the server: the one X set-up of
+# every window test (each re-runs itself through it, with OLLENDOR_IN_XVFB set).
 #   with_x_server.sh COMMAND [ARG...]
 # Xvfb picks a free display number itself (-displayfd), so two tests never share or race
 # for one, whatever else runs beside them (other tests, other builds' tests); choosing a
@@ -26,7 +27,9 @@ if [ ! -s "$dir/display" ]; then
   exit 1
 fi
 DISPLAY=":$(head -n 1 "$dir/display")"
-export DISPLAY
+# The server's process, for a test that ends it on purpose (the display going away).
+X_SERVER_PID=$server
+export DISPLAY X_SERVER_PID
 unset WAYLAND_DISPLAY || true
 status=0
 "$@" || status=$?
