@@ -4,6 +4,7 @@
 #include "automation/encoding.h"
 #include "automation/tool_support.h"
 #include "debug/disassembler.h"
+#include "debug/memory_area.h"
 #include "debug/registers.h"
 #include "machine/machine.h"
 
@@ -125,23 +126,25 @@ bool areaOf(const Json& arguments, size_t length, Area& area, std::string& error
     return true;
 }
 
+// The tools' areas are the machine's memory areas as the memory view shows them.
+MemoryArea memoryArea(const Area& area)
+{
+    MemoryArea out;
+    out.kind = area.kind == Area::Kind::page ? MemoryArea::Kind::page
+             : area.kind == Area::Kind::vram ? MemoryArea::Kind::video
+                                             : MemoryArea::Kind::cpu;
+    out.page = uint8_t(area.page);
+    return out;
+}
+
 uint8_t readArea(const Mtx& m, const Area& area, uint32_t address)
 {
-    switch (area.kind) {
-    case Area::Kind::cpu: return memRead(m.memory, uint16_t(address));
-    case Area::Kind::page: return m.memory.page[area.page][address];
-    case Area::Kind::vram: return m.vdp.vram[address];
-    }
-    return 0;
+    return memoryByte(m, memoryArea(area), address);
 }
 
 void writeArea(Mtx& m, const Area& area, uint32_t address, uint8_t value)
 {
-    switch (area.kind) {
-    case Area::Kind::cpu: m.memory.page[pageOf(m.memory, uint16_t(address))][address] = value; return;
-    case Area::Kind::page: m.memory.page[area.page][address] = value; return;
-    case Area::Kind::vram: m.vdp.vram[address] = value; return;
-    }
+    writeMemoryByte(m, memoryArea(area), address, value);
 }
 
 // --- disassembly -------------------------------------------------------------------------

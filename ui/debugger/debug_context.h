@@ -9,6 +9,7 @@
 #include <string>
 
 #include "control/control.h"
+#include "debug/memory_area.h"
 #include "ui/debugger/pause_memory.h"
 #include "ui/debugger/step_report.h"
 #include "ui/debugger/picture_slots.h"
@@ -17,11 +18,8 @@ namespace ollendor {
 
 // Where the memory view reads: the CPU's 64 KiB as paged now, one page of the store, or
 // the video chip's 16 KiB.
-struct MemorySource {
-    enum class Kind : uint8_t { cpu, page, video } kind = Kind::cpu;
-    uint8_t page = 0; // with Kind::page, 0-15
-    bool operator==(const MemorySource&) const = default;
-};
+// What the memory view shows: one of the machine's memory areas (debug/memory_area.h).
+using MemorySource = MemoryArea;
 
 struct DebugContext {
     explicit DebugContext(Control& control) : control(control) {}

@@ -10,37 +10,6 @@
 
 namespace ollendor {
 
-uint32_t memorySize(MemorySource source)
-{
-    return source.kind == MemorySource::Kind::video ? vramSize : pageSize;
-}
-
-std::string memorySourceName(const Mtx& machine, MemorySource source)
-{
-    char text[64];
-    switch (source.kind) {
-    case MemorySource::Kind::cpu:
-        std::snprintf(text, sizeof text, "CPU (ROM %u, RAM %u)", unsigned(machine.memory.romPage),
-                      unsigned(machine.memory.ramPage));
-        break;
-    case MemorySource::Kind::page: std::snprintf(text, sizeof text, "page %u", unsigned(source.page)); break;
-    case MemorySource::Kind::video: std::snprintf(text, sizeof text, "video memory"); break;
-    }
-    return text;
-}
-
-uint8_t memoryByte(const Mtx& machine, MemorySource source, uint32_t address)
-{
-    if (address >= memorySize(source))
-        return 0;
-    switch (source.kind) {
-    case MemorySource::Kind::cpu: return memRead(machine.memory, uint16_t(address));
-    case MemorySource::Kind::page: return machine.memory.page[source.page % pageCount][address];
-    case MemorySource::Kind::video: return machine.vdp.vram[address];
-    }
-    return 0;
-}
-
 bool memoryByteChanged(const Mtx& machine, const PauseMemory& changes, MemorySource source, uint32_t address)
 {
     if (address >= memorySize(source))
@@ -52,19 +21,6 @@ bool memoryByteChanged(const Mtx& machine, const PauseMemory& changes, MemorySou
     case MemorySource::Kind::video: return changes.videoByteChanged(machine, uint16_t(address));
     }
     return false;
-}
-
-void writeMemoryByte(Mtx& machine, MemorySource source, uint32_t address, uint8_t value)
-{
-    if (address >= memorySize(source))
-        return;
-    switch (source.kind) {
-    case MemorySource::Kind::cpu:
-        machine.memory.page[pageOf(machine.memory, uint16_t(address))][address] = value;
-        break;
-    case MemorySource::Kind::page: machine.memory.page[source.page % pageCount][address] = value; break;
-    case MemorySource::Kind::video: machine.vdp.vram[address] = value; break;
-    }
 }
 
 MemoryRow memoryRow(const Mtx& machine, const PauseMemory& changes, MemorySource source, uint32_t address)

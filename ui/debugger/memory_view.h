@@ -15,15 +15,9 @@
 
 namespace ollendor {
 
-uint32_t memorySize(MemorySource source); // 65536, or 16384 for video memory
-// "CPU (ROM 0, RAM 1)" (the pages seen now), "page 3", "video memory".
-std::string memorySourceName(const Mtx& machine, MemorySource source);
-
-uint8_t memoryByte(const Mtx& machine, MemorySource source, uint32_t address);
+// Bytes, sizes and names of the areas are read through debug/memory_area.h.
 // Changed since the pause before this one (false while changes are not kept).
 bool memoryByteChanged(const Mtx& machine, const PauseMemory& changes, MemorySource source, uint32_t address);
-// Into the byte the source shows at the address (addresses past the end are ignored).
-void writeMemoryByte(Mtx& machine, MemorySource source, uint32_t address, uint8_t value);
 
 struct MemoryRow {
     uint32_t address = 0;            // of the first byte
