@@ -142,7 +142,7 @@ bool Control::countedStep(bool first)
 {
     Z80State& cpu = machine().cpu;
     if (!first && !(cpu.intState & HALTED) && debugger_.breakpoints.watchesExec(cpu.PC)) {
-        if (const int id = debugger_.breakpoints.hit(BreakKind::exec, cpu.PC, cpu)) {
+        if (const int id = debugger_.breakpoints.hit(BreakKind::exec, cpu.PC, cpu, &machine().memory)) {
             pauseFor(StopInfo{StopReason::breakpoint, id});
             return false;
         }

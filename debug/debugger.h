@@ -94,6 +94,8 @@ public:
     std::vector<Hit> collected;
     // The machine's slice count, for positions (set by debugRun and debugStep).
     const uint64_t* slices = nullptr;
+    // The machine's memory, for conditions on memory bytes (set by debugRun and debugStep).
+    const MemoryPages* memory = nullptr;
 
     // --- called by the watching bus -------------------------------------------------
     // Sets up the checks for a run: what the run has to look at cannot change during it
