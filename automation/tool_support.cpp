@@ -107,7 +107,8 @@ ToolResult success(Json structured, const std::string& text)
     std::string whole = text;
     while (!whole.empty() && whole.back() == '\n')
         whole.pop_back();
-    whole += "\n" + structured.dump();
+    whole += '\n';
+    whole += structured.dump();
     result.content.push_back({{"type", "text"}, {"text", std::move(whole)}});
     result.structured = std::move(structured);
     return result;

@@ -1,4 +1,6 @@
 // The debugger: breakpoints, the call stack, the trace, symbols.
+#include <cctype>
+
 #include "automation/encoding.h"
 #include "automation/tool_support.h"
 #include "debug/address_text.h"
@@ -309,8 +311,78 @@ void addDebugTools(std::vector<Tool>& tools)
                                         std::to_string(loaded.added) + " symbols added" +
                                             (loaded.problemCount ? ", " + std::to_string(loaded.problemCount) + " bad lines skipped" : ""));
                      }});
+    tools.push_back({"list_symbols",
+                     "The symbols in address order: name, address and kind (label: a place in the program; value: "
+                     "a constant, as names below $0100 in a label file load). Optional filter (part of the name, "
+                     "any case), offset and limit (default 1000) for long tables; total counts every match.",
+                     object({{"filter", text("part of the name, any case", 256)},
+                             {"offset", integer(0, 0x7FFFFFFF, "matches to skip (default 0)")},
+                             {"limit", integer(1, 10000, "matches to give (default 1000)")}}),
+                     output({{"total", outInteger()},
+                             {"symbols", outArray(output({{"name", outString()}, {"address", outInteger()}, {"kind", outString()}}))}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         std::string filter = string(arguments, "filter");
+                         for (char& c : filter)
+                             c = char(std::tolower(static_cast<unsigned char>(c)));
+                         const size_t offset = size_t(number(arguments, "offset", 0));
+                         const size_t limit = size_t(number(arguments, "limit", 1000));
+                         size_t total = 0;
+                         Json list = Json::array();
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 const Symbols& symbols = control.symbols();
+                                 symbols.forEach([&](uint16_t address, std::string_view name) {
+                                     std::string lower(name);
+                                     for (char& c : lower)
+                                         c = char(std::tolower(static_cast<unsigned char>(c)));
+                                     if (!filter.empty() && lower.find(filter) == std::string::npos)
+                                         return;
+                                     if (total++ < offset || list.size() >= limit)
+                                         return;
+                                     const bool label = symbols.kindOf(name) == SymbolKind::label;
+                                     list.push_back({{"name", std::string(name)}, {"address", address},
+                                                     {"kind", label ? "label" : "value"}});
+                                 });
+                             }, result))
+                             return result;
+                         return success({{"total", total}, {"symbols", std::move(list)}},
+                                        std::to_string(total) + " symbols match" +
+                                            (list.size() < total ? ", " + std::to_string(list.size()) + " given" : ""));
+                     }});
+    tools.push_back({"remove_symbols",
+                     "Removes symbols: those named in names (exactly as spelt), or every one with all: true (the "
+                     "built-in ROM's names too; load_symbols adds names again).",
+                     object({{"names", list(text("a symbol", 256, 1), 1, 10000, "the names to remove")},
+                             {"all", flag("remove every symbol")}}),
+                     output({{"removed", outInteger()}, {"unknown", outArray(outString())}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         const bool all = has(arguments, "all") && arguments["all"].get<bool>();
+                         if (all == has(arguments, "names"))
+                             return failure("remove_symbols: give either 'names' or 'all': true");
+                         size_t removed = 0;
+                         Json unknown = Json::array();
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 Symbols& symbols = control.symbols();
+                                 if (all) {
+                                     removed = symbols.size();
+                                     symbols.clear();
+                                     return;
+                                 }
+                                 for (const Json& name : arguments["names"]) {
+                                     if (symbols.remove(name.get<std::string>()))
+                                         ++removed;
+                                     else
+                                         unknown.push_back(name);
+                                 }
+                             }, result))
+                             return result;
+                         return success({{"removed", removed}, {"unknown", unknown}},
+                                        std::to_string(removed) + " symbols removed" +
+                                            (unknown.empty() ? "" : ", " + std::to_string(unknown.size()) + " not found"));
+                     }});
     tools.push_back({"lookup_symbol",
-                     "With name: the address of a symbol. With address: its names, and the nearest label below it "
+                     "With name: the address of a symbol (or of \"name+N\"). With address: its names, and the nearest label below it "
                      "(\"name+$1A\").",
                      object({{"name", text("a symbol", 256, 1)}, {"address", address()}}),
                      output({{"address", outInteger()}, {"names", outArray(outString())}, {"nearest", outString()}}),

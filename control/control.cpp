@@ -46,12 +46,29 @@ void Control::pause()
 {
     if (paused_)
         return;
+    ++commands_;
     debugger_.clearGoal();
     stepsOverLeft_ = stepsOutLeft_ = 0;
     pauseFor(StopInfo{StopReason::user, 0});
 }
 
 void Control::resume()
+{
+    // Resuming a machine that runs changes nothing: waits on it go on.
+    if (!paused_)
+        return;
+    ++commands_;
+    resumeRun();
+}
+
+void Control::dropGoal()
+{
+    debugger_.clearGoal();
+    stepsOverLeft_ = stepsOutLeft_ = 0;
+    framesToRun_ = 0;
+}
+
+void Control::resumeRun()
 {
     if (!paused_)
         return;
@@ -115,7 +132,7 @@ void Control::afterStop()
         --stepsOutLeft_;
         paused_ = true;
         debugger_.stepOut(machine().cpu.SP);
-        resume();
+        resumeRun();
         return;
     }
     stepsOverLeft_ = stepsOutLeft_ = 0;
@@ -125,6 +142,7 @@ void Control::afterStop()
 
 void Control::stepInto(unsigned count)
 {
+    ++commands_;
     if (!paused_)
         pause();
     for (unsigned i = 0; i < count; ++i) {
@@ -162,6 +180,7 @@ bool Control::countedStep(bool first)
 
 void Control::stepOver(unsigned count)
 {
+    ++commands_;
     if (count == 0)
         return;
     if (!paused_)
@@ -179,7 +198,7 @@ void Control::continueStepOver(unsigned count, bool first)
         if (runsToItsReturn(shape.flow) && !(m.cpu.intState & HALTED)) {
             stepsOverLeft_ = count - 1;
             debugger_.stepOver(uint16_t(m.cpu.PC + shape.length), m.cpu.SP);
-            resume();
+            resumeRun();
             return;
         }
         stepsOverLeft_ = 0;
@@ -189,33 +208,42 @@ void Control::continueStepOver(unsigned count, bool first)
     pauseFor(StopInfo{StopReason::step, 0});
 }
 
-void Control::stepOut(unsigned count)
+Control::Result Control::stepOut(unsigned count)
 {
     if (count == 0)
-        return;
+        return {};
     if (!paused_)
         pause();
+    ++commands_;
+    if (debugger_.watching && debugger_.callStack().size() < count)
+        return {false, debugger_.callStack().empty()
+                           ? "the machine is in no routine (the call stack is empty): nothing returns"
+                           : "the machine is in " + std::to_string(debugger_.callStack().size()) + " routines, not " +
+                                 std::to_string(count)};
     stepsOutLeft_ = count - 1;
     debugger_.stepOut(machine().cpu.SP);
-    resume();
+    resumeRun();
+    return {};
 }
 
 void Control::runTo(uint16_t address)
 {
+    ++commands_;
     if (!paused_)
         pause();
     debugger_.runTo(address);
-    resume();
+    resumeRun();
 }
 
 void Control::stepFrames(unsigned count)
 {
+    ++commands_;
     if (count == 0)
         return;
     if (!paused_)
         pause();
     framesToRun_ = count;
-    resume();
+    resumeRun();
 }
 
 size_t Control::rewindDepth() const
@@ -253,6 +281,7 @@ Control::Result Control::goBack(const MachinePosition& target, const StopInfo& s
 
 Control::Result Control::reverseStep(unsigned count)
 {
+    ++commands_;
     if (!paused_)
         pause();
     if (count == 0)
@@ -284,6 +313,7 @@ Control::Result Control::reverseStep(unsigned count)
 
 Control::Result Control::reverseContinue()
 {
+    ++commands_;
     if (!paused_)
         pause();
     if (!debugger_.breakpoints.armed())
@@ -322,6 +352,7 @@ Control::Result Control::reverseContinue()
 
 Control::Result Control::rewindFrames(unsigned frames)
 {
+    ++commands_;
     if (frames == 0)
         return {};
     // Mid-frame, the first frame start back is the newest capture itself.
@@ -336,6 +367,11 @@ Control::Result Control::rewindFrames(unsigned frames)
     session_.goBackTo(*earlier, false);
     debugger_.clearGoal();
     debugger_.clearHistory();
+    stepsOverLeft_ = stepsOutLeft_ = 0;
+    framesToRun_ = 0;
+    // Paused, it stands at the frame start now: no longer where it stopped.
+    if (paused_)
+        stop_ = StopInfo{StopReason::rewind, 0};
     return {};
 }
 

@@ -34,6 +34,11 @@ public:
     const Debugger& debugger() const { return debugger_; }
     Mtx& machine() { return session_.machine(); }
 
+    struct Result {
+        bool ok = true;
+        std::string error;
+    };
+
     // --- running ---------------------------------------------------------------------
     bool paused() const { return paused_; }
     // Why the machine stands still (none while it runs).
@@ -42,6 +47,12 @@ public:
     uint64_t stops() const { return stops_; }
     void pause();
     void resume();
+    // Counts the requests that direct the run (pause, resume, the steps, run to, going
+    // back): a caller waiting for the stop of its own request sees another take over.
+    uint64_t commands() const { return commands_; }
+    // Drops what the run was asked to stop at (run to, step over or out, frames): the
+    // machine runs on freely. A wait that gave up on its goal leaves nothing armed.
+    void dropGoal();
 
     // One pass of the loop: while running, the machine runs to the end of its frame (over
     // the watching bus when something is armed) and the frame is kept for rewinding; a
@@ -52,18 +63,15 @@ public:
     void stepInto(unsigned count = 1);
     // A CALL, RST or block instruction runs to its return; anything else is a step into.
     void stepOver(unsigned count = 1);
-    // Runs until the current routine returns.
-    void stepOut(unsigned count = 1);
+    // Runs until the current routine returns. Refused where the call stack is kept and
+    // holds no routine: nothing would ever return.
+    Result stepOut(unsigned count = 1);
     // Runs until the CPU is about to execute at address; from that address itself, until it
     // comes there again.
     void runTo(uint16_t address);
     void stepFrames(unsigned count);
 
     // --- back in time ----------------------------------------------------------------
-    struct Result {
-        bool ok = true;
-        std::string error;
-    };
     // Back `count` instructions, exactly: stepping forward again gives back the machine as
     // it was. Within the frames the rewind buffer holds.
     Result reverseStep(unsigned count = 1);
@@ -96,6 +104,7 @@ public:
 
 private:
     void pauseFor(StopInfo stop);
+    void resumeRun();
     void captureFrame();
     // Goes to the machine at `target`, an earlier point of this run held in the rewind
     // buffer's range: the capture at or before it, re-executed to it.
@@ -115,6 +124,7 @@ private:
     bool keepHistory_ = true;
     StopInfo stop_;
     uint64_t stops_ = 0;
+    uint64_t commands_ = 0;
     unsigned framesToRun_ = 0;     // stepFrames: frames still to run before pausing
     unsigned stepsOverLeft_ = 0;   // stepOver with a count: steps still to take after this one
     unsigned stepsOutLeft_ = 0;

@@ -16,6 +16,7 @@ std::string StopInfo::text() const
     case StopReason::breakpoint: return "breakpoint " + std::to_string(breakpoint);
     case StopReason::step: return "step";
     case StopReason::runTo: return "run to";
+    case StopReason::rewind: return "rewind";
     }
     return "";
 }

@@ -29,12 +29,13 @@ enum class StopReason : uint8_t {
     breakpoint, // a breakpoint's condition held
     step,       // a step (into, over, out, frames, reverse) came to its end
     runTo,      // the address asked for was reached
+    rewind,     // the machine was taken back in time to a frame start
 };
 
 struct StopInfo {
     StopReason reason = StopReason::none;
     int breakpoint = 0; // its id, with StopReason::breakpoint
-    std::string text() const; // "breakpoint 3", "step", "user", "run to"
+    std::string text() const; // "breakpoint 3", "step", "user", "run to", "rewind"
 };
 
 // One routine the CPU is in: entered by a CALL, an RST or an accepted interrupt.

@@ -158,7 +158,8 @@ TEST_F(ProtocolTest, EveryToolsResultFitsItsOutputSchema)
         {"clear_breakpoints", Json::object()}, {"get_call_stack", Json::object()},
         {"get_trace", {{"count", 2}}}, {"get_video_state", Json::object()}, {"list_sprites", Json::object()},
         {"get_ctc_state", Json::object()}, {"get_sound_state", Json::object()}, {"get_keyboard_state", Json::object()},
-        {"list_tapes", Json::object()}, {"lookup_symbol", {{"address", 0x0291}}}, {"save_state", {{"path", state}}},
+        {"list_tapes", Json::object()}, {"lookup_symbol", {{"address", 0x0291}}},
+        {"list_symbols", {{"filter", "clock"}, {"limit", 2}}}, {"remove_symbols", {{"names", {"noSuchName"}}}}, {"save_state", {{"path", state}}},
         {"load_state", {{"path", state}}}, {"load_symbols", {{"path", (scratch / "labels").string()}}},
         {"resume", Json::object()},
     };
