@@ -17,6 +17,7 @@ const std::vector<Tool>& toolList()
         addDebugTools(all);
         addDeviceTools(all);
         addInputTools(all);
+        addProgramTools(all);
         for (Tool& tool : all)
             annotateTool(tool);
         return all;

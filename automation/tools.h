@@ -54,5 +54,6 @@ void addCpuTools(std::vector<Tool>& tools);
 void addDebugTools(std::vector<Tool>& tools);
 void addDeviceTools(std::vector<Tool>& tools);
 void addInputTools(std::vector<Tool>& tools);
+void addProgramTools(std::vector<Tool>& tools);
 
 } // namespace ollendor

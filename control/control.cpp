@@ -5,6 +5,7 @@
 #include "control/state_slots.h"
 #include "debug/builtin_symbols.h"
 #include "debug/disassembler.h"
+#include "debug/registers.h"
 #include "files/state_files.h"
 #include "state/state_file.h"
 
@@ -215,7 +216,7 @@ Control::Result Control::stepOut(unsigned count)
     if (!paused_)
         pause();
     ++commands_;
-    if (debugger_.watching && debugger_.callStack().size() < count)
+    if (debugger_.watching && debugger_.callStackFromStart() && debugger_.callStack().size() < count)
         return {false, debugger_.callStack().empty()
                            ? "the machine is in no routine (the call stack is empty): nothing returns"
                            : "the machine is in " + std::to_string(debugger_.callStack().size()) + " routines, not " +
@@ -413,6 +414,47 @@ Control::Result Control::loadSlot(int slot)
     if (!path)
         return {false, "cannot load slot " + std::to_string(slot) + ": " + why};
     return loadState(*path);
+}
+
+void Control::reset()
+{
+    ++commands_;
+    auto fresh = std::make_unique<Mtx>();
+    machineInit(*fresh, session_.roms());
+    session_.replaceMachine(*fresh);
+    machineReplaced();
+    // From power-on every routine entered is seen.
+    debugger_.callStackStartsNow();
+    stepsOverLeft_ = stepsOutLeft_ = 0;
+    framesToRun_ = 0;
+    if (paused_)
+        stop_ = StopInfo{StopReason::reset, 0};
+}
+
+Control::Result Control::loadBinary(std::span<const uint8_t> bytes, uint16_t address, std::optional<unsigned> page,
+                                    std::optional<uint16_t> start)
+{
+    if (bytes.empty())
+        return {false, "there are no bytes to load"};
+    if (size_t(address) + bytes.size() > 0x10000)
+        return {false, std::to_string(bytes.size()) + " bytes from " + std::to_string(address) +
+                           " run past the end of memory (65536)"};
+    if (page && *page >= pageCount)
+        return {false, "a page is 0-15"};
+    ++commands_;
+    Mtx& m = machine();
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const uint16_t at = uint16_t(address + i);
+        m.memory.page[page ? *page : pageOf(m.memory, at)][at] = bytes[i];
+    }
+    if (start) {
+        writeCpuRegister(m.cpu, CpuRegister::PC, *start);
+    }
+    // The recorded past no longer leads here.
+    machineReplaced();
+    if (start)
+        debugger_.callStackStartsNow();
+    return {};
 }
 
 void Control::machineReplaced()

@@ -13,6 +13,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
+#include <span>
 #include <string>
 
 #include "control/session.h"
@@ -83,6 +85,15 @@ public:
     // Frames the rewind buffer can go back (the newest capture not counted).
     size_t rewindDepth() const;
     const RewindBuffer& rewindBuffer() const { return rewind_; }
+
+    // Power-on again with the same ROM set (breakpoints and symbols stay); the history
+    // starts afresh.
+    void reset();
+    // Puts bytes into memory at `address`: into the pages the CPU sees there now, or into
+    // `page` (0-15) alone; with `start`, the CPU goes on from there (PC set; a halted CPU
+    // leaves its HALT). The history starts afresh.
+    Result loadBinary(std::span<const uint8_t> bytes, uint16_t address, std::optional<unsigned> page,
+                      std::optional<uint16_t> start);
 
     // A state or machine put in place from outside (load state): the history starts afresh.
     void machineReplaced();

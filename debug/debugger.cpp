@@ -17,6 +17,7 @@ std::string StopInfo::text() const
     case StopReason::step: return "step";
     case StopReason::runTo: return "run to";
     case StopReason::rewind: return "rewind";
+    case StopReason::reset: return "reset";
     }
     return "";
 }
@@ -30,6 +31,7 @@ void Debugger::clearHistory()
 void Debugger::clearCallStack()
 {
     callStack_.clear();
+    callStackFromStart_ = false;
     interruptPending_ = false;
 }
 
