@@ -62,6 +62,23 @@ bool wholeNumber(const Json& value, int64_t& number, bool& beyond)
 
 std::string checkValue(const std::string& what, const Json& schema, const Json& value)
 {
+    if (schema.contains("type") && schema["type"].is_array()) {
+        // One of several types (an address: a number, or text naming one): the value is
+        // checked as the type it has.
+        for (const Json& each : schema["type"]) {
+            const std::string type = each.get<std::string>();
+            if ((type == "integer" && value.is_number()) || (type == "string" && value.is_string()) ||
+                (type == "boolean" && value.is_boolean()) || (type == "array" && value.is_array())) {
+                Json one = schema;
+                one["type"] = type;
+                return checkValue(what, one, value);
+            }
+        }
+        std::string types;
+        for (const Json& each : schema["type"])
+            types += (types.empty() ? "" : " or ") + each.get<std::string>();
+        return what + " must be " + types + ", not " + kindOf(value);
+    }
     const std::string type = schema.value("type", "");
     if (type == "integer") {
         int64_t number = 0;

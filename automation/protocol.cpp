@@ -14,6 +14,10 @@ const Json& toolListJson()
         Json tools = Json::array();
         for (const Tool& tool : toolList()) {
             Json entry = {{"name", tool.name}, {"description", tool.description}, {"inputSchema", tool.inputSchema}};
+            if (!tool.title.empty())
+                entry["title"] = tool.title;
+            if (!tool.annotations.is_null())
+                entry["annotations"] = tool.annotations;
             if (!tool.outputSchema.is_null())
                 entry["outputSchema"] = tool.outputSchema;
             tools.push_back(std::move(entry));

@@ -26,8 +26,8 @@ constexpr int pollMillis = 50;
 class TurnAccess final : public MachineAccess {
 public:
     TurnAccess(MachineAccess& machine, std::function<void()> onWait, const std::atomic<bool>& gone,
-               std::atomic<int>& waiters)
-        : machine_(machine), onWait_(std::move(onWait)), gone_(gone), waiters_(waiters) {}
+               const std::atomic<bool>& inputEnded, std::atomic<int>& waiters)
+        : machine_(machine), onWait_(std::move(onWait)), gone_(gone), inputEnded_(inputEnded), waiters_(waiters) {}
     bool run(const std::function<void(Control&)>& job, std::string& error) override { return machine_.run(job, error); }
     bool startWait() override
     {
@@ -43,13 +43,16 @@ public:
         --waiters_;
         machine_.endWait();
     }
-    bool idle() override { return !gone_ && machine_.idle(); }
+    // The client is gone when its output fails or its input ends: a wait ends at once
+    // (nothing is left to read a later answer, and a headless run ends with its input).
+    bool idle() override { return !gone_ && !inputEnded_ && machine_.idle(); }
     void requestQuit() override { machine_.requestQuit(); }
 
 private:
     MachineAccess& machine_;
     std::function<void()> onWait_;
     const std::atomic<bool>& gone_;
+    const std::atomic<bool>& inputEnded_;
     std::atomic<int>& waiters_;
 };
 
@@ -197,7 +200,7 @@ void StdioTransport::work()
             changed_.notify_all(); // room for the reader
         }
         bool passed = false;
-        TurnAccess machine(machine_, [&] { passTurn(passed); }, outputFailed_, waiters_);
+        TurnAccess machine(machine_, [&] { passTurn(passed); }, outputFailed_, inputEnded_, waiters_);
         std::optional<std::string> answer;
         if (line.tooLong) {
             answer = messageText(errorMessage(nullptr, rpc::parseError,

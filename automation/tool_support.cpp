@@ -57,7 +57,22 @@ Json list(Json items, size_t minItems, size_t maxItems, const std::string& descr
 
 Json address(const std::string& description)
 {
-    return integer(0, 0xFFFF, description);
+    return addressIn(0xFFFF, description);
+}
+
+Json addressIn(int64_t maximum, const std::string& description)
+{
+    return {{"type", Json::array({"integer", "string"})},
+            {"minimum", 0},
+            {"maximum", maximum},
+            {"maxLength", 256},
+            {"description", description + "; a number, or text: 0x8000, $8000 or 8000h (hex), 32768 (decimal), "
+                                          "a symbol, symbol+N"}};
+}
+
+bool isAddressSchema(const Json& schema)
+{
+    return schema.contains("type") && schema["type"] == Json::array({"integer", "string"});
 }
 
 Json output(std::initializer_list<Property> properties)
@@ -86,8 +101,15 @@ Json outNullable(const char* type) { return {{"type", Json::array({type, "null"}
 
 ToolResult success(Json structured, const std::string& text)
 {
+    // Many clients hand the model only the text: it holds the whole result, the short
+    // account first and then the structured result as JSON.
     ToolResult result;
-    result.content.push_back({{"type", "text"}, {"text", text}});
+    std::string whole = text;
+    while (!whole.empty() && whole.back() == '\n')
+        whole.pop_back();
+    whole += '\n';
+    whole += structured.dump();
+    result.content.push_back({{"type", "text"}, {"text", std::move(whole)}});
     result.structured = std::move(structured);
     return result;
 }

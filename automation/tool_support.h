@@ -22,7 +22,11 @@ Json choice(std::initializer_list<const char*> values, const std::string& descri
 Json choice(const std::vector<std::string>& values, const std::string& description);
 Json flag(const std::string& description);
 Json list(Json items, size_t minItems, size_t maxItems, const std::string& description);
+// An address: a JSON number, or text read before the tool sees it (callTool turns it into
+// the number): 0x8000, $8000, 8000h, decimal digits, a symbol with an optional +N.
 Json address(const std::string& description = "address, 0-65535 (0x0000-0xFFFF)");
+Json addressIn(int64_t maximum, const std::string& description);
+bool isAddressSchema(const Json& schema);
 
 // --- output schemas ------------------------------------------------------------------
 // Every property listed is required.
@@ -36,6 +40,8 @@ Json outArray(Json items);
 Json outNullable(const char* type);
 
 // --- results -------------------------------------------------------------------------
+// The text is a short account; the structured result follows it as JSON in the same text,
+// so a client that passes on only the text passes on the whole result.
 ToolResult success(Json structured, const std::string& text);
 ToolResult successText(const std::string& text);
 ToolResult failure(const std::string& message);

@@ -27,7 +27,15 @@ struct Tool {
     Json inputSchema;
     Json outputSchema; // null: the tool returns no structured data
     std::function<ToolResult(const Json& arguments, MachineAccess& machine)> call;
+    // Filled in by toolList from the table in tool_annotations.cpp: a title for people and
+    // the hints a client uses to decide whether to ask before calling.
+    std::string title = {};
+    Json annotations = {};
 };
+
+// The title and hints of every tool by name (tool_annotations.cpp); false for a name it
+// does not know.
+bool annotateTool(Tool& tool);
 
 // Every tool, in the order tools/list gives them.
 const std::vector<Tool>& toolList();
@@ -46,5 +54,6 @@ void addCpuTools(std::vector<Tool>& tools);
 void addDebugTools(std::vector<Tool>& tools);
 void addDeviceTools(std::vector<Tool>& tools);
 void addInputTools(std::vector<Tool>& tools);
+void addProgramTools(std::vector<Tool>& tools);
 
 } // namespace ollendor

@@ -173,7 +173,7 @@ void addCpuTools(std::vector<Tool>& tools)
                      "Sets one register: a f b c d e h l i (0-255), af bc de hl af_ bc_ de_ hl_ ix iy sp pc "
                      "(0-65535), im (0-2), iff1 iff2 (0 or 1). Going back in time then starts from here.",
                      object({{"name", choice(settableRegisters(), "the register")},
-                             {"value", integer(0, 0xFFFF, "its new value")}},
+                             {"value", addressIn(0xFFFF, "its new value")}},
                             {"name", "value"}),
                      registersSchema(), [](const Json& arguments, MachineAccess& machine) {
                          const std::string name = string(arguments, "name");
@@ -211,10 +211,9 @@ void addCpuTools(std::vector<Tool>& tools)
                              }, result))
                              return result;
                          std::string hex = hexText(bytes);
-                         std::string shown = hex.size() > 64 ? hex.substr(0, 64) + "..." : hex;
                          return success({{"area", string(arguments, "area")}, {"address", first}, {"length", length},
                                          {"hex", std::move(hex)}},
-                                        std::to_string(length) + " bytes at " + hex4(first) + ": " + shown);
+                                        std::to_string(length) + " bytes at " + hex4(first) + " (all in \"hex\"):");
                      }});
     tools.push_back({"write_memory",
                      "Writes bytes (given as hex, two digits each) into an area: \"cpu\" (the page behind each "

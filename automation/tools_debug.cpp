@@ -1,7 +1,11 @@
 // The debugger: breakpoints, the call stack, the trace, symbols.
+#include <cctype>
+
 #include "automation/encoding.h"
 #include "automation/tool_support.h"
+#include "debug/address_text.h"
 #include "debug/disassembler.h"
+#include "debug/numbers.h"
 #include "debug/symbol_file.h"
 
 namespace ollendor {
@@ -48,22 +52,29 @@ ToolResult setBreakpoint(const Json& arguments, MachineAccess& machine)
     if (has(arguments, "end") && !range)
         return failure("set_breakpoint: 'end' goes with read and write breakpoints only");
     const uint16_t last = uint16_t(number(arguments, "end", first));
-    std::optional<Condition> condition;
-    if (has(arguments, "condition") && !string(arguments, "condition").empty()) {
-        const ConditionParse parsed = parseCondition(string(arguments, "condition"));
-        if (!parsed.condition)
-            return failure("set_breakpoint: the condition cannot be read: " + parsed.error);
-        condition = parsed.condition;
-    }
+    const std::string conditionText = string(arguments, "condition");
+    std::string conditionError;
     Breakpoints::Added added;
     Json json;
     ToolResult result;
     if (!onMachine(machine, [&](Control& control) {
+            // Read here: the condition may name symbols.
+            std::optional<Condition> condition;
+            if (!trimmed(conditionText).empty()) {
+                const ConditionParse parsed = parseCondition(conditionText, &control.symbols());
+                if (!parsed.condition) {
+                    conditionError = parsed.error;
+                    return;
+                }
+                condition = parsed.condition;
+            }
             added = control.debugger().breakpoints.add(*kind, first, last, condition);
             if (const Breakpoint* made = control.debugger().breakpoints.find(added.id))
                 json = breakpointJson(*made);
         }, result))
         return result;
+    if (!conditionError.empty())
+        return failure("set_breakpoint: the condition cannot be read: " + conditionError);
     if (added.id == 0)
         return failure("set_breakpoint: " + added.error);
     return success(json, "breakpoint " + std::to_string(added.id) + ": " + json["text"].get<std::string>());
@@ -82,7 +93,14 @@ ToolResult lookupSymbol(const Json& arguments, MachineAccess& machine)
     ToolResult result;
     if (!onMachine(machine, [&](Control& control) {
             const Symbols& symbols = control.symbols();
-            found = byName ? symbols.addressOf(name) : std::optional<uint16_t>(address);
+            if (byName) {
+                // A name, or a name with an offset ("clearbuf+2"), or a number.
+                const AddressText read = readAddressText(name, &symbols);
+                if (read.value && *read.value <= 0xFFFF)
+                    found = uint16_t(*read.value);
+            } else {
+                found = address;
+            }
             if (!found)
                 return;
             for (const std::string_view each : symbols.namesAt(*found))
@@ -108,15 +126,21 @@ ToolResult lookupSymbol(const Json& arguments, MachineAccess& machine)
 void addDebugTools(std::vector<Tool>& tools)
 {
     tools.push_back({"set_breakpoint",
-                     "Sets a breakpoint. kind exec (address), read or write (address, optional end of the "
-                     "range), in or out (port 0-255 as address), vdp_register (register 0-7 as address), "
-                     "interrupt (counter/timer channel 0-3 as address); optional condition on a register such as "
-                     "\"A == 0x10\" or \"HL != $4000\". Gives its id.",
+                     "Sets a breakpoint. kind exec (address; stops before the instruction there runs), read or "
+                     "write (address, optional end of the range), in or out (port 0-255 as address), vdp_register "
+                     "(register 0-7 as address), interrupt (counter/timer channel 0-3 as address). Read, write, "
+                     "port and register breakpoints stop the machine right after the instruction that made the "
+                     "access (pc is then past it), and count a hit per byte accessed (a 16-bit write to a watched "
+                     "range counts 2). Optional condition, checked at the access: comparisons (== != < > <= >=) "
+                     "of registers, flags (Z S N PV, and CF HF for carry and half carry), memory bytes as in Z80 "
+                     "assembly ((HL), (IX+5), (0x8000), (buffer+2)) with numbers or symbols, joined by && and || "
+                     "(&& binds tighter): \"B == 0 && HL == 0x8074\", \"Z == 1 || (HL) == 0\". A breakpoint "
+                     "the same as one already set is refused. Gives its id.",
                      object({{"kind", choice({"exec", "read", "write", "in", "out", "vdp_register", "interrupt"},
                                              "what stops the machine")},
                              {"address", address("address, or port, register or channel number")},
                              {"end", address("last address of a read or write range (default: address)")},
-                             {"condition", text("register comparison that must hold, e.g. \"A == 0x10\"", 200)}},
+                             {"condition", text("what must hold, e.g. \"A == 0x10 && (HL) != 0\"", 400)}},
                             {"kind", "address"}),
                      breakpointSchema(), setBreakpoint});
     tools.push_back({"remove_breakpoint", "Removes the breakpoint with that id.",
@@ -130,6 +154,35 @@ void addDebugTools(std::vector<Tool>& tools)
                          if (!removed)
                              return failure("remove_breakpoint: there is no breakpoint " + std::to_string(id));
                          return success({{"removed", id}}, "breakpoint " + std::to_string(id) + " removed");
+                     }});
+    tools.push_back({"enable_breakpoint",
+                     "Enables or disables the breakpoint with that id (a disabled one stays listed, keeps its "
+                     "hits and stops nothing).",
+                     object({{"id", integer(1, 0x7FFFFFFF, "the breakpoint's id")},
+                             {"enabled", flag("true to enable, false to disable")}},
+                            {"id", "enabled"}),
+                     breakpointSchema(), [](const Json& arguments, MachineAccess& machine) {
+                         const int id = int(number(arguments, "id", 0));
+                         const bool enabled = arguments["enabled"].get<bool>();
+                         Json json;
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 Breakpoints& breakpoints = control.debugger().breakpoints;
+                                 if (breakpoints.setEnabled(id, enabled))
+                                     json = breakpointJson(*breakpoints.find(id));
+                             }, result))
+                             return result;
+                         if (json.is_null())
+                             return failure("enable_breakpoint: there is no breakpoint " + std::to_string(id));
+                         return success(json, "breakpoint " + std::to_string(id) + (enabled ? " enabled" : " disabled"));
+                     }});
+    tools.push_back({"clear_breakpoints", "Removes every breakpoint.", object({}), output({{"removed", outInteger()}}),
+                     [](const Json&, MachineAccess& machine) {
+                         size_t removed = 0;
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) { removed = control.debugger().breakpoints.clear(); }, result))
+                             return result;
+                         return success({{"removed", removed}}, std::to_string(removed) + " breakpoints removed");
                      }});
     tools.push_back({"list_breakpoints", "Every breakpoint: id, kind, address, end, enabled, hits, condition and a text.",
                      object({}), output({{"breakpoints", outArray(breakpointSchema())}}),
@@ -258,8 +311,78 @@ void addDebugTools(std::vector<Tool>& tools)
                                         std::to_string(loaded.added) + " symbols added" +
                                             (loaded.problemCount ? ", " + std::to_string(loaded.problemCount) + " bad lines skipped" : ""));
                      }});
+    tools.push_back({"list_symbols",
+                     "The symbols in address order: name, address and kind (label: a place in the program; value: "
+                     "a constant, as names below $0100 in a label file load). Optional filter (part of the name, "
+                     "any case), offset and limit (default 1000) for long tables; total counts every match.",
+                     object({{"filter", text("part of the name, any case", 256)},
+                             {"offset", integer(0, 0x7FFFFFFF, "matches to skip (default 0)")},
+                             {"limit", integer(1, 10000, "matches to give (default 1000)")}}),
+                     output({{"total", outInteger()},
+                             {"symbols", outArray(output({{"name", outString()}, {"address", outInteger()}, {"kind", outString()}}))}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         std::string filter = string(arguments, "filter");
+                         for (char& c : filter)
+                             c = char(std::tolower(static_cast<unsigned char>(c)));
+                         const size_t offset = size_t(number(arguments, "offset", 0));
+                         const size_t limit = size_t(number(arguments, "limit", 1000));
+                         size_t total = 0;
+                         Json list = Json::array();
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 const Symbols& symbols = control.symbols();
+                                 symbols.forEach([&](uint16_t address, std::string_view name) {
+                                     std::string lower(name);
+                                     for (char& c : lower)
+                                         c = char(std::tolower(static_cast<unsigned char>(c)));
+                                     if (!filter.empty() && lower.find(filter) == std::string::npos)
+                                         return;
+                                     if (total++ < offset || list.size() >= limit)
+                                         return;
+                                     const bool label = symbols.kindOf(name) == SymbolKind::label;
+                                     list.push_back({{"name", std::string(name)}, {"address", address},
+                                                     {"kind", label ? "label" : "value"}});
+                                 });
+                             }, result))
+                             return result;
+                         return success({{"total", total}, {"symbols", std::move(list)}},
+                                        std::to_string(total) + " symbols match" +
+                                            (list.size() < total ? ", " + std::to_string(list.size()) + " given" : ""));
+                     }});
+    tools.push_back({"remove_symbols",
+                     "Removes symbols: those named in names (exactly as spelt), or every one with all: true (the "
+                     "built-in ROM's names too; load_symbols adds names again).",
+                     object({{"names", list(text("a symbol", 256, 1), 1, 10000, "the names to remove")},
+                             {"all", flag("remove every symbol")}}),
+                     output({{"removed", outInteger()}, {"unknown", outArray(outString())}}),
+                     [](const Json& arguments, MachineAccess& machine) {
+                         const bool all = has(arguments, "all") && arguments["all"].get<bool>();
+                         if (all == has(arguments, "names"))
+                             return failure("remove_symbols: give either 'names' or 'all': true");
+                         size_t removed = 0;
+                         Json unknown = Json::array();
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 Symbols& symbols = control.symbols();
+                                 if (all) {
+                                     removed = symbols.size();
+                                     symbols.clear();
+                                     return;
+                                 }
+                                 for (const Json& name : arguments["names"]) {
+                                     if (symbols.remove(name.get<std::string>()))
+                                         ++removed;
+                                     else
+                                         unknown.push_back(name);
+                                 }
+                             }, result))
+                             return result;
+                         return success({{"removed", removed}, {"unknown", unknown}},
+                                        std::to_string(removed) + " symbols removed" +
+                                            (unknown.empty() ? "" : ", " + std::to_string(unknown.size()) + " not found"));
+                     }});
     tools.push_back({"lookup_symbol",
-                     "With name: the address of a symbol. With address: its names, and the nearest label below it "
+                     "With name: the address of a symbol (or of \"name+N\"). With address: its names, and the nearest label below it "
                      "(\"name+$1A\").",
                      object({{"name", text("a symbol", 256, 1)}, {"address", address()}}),
                      output({{"address", outInteger()}, {"names", outArray(outString())}, {"nearest", outString()}}),

@@ -62,12 +62,18 @@ ToolResult statusResult(const Status& status, const std::string& before = "")
 // what was asked), then, when the machine runs on, waits up to waitMs for its next stop.
 // The waiting happens here, on the transport's thread, asking the loop for the status
 // between short sleeps, so the loop never waits for a client.
-ToolResult startAndWait(MachineAccess& machine, const std::function<std::string(Control&)>& start, int64_t waitMs)
+ToolResult startAndWait(MachineAccess& machine, const std::function<std::string(Control&)>& start, int64_t waitMs,
+                        const char* goal = nullptr)
 {
     std::string error;
     Status status;
+    uint64_t commands = 0;
     ToolResult result;
-    if (!onMachine(machine, [&](Control& control) { error = start(control); status = statusOf(control); }, result))
+    if (!onMachine(machine, [&](Control& control) {
+            error = start(control);
+            status = statusOf(control);
+            commands = control.commands();
+        }, result))
         return result;
     if (!error.empty())
         return failure(error);
@@ -79,19 +85,38 @@ ToolResult startAndWait(MachineAccess& machine, const std::function<std::string(
         return statusResult(status, "not waiting (too many requests wait for the machine already): ");
     bool gone = false;
     bool givenUp = false;
-    while (status.stops == stopsAtStart && std::chrono::steady_clock::now() < deadline) {
+    bool overridden = false;
+    bool dropped = false;
+    const auto look = [&](Control& control) {
+        status = statusOf(control);
+        overridden = control.commands() != commands;
+    };
+    while (status.stops == stopsAtStart && !overridden && std::chrono::steady_clock::now() < deadline) {
         if (!machine.idle()) {
             givenUp = true;
             break;
         }
-        if (!onMachine(machine, [&](Control& control) { status = statusOf(control); }, result)) {
+        if (!onMachine(machine, look, result)) {
             gone = true;
             break;
         }
     }
+    // A wait that ends without its stop leaves nothing armed: the goal would otherwise
+    // fire later, at a moment nobody waits for.
+    if (!gone && goal && status.stops == stopsAtStart && !overridden)
+        gone = !onMachine(machine, [&](Control& control) {
+            look(control);
+            if (!overridden && control.stops() == stopsAtStart) {
+                control.dropGoal();
+                dropped = true;
+            }
+        }, result);
     machine.endWait();
     if (gone)
         return result;
+    if (overridden)
+        return statusResult(status, "the wait ended: another request (or the window) took over the machine before "
+                                    "this one's stop; now: ");
     if (status.stops != stopsAtStart) {
         // The stop that ended the wait may be another's: a pause from another request (or
         // the window), perhaps resumed again by the time the status was read.
@@ -102,10 +127,11 @@ ToolResult startAndWait(MachineAccess& machine, const std::function<std::string(
             return statusResult(status, "the wait ended: another request or the window paused the machine: ");
         return statusResult(status);
     }
+    const std::string droppedText = dropped ? std::string(" (the ") + goal + " is dropped; the machine runs on)" : "";
     // Cut short (the run is ending, or the client left): say so rather than claim the
     // whole wait passed without a stop.
-    return statusResult(status, givenUp ? std::string("waiting given up before a stop: ")
-                                        : "no stop within " + std::to_string(waitMs) + " ms: ");
+    return statusResult(status, givenUp ? "waiting given up before a stop" + droppedText + ": "
+                                        : "no stop within " + std::to_string(waitMs) + " ms" + droppedText + ": ");
 }
 
 Json waitProperty(const char* what)
@@ -137,7 +163,9 @@ void addRunTools(std::vector<Tool>& tools)
 {
     tools.push_back({"get_status",
                      "Whether the machine runs or stands paused, where (pc), its frame and cycle counts, and why "
-                     "it stopped (\"breakpoint 3\", \"step\", \"user\", \"run to\").",
+                     "it stopped (\"breakpoint 3\", \"step\", \"user\", \"run to\", \"rewind\"). Every "
+                     "client shares this one machine: a request from one (or the window) can end another's wait, "
+                     "and the answer to that wait says so.",
                      object({}), statusSchema(), [](const Json&, MachineAccess& machine) {
                          Status status;
                          ToolResult result;
@@ -172,17 +200,21 @@ void addRunTools(std::vector<Tool>& tools)
                      statusSchema(), [](const Json& arguments, MachineAccess& machine) {
                          const unsigned count = unsigned(number(arguments, "count", 1));
                          return startAndWait(machine, [count](Control& control) { control.stepOver(count); return std::string(); },
-                                             waitArgument(arguments, defaultStepWaitMs));
+                                             waitArgument(arguments, defaultStepWaitMs), "step over");
                      }});
     tools.push_back({"step_out",
                      "Runs until the current routine returns (count routines, default 1); waits for that "
-                     "(until_stop_ms, default 5000).",
+                     "(until_stop_ms, default 5000). Refused at the top level (the call stack, once kept, holds "
+                     "no routine). A wait that runs out drops the goal: the machine runs on.",
                      object({{"count", integer(1, 1000, "routines to leave (default 1)")},
                              {"until_stop_ms", waitProperty("the return (default 5000)")}}),
                      statusSchema(), [](const Json& arguments, MachineAccess& machine) {
                          const unsigned count = unsigned(number(arguments, "count", 1));
-                         return startAndWait(machine, [count](Control& control) { control.stepOut(count); return std::string(); },
-                                             waitArgument(arguments, defaultStepWaitMs));
+                         return startAndWait(machine, [count](Control& control) {
+                                                 const Control::Result out = control.stepOut(count);
+                                                 return out.ok ? std::string() : "step_out: " + out.error;
+                                             },
+                                             waitArgument(arguments, defaultStepWaitMs), "step out");
                      }});
     tools.push_back({"step_frames",
                      "Runs count whole frames (1/30 s each of emulated time) and pauses; waits for that "
@@ -193,17 +225,19 @@ void addRunTools(std::vector<Tool>& tools)
                      statusSchema(), [](const Json& arguments, MachineAccess& machine) {
                          const unsigned count = unsigned(number(arguments, "count", 1));
                          return startAndWait(machine, [count](Control& control) { control.stepFrames(count); return std::string(); },
-                                             waitArgument(arguments, defaultStepWaitMs));
+                                             waitArgument(arguments, defaultStepWaitMs), "frame count");
                      }});
     tools.push_back({"run_to",
                      "Runs until the CPU is about to execute the instruction at address (from that address, "
-                     "until it comes there again); waits for that (until_stop_ms, default 5000).",
+                     "until it comes there again); waits for that (until_stop_ms, default 5000). A wait that runs "
+                     "out drops the target (the machine runs on, nothing left armed); with until_stop_ms 0 the "
+                     "target stays armed.",
                      object({{"address", address()}, {"until_stop_ms", waitProperty("the address (default 5000)")}},
                             {"address"}),
                      statusSchema(), [](const Json& arguments, MachineAccess& machine) {
                          const uint16_t target = uint16_t(number(arguments, "address", 0));
                          return startAndWait(machine, [target](Control& control) { control.runTo(target); return std::string(); },
-                                             waitArgument(arguments, defaultStepWaitMs));
+                                             waitArgument(arguments, defaultStepWaitMs), "run to");
                      }});
     tools.push_back({"reverse_step",
                      "Goes back count instructions (default 1), exactly: stepping forward again repeats them. "

@@ -5,6 +5,7 @@
 #include "control/state_slots.h"
 #include "debug/builtin_symbols.h"
 #include "debug/disassembler.h"
+#include "debug/registers.h"
 #include "files/state_files.h"
 #include "state/state_file.h"
 
@@ -46,12 +47,29 @@ void Control::pause()
 {
     if (paused_)
         return;
+    ++commands_;
     debugger_.clearGoal();
     stepsOverLeft_ = stepsOutLeft_ = 0;
     pauseFor(StopInfo{StopReason::user, 0});
 }
 
 void Control::resume()
+{
+    // Resuming a machine that runs changes nothing: waits on it go on.
+    if (!paused_)
+        return;
+    ++commands_;
+    resumeRun();
+}
+
+void Control::dropGoal()
+{
+    debugger_.clearGoal();
+    stepsOverLeft_ = stepsOutLeft_ = 0;
+    framesToRun_ = 0;
+}
+
+void Control::resumeRun()
 {
     if (!paused_)
         return;
@@ -115,7 +133,7 @@ void Control::afterStop()
         --stepsOutLeft_;
         paused_ = true;
         debugger_.stepOut(machine().cpu.SP);
-        resume();
+        resumeRun();
         return;
     }
     stepsOverLeft_ = stepsOutLeft_ = 0;
@@ -125,6 +143,7 @@ void Control::afterStop()
 
 void Control::stepInto(unsigned count)
 {
+    ++commands_;
     if (!paused_)
         pause();
     for (unsigned i = 0; i < count; ++i) {
@@ -142,7 +161,7 @@ bool Control::countedStep(bool first)
 {
     Z80State& cpu = machine().cpu;
     if (!first && !(cpu.intState & HALTED) && debugger_.breakpoints.watchesExec(cpu.PC)) {
-        if (const int id = debugger_.breakpoints.hit(BreakKind::exec, cpu.PC, cpu)) {
+        if (const int id = debugger_.breakpoints.hit(BreakKind::exec, cpu.PC, cpu, &machine().memory)) {
             pauseFor(StopInfo{StopReason::breakpoint, id});
             return false;
         }
@@ -162,6 +181,7 @@ bool Control::countedStep(bool first)
 
 void Control::stepOver(unsigned count)
 {
+    ++commands_;
     if (count == 0)
         return;
     if (!paused_)
@@ -179,7 +199,7 @@ void Control::continueStepOver(unsigned count, bool first)
         if (runsToItsReturn(shape.flow) && !(m.cpu.intState & HALTED)) {
             stepsOverLeft_ = count - 1;
             debugger_.stepOver(uint16_t(m.cpu.PC + shape.length), m.cpu.SP);
-            resume();
+            resumeRun();
             return;
         }
         stepsOverLeft_ = 0;
@@ -189,33 +209,42 @@ void Control::continueStepOver(unsigned count, bool first)
     pauseFor(StopInfo{StopReason::step, 0});
 }
 
-void Control::stepOut(unsigned count)
+Control::Result Control::stepOut(unsigned count)
 {
     if (count == 0)
-        return;
+        return {};
     if (!paused_)
         pause();
+    ++commands_;
+    if (debugger_.watching && debugger_.callStackFromStart() && debugger_.callStack().size() < count)
+        return {false, debugger_.callStack().empty()
+                           ? "the machine is in no routine (the call stack is empty): nothing returns"
+                           : "the machine is in " + std::to_string(debugger_.callStack().size()) + " routines, not " +
+                                 std::to_string(count)};
     stepsOutLeft_ = count - 1;
     debugger_.stepOut(machine().cpu.SP);
-    resume();
+    resumeRun();
+    return {};
 }
 
 void Control::runTo(uint16_t address)
 {
+    ++commands_;
     if (!paused_)
         pause();
     debugger_.runTo(address);
-    resume();
+    resumeRun();
 }
 
 void Control::stepFrames(unsigned count)
 {
+    ++commands_;
     if (count == 0)
         return;
     if (!paused_)
         pause();
     framesToRun_ = count;
-    resume();
+    resumeRun();
 }
 
 size_t Control::rewindDepth() const
@@ -254,6 +283,7 @@ Control::Result Control::goBack(const MachinePosition& target, const StopInfo& s
 
 Control::Result Control::reverseStep(unsigned count)
 {
+    ++commands_;
     if (!paused_)
         pause();
     if (count == 0)
@@ -285,6 +315,7 @@ Control::Result Control::reverseStep(unsigned count)
 
 Control::Result Control::reverseContinue()
 {
+    ++commands_;
     if (!paused_)
         pause();
     if (!debugger_.breakpoints.armed())
@@ -323,6 +354,7 @@ Control::Result Control::reverseContinue()
 
 Control::Result Control::rewindFrames(unsigned frames)
 {
+    ++commands_;
     if (frames == 0)
         return {};
     // Mid-frame, the first frame start back is the newest capture itself.
@@ -337,6 +369,11 @@ Control::Result Control::rewindFrames(unsigned frames)
     session_.goBackTo(*earlier, false);
     debugger_.clearGoal();
     debugger_.clearHistory();
+    stepsOverLeft_ = stepsOutLeft_ = 0;
+    framesToRun_ = 0;
+    // Paused, it stands at the frame start now: no longer where it stopped.
+    if (paused_)
+        stop_ = StopInfo{StopReason::rewind, 0};
     changed(true);
     return {};
 }
@@ -388,6 +425,47 @@ void Control::changed(bool jump)
         ++jumps_;
 }
 
+void Control::reset()
+{
+    ++commands_;
+    auto fresh = std::make_unique<Mtx>();
+    fresh->keyboard.input = machine().keyboard.input; // the keys held stay held
+    machineInit(*fresh, session_.roms());
+    session_.replaceMachine(*fresh);
+    machineReplaced();
+    // From power-on every routine entered is seen.
+    debugger_.callStackStartsNow();
+    stepsOverLeft_ = stepsOutLeft_ = 0;
+    framesToRun_ = 0;
+    if (paused_)
+        stop_ = StopInfo{StopReason::reset, 0};
+}
+
+Control::Result Control::loadBinary(std::span<const uint8_t> bytes, uint16_t address, std::optional<unsigned> page,
+                                    std::optional<uint16_t> start)
+{
+    if (bytes.empty())
+        return {false, "there are no bytes to load"};
+    if (size_t(address) + bytes.size() > 0x10000)
+        return {false, std::to_string(bytes.size()) + " bytes from " + std::to_string(address) +
+                           " run past the end of memory (65536)"};
+    if (page && *page >= pageCount)
+        return {false, "a page is 0-15"};
+    ++commands_;
+    // An edit: the recorded past no longer leads here.
+    edit([&](Mtx& m) {
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            const uint16_t at = uint16_t(address + i);
+            m.memory.page[page ? *page : pageOf(m.memory, at)][at] = bytes[i];
+        }
+        if (start)
+            writeCpuRegister(m.cpu, CpuRegister::PC, *start);
+    });
+    if (start)
+        debugger_.callStackStartsNow();
+    return {};
+}
+
 void Control::machineReplaced()
 {
     rewind_.clear();
@@ -407,16 +485,6 @@ void Control::edit(const std::function<void(Mtx&)>& change)
     captures_.clear();
     captureFrame();
     changed(true);
-}
-
-void Control::reset()
-{
-    auto fresh = std::make_unique<Mtx>();
-    machinePowerOn(*fresh);
-    fresh->keyboard.input = machine().keyboard.input;
-    machineInit(*fresh, session_.roms());
-    session_.replaceMachine(*fresh);
-    machineReplaced();
 }
 
 void Control::mountTape(const std::filesystem::path& file)

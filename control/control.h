@@ -16,6 +16,8 @@
 #include <functional>
 #include <memory>
 #include <vector>
+#include <optional>
+#include <span>
 #include <string>
 
 #include "files/recording_files.h"
@@ -38,6 +40,11 @@ public:
     const Debugger& debugger() const { return debugger_; }
     Mtx& machine() { return session_.machine(); }
 
+    struct Result {
+        bool ok = true;
+        std::string error;
+    };
+
     // --- running ---------------------------------------------------------------------
     bool paused() const { return paused_; }
     // Why the machine stands still (none while it runs).
@@ -46,6 +53,12 @@ public:
     uint64_t stops() const { return stops_; }
     void pause();
     void resume();
+    // Counts the requests that direct the run (pause, resume, the steps, run to, going
+    // back): a caller waiting for the stop of its own request sees another take over.
+    uint64_t commands() const { return commands_; }
+    // Drops what the run was asked to stop at (run to, step over or out, frames): the
+    // machine runs on freely. A wait that gave up on its goal leaves nothing armed.
+    void dropGoal();
 
     // One pass of the loop: while running, the machine runs to the end of its frame (over
     // the watching bus when something is armed) and the frame is kept for rewinding; a
@@ -56,18 +69,15 @@ public:
     void stepInto(unsigned count = 1);
     // A CALL, RST or block instruction runs to its return; anything else is a step into.
     void stepOver(unsigned count = 1);
-    // Runs until the current routine returns.
-    void stepOut(unsigned count = 1);
+    // Runs until the current routine returns. Refused where the call stack is kept and
+    // holds no routine: nothing would ever return.
+    Result stepOut(unsigned count = 1);
     // Runs until the CPU is about to execute at address; from that address itself, until it
     // comes there again.
     void runTo(uint16_t address);
     void stepFrames(unsigned count);
 
     // --- back in time ----------------------------------------------------------------
-    struct Result {
-        bool ok = true;
-        std::string error;
-    };
     // Back `count` instructions, exactly: stepping forward again gives back the machine as
     // it was. Within the frames the rewind buffer holds.
     Result reverseStep(unsigned count = 1);
@@ -95,7 +105,8 @@ public:
     // at the edit instead of bringing back a past that never led here. The call stack and
     // the trace stay: they are true of what ran. Runs on the loop's thread, between runs.
     void edit(const std::function<void(Mtx&)>& change);
-    // Power-on again with the same ROM set (the tapes mounted stay mounted).
+    // Power-on again with the same ROM set (the tapes mounted, breakpoints and symbols
+    // stay); the history starts afresh.
     void reset();
     // Inputs: a tape for every tape request from now on (or none), text to type, keys to hold.
     void mountTape(const std::filesystem::path& file);
@@ -104,6 +115,11 @@ public:
     void holdKeys(std::vector<uint8_t> keys, unsigned frames);
     // Replays a recording from its start state (Session::startReplay); false with the reason.
     bool startReplay(std::unique_ptr<RecordingStream> recording, const std::string& source, std::string& error);
+    // Puts bytes into memory at `address`: into the pages the CPU sees there now, or into
+    // `page` (0-15) alone; with `start`, the CPU goes on from there (PC set; a halted CPU
+    // leaves its HALT). An edit (see edit): a recording ends, the history starts afresh.
+    Result loadBinary(std::span<const uint8_t> bytes, uint16_t address, std::optional<unsigned> page,
+                      std::optional<uint16_t> start);
 
     // A state or machine put in place from outside (load state): the history starts afresh.
     void machineReplaced();
@@ -125,6 +141,7 @@ public:
 
 private:
     void pauseFor(StopInfo stop);
+    void resumeRun();
     void captureFrame();
     // Goes to the machine at `target`, an earlier point of this run held in the rewind
     // buffer's range: the capture at or before it, re-executed to it.
@@ -148,6 +165,7 @@ private:
     bool keepHistory_ = true;
     StopInfo stop_;
     uint64_t stops_ = 0;
+    uint64_t commands_ = 0;
     unsigned framesToRun_ = 0;     // stepFrames: frames still to run before pausing
     unsigned stepsOverLeft_ = 0;   // stepOver with a count: steps still to take after this one
     unsigned stepsOutLeft_ = 0;

@@ -3,7 +3,9 @@
 #include <cctype>
 #include <cstdio>
 
+#include "debug/address_text.h"
 #include "debug/numbers.h"
+#include "debug/symbols.h"
 #include "debug/registers.h"
 
 namespace ollendor {
@@ -48,72 +50,256 @@ std::optional<BreakKind> parseBreakKind(std::string_view name)
     return std::nullopt;
 }
 
-bool Condition::holds(const Z80State& cpu) const
+namespace {
+
+bool compareValues(Condition::Compare compare, uint16_t actual, uint16_t value)
 {
-    const uint16_t actual = readCpuRegister(cpu, reg);
     switch (compare) {
-    case Compare::equal: return actual == value;
-    case Compare::notEqual: return actual != value;
-    case Compare::less: return actual < value;
-    case Compare::greater: return actual > value;
-    case Compare::lessOrEqual: return actual <= value;
-    case Compare::greaterOrEqual: return actual >= value;
+    case Condition::Compare::equal: return actual == value;
+    case Condition::Compare::notEqual: return actual != value;
+    case Condition::Compare::less: return actual < value;
+    case Condition::Compare::greater: return actual > value;
+    case Condition::Compare::lessOrEqual: return actual <= value;
+    case Condition::Compare::greaterOrEqual: return actual >= value;
     }
     return false;
 }
 
-std::string Condition::text() const
+const char* compareText(Condition::Compare compare)
 {
-    const char* name = registerInfo(reg).name;
-    const bool wide = registerInfo(reg).wide();
-    const char* op = "==";
     for (const CompareName& c : compareNames)
-        if (c.compare == compare) {
-            op = c.text;
-            break;
-        }
-    char text[24];
-    std::snprintf(text, sizeof text, wide ? "%s %s $%04X" : "%s %s $%02X", name, op, unsigned(value));
-    return text;
+        if (c.compare == compare)
+            return c.text;
+    return "==";
 }
 
-ConditionParse parseCondition(std::string_view text)
+struct FlagName {
+    const char* name;
+    uint8_t mask;
+    const char* shown;
+};
+
+// C and H are registers: their flags go by CF and HF.
+constexpr FlagName flagNames[] = {
+    {"Z", 0x40, "Z"},  {"ZF", 0x40, "Z"}, {"S", 0x80, "S"},  {"SF", 0x80, "S"},  {"N", 0x02, "N"},
+    {"NF", 0x02, "N"}, {"P", 0x04, "PV"}, {"V", 0x04, "PV"}, {"PV", 0x04, "PV"}, {"PF", 0x04, "PV"},
+    {"VF", 0x04, "PV"}, {"CF", 0x01, "CF"}, {"HF", 0x10, "HF"},
+};
+
+std::string upper(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// Reads one comparison; the error says what is wrong with it.
+std::optional<Condition::Term> parseTerm(std::string_view text, const Symbols* symbols, std::string& error)
 {
     text = trimmed(text);
-    size_t nameEnd = 0;
-    while (nameEnd < text.size() && std::isalpha(static_cast<unsigned char>(text[nameEnd])))
-        ++nameEnd;
-    std::string name(text.substr(0, nameEnd));
-    for (char& c : name)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    const RegisterInfo* reg = findCpuRegister(name);
-    if (reg && !reg->inConditions)
-        reg = nullptr;
-    if (!reg)
-        return {std::nullopt, name.empty() ? std::string("a condition starts with a register, e.g. A == 0x10")
-                                           : std::string("unknown register '").append(name).append("'")};
-    std::string_view rest = trimmed(text.substr(nameEnd));
+    Condition::Term term;
+    uint16_t maximum = 0xFF;
+    std::string_view rest;
+    if (!text.empty() && text[0] == '(') {
+        const size_t close = text.find(')');
+        if (close == std::string_view::npos) {
+            error = "a memory byte is written (HL), (IX+5) or (0x8000): ')' is missing";
+            return std::nullopt;
+        }
+        const std::string_view inside = trimmed(text.substr(1, close - 1));
+        rest = trimmed(text.substr(close + 1));
+        // A register, maybe with an offset: (HL), (IX+5), (IY-2).
+        size_t nameEnd = 0;
+        while (nameEnd < inside.size() && std::isalpha(static_cast<unsigned char>(inside[nameEnd])))
+            ++nameEnd;
+        const std::string name = upper(inside.substr(0, nameEnd));
+        const RegisterInfo* reg = nameEnd > 0 ? findCpuRegister(name) : nullptr;
+        const std::string_view after = trimmed(inside.substr(nameEnd));
+        if (reg && reg->wide() && reg->inConditions && (after.empty() || after[0] == '+' || after[0] == '-')) {
+            int32_t offset = 0;
+            if (!after.empty()) {
+                const std::optional<uint32_t> n = parseNumber(trimmed(after.substr(1)));
+                if (!n || *n > 0xFFFF) {
+                    error = "'" + std::string(after) + "' after " + name + " is not an offset";
+                    return std::nullopt;
+                }
+                offset = after[0] == '-' ? -int32_t(*n) : int32_t(*n);
+            }
+            term.kind = Condition::Term::Kind::memoryVia;
+            term.reg = reg->id;
+            term.address = uint16_t(offset);
+        } else {
+            const AddressText where = readAddressText(inside, symbols);
+            if (!where.value || *where.value > 0xFFFF) {
+                error = where.value ? "'" + std::string(inside) + "' is past 0xFFFF" : where.error;
+                return std::nullopt;
+            }
+            term.kind = Condition::Term::Kind::memoryAt;
+            term.address = uint16_t(*where.value);
+        }
+    } else {
+        size_t nameEnd = 0;
+        while (nameEnd < text.size() && std::isalpha(static_cast<unsigned char>(text[nameEnd])))
+            ++nameEnd;
+        const std::string name = upper(text.substr(0, nameEnd));
+        rest = trimmed(text.substr(nameEnd));
+        const RegisterInfo* reg = findCpuRegister(name);
+        if (reg && reg->inConditions) {
+            term.kind = Condition::Term::Kind::reg;
+            term.reg = reg->id;
+            maximum = reg->maximum;
+        } else {
+            const FlagName* flag = nullptr;
+            for (const FlagName& f : flagNames)
+                if (name == f.name)
+                    flag = &f;
+            if (!flag) {
+                error = name.empty() ? "a condition compares a register, a flag or a memory byte, e.g. A == 0x10"
+                                     : "unknown register or flag '" + name + "'";
+                return std::nullopt;
+            }
+            term.kind = Condition::Term::Kind::flag;
+            term.flagMask = flag->mask;
+            maximum = 1;
+        }
+    }
     const CompareName* compare = nullptr;
     for (const CompareName& c : compareNames)
         if (rest.substr(0, std::char_traits<char>::length(c.text)) == c.text) {
             compare = &c;
             break;
         }
-    if (!compare)
-        return {std::nullopt, "after the register comes ==, !=, <, >, <= or >="};
+    if (!compare) {
+        error = "after '" + std::string(trimmed(text.substr(0, text.size() - rest.size()))) +
+                "' comes ==, !=, <, >, <= or >=";
+        return std::nullopt;
+    }
     const std::string_view number = trimmed(rest.substr(std::char_traits<char>::length(compare->text)));
-    const std::optional<uint32_t> value = parseNumber(number);
-    if (!value)
-        return {std::nullopt, std::string("'").append(number).append("' is not a number")};
-    if (*value > reg->maximum)
-        return {std::nullopt, std::string(reg->name)
-                                  .append(reg->wide() ? " holds 16 bits; " : " holds 8 bits; ")
-                                  .append(number)
-                                  .append(" does not fit")};
+    const AddressText value = readAddressText(number, symbols);
+    if (!value.value) {
+        error = isValidSymbolName(number) ? value.error : "'" + std::string(number) + "' is not a number";
+        return std::nullopt;
+    }
+    if (*value.value > maximum) {
+        error = "'" + std::string(number) + "' does not fit " +
+                (maximum == 1 ? std::string("a flag (0 or 1)")
+                              : maximum == 0xFF ? std::string("8 bits") : std::string("16 bits"));
+        return std::nullopt;
+    }
+    term.compare = compare->compare;
+    term.value = uint16_t(*value.value);
+    return term;
+}
+
+} // namespace
+
+bool Condition::Term::holds(const Z80State& cpu, const MemoryPages* memory) const
+{
+    uint16_t actual = 0;
+    switch (kind) {
+    case Kind::reg: actual = readCpuRegister(cpu, reg); break;
+    case Kind::flag: actual = (cpu.F & flagMask) != 0; break;
+    case Kind::memoryAt: actual = memory ? memRead(*memory, address) : 0; break;
+    case Kind::memoryVia:
+        actual = memory ? memRead(*memory, uint16_t(readCpuRegister(cpu, reg) + address)) : 0;
+        break;
+    }
+    return compareValues(compare, actual, value);
+}
+
+std::string Condition::Term::text() const
+{
+    char out[48];
+    switch (kind) {
+    case Kind::reg: {
+        const RegisterInfo& info = registerInfo(reg);
+        std::snprintf(out, sizeof out, info.wide() ? "%s %s $%04X" : "%s %s $%02X", info.name, compareText(compare),
+                      unsigned(value));
+        break;
+    }
+    case Kind::flag: {
+        const char* name = "?";
+        for (const FlagName& f : flagNames)
+            if (f.mask == flagMask) {
+                name = f.shown;
+                break;
+            }
+        std::snprintf(out, sizeof out, "%s %s %u", name, compareText(compare), unsigned(value));
+        break;
+    }
+    case Kind::memoryAt:
+        std::snprintf(out, sizeof out, "($%04X) %s $%02X", unsigned(address), compareText(compare), unsigned(value));
+        break;
+    case Kind::memoryVia: {
+        const int16_t offset = int16_t(address);
+        char inside[16];
+        if (offset == 0)
+            std::snprintf(inside, sizeof inside, "%s", registerInfo(reg).name);
+        else
+            std::snprintf(inside, sizeof inside, "%s%c%d", registerInfo(reg).name, offset < 0 ? '-' : '+',
+                          offset < 0 ? -int(offset) : int(offset));
+        std::snprintf(out, sizeof out, "(%s) %s $%02X", inside, compareText(compare), unsigned(value));
+        break;
+    }
+    }
+    return out;
+}
+
+bool Condition::holds(const Z80State& cpu, const MemoryPages* memory) const
+{
+    for (const std::vector<Term>& group : anyOf) {
+        bool all = true;
+        for (const Term& term : group)
+            if (!term.holds(cpu, memory)) {
+                all = false;
+                break;
+            }
+        if (all)
+            return true;
+    }
+    return false;
+}
+
+std::string Condition::text() const
+{
+    std::string out;
+    for (const std::vector<Term>& group : anyOf) {
+        if (!out.empty())
+            out += " || ";
+        for (size_t i = 0; i < group.size(); ++i)
+            out += (i ? " && " : "") + group[i].text();
+    }
+    return out;
+}
+
+ConditionParse parseCondition(std::string_view text, const Symbols* symbols)
+{
     Condition condition;
-    condition.reg = reg->id;
-    condition.compare = compare->compare;
-    condition.value = uint16_t(*value);
+    std::string_view rest = trimmed(text);
+    if (rest.empty())
+        return {std::nullopt, "a condition compares a register, a flag or a memory byte, e.g. A == 0x10"};
+    // || splits groups, && splits the terms of a group.
+    while (true) {
+        const size_t orAt = rest.find("||");
+        std::string_view group = rest.substr(0, orAt);
+        std::vector<Condition::Term> terms;
+        while (true) {
+            const size_t andAt = group.find("&&");
+            std::string error;
+            const std::optional<Condition::Term> term = parseTerm(group.substr(0, andAt), symbols, error);
+            if (!term)
+                return {std::nullopt, error};
+            terms.push_back(*term);
+            if (andAt == std::string_view::npos)
+                break;
+            group = group.substr(andAt + 2);
+        }
+        condition.anyOf.push_back(std::move(terms));
+        if (orAt == std::string_view::npos)
+            break;
+        rest = rest.substr(orAt + 2);
+    }
     return {condition, {}};
 }
 
@@ -153,6 +339,12 @@ Breakpoints::Added Breakpoints::add(BreakKind kind, uint16_t first, uint16_t las
         return {0, "the video chip has registers 0-7"};
     if (kind == BreakKind::interrupt && first > 3)
         return {0, "the counter/timer has channels 0-3"};
+    const std::string conditionText = condition ? condition->text() : std::string();
+    for (const Breakpoint& b : list_)
+        if (b.kind == kind && b.first == first && b.last == last &&
+            (b.condition ? b.condition->text() : std::string()) == conditionText)
+            return {0, "the same as breakpoint " + std::to_string(b.id) +
+                           (b.enabled ? "" : " (disabled: enable it instead)")};
     Breakpoint breakpoint;
     breakpoint.id = nextId_++;
     breakpoint.kind = kind;
@@ -230,14 +422,22 @@ void Breakpoints::rebuild()
     }
 }
 
-int Breakpoints::hit(BreakKind kind, uint16_t value, const Z80State& cpu)
+size_t Breakpoints::clear()
+{
+    const size_t count = list_.size();
+    list_.clear();
+    rebuild();
+    return count;
+}
+
+int Breakpoints::hit(BreakKind kind, uint16_t value, const Z80State& cpu, const MemoryPages* memory)
 {
     int fired = 0;
     for (Breakpoint& b : list_) {
         if (!b.enabled || b.kind != kind || value < b.first || value > b.last)
             continue;
         ++b.hits;
-        if (!fired && (!b.condition || b.condition->holds(cpu)))
+        if (!fired && (!b.condition || b.condition->holds(cpu, memory)))
             fired = b.id;
     }
     return fired;

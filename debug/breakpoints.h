@@ -17,8 +17,11 @@
 
 #include "cpu/z80.h"
 #include "debug/registers.h"
+#include "machine/memory.h"
 
 namespace ollendor {
+
+class Symbols;
 
 enum class BreakKind : uint8_t { exec, read, write, in, out, vdpRegister, interrupt };
 
@@ -26,16 +29,32 @@ enum class BreakKind : uint8_t { exec, read, write, in, out, vdpRegister, interr
 const char* breakKindName(BreakKind kind);
 std::optional<BreakKind> parseBreakKind(std::string_view name);
 
-// A register compared with a value.
+// A test on the machine that must hold for a breakpoint's hit to stop it: comparisons
+// joined by && and ||, && binding tighter ("B == 0 && HL == 0x8074 || A == 1"). Each
+// comparison has on its left a register (A ... PC, as in debug/registers.h), a flag (Z, S,
+// N, P or V or PV; the carry and half-carry flags as CF and HF, since C and H are
+// registers; every flag also as ZF, SF, NF, PF, VF) or a memory byte written as in Z80
+// assembly ((HL), (BC), (DE), (SP), (IX+5), (IY-2), (0x8000), (buffer+2)); then == != < >
+// <= >= (or =); then a number or a symbol (with +N).
 struct Condition {
     using Register = CpuRegister; // those with inConditions (debug/registers.h)
     enum class Compare : uint8_t { equal, notEqual, less, greater, lessOrEqual, greaterOrEqual };
-    Register reg = Register::A;
-    Compare compare = Compare::equal;
-    uint16_t value = 0;
+    struct Term {
+        enum class Kind : uint8_t { reg, flag, memoryAt, memoryVia } kind = Kind::reg;
+        Register reg = Register::A; // reg, and memoryVia's base register
+        uint8_t flagMask = 0;       // flag: its bit in F
+        uint16_t address = 0;       // memoryAt: the address; memoryVia: the offset added
+        Compare compare = Compare::equal;
+        uint16_t value = 0;
+        bool holds(const Z80State& cpu, const MemoryPages* memory) const;
+        std::string text() const;
+    };
+    // Any of the groups holds when all of its terms hold.
+    std::vector<std::vector<Term>> anyOf;
 
-    bool holds(const Z80State& cpu) const;
-    std::string text() const; // "A == $10"
+    // Memory bytes read as the CPU sees them; without memory they read as 0.
+    bool holds(const Z80State& cpu, const MemoryPages* memory = nullptr) const;
+    std::string text() const; // "A == $10", "B == $00 && (HL) != $FF"
 };
 
 struct ConditionParse {
@@ -43,9 +62,10 @@ struct ConditionParse {
     std::string error;                  // why not: "unknown register 'Q'"
 };
 
-// "A == 0x10", "hl!=$4000", "B < 3", "SP >= 0xF000": a register, a comparison (== != < > <=
-// >=) and a number (decimal, 0x, $, or h), the value within the register's width.
-ConditionParse parseCondition(std::string_view text);
+// "A == 0x10", "hl!=$4000", "B < 3 && Z == 1", "(IX+5) == 0 || (buffer) > 9": numbers
+// decimal, 0x, $ or h; symbols from `symbols` (may be null); each value within the width
+// of what it is compared with.
+ConditionParse parseCondition(std::string_view text, const Symbols* symbols = nullptr);
 
 struct Breakpoint {
     int id = 0;                         // 1, 2, ... in the order they were set
@@ -63,11 +83,15 @@ class Breakpoints {
 public:
     struct Added {
         int id = 0;        // 0 when refused
-        std::string error; // why: "a port is 0-255", "the range ends before it starts"
+        std::string error; // why: "a port is 0-255", "the range ends before it starts",
+                           // "the same as breakpoint 2"
     };
-    // Adds a breakpoint; `last` is used by read and write only (an address range).
+    // Adds a breakpoint; `last` is used by read and write only (an address range). One the
+    // same as a breakpoint already set (kind, addresses and condition) is refused.
     Added add(BreakKind kind, uint16_t first, uint16_t last, std::optional<Condition> condition);
     bool remove(int id);
+    // Removes every breakpoint; gives how many there were.
+    size_t clear();
     bool setEnabled(int id, bool enabled);
     const Breakpoint* find(int id) const;
     const std::vector<Breakpoint>& all() const { return list_; }
@@ -90,7 +114,8 @@ public:
     // One access of that kind at that address (port, register, channel): counts a hit on
     // every enabled breakpoint that covers it and gives the id of the first whose
     // condition holds (0: none stops the machine).
-    int hit(BreakKind kind, uint16_t value, const Z80State& cpu);
+    // Conditions on memory read it through `memory`.
+    int hit(BreakKind kind, uint16_t value, const Z80State& cpu, const MemoryPages* memory = nullptr);
 
     // The hit counts in list order, and putting them back (a search through the past
     // re-executes code without those hits counting twice).

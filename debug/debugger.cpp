@@ -16,6 +16,8 @@ std::string StopInfo::text() const
     case StopReason::breakpoint: return "breakpoint " + std::to_string(breakpoint);
     case StopReason::step: return "step";
     case StopReason::runTo: return "run to";
+    case StopReason::rewind: return "rewind";
+    case StopReason::reset: return "reset";
     }
     return "";
 }
@@ -29,6 +31,7 @@ void Debugger::clearHistory()
 void Debugger::clearCallStack()
 {
     callStack_.clear();
+    callStackFromStart_ = false;
     interruptPending_ = false;
 }
 
@@ -97,7 +100,7 @@ bool Debugger::checkExec(Z80State& cpu)
         return true;
     }
     skipExecArmed_ = false;
-    if (const int id = breakpoints.hit(BreakKind::exec, cpu.PC, cpu)) {
+    if (const int id = breakpoints.hit(BreakKind::exec, cpu.PC, cpu, memory)) {
         if (collecting) {
             collected.push_back(Hit{positionNow(cpu), id});
             return true;
@@ -182,7 +185,7 @@ void Debugger::afterInstructionWatched(Z80State& cpu)
 
 void Debugger::access(BreakKind kind, uint16_t value)
 {
-    if (const int id = breakpoints.hit(kind, value, *cpu_))
+    if (const int id = breakpoints.hit(kind, value, *cpu_, memory))
         stopHere(StopInfo{StopReason::breakpoint, id}, *cpu_);
 }
 
@@ -197,7 +200,7 @@ void Debugger::interruptDue(uint16_t code, Z80State& cpu)
     if (interruptPending_)
         fastPath_ = false;
     if (code != hookNmi && breakpoints.watchesInterrupt((code >> 1) & 3)) {
-        if (const int id = breakpoints.hit(BreakKind::interrupt, uint16_t((code >> 1) & 3), cpu)) {
+        if (const int id = breakpoints.hit(BreakKind::interrupt, uint16_t((code >> 1) & 3), cpu, memory)) {
             if (collecting) // the stop would come after the acceptance, at the new slice's start
                 collected.push_back(Hit{MachinePosition{slices ? *slices : 0, cpu.cyclesPerHook, 0}, id});
             else
@@ -233,6 +236,7 @@ void debugRun(Mtx& machine, Debugger& debugger)
 {
     settle(machine);
     debugger.slices = &machine.timing.hookCalls;
+    debugger.memory = &machine.memory;
     debugger.prepare(machine.cpu);
     if (debugger.execOnly())
         cpuRun(ExecWatchingBus<MtxBus>{MtxBus{&machine}, &debugger}, machine.cpu);
@@ -244,6 +248,7 @@ bool debugRunTo(Mtx& machine, Debugger& debugger, const MachinePosition& target)
 {
     settle(machine);
     debugger.slices = &machine.timing.hookCalls;
+    debugger.memory = &machine.memory;
     debugger.prepare(machine.cpu);
     return runToPosition(machine, WatchingBus<MtxBus>{MtxBus{&machine}, &debugger}, target);
 }
@@ -252,6 +257,7 @@ void debugStep(Mtx& machine, Debugger& debugger)
 {
     settle(machine);
     debugger.slices = &machine.timing.hookCalls;
+    debugger.memory = &machine.memory;
     debugger.prepare(machine.cpu);
     WatchingBus<MtxBus> bus{MtxBus{&machine}, &debugger};
     if (machine.cpu.sliceEndDue) {

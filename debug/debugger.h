@@ -29,12 +29,14 @@ enum class StopReason : uint8_t {
     breakpoint, // a breakpoint's condition held
     step,       // a step (into, over, out, frames, reverse) came to its end
     runTo,      // the address asked for was reached
+    rewind,     // the machine was taken back in time to a frame start
+    reset,      // the machine was reset
 };
 
 struct StopInfo {
     StopReason reason = StopReason::none;
     int breakpoint = 0; // its id, with StopReason::breakpoint
-    std::string text() const; // "breakpoint 3", "step", "user", "run to"
+    std::string text() const; // "breakpoint 3", "step", "user", "run to", "rewind"
 };
 
 // One routine the CPU is in: entered by a CALL, an RST or an accepted interrupt.
@@ -61,6 +63,10 @@ public:
     void keepCallStack(Keeper who, bool keep);
     void keepTrace(Keeper who, bool keep);
     const std::vector<CallFrame>& callStack() const { return callStack_; }
+    // The call stack has been kept since the machine started (a reset): empty, it means
+    // the top level. Kept from some later moment, routines entered before are missing.
+    bool callStackFromStart() const { return callStackFromStart_; }
+    void callStackStartsNow() { callStackFromStart_ = true; }
     const TraceRing& trace() const { return trace_; }
     void clearHistory();
     // Each on its own: kept again after a time without, what was kept has a gap up to now.
@@ -94,6 +100,8 @@ public:
     std::vector<Hit> collected;
     // The machine's slice count, for positions (set by debugRun and debugStep).
     const uint64_t* slices = nullptr;
+    // The machine's memory, for conditions on memory bytes (set by debugRun and debugStep).
+    const MemoryPages* memory = nullptr;
 
     // --- called by the watching bus -------------------------------------------------
     // Sets up the checks for a run: what the run has to look at cannot change during it
@@ -140,6 +148,7 @@ public:
 
 private:
     uint8_t callStackKeepers_ = 0; // Keeper bits
+    bool callStackFromStart_ = false;
     uint8_t traceKeepers_ = 0;
     bool checkBefore(Z80State& cpu, const std::array<uint8_t, 4>& bytes);
     void afterInstructionWatched(Z80State& cpu);

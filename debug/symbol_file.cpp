@@ -233,6 +233,11 @@ ParsedSymbols parseSymbolText(std::string_view text, std::string_view source)
     return result;
 }
 
+SymbolKind symbolFileKind(uint16_t address)
+{
+    return address < symbolFileFirstLabel ? SymbolKind::value : SymbolKind::label;
+}
+
 SymbolFileResult addParsedSymbols(Symbols& symbols, const ParsedSymbols& parsed)
 {
     SymbolFileResult result;
@@ -247,7 +252,7 @@ SymbolFileResult addParsedSymbols(Symbols& symbols, const ParsedSymbols& parsed)
     SymbolFileResult refused;
     for (const ParsedSymbols::Symbol& symbol : parsed.symbols) {
         ++result.symbolLines;
-        switch (symbols.add(symbol.name, symbol.address)) {
+        switch (symbols.add(symbol.name, symbol.address, symbolFileKind(symbol.address))) {
         case Symbols::AddResult::added: ++result.added; break;
         case Symbols::AddResult::duplicate: break;
         case Symbols::AddResult::conflict: {

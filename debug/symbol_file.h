@@ -7,6 +7,11 @@
 // 0x8002, #8002 or in decimal. Blank lines and ';' comments are skipped, and so are the
 // names pasmo makes up for LOCAL labels (hex digits only, such as 00000000).
 //
+// Label files write labels (places in the program) and EQU constants (ports, counts, bit
+// masks) the same way. They are told apart by value: a name below $0100 loads as a value,
+// so a port or a count never labels code at the bottom of memory (the ROM's restarts there
+// have their names from the built-in table); anything from $0100 up loads as a label.
+//
 // A bad line is reported with its file and number and skipped; the rest loads. A file
 // that cannot be read, or has no symbol line at all, is one error.
 #pragma once
@@ -58,6 +63,10 @@ struct ParsedSymbols {
     std::vector<SymbolFileProblem> problems; // bad lines, the first maxListedProblems
     std::size_t problemCount = 0;   // every bad line
 };
+
+inline constexpr uint16_t symbolFileFirstLabel = 0x0100;
+// What a name of a label file with this value loads as.
+SymbolKind symbolFileKind(uint16_t address);
 
 ParsedSymbols parseSymbolFile(const std::filesystem::path& path);
 ParsedSymbols parseSymbolText(std::string_view text, std::string_view source);

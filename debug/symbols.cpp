@@ -59,6 +59,43 @@ Symbols::AddResult Symbols::add(std::string_view name, uint16_t address, SymbolK
     return AddResult::added;
 }
 
+bool Symbols::remove(std::string_view name)
+{
+    const auto found = byName_.find(name);
+    if (found == byName_.end())
+        return false;
+    const std::string key = found->first;
+    const uint16_t address = found->second.address;
+    const auto dropFrom = [&](std::map<uint16_t, NameList>& table) {
+        const auto at = table.find(address);
+        if (at == table.end())
+            return;
+        for (auto it = at->second.begin(); it != at->second.end(); ++it)
+            if (it->second == key) {
+                at->second.erase(it);
+                break;
+            }
+        if (at->second.empty())
+            table.erase(at);
+    };
+    dropFrom(byAddress_);
+    dropFrom(labelsByAddress_);
+    auto [first, last] = byFoldedName_.equal_range(folded(key));
+    for (auto it = first; it != last; ++it)
+        if (it->second == key) {
+            byFoldedName_.erase(it);
+            break;
+        }
+    byName_.erase(found);
+    return true;
+}
+
+std::optional<SymbolKind> Symbols::kindOf(std::string_view name) const
+{
+    const auto found = byName_.find(name);
+    return found == byName_.end() ? std::nullopt : std::optional<SymbolKind>(found->second.kind);
+}
+
 void Symbols::clear()
 {
     byName_.clear();

@@ -38,6 +38,9 @@ public:
     };
 
     AddResult add(std::string_view name, uint16_t address, SymbolKind kind = SymbolKind::label);
+    // Removes one name (exactly as spelt); false when there is none.
+    bool remove(std::string_view name);
+    std::optional<SymbolKind> kindOf(std::string_view name) const;
     void clear();
     std::size_t size() const { return byName_.size(); }
     bool empty() const { return byName_.empty(); }

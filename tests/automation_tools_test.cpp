@@ -1,5 +1,6 @@
 // The automation server's tools on the built-in ROM: what each one does to the machine and
 // gives back, and the arguments each refuses (with nothing changed).
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -430,7 +431,8 @@ TEST_F(ToolsTest, FileNamesInMessagesAreEscaped)
                                    text(m.call("save_state", {{"path", state.string()}})),
                                    text(m.call("load_state", {{"path", state.string()}})),
                                    text(m.call("load_state", {{"path", (folder / "no\nsuch").string()}}))}) {
-        EXPECT_EQ(said.find('\n'), std::string::npos) << said;
+        // One line of account, then (for a result with data) one line of JSON.
+        EXPECT_LE(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_NE(said.find("\\n"), std::string::npos) << said;
     }
 }

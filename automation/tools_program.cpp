@@ -1,0 +1,165 @@
+// Your own code: loading a binary, resetting, the memory map, searching memory.
+#include <algorithm>
+
+#include "automation/encoding.h"
+#include "automation/tool_support.h"
+#include "machine/machine.h"
+
+namespace ollendor {
+
+namespace {
+
+using namespace tool;
+
+ToolResult loadBinary(const Json& arguments, MachineAccess& machine)
+{
+    size_t where = 0;
+    const std::string hex = string(arguments, "hex");
+    const std::optional<std::vector<uint8_t>> bytes = bytesFromHex(hex, &where);
+    if (!bytes)
+        return failure(where == hex.size() ? "load_binary: 'hex' has an odd number of digits"
+                                           : "load_binary: 'hex' has a character that is not a hex digit at " +
+                                                 std::to_string(where));
+    const uint16_t address = uint16_t(number(arguments, "address", 0));
+    const std::optional<unsigned> page =
+        has(arguments, "page") ? std::optional<unsigned>(unsigned(number(arguments, "page", 0))) : std::nullopt;
+    const std::optional<uint16_t> start =
+        has(arguments, "start") ? std::optional<uint16_t>(uint16_t(number(arguments, "start", 0))) : std::nullopt;
+    Control::Result loaded;
+    ToolResult result;
+    if (!onMachine(machine, [&](Control& control) { loaded = control.loadBinary(*bytes, address, page, start); }, result))
+        return result;
+    if (!loaded.ok)
+        return failure("load_binary: " + loaded.error);
+    return success({{"address", address}, {"length", bytes->size()}, {"start", start ? Json(*start) : Json()}},
+                   std::to_string(bytes->size()) + " bytes loaded at " + hex4(address) +
+                       (start ? ", running from " + hex4(*start) : std::string()));
+}
+
+ToolResult memoryMap(const Json&, MachineAccess& machine)
+{
+    Json areas = Json::array();
+    unsigned ramPage = 0, romPage = 0;
+    ToolResult result;
+    if (!onMachine(machine, [&](Control& control) {
+            const MemoryPages& memory = control.machine().memory;
+            ramPage = memory.ramPage;
+            romPage = memory.romPage;
+        }, result))
+        return result;
+    // What memRead shows: the ROM slot of the ROM page below $4000 (its first 8 KiB the OS
+    // ROM in every page), the RAM page from $4000 to $BFFF, page 0 from $C000.
+    const struct {
+        unsigned first;
+        unsigned page;
+        const char* what;
+    } rows[] = {{0x0000, romPage, "ROM slot of the ROM page (the OS ROM in its first 8 KiB)"},
+                {0x4000, ramPage, "RAM page"},
+                {0x8000, ramPage, "RAM page"},
+                {0xC000, 0, "page 0 (the common RAM)"}};
+    std::string text = "ROM page " + std::to_string(romPage) + ", RAM page " + std::to_string(ramPage) + " (port 0)";
+    for (const auto& row : rows)
+        areas.push_back({{"first", row.first}, {"last", row.first + 0x3FFF}, {"page", row.page}, {"what", row.what}});
+    return success({{"rom_page", romPage}, {"ram_page", ramPage}, {"areas", std::move(areas)}}, text);
+}
+
+ToolResult searchMemory(const Json& arguments, MachineAccess& machine)
+{
+    const bool byText = has(arguments, "text");
+    if (byText == has(arguments, "hex"))
+        return failure("search_memory: give either 'hex' or 'text'");
+    std::vector<uint8_t> needle;
+    if (byText) {
+        const std::string text = string(arguments, "text");
+        needle.assign(text.begin(), text.end());
+    } else {
+        size_t where = 0;
+        const std::optional<std::vector<uint8_t>> bytes = bytesFromHex(string(arguments, "hex"), &where);
+        if (!bytes)
+            return failure("search_memory: 'hex' is not whole bytes in hex digits");
+        needle = *bytes;
+    }
+    if (needle.empty())
+        return failure("search_memory: nothing to search for");
+    const std::string area = has(arguments, "area") ? string(arguments, "area") : "cpu";
+    if ((area == "page") != has(arguments, "page"))
+        return failure("search_memory: area \"page\" goes with 'page' (0-15), and only it");
+    const unsigned page = unsigned(number(arguments, "page", 0));
+    const size_t limit = size_t(number(arguments, "limit", 100));
+    std::vector<uint8_t> haystack;
+    ToolResult result;
+    if (!onMachine(machine, [&](Control& control) {
+            const Mtx& m = control.machine();
+            if (area == "vram") {
+                haystack.assign(m.vdp.vram, m.vdp.vram + vramSize);
+            } else if (area == "page") {
+                haystack.assign(m.memory.page[page], m.memory.page[page] + pageSize);
+            } else {
+                haystack.resize(0x10000);
+                for (unsigned a = 0; a < 0x10000; ++a)
+                    haystack[a] = memRead(m.memory, uint16_t(a));
+            }
+        }, result))
+        return result;
+    Json found = Json::array();
+    size_t total = 0;
+    for (auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()); it != haystack.end();
+         it = std::search(it + 1, haystack.end(), needle.begin(), needle.end())) {
+        if (found.size() < limit)
+            found.push_back(size_t(it - haystack.begin()));
+        ++total;
+    }
+    return success({{"total", total}, {"addresses", std::move(found)}},
+                   std::to_string(total) + " matches" + (total > limit ? ", the first " + std::to_string(limit) + " given" : ""));
+}
+
+} // namespace
+
+void addProgramTools(std::vector<Tool>& tools)
+{
+    tools.push_back({"load_binary",
+                     "Loads bytes (hex, two digits each) into memory at address: into the pages the CPU sees "
+                     "there now, or into page (0-15) alone; with start, the CPU runs on from that address. The "
+                     "history for going back starts afresh.",
+                     object({{"hex", text("the bytes, two hex digits each", 2 * 0x10000, 2)},
+                             {"address", address("where the first byte goes")},
+                             {"page", integer(0, 15, "the page to load into (default: what the CPU sees)")},
+                             {"start", address("where the CPU goes on (default: it stays where it is)")}},
+                            {"hex", "address"}),
+                     output({{"address", outInteger()}, {"length", outInteger()}, {"start", outNullable("integer")}}),
+                     loadBinary});
+    tools.push_back({"reset",
+                     "Resets the machine: power-on with the same ROMs (memory cleared); breakpoints and symbols "
+                     "stay, the history for going back starts afresh.",
+                     object({}), output({{"pc", outInteger()}}), [](const Json&, MachineAccess& machine) {
+                         uint16_t pc = 0;
+                         ToolResult result;
+                         if (!onMachine(machine, [&](Control& control) {
+                                 control.reset();
+                                 pc = control.machine().cpu.PC;
+                             }, result))
+                             return result;
+                         return success({{"pc", pc}}, "reset");
+                     }});
+    tools.push_back({"get_memory_map",
+                     "Which page each 16 KiB of the CPU's view shows: rom_page and ram_page (the selectors of "
+                     "port 0) and, per area, its first and last address and page (for read_memory's area "
+                     "\"page\").",
+                     object({}),
+                     output({{"rom_page", outInteger()}, {"ram_page", outInteger()},
+                             {"areas", outArray(output({{"first", outInteger()}, {"last", outInteger()},
+                                                        {"page", outInteger()}, {"what", outString()}}))}}),
+                     memoryMap});
+    tools.push_back({"search_memory",
+                     "Finds bytes (hex) or text in an area: \"cpu\" (default, as the CPU sees memory now), "
+                     "\"page\" (with page) or \"vram\"; gives the addresses (at most limit, default 100) and the "
+                     "total.",
+                     object({{"hex", text("the bytes, two hex digits each", 512, 2)},
+                             {"text", text("the text, as its bytes", 256, 1)},
+                             {"area", choice({"cpu", "page", "vram"}, "where to search (default cpu)")},
+                             {"page", integer(0, 15, "the page, with area \"page\"")},
+                             {"limit", integer(1, 10000, "addresses to give (default 100)")}}),
+                     output({{"total", outInteger()}, {"addresses", outArray(outInteger())}}), searchMemory});
+}
+
+} // namespace ollendor
