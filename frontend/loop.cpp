@@ -85,6 +85,11 @@ void Loop::run()
         if (!frameDone)
             continue; // stopped by the debugger within the frame
         ++frames;
+        if (atFrameAction_ && frames == atFrame_) {
+            const std::function<void()> action = std::move(atFrameAction_);
+            atFrameAction_ = nullptr;
+            action();
+        }
         if (settings_.frameLimit != 0 && frames >= settings_.frameLimit)
             break;
         // A replay that came to its end: headless, the run ends with it (unless --frames

@@ -57,6 +57,12 @@ public:
     // server carries out its requests there); false ends the run.
     void setService(std::function<bool()> service) { service_ = std::move(service); }
     const ShownFrame& shownFrame() const { return shown_; }
+    // Carried out once, right after the loop's `frame`th frame (counted as --frames counts).
+    void atFrame(uint64_t frame, std::function<void()> action)
+    {
+        atFrame_ = frame;
+        atFrameAction_ = std::move(action);
+    }
 
     // The program's own keys and their menu items (frontend/hotkey_actions.h): what they
     // asked for is carried out once per pass, right after the events, running or paused.
@@ -118,6 +124,8 @@ private:
     Session& session_;
     std::function<bool()> service_;
     std::function<void()> actions_;
+    uint64_t atFrame_ = 0;
+    std::function<void()> atFrameAction_;
     uint64_t followedJumps_ = 0;      // the control's jumps the picture and sound follow
     bool rewinding_ = false;          // the rewind key is held
     bool fastForward_ = false;        // the fast-forward key is held
