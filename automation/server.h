@@ -8,9 +8,11 @@
 //   server.stop();                                        // before the control goes
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "automation/machine_access.h"
 #include "automation/protocol.h"
@@ -26,6 +28,9 @@ struct AutomationSettings {
     std::optional<int> httpPort;   // --mcp-http PORT (0: any free port)
     std::string token;             // --mcp-token
     bool endWhenInputEnds = false; // headless: the run ends with standard input
+    // load_binary over HTTP reads files inside these folders alone (the ROM and tape folders,
+    // --load-dir); over standard input any file.
+    std::vector<std::filesystem::path> readableFolders;
 };
 
 class AutomationServer {

@@ -37,4 +37,31 @@ BinaryFile readBinaryFile(const std::filesystem::path& path, size_t limit)
     return {std::move(bytes), {}};
 }
 
+bool insideFolders(const std::filesystem::path& path, const std::vector<std::filesystem::path>& folders)
+{
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::weakly_canonical(std::filesystem::absolute(path, error), error);
+    if (error)
+        return false;
+    for (const std::filesystem::path& folder : folders) {
+        std::error_code folderError;
+        const std::filesystem::path root = std::filesystem::canonical(folder, folderError);
+        if (folderError)
+            continue;
+        // Component by component: "/roms" is no prefix of "/roms-other/x".
+        auto inFile = file.begin();
+        bool inside = true;
+        for (auto part = root.begin(); part != root.end(); ++part, ++inFile)
+            if (part->empty())
+                continue; // a trailing separator
+            else if (inFile == file.end() || *inFile != *part) {
+                inside = false;
+                break;
+            }
+        if (inside && inFile != file.end())
+            return true;
+    }
+    return false;
+}
+
 } // namespace ollendor

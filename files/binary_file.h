@@ -20,4 +20,8 @@ struct BinaryFile {
 // an empty one: nothing would be loaded.
 BinaryFile readBinaryFile(const std::filesystem::path& path, size_t limit);
 
+// Whether `path`, with every link and ".." resolved, lies inside one of `folders` (also
+// resolved): a link from inside a folder to a file outside it does not count as inside.
+bool insideFolders(const std::filesystem::path& path, const std::vector<std::filesystem::path>& folders);
+
 } // namespace ollendor

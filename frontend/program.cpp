@@ -302,6 +302,13 @@ void Run::startAutomation()
     settings.httpPort = options.mcpHttpPort;
     settings.token = options.mcpToken;
     settings.endWhenInputEnds = options.headless && options.mcpStdio;
+    // The folders the user named (or the tape folder by default) are the ones an HTTP
+    // client may have files read from.
+    if (options.romDir)
+        settings.readableFolders.push_back(*options.romDir);
+    settings.readableFolders.push_back(session->tapeFolder());
+    if (options.loadDir)
+        settings.readableFolders.push_back(*options.loadDir);
     automation = std::make_unique<AutomationServer>(settings);
     std::string error;
     if (!automation->start(error))
