@@ -9,6 +9,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,6 +47,10 @@ public:
     // The loop's thread, once per pass: carries out the requests waiting. False when the
     // run is to end: the client asked to quit, or standard input ended (headless).
     bool service(Control& control);
+
+    // Called from a transport's thread whenever a request is queued: the loop wakes to
+    // carry it out (see Loop::wake). Before start.
+    void setWake(std::function<void()> wake) { queue_.setWake(std::move(wake)); }
 
     // Lets every waiting request go and stops the transports; after the loop, before the
     // control and the session go.

@@ -310,6 +310,7 @@ void Run::startAutomation()
     if (options.loadDir)
         settings.readableFolders.push_back(*options.loadDir);
     automation = std::make_unique<AutomationServer>(settings);
+    automation->setWake([this] { loop->wake(); }); // a request is carried out without waiting for a sleep
     std::string error;
     if (!automation->start(error))
         throw DynamicError("the automation server cannot start: " + error);
