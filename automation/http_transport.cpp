@@ -93,7 +93,8 @@ bool connectionClosed(int fd)
 // The machine as one HTTP request sees it: waits are counted, and end with the connection.
 class RequestAccess final : public MachineAccess {
 public:
-    RequestAccess(MachineAccess& machine, std::atomic<int>& waiters) : machine_(machine), waiters_(waiters) {}
+    RequestAccess(MachineAccess& machine, std::atomic<int>& waiters, const std::vector<std::filesystem::path>& folders)
+        : machine_(machine), waiters_(waiters), folders_(folders) {}
     bool run(const std::function<void(Control&)>& job, std::string& error) override { return machine_.run(job, error); }
     bool startWait() override
     {
@@ -111,10 +112,13 @@ public:
     }
     bool idle() override { return !connectionClosed(socket_) && machine_.idle(); }
     void requestQuit() override { machine_.requestQuit(); }
+    // Any local process may reach the port: only the folders the user named are read.
+    FileReach fileReach() const override { return {false, folders_}; }
 
 private:
     MachineAccess& machine_;
     std::atomic<int>& waiters_;
+    const std::vector<std::filesystem::path>& folders_;
     int socket_ = -1;
 };
 
@@ -335,7 +339,7 @@ void HttpTransport::post(const httplib::Request& request, httplib::Response& res
         std::lock_guard lock(sessionsMutex_);
         state = *session;
     }
-    RequestAccess access(machine_, waiters_);
+    RequestAccess access(machine_, waiters_, settings_.readableFolders);
     const std::optional<Json> answer = McpProtocol::handle(parsed.value, state, access);
     if (state.initialized) {
         std::lock_guard lock(sessionsMutex_);

@@ -20,11 +20,13 @@
 #include <atomic>
 #include <chrono>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "automation/protocol.h"
 
@@ -41,6 +43,7 @@ inline constexpr int maxHttpWaiters = 8;
 struct HttpSettings {
     int port = 0;      // 0: any free port
     std::string token; // empty: none required
+    std::vector<std::filesystem::path> readableFolders = {}; // load_binary reads files inside these alone
 };
 
 class HttpTransport {

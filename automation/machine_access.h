@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <vector>
 #include <functional>
 #include <string>
 #include <thread>
@@ -29,6 +31,14 @@ public:
     virtual bool idle() = 0;
     // The client asked to quit: the run ends once the answer is given.
     virtual void requestQuit() = 0;
+    // Which files a request may read by name (load_binary's path): any (a client on
+    // standard input runs as the user who started it), or only those inside these folders
+    // (over HTTP: those the user named). Nothing unless a transport says otherwise.
+    struct FileReach {
+        bool any = false;
+        std::vector<std::filesystem::path> folders;
+    };
+    virtual FileReach fileReach() const { return {}; }
 };
 
 // The program's: jobs go through the queue the loop drains.
@@ -77,6 +87,7 @@ public:
     }
     void requestQuit() override { quit_ = true; }
     bool quitRequested() const { return quit_; }
+    FileReach fileReach() const override { return {true, {}}; }
 
 private:
     Control& control_;

@@ -16,6 +16,11 @@ bool RequestQueue::run(const Job& job, std::string& error)
         return false;
     }
     waiting_.push_back(&pending);
+    if (wake_) {
+        lock.unlock();
+        wake_();
+        lock.lock();
+    }
     finished_.wait(lock, [&] { return pending.done || (closed_ && !pending.taken); });
     if (!pending.done) {
         // Closed before the loop took it: it is still in the queue, which owns no copy.

@@ -3,7 +3,8 @@
 // The transports read and answer on threads of their own; nothing but the loop's thread
 // touches the machine. A transport thread puts a job in the queue and waits; the loop
 // drains the queue once per pass (between frames, or every few milliseconds while paused)
-// and carries the jobs out there, between instructions. Once the queue is closed (the run
+// and carries the jobs out there, between instructions; a job put in wakes the loop from
+// its sleep, so it is carried out at once while paused and between frames while running. Once the queue is closed (the run
 // is ending) no job is taken any more and every waiting thread is let go.
 #pragma once
 
@@ -29,6 +30,11 @@ public:
     // The loop's thread: carries out every job waiting now.
     void drain(Control& control);
 
+    // Called (on the requesting thread) each time a job is put in the queue, so that the
+    // loop need not sleep out its pause or pacing before it drains it. Set before any
+    // request can come.
+    void setWake(std::function<void()> wake) { wake_ = std::move(wake); }
+
     // No job is taken from now on; waiting threads whose job was not started return false.
     void close();
     bool closed() const;
@@ -45,6 +51,7 @@ private:
     std::condition_variable finished_;
     std::deque<Pending*> waiting_;
     bool closed_ = false;
+    std::function<void()> wake_;
 };
 
 } // namespace ollendor

@@ -17,7 +17,7 @@ AutomationServer::~AutomationServer()
 bool AutomationServer::start(std::string& error)
 {
     if (settings_.httpPort) {
-        http_ = std::make_unique<HttpTransport>(access_, HttpSettings{*settings_.httpPort, settings_.token});
+        http_ = std::make_unique<HttpTransport>(access_, HttpSettings{*settings_.httpPort, settings_.token, settings_.readableFolders});
         if (!http_->start(error))
             return false;
         std::fprintf(stderr, "ollendor: automation server at http://127.0.0.1:%d/mcp\n", http_->port());

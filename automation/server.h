@@ -8,9 +8,12 @@
 //   server.stop();                                        // before the control goes
 #pragma once
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "automation/machine_access.h"
 #include "automation/protocol.h"
@@ -26,6 +29,9 @@ struct AutomationSettings {
     std::optional<int> httpPort;   // --mcp-http PORT (0: any free port)
     std::string token;             // --mcp-token
     bool endWhenInputEnds = false; // headless: the run ends with standard input
+    // load_binary over HTTP reads files inside these folders alone (the ROM and tape folders,
+    // --load-dir); over standard input any file.
+    std::vector<std::filesystem::path> readableFolders;
 };
 
 class AutomationServer {
@@ -41,6 +47,10 @@ public:
     // The loop's thread, once per pass: carries out the requests waiting. False when the
     // run is to end: the client asked to quit, or standard input ended (headless).
     bool service(Control& control);
+
+    // Called from a transport's thread whenever a request is queued: the loop wakes to
+    // carry it out (see Loop::wake). Before start.
+    void setWake(std::function<void()> wake) { queue_.setWake(std::move(wake)); }
 
     // Lets every waiting request go and stops the transports; after the loop, before the
     // control and the session go.

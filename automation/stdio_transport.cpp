@@ -47,6 +47,7 @@ public:
     // (nothing is left to read a later answer, and a headless run ends with its input).
     bool idle() override { return !gone_ && !inputEnded_ && machine_.idle(); }
     void requestQuit() override { machine_.requestQuit(); }
+    FileReach fileReach() const override { return {true, {}}; }
 
 private:
     MachineAccess& machine_;

@@ -3,6 +3,8 @@
 
 #include "automation/encoding.h"
 #include "automation/tool_support.h"
+#include "files/binary_file.h"
+#include "files/message_text.h"
 #include "machine/machine.h"
 
 namespace ollendor {
@@ -11,16 +13,50 @@ namespace {
 
 using namespace tool;
 
+// The bytes of load_binary's path: read on the transport's thread (the loop never waits
+// for a disk), and only where the transport lets a client have files read.
+std::optional<std::vector<uint8_t>> bytesOfFile(const std::string& path, uint16_t address, MachineAccess& machine,
+                                                std::string& error)
+{
+    if (path.empty()) {
+        error = "load_binary: 'path' is empty";
+        return std::nullopt;
+    }
+    const MachineAccess::FileReach reach = machine.fileReach();
+    if (!reach.any && !insideFolders(path, reach.folders)) {
+        error = "load_binary: over HTTP a file is read only inside the folders given on the command line "
+                "(--rom-dir, --tape-dir, --load-dir)" +
+                std::string(reach.folders.empty() ? "" : ", and '" + escapedName(path) + "' is in none of them") +
+                "; the bytes may be given as 'hex' instead";
+        return std::nullopt;
+    }
+    BinaryFile file = readBinaryFile(path, 0x10000 - size_t(address));
+    if (!file.bytes)
+        error = "load_binary: " + file.error +
+                (file.error.find("too long") != std::string::npos ? " from " + hex4(address) : std::string());
+    return std::move(file.bytes);
+}
+
 ToolResult loadBinary(const Json& arguments, MachineAccess& machine)
 {
-    size_t where = 0;
-    const std::string hex = string(arguments, "hex");
-    const std::optional<std::vector<uint8_t>> bytes = bytesFromHex(hex, &where);
-    if (!bytes)
-        return failure(where == hex.size() ? "load_binary: 'hex' has an odd number of digits"
-                                           : "load_binary: 'hex' has a character that is not a hex digit at " +
-                                                 std::to_string(where));
+    if (has(arguments, "hex") == has(arguments, "path"))
+        return failure("load_binary: give either 'hex' or 'path'");
     const uint16_t address = uint16_t(number(arguments, "address", 0));
+    std::optional<std::vector<uint8_t>> bytes;
+    if (has(arguments, "path")) {
+        std::string error;
+        bytes = bytesOfFile(string(arguments, "path"), address, machine, error);
+        if (!bytes)
+            return failure(error);
+    } else {
+        size_t where = 0;
+        const std::string hex = string(arguments, "hex");
+        bytes = bytesFromHex(hex, &where);
+        if (!bytes)
+            return failure(where == hex.size() ? "load_binary: 'hex' has an odd number of digits"
+                                               : "load_binary: 'hex' has a character that is not a hex digit at " +
+                                                     std::to_string(where));
+    }
     const std::optional<unsigned> page =
         has(arguments, "page") ? std::optional<unsigned>(unsigned(number(arguments, "page", 0))) : std::nullopt;
     const std::optional<uint16_t> start =
@@ -118,14 +154,17 @@ ToolResult searchMemory(const Json& arguments, MachineAccess& machine)
 void addProgramTools(std::vector<Tool>& tools)
 {
     tools.push_back({"load_binary",
-                     "Loads bytes (hex, two digits each) into memory at address: into the pages the CPU sees "
-                     "there now, or into page (0-15) alone; with start, the CPU runs on from that address. The "
-                     "history for going back starts afresh.",
-                     object({{"hex", text("the bytes, two hex digits each", 2 * 0x10000, 2)},
+                     "Loads bytes (hex, two digits each) or a binary file (path) into memory at address: into "
+                     "the pages the CPU sees there now, or into page (0-15) alone; with start, the CPU runs on "
+                     "from that address. The history for going back starts afresh. Over HTTP a path is read only "
+                     "inside the folders given on the command line (--rom-dir, --tape-dir, --load-dir); over "
+                     "standard input any path.",
+                     object({{"hex", text("the bytes, two hex digits each (or give path)", 2 * 0x10000, 2)},
+                             {"path", text("a binary file to load whole (or give hex)", 4096, 1)},
                              {"address", address("where the first byte goes")},
                              {"page", integer(0, 15, "the page to load into (default: what the CPU sees)")},
                              {"start", address("where the CPU goes on (default: it stays where it is)")}},
-                            {"hex", "address"}),
+                            {"address"}),
                      output({{"address", outInteger()}, {"length", outInteger()}, {"start", outNullable("integer")}}),
                      loadBinary});
     tools.push_back({"reset",

@@ -85,6 +85,11 @@ void Loop::run()
         if (!frameDone)
             continue; // stopped by the debugger within the frame
         ++frames;
+        if (atFrameAction_ && frames == atFrame_) {
+            const std::function<void()> action = std::move(atFrameAction_);
+            atFrameAction_ = nullptr;
+            action();
+        }
         if (settings_.frameLimit != 0 && frames >= settings_.frameLimit)
             break;
         // A replay that came to its end: headless, the run ends with it (unless --frames
@@ -101,10 +106,11 @@ void Loop::run()
 
 void Loop::standStill()
 {
-    // The machine stands still; the windows and the requests go on.
+    // The machine stands still; the windows and the requests go on (a request cuts the
+    // sleep short).
     if (settings_.present)
         present(true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    sleep(10 * 1000000);
     pacer_.resume(now());
 }
 
@@ -178,13 +184,37 @@ bool Loop::waitForDeadline()
     // for input to feel immediate, without a wake-up every millisecond costing a few per
     // cent of a core while the machine waits.
     for (int64_t wait; (wait = pacer_.waitNanos(now())) > 0;) {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(std::min<int64_t>(wait, maxWaitStepNanos)));
+        if (sleep(std::min<int64_t>(wait, maxWaitStepNanos)) && service_) {
+            // A request, between frames: carried out now rather than after the wait.
+            if (!service_())
+                return false;
+            if (control_.paused() || control_.jumps() != followedJumps_)
+                return true; // the loop's top stands still or follows the jump
+        }
         if (!desktop.pump())
             return false;
         if (settings_.present)
             toolkit().console().update(); // the menu and the windows, when they changed
     }
     return true;
+}
+
+void Loop::wake()
+{
+    {
+        std::lock_guard lock(wakeMutex_);
+        woken_ = true;
+    }
+    wakeSignal_.notify_one();
+}
+
+bool Loop::sleep(int64_t nanos)
+{
+    std::unique_lock lock(wakeMutex_);
+    wakeSignal_.wait_for(lock, std::chrono::nanoseconds(nanos), [this] { return woken_; });
+    const bool woken = woken_;
+    woken_ = false;
+    return woken;
 }
 
 void Loop::showMessage(const char* caption, const char* text)

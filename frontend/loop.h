@@ -10,8 +10,10 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 #include "control/control.h"
@@ -57,6 +59,16 @@ public:
     // server carries out its requests there); false ends the run.
     void setService(std::function<bool()> service) { service_ = std::move(service); }
     const ShownFrame& shownFrame() const { return shown_; }
+    // Any thread: something waits for the service (an automation request). The loop stops
+    // sleeping: while paused it serves at once, while running between frames, instead of
+    // after its 10 ms sleep or the pacing's wait for the next frame.
+    void wake();
+    // Carried out once, right after the loop's `frame`th frame (counted as --frames counts).
+    void atFrame(uint64_t frame, std::function<void()> action)
+    {
+        atFrame_ = frame;
+        atFrameAction_ = std::move(action);
+    }
 
     // The program's own keys and their menu items (frontend/hotkey_actions.h): what they
     // asked for is carried out once per pass, right after the events, running or paused.
@@ -95,8 +107,11 @@ private:
     static int64_t now();
     // The frame in the console (at most about 33 a second, unless always).
     void present(bool always = false);
-    // Waits out the pacing deadline in 1 ms steps, serving the window; false on quit.
+    // Waits out the pacing deadline in short steps, serving the window and, when woken,
+    // the requests; false on quit.
     bool waitForDeadline();
+    // Sleeps for `nanos`, or less when woken; true when woken.
+    bool sleep(int64_t nanos);
     // One pass while rewinding: a frame back, shown, paced; false on quit.
     bool stepBack();
     // One pass with the machine standing still (paused, or rewound as far as it goes).
@@ -118,12 +133,17 @@ private:
     Session& session_;
     std::function<bool()> service_;
     std::function<void()> actions_;
+    uint64_t atFrame_ = 0;
+    std::function<void()> atFrameAction_;
     uint64_t followedJumps_ = 0;      // the control's jumps the picture and sound follow
     bool rewinding_ = false;          // the rewind key is held
     bool fastForward_ = false;        // the fast-forward key is held
     bool muted_ = false;              // the user turned the sound off
     ShownFrame shown_;
     int64_t lastPresented_ = 0;       // host time of the last presentation
+    std::mutex wakeMutex_;
+    std::condition_variable wakeSignal_;
+    bool woken_ = false;              // wake() was called since the last sleep looked
 };
 
 } // namespace ollendor

@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include "control/key_typist.h"
+#include "debug/address_text.h"
 #include "files/message_text.h"
 #include "host/process_start.h"
 
@@ -102,6 +103,22 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->expected(1)
         ->allow_extra_args(false);
+
+    std::vector<std::string> loads;
+    app.add_option("--load", loads,
+                   "Put the bytes of FILE into memory at ADDRESS (FILE@ADDRESS; 0x8000, $8000, 8000h, 32768 "
+                   "or a symbol with +N) after power-on; may be repeated")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1)
+        ->allow_extra_args(false);
+    std::string start, loadDir;
+    app.add_option("--start", start, "Let the CPU go on from ADDRESS (after the --load files)");
+    app.add_option("--start-frame", options.startFrame,
+                   "Load the --load files and jump to --start after N frames (a ROM set initialises first)")
+        ->check(wholeNumber(1, 100000000));
+    app.add_option("--load-dir", loadDir, "Folder the load_binary tool may read files from over HTTP "
+                                          "(besides the ROM and tape folders)")
+        ->check(CLI::ExistingDirectory);
 
     try {
         app.parse(argc, argv);
@@ -229,6 +246,56 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         }
         options.symbols.emplace_back(file);
     }
+    // An address that is a number alone is checked now; a symbol once the symbols are loaded.
+    auto badAddress = [](const char* option, const std::string& text) {
+        if (text.empty()) {
+            std::fprintf(stderr, "ollendor: %s: the address is empty\n", option);
+            return true;
+        }
+        if (!isNumberText(text))
+            return false;
+        const AddressText read = readAddressText(text, nullptr);
+        if (!read.value) {
+            std::fprintf(stderr, "ollendor: %s: %s\n", option, escapedForMessage(read.error).c_str());
+            return true;
+        }
+        if (*read.value > 0xFFFF) {
+            std::fprintf(stderr, "ollendor: %s: the address %s is past the end of memory ($FFFF)\n", option,
+                         escapedForMessage(text).c_str());
+            return true;
+        }
+        return false;
+    };
+    for (const std::string& load : loads) {
+        const std::size_t at = load.rfind('@');
+        if (at == std::string::npos) {
+            std::fprintf(stderr, "ollendor: --load: '%s' is not FILE@ADDRESS\n", escapedForMessage(load).c_str());
+            return {false, exitBadCommandLine, {}};
+        }
+        if (at == 0) {
+            std::fprintf(stderr, "ollendor: --load: the file name is empty\n");
+            return {false, exitBadCommandLine, {}};
+        }
+        const std::string address = load.substr(at + 1);
+        if (badAddress("--load", address))
+            return {false, exitBadCommandLine, {}};
+        options.loads.push_back({load.substr(0, at), address});
+    }
+    if (app.count("--start")) {
+        if (badAddress("--start", start))
+            return {false, exitBadCommandLine, {}};
+        options.start = start;
+    }
+    if (app.count("--start-frame") && options.loads.empty() && !options.start) {
+        std::fprintf(stderr, "ollendor: --start-frame: needs --load or --start (it says when they happen)\n");
+        return {false, exitBadCommandLine, {}};
+    }
+    if (options.replay && (!options.loads.empty() || options.start)) {
+        std::fprintf(stderr, "ollendor: --replay with --load or --start: a replay runs what the recording holds\n");
+        return {false, exitBadCommandLine, {}};
+    }
+    if (!loadDir.empty())
+        options.loadDir = loadDir;
     options.typeText = unescapeTypedText(typeText);
     const std::size_t bad = KeyTypist::firstUntypable(options.typeText);
     if (bad != std::string::npos) {

@@ -38,6 +38,18 @@ struct Options {
 
     bool automation() const { return mcpStdio || mcpHttpPort.has_value(); }
     std::vector<std::filesystem::path> symbols;        // label files for the debugger, in order
+
+    // --load FILE@ADDRESS: binaries put into memory after power-on (or a loaded state), in
+    // order; ADDRESS as the debugger takes it (0x8000, $8000, 8000h, 32768, symbol+N),
+    // read once the symbols are loaded.
+    struct Load {
+        std::filesystem::path file;
+        std::string address;
+    };
+    std::vector<Load> loads;
+    std::optional<std::string> start;                  // --start ADDRESS: the CPU goes on from there
+    unsigned startFrame = 0;                           // --start-frame N: loads and start after N frames
+    std::optional<std::filesystem::path> loadDir;      // --load-dir: load_binary over HTTP reads files here
 };
 
 struct CommandLine {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,6 +18,9 @@
 #include "frontend/state_menu.h"
 #include "frontend/tapes_window.h"
 #include "frontend/volume_item.h"
+#include "debug/address_text.h"
+#include "debug/registers.h"
+#include "files/binary_file.h"
 #include "files/message_text.h"
 #include "host/run_end.h"
 #include "files/safe_file.h"
@@ -66,6 +70,7 @@ private:
     void startAutomation();
     void stopAutomation();
     void loadSymbolFiles();
+    std::function<void()> prepareLoads();
     bool finishWav(Report report);
     bool finishScreenshot(Report report);
     bool finishRecording(Report report);
@@ -154,6 +159,13 @@ void Run::start()
     settings.frameLimit = options.frames;
     settings.diagnosticsToStandardError = options.mcpStdio;
     loop = std::make_unique<Loop>(platform, *control, settings);
+    // --load and --start: at once, or once a ROM set has had --start-frame frames.
+    if (std::function<void()> loads = prepareLoads()) {
+        if (options.startFrame == 0)
+            loads();
+        else
+            loop->atFrame(options.startFrame, std::move(loads));
+    }
 
     if (options.automation())
         startAutomation();
@@ -290,7 +302,15 @@ void Run::startAutomation()
     settings.httpPort = options.mcpHttpPort;
     settings.token = options.mcpToken;
     settings.endWhenInputEnds = options.headless && options.mcpStdio;
+    // The folders the user named (or the tape folder by default) are the ones an HTTP
+    // client may have files read from.
+    if (options.romDir)
+        settings.readableFolders.push_back(*options.romDir);
+    settings.readableFolders.push_back(session->tapeFolder());
+    if (options.loadDir)
+        settings.readableFolders.push_back(*options.loadDir);
     automation = std::make_unique<AutomationServer>(settings);
+    automation->setWake([this] { loop->wake(); }); // a request is carried out without waiting for a sleep
     std::string error;
     if (!automation->start(error))
         throw DynamicError("the automation server cannot start: " + error);
@@ -318,6 +338,54 @@ void Run::loadSymbolFiles()
             std::fprintf(stderr, "ollendor: %s: %zu more lines skipped\n", escapedName(file.string()).c_str(),
                          loaded.problemCount - loaded.problems.size());
     }
+}
+
+// --load and --start: the addresses read (symbols included) and the files read now, so
+// that a bad one stops the program before anything runs. Gives what puts them in place
+// (null when there is nothing to do).
+std::function<void()> Run::prepareLoads()
+{
+    auto addressOf = [this](const char* option, const std::string& text) {
+        const AddressText read = readAddressText(text, &control->symbols());
+        if (!read.value)
+            throw DynamicError(std::string(option) + ": " + escapedName(read.error));
+        if (*read.value > 0xFFFF)
+            throw DynamicError(std::string(option) + ": the address " + escapedName(text) +
+                               " is past the end of memory ($FFFF)");
+        return uint16_t(*read.value);
+    };
+    struct Loaded {
+        std::vector<uint8_t> bytes;
+        uint16_t address;
+    };
+    std::vector<Loaded> loads;
+    for (const Options::Load& load : options.loads) {
+        const uint16_t address = addressOf("--load", load.address);
+        BinaryFile file = readBinaryFile(load.file, 0x10000 - size_t(address));
+        if (!file.bytes)
+            throw DynamicError("--load: " + file.error + (file.error.find("too long") != std::string::npos
+                                                              ? " from address " + std::to_string(address)
+                                                              : std::string()));
+        loads.push_back({std::move(*file.bytes), address});
+    }
+    const std::optional<uint16_t> start =
+        options.start ? std::optional<uint16_t>(addressOf("--start", *options.start)) : std::nullopt;
+    if (loads.empty() && !start)
+        return nullptr;
+    return [this, loads = std::move(loads), start] {
+        for (size_t i = 0; i < loads.size(); ++i) {
+            const Loaded& load = loads[i];
+            const bool last = i + 1 == loads.size();
+            const Control::Result loaded =
+                control->loadBinary(load.bytes, load.address, std::nullopt, last ? start : std::nullopt);
+            if (!loaded.ok)
+                throw DynamicError("--load: " + loaded.error);
+        }
+        if (loads.empty()) {
+            control->edit([&](Mtx& m) { writeCpuRegister(m.cpu, CpuRegister::PC, *start); });
+            control->debugger().callStackStartsNow(); // what ran before is no caller of it
+        }
+    };
 }
 
 // Closes the WAV file and puts it in place; false (reported) if it is bad.

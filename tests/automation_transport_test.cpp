@@ -630,3 +630,68 @@ TEST(AutomationHttp, APortInUseIsReported)
     EXPECT_NE(error.find("cannot listen on 127.0.0.1:" + std::to_string(first.port())), std::string::npos) << error;
     loop.queue.close();
 }
+
+// load_binary's path: over standard input any file is read; over HTTP only files inside
+// the folders the user named, with links and ".." resolved first.
+TEST(AutomationTransports, LoadBinaryReadsAnyPathOverStdioAndNamedFoldersOnlyOverHttp)
+{
+    const std::filesystem::path root = std::filesystem::temp_directory_path() / ("ollendor-load-" + std::to_string(getpid()));
+    const std::filesystem::path named = root / "named", outside = root / "named-not";
+    std::filesystem::create_directories(named / "sub");
+    std::filesystem::create_directories(outside);
+    auto write = [](const std::filesystem::path& file, const std::string& bytes) {
+        FILE* out = std::fopen(file.c_str(), "wb");
+        ASSERT_TRUE(out);
+        std::fwrite(bytes.data(), 1, bytes.size(), out);
+        std::fclose(out);
+    };
+    write(named / "sub" / "in.bin", "\x11\x22");
+    write(outside / "out.bin", "\x33\x44");
+    std::filesystem::create_symlink(outside / "out.bin", named / "link.bin");
+
+    LoopThread loop;
+    auto loaded = [&](const Json& reply) {
+        return reply.contains("result") && !reply["result"].value("isError", false);
+    };
+    {
+        Pipes pipes;
+        StdioTransport transport(loop.access, pipes.toServer[0], pipes.fromServer[1]);
+        transport.start();
+        pipes.send(toolCall(1, "load_binary", {{"path", (outside / "out.bin").string()}, {"address", "0xC000"}}) +
+                   toolCall(2, "read_memory", {{"area", "cpu"}, {"address", 0xC000}, {"length", 2}}) +
+                   toolCall(3, "load_binary", {{"path", (root / "none.bin").string()}, {"address", 0xC000}}) +
+                   toolCall(4, "load_binary", {{"path", (outside / "out.bin").string()}, {"hex", "00"}, {"address", 0}}));
+        EXPECT_TRUE(loaded(pipes.answer())) << "stdio: any path";
+        EXPECT_EQ(pipes.answer()["result"]["structuredContent"]["hex"], "3344");
+        const Json missing = pipes.answer();
+        EXPECT_NE(missing.dump().find("no such file"), std::string::npos) << missing.dump();
+        EXPECT_NE(pipes.answer().dump().find("either 'hex' or 'path'"), std::string::npos);
+        transport.stop();
+    }
+
+    HttpTransport transport(loop.access, HttpSettings{0, "", {named}});
+    std::string error;
+    ASSERT_TRUE(transport.start(error)) << error;
+    httplib::Client client("127.0.0.1", transport.port());
+    client.set_read_timeout(10, 0);
+    auto init = client.Post("/mcp", R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{}})", "application/json");
+    ASSERT_TRUE(init);
+    const httplib::Headers headers = {{"Mcp-Session-Id", init->get_header_value("Mcp-Session-Id")}};
+    auto call = [&](const std::string& name, const Json& arguments) {
+        auto reply = client.Post("/mcp", headers, toolCall(5, name, arguments), "application/json");
+        return reply ? Json::parse(reply->body) : Json();
+    };
+    EXPECT_TRUE(loaded(call("load_binary", {{"path", (named / "sub" / "in.bin").string()}, {"address", 0xC000}})));
+    EXPECT_EQ(call("read_memory", {{"area", "cpu"}, {"address", 0xC000}, {"length", 2}})["result"]["structuredContent"]["hex"],
+              "1122");
+    for (const std::filesystem::path& refused :
+         {outside / "out.bin", named / "link.bin", named / "sub" / ".." / ".." / "named-not" / "out.bin"}) {
+        const Json reply = call("load_binary", {{"path", refused.string()}, {"address", 0xC000}});
+        EXPECT_FALSE(loaded(reply)) << refused;
+        EXPECT_NE(reply.dump().find("only inside the folders"), std::string::npos) << reply.dump();
+    }
+    EXPECT_EQ(call("read_memory", {{"area", "cpu"}, {"address", 0xC000}, {"length", 2}})["result"]["structuredContent"]["hex"],
+              "1122") << "nothing of a refused file reached memory";
+    transport.stop();
+    std::filesystem::remove_all(root);
+}
