@@ -9,6 +9,7 @@ namespace {
 constexpr const char* actionNames[hotkeyCount] = {
     "save-state", "load-state", "rewind", "continue",          "pause",        "step-into",
     "step-over",  "step-out",   "toggle-breakpoint", "fast-forward", "mute", "screenshot",
+    "debugger",
 };
 
 struct NamedKey {
@@ -89,6 +90,7 @@ HotkeyMap::HotkeyMap()
     set(Hotkey::fastForward, 67);     // F10
     set(Hotkey::mute, 68);            // F11
     set(Hotkey::screenshot, 69);      // F12
+    set(Hotkey::workspace, 58, true); // Shift+F1
 }
 
 bool HotkeyMap::bind(Hotkey action, const KeyBinding& key, std::string& error)

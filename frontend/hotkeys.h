@@ -5,6 +5,7 @@
 //   F4 (held) rewind                         F5 continue        F6 pause
 //   F7 step into     F8 step over     Shift+F8 step out     F9 breakpoint here
 //   F10 (held) fast forward                  F11 sound on/off   F12 screenshot
+//   Shift+F1 the debugger's workspace shown or hidden
 //
 // The map can be changed (the settings file); a key the emulated keyboard reads, or one
 // given to two actions, is refused.
@@ -33,8 +34,9 @@ enum class Hotkey {
     fastForward,
     mute,
     screenshot,
+    workspace,
 };
-inline constexpr size_t hotkeyCount = 12;
+inline constexpr size_t hotkeyCount = 13;
 
 // A key with or without Shift: the key's USB usage id (SDL's scancode number).
 struct KeyBinding {
@@ -44,7 +46,7 @@ struct KeyBinding {
 };
 
 // "save-state", "load-state", "rewind", "continue", "pause", "step-into", "step-over",
-// "step-out", "toggle-breakpoint", "fast-forward", "mute", "screenshot".
+// "step-out", "toggle-breakpoint", "fast-forward", "mute", "screenshot", "debugger".
 const char* hotkeyName(Hotkey action);
 std::optional<Hotkey> parseHotkeyName(std::string_view name);
 

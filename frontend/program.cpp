@@ -169,6 +169,7 @@ void Run::start()
     drawing.addPart(*stateMenu);
     debugger = std::make_unique<DebuggerPart>(*control, hotkeyMap, &drawing);
     debugger->bindKeys(hotkeys);
+    debugger->setWorkspaceShown(userSettings.debuggerShown);
     drawing.addPart(*debugger);
     openConsole(window, options.fullscreen ? 0 : 1);
 
@@ -250,6 +251,8 @@ void Run::saveSettings()
             userSettings.openWindows.emplace_back(name);
     for (MainWindowPart* part : drawing.parts())
         part->listOpenWindows(userSettings.openWindows);
+    if (debugger)
+        userSettings.debuggerShown = debugger->workspaceShown();
     const std::string error = ollendor::saveSettings(runSettings->file, settingsToSave(*runSettings));
     if (!error.empty())
         std::fprintf(stderr, "ollendor: cannot write the settings file %s: %s\n", runSettings->file.c_str(),

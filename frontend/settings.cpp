@@ -264,6 +264,8 @@ private:
                 if (settings_.recentTapes.size() < recentTapesKept)
                     settings_.recentTapes.emplace_back(tape);
             });
+        else if (section == "windows" && name == "debugger")
+            boolean(node, key, settings_.debuggerShown);
         else if (section == "windows" && name == "open")
             stringList(node, key, [this](const std::string& window) {
                 for (const std::string& open : settings_.openWindows)
@@ -450,7 +452,7 @@ std::string settingsText(const Settings& settings)
         {"sound", toml::table{{"volume", settings.volume}, {"muted", settings.muted}}},
         {"folders", folders},
         {"tapes", toml::table{{"recent", recent}}},
-        {"windows", toml::table{{"open", open}}},
+        {"windows", toml::table{{"open", open}, {"debugger", settings.debuggerShown}}},
         {"keys", keys},
     };
     std::ostringstream out;

@@ -6,7 +6,7 @@
 //   [sound]   volume = 100 (0-100), muted = false
 //   [folders] roms = "/home/me/mtx", tapes = "/home/me/tapes"
 //   [tapes]   recent = ["/home/me/tapes/game.mtx", ...]   (newest first, at most 10)
-//   [windows] open = ["timings", "tapes", ...]
+//   [windows] open = ["timings", "tapes", ...], debugger = true (the workspace shown)
 //   [keys]    save-state = "F2", step-out = "Shift+F8", ... (frontend/hotkeys.h)
 //
 // Every key is optional. A value of the wrong type or out of range, an unknown key and a
@@ -48,6 +48,7 @@ struct Settings {
     std::optional<std::filesystem::path> tapeFolder; // the tape folder last used
     std::vector<std::filesystem::path> recentTapes;  // newest first
     std::vector<std::string> openWindows;            // "timings", "video-chip", "sound", "tapes", ...
+    bool debuggerShown = true;                       // the debugger's workspace (its views) shown
     std::array<KeyBinding, hotkeyCount> keys = HotkeyMap().keys();
 
     bool operator==(const Settings&) const = default;

@@ -23,6 +23,8 @@ public:
         for (MainWindowPart* part : parts_) {
             part->drawWindows();
             frame.redraw = frame.redraw || part->wantsRedraw();
+            if (const std::optional<PictureArea> area = part->pictureArea())
+                frame.picture = *area;
         }
         return frame;
     }

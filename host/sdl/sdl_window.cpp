@@ -92,14 +92,20 @@ SDL_Rect SdlWindow::pictureRect(int width, int height, int topMargin)
     return SDL_Rect{(width - w) / 2, topMargin + (areaHeight - h) / 2, w, h};
 }
 
-void SdlWindow::drawPicture(SDL_Texture* texture, int topMargin)
+void SdlWindow::drawPicture(SDL_Texture* texture, int topMargin, const PictureArea& area)
 {
     int width = 0, height = 0;
     if (SDL_GetRendererOutputSize(sdlRenderer, &width, &height) != 0)
         throwSdlError("SDL_GetRendererOutputSize");
     if (SDL_SetRenderDrawColor(sdlRenderer, 0, 0, 0, 255) != 0 || SDL_RenderClear(sdlRenderer) != 0)
         throwSdlError("SDL_RenderClear");
-    const SDL_Rect target = pictureRect(width, height, topMargin);
+    SDL_Rect target = pictureRect(width, height, topMargin);
+    if (area.width > 0 && area.height > 0) {
+        // A panel of the window's widgets: fitted inside it the same way.
+        target = pictureRect(area.width, area.height, 0);
+        target.x += area.x;
+        target.y += area.y;
+    }
     if (texture && SDL_RenderCopy(sdlRenderer, texture, nullptr, &target) != 0)
         throwSdlError("SDL_RenderCopy");
 }
@@ -161,6 +167,10 @@ void MainWindow::menuFrame()
         chosen.push_back(bar.chosen->command);
     if (bar.height > 0)
         menuHeight = bar.height;
+    if (bar.picture.width != pictureArea.width || bar.picture.height != pictureArea.height ||
+        bar.picture.x != pictureArea.x || bar.picture.y != pictureArea.y)
+        redrawNeeded = true;
+    pictureArea = bar.picture;
     if (bar.redraw)
         redrawNeeded = true;
     const bool boxWasOpen = box.wanted || box.shown;
@@ -226,7 +236,7 @@ void MainWindow::present(SDL_Texture* texture, bool pictureChanged)
     if (!pictureChanged && !redrawNeeded)
         return; // the screen already shows this
     redrawNeeded = false;
-    drawPicture(texture, menuHeight);
+    drawPicture(texture, menuHeight, pictureArea);
     menu.draw();
     SDL_RenderPresent(renderer());
 }

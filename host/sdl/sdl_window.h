@@ -52,7 +52,8 @@ public:
     void forgetPicture() { shownTexture = nullptr; }
 
 protected:
-    void drawPicture(SDL_Texture* texture, int topMargin);
+    // In the area when it has a size, else in the client area below topMargin.
+    void drawPicture(SDL_Texture* texture, int topMargin, const PictureArea& area = {});
     SDL_Texture* shownTexture = nullptr; // the console's texture last presented here
 
 private:
@@ -110,6 +111,7 @@ private:
     std::function<void(int)> onCommand;        // carries out a command
     std::vector<int> chosen;                   // commands chosen, not yet carried out
     int menuHeight = 19;                       // height of the menu bar in pixels
+    PictureArea pictureArea;                   // where the widgets want the picture (none: below the bar)
     Uint64 lastFrameTicks = 0;                 // SDL_GetTicks64 of the last menu frame
     bool commandsEnabled = true;               // false once shut down
     bool redrawNeeded = true;                  // the menu or the window changed since the last present
