@@ -379,6 +379,15 @@ Control::Result Control::loadSlot(int slot)
     return loadState(*path);
 }
 
+void Control::reset()
+{
+    auto fresh = std::make_unique<Mtx>();
+    machinePowerOn(*fresh);
+    machineInit(*fresh, session_.roms());
+    session_.replaceMachine(*fresh);
+    machineReplaced();
+}
+
 void Control::machineReplaced()
 {
     rewind_.clear();

@@ -94,6 +94,10 @@ public:
     Result saveSlot(int slot);
     Result loadSlot(int slot);
 
+    // --- the machine started afresh: powered on with the session's ROMs (as at start,
+    // without the typed text); a run paused stays paused --------------------------------
+    void reset();
+
 private:
     void pauseFor(StopInfo stop);
     void captureFrame();

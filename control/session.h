@@ -68,6 +68,8 @@ public:
     Mtx& machine() { return *machine_; }
     const Mtx& machine() const { return *machine_; }
     const RomSet& roms() const { return roms_; }
+    // Another ROM set (a ROM folder chosen): used from the next reset on.
+    void useRoms(const RomSet& roms) { roms_ = roms; }
 
     // Where events go from now on; the host must outlive its use.
     void setHost(SessionHost& host) { host_ = &host; }

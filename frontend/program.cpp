@@ -11,6 +11,8 @@
 #include "frontend/debugger_part.h"
 #include "frontend/hotkeys.h"
 #include "frontend/loop.h"
+#include "frontend/machine_menu.h"
+#include "frontend/notices.h"
 #include "frontend/main_window.h"
 #include "frontend/rom_search.h"
 #include "frontend/screenshot.h"
@@ -90,6 +92,9 @@ private:
     std::unique_ptr<StateMenu> stateMenu;      // their items in "Stuff"
     std::unique_ptr<AutomationServer> automation; // --mcp-stdio, --mcp-http
     std::unique_ptr<DebuggerPart> debugger;    // the Debug menu, its views and F5-F9
+    std::unique_ptr<Notices> notices;          // what an action did, over the picture
+    std::unique_ptr<MachineMenu> machineMenu;  // Reset, tapes, ROM folder, state files
+    std::unique_ptr<HelpMenu> help;            // the keys, About
     bool wavOpen = false;        // --wav is being written
     bool screenshotDone = false; // --screenshot was written (or failed)
 };
@@ -164,13 +169,19 @@ void Run::start()
     platform.desktop().setKeyHandler([this](const KeyPress& key) { hotkeys.handle(key); });
     actions = std::make_unique<HotkeyActions>(*control, *loop);
     actions->registerKeys(hotkeys);
-    loop->setActions([this] { actions->carryOut(); });
+    loop->setActions([this] {
+        actions->carryOut();
+        if (help && help->takeAbout())
+            onMenuCommand(menuCommand::about, platform.desktop());
+    });
     stateMenu = std::make_unique<StateMenu>(*actions, *control, *loop, hotkeyMap, drawing);
     drawing.addPart(*stateMenu);
     debugger = std::make_unique<DebuggerPart>(*control, hotkeyMap, &drawing);
     debugger->bindKeys(hotkeys);
     debugger->setWorkspaceShown(userSettings.debuggerShown);
     drawing.addPart(*debugger);
+    notices = std::make_unique<Notices>(debugger.get());
+    actions->setNotify([this](const std::string& text, bool error) { notices->show(text, error); });
     openConsole(window, options.fullscreen ? 0 : 1);
 
     // 5. Sound: the device when there is one (none is no failure: the run is silent), or
@@ -200,8 +211,15 @@ void Run::startDesk()
 {
     tapes = std::make_unique<TapesWindow>(*session, userSettings);
     volume = std::make_unique<VolumeItem>(loop->sound(), userSettings);
+    tapes->setNotify([this](const std::string& text, bool error) { notices->show(text, error); });
+    machineMenu = std::make_unique<MachineMenu>(*control, *actions, *tapes, userSettings, hotkeyMap, *notices);
+    help = std::make_unique<HelpMenu>(hotkeyMap);
+    // Stuff, Machine, Debug, Tapes, Sound, Help; the notices over everything.
+    drawing.insertPart(*machineMenu, 1);
     drawing.addPart(*tapes);
     drawing.addPart(*volume);
+    drawing.addPart(*help);
+    drawing.addPart(*notices);
     loop->sound().setVolume(userSettings.volume);
     if (userSettings.muted)
         actions->askMuted(true); // F11 turns it back on
