@@ -5,7 +5,7 @@
 //   load state (F3)       the current slot into the machine
 //   rewind (F4 held)      time backwards, a frame per presented frame
 //   fast forward (F10 held) no speed limit while held
-//   mute (F11)            the sound device silent, or back
+//   mute (Shift+F11)      the sound device silent, or back
 //   screenshot (F12)      the picture as a PNG (frontend/screenshot_name.h says where)
 //
 // Keys and menu items only ask; what they asked is carried out by carryOut, which the loop
@@ -85,7 +85,7 @@ private:
     Loop& loop_;
     int slot_ = 1;
     std::deque<Request> asked_;
-    bool muted_ = false;          // what F11 and the menu last asked
+    bool muted_ = false;          // what Shift+F11 and the menu last asked
     bool rewindHeld_ = false;     // the rewind key is down
     bool fastForwardHeld_ = false; // the fast-forward key is down
     std::filesystem::path lastScreenshot_;

@@ -222,7 +222,7 @@ void Run::startDesk()
     drawing.addPart(*notices);
     loop->sound().setVolume(userSettings.volume);
     if (userSettings.muted)
-        actions->askMuted(true); // F11 turns it back on
+        actions->askMuted(true); // Shift+F11 turns it back on
     Desktop& desktop = platform.desktop();
     desktop.setDropHandler([this](const std::string& path) { tapes->dropped(path); });
     if (options.tape)

@@ -302,6 +302,10 @@ private:
                                     keyBindingName(settings_.keys[size_t(*action)]) + " is kept");
                 continue;
             }
+            // F11 became the full-screen key: what had it keeps its new default, unsaid
+            // (every file written before has mute = "F11").
+            if (*binding == fullscreenKey)
+                continue;
             asked[size_t(*action)] = binding;
             where[size_t(*action)] = &node;
         }

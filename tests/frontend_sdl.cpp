@@ -344,6 +344,24 @@ TEST(SdlAccelerator, OnlyAltWithALowerCaseFToggles)
     EXPECT_FALSE(MainWindow::isAccelerator(other));
 }
 
+TEST(SdlAccelerator, F11AloneTogglesFullScreen)
+{
+    auto press = [](Uint16 mod, bool repeat = false) {
+        SDL_KeyboardEvent key{};
+        key.type = SDL_KEYDOWN;
+        key.repeat = repeat;
+        key.keysym.scancode = SDL_SCANCODE_F11;
+        key.keysym.sym = SDLK_F11;
+        key.keysym.mod = mod;
+        return MainWindow::isAccelerator(key);
+    };
+    EXPECT_TRUE(press(KMOD_NONE));
+    EXPECT_TRUE(press(KMOD_NUM)); // Num Lock is no modifier
+    EXPECT_FALSE(press(KMOD_LSHIFT)) << "Shift+F11 is the mute key";
+    EXPECT_FALSE(press(KMOD_LCTRL));
+    EXPECT_FALSE(press(KMOD_NONE, true));
+}
+
 TEST(SdlPicture, WholeFactorCentredBelowTheMenu)
 {
     struct Case {

@@ -144,6 +144,9 @@ MainWindow::~MainWindow()
 bool MainWindow::isAccelerator(const SDL_KeyboardEvent& key)
 {
     const Uint16 mod = key.keysym.mod;
+    // F11 alone, as desktops toggle full screen.
+    if (!key.repeat && key.keysym.scancode == SDL_SCANCODE_F11 && !(mod & (KMOD_SHIFT | KMOD_CTRL | KMOD_ALT)))
+        return true;
     if (key.repeat || key.keysym.sym != SDLK_f || !(mod & KMOD_ALT) || (mod & KMOD_CTRL))
         return false;
     const bool capital = ((mod & KMOD_SHIFT) != 0) != ((mod & KMOD_CAPS) != 0);

@@ -85,7 +85,8 @@ public:
 
     // The accelerator's command, sent by Alt with a lower-case f.
     static constexpr int acceleratorCommand = 0;
-    // True for Alt+f giving a lower-case f: no Shift, or Shift cancelled by Caps Lock.
+    // True for Alt+f giving a lower-case f (no Shift, or Shift cancelled by Caps Lock), and
+    // for F11 without modifiers.
     static bool isAccelerator(const SDL_KeyboardEvent& key);
     // Stops menu commands and the accelerator (the accelerator table is gone).
     void disableCommands() { commandsEnabled = false; }
