@@ -1,6 +1,7 @@
 #include "host/sdl/imgui_surface.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <imgui_impl_sdl.h>
 #include <imgui_impl_sdlrenderer.h>
@@ -63,6 +64,12 @@ bool ImGuiSurface::wantsKeyboard() const
     return ImGui::GetIO().WantTextInput;
 }
 
+bool ImGuiSurface::popupOpen() const
+{
+    CurrentContext current(context);
+    return ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
+}
+
 void ImGuiSurface::beginFrame()
 {
     previous = ImGui::GetCurrentContext();
@@ -70,6 +77,9 @@ void ImGuiSurface::beginFrame()
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
+    if (closeAsked && ImGui::GetCurrentContext()->OpenPopupStack.Size > 0)
+        ImGui::ClosePopupToLevel(0, true);
+    closeAsked = false;
 }
 
 void ImGuiSurface::endFrame()

@@ -159,6 +159,17 @@ void MainWindow::handleEvent(const SDL_Event& event)
         chosen.push_back(acceleratorCommand);
     if (event.type == SDL_WINDOWEVENT)
         redrawNeeded = true; // exposed, resized, shown: the window's contents are to be drawn again
+    // Escape closes an open menu or dialog; otherwise it is the machine's ESC key.
+    if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) && event.key.keysym.scancode == SDL_SCANCODE_ESCAPE) {
+        if (event.type == SDL_KEYDOWN && !event.key.repeat && menu.popupOpen()) {
+            escapeClosing = true;
+            menu.closePopups();
+            redrawNeeded = true;
+            return;
+        }
+        if (event.type == SDL_KEYUP)
+            escapeClosing = false;
+    }
     menu.processEvent(event);
 }
 

@@ -77,7 +77,10 @@ public:
     // An event of this window: to the menu, or the accelerator.
     void handleEvent(const SDL_Event& event);
     // A text field of the window's widgets has the keyboard.
-    bool wantsKeyboard() const { return menu.wantsKeyboard(); }
+    // A menu (or a dialog drawn as a popup) is open.
+    bool menuOpen() const { return menu.popupOpen(); }
+    // Escape that closed a menu or dialog is the window's too, until it is let go.
+    bool wantsKeyboard() const { return menu.wantsKeyboard() || escapeClosing; }
     // Runs the menu's frame when input asks for one (or now and then), then carries out the
     // commands chosen since the last call.
     void service();
@@ -118,6 +121,7 @@ private:
     bool redrawNeeded = true;                  // the menu or the window changed since the last present
     MessageBoxState box;                       // the modal box, open or not
     bool textInputStarted = false;             // SDL's text input is on for a text field
+    bool escapeClosing = false;                // Escape went down over an open menu and is held
 };
 
 } // namespace ollendor
