@@ -252,10 +252,14 @@ void Run::saveSettings()
         return;
     Desktop& desktop = platform.desktop();
     if (const auto placement = desktop.mainWindowPlacement()) {
-        userSettings.window.width = placement->width;
-        userSettings.window.height = placement->height;
-        userSettings.window.x = placement->x;
-        userSettings.window.y = placement->y;
+        // Maximised, the size and place it had before are the ones kept.
+        userSettings.window.maximized = placement->maximized;
+        if (!placement->maximized) {
+            userSettings.window.width = placement->width;
+            userSettings.window.height = placement->height;
+            userSettings.window.x = placement->x;
+            userSettings.window.y = placement->y;
+        }
     }
     userSettings.window.scale = options.scale;
     userSettings.window.fullscreen = windowedOutput == 0;

@@ -249,6 +249,8 @@ private:
                 (name == "x" ? window.x : window.y) = value;
         } else if (section == "window" && name == "fullscreen")
             boolean(node, key, window.fullscreen);
+        else if (section == "window" && name == "maximized")
+            boolean(node, key, window.maximized);
         else if (section == "speed" && name == "limited")
             boolean(node, key, settings_.speedLimited);
         else if (section == "sound" && name == "volume")
@@ -422,7 +424,7 @@ std::string settingsText(const Settings& settings)
             return std::nullopt;
         return text;
     };
-    toml::table window{{"scale", settings.window.scale}, {"fullscreen", settings.window.fullscreen}};
+    toml::table window{{"scale", settings.window.scale}, {"fullscreen", settings.window.fullscreen}, {"maximized", settings.window.maximized}};
     if (settings.window.width > 0 && settings.window.height > 0) {
         window.insert("width", settings.window.width);
         window.insert("height", settings.window.height);

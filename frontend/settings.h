@@ -1,7 +1,8 @@
 // The settings that last from one run to the next, in a TOML file:
 // $XDG_CONFIG_HOME/ollendor/settings.toml (~/.config/ollendor/settings.toml without it).
 //
-//   [window]  scale = 3, width = 960, height = 619, x = 40, y = 30, fullscreen = false
+//   [window]  scale = 3, width = 960, height = 619, x = 40, y = 30, fullscreen = false,
+//             maximized = false   (x, y: the corner of the window's frame)
 //   [speed]   limited = true
 //   [sound]   volume = 100 (0-100), muted = false
 //   [folders] roms = "/home/me/mtx", tapes = "/home/me/tapes"
@@ -35,6 +36,7 @@ struct WindowSettings {
     int width = 0, height = 0;     // the main window's client size; 0: from the scale
     std::optional<int> x, y;       // its position on the desktop; none: the system's choice
     bool fullscreen = false;
+    bool maximized = false;        // filling the screen as a window (size and place: from before)
 
     bool operator==(const WindowSettings&) const = default;
 };

@@ -32,10 +32,13 @@ struct KeyPress {
 };
 
 // The main window's size (its client area) and place on the desktop, as in a window (also
-// while it is full screen: the size it goes back to).
+// while it is full screen: the size it goes back to). The place is the corner of the frame
+// around it (host/window_frame.h).
 struct WindowPlacement {
     int width = 0, height = 0;  // 0: from the scale
     std::optional<int> x, y;    // none: where the window system puts it
+    bool maximized = false;     // filling the screen as a window; size and place are then the
+                                // ones it had before (given back as none: not known)
 };
 
 class Desktop {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/sdl/sdl_error.h"
+#include "host/window_frame.h"
 #include "host/sdl/sdl_renderer.h"
 
 namespace ollendor {
@@ -49,21 +50,38 @@ void SdlWindow::setFullscreen(bool fullscreen)
         SDL_SetWindowSize(sdlWindow, windowedWidth, windowedHeight);
 }
 
+namespace {
+
+FrameBorders bordersOf(SDL_Window* window)
+{
+    FrameBorders borders;
+    if (SDL_GetWindowBordersSize(window, &borders.top, &borders.left, &borders.bottom, &borders.right) != 0)
+        return FrameBorders{};
+    return borders;
+}
+
+} // namespace
+
 WindowPlacement SdlWindow::placement() const
 {
     WindowPlacement placement;
+    const Uint32 flags = SDL_GetWindowFlags(sdlWindow);
     int x = 0, y = 0;
-    if ((SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN) != 0 && windowedWidth > 0) {
+    if ((flags & SDL_WINDOW_FULLSCREEN) != 0 && windowedWidth > 0) {
         placement.width = windowedWidth;
         placement.height = windowedHeight;
         x = windowedX;
         y = windowedY;
+    } else if ((flags & SDL_WINDOW_MAXIMIZED) != 0) {
+        placement.maximized = true; // the size and place it goes back to are not known here
+        return placement;
     } else {
         SDL_GetWindowSize(sdlWindow, &placement.width, &placement.height);
         SDL_GetWindowPosition(sdlWindow, &x, &y);
     }
-    placement.x = x;
-    placement.y = y;
+    const ScreenPoint frame = frameCorner({x, y}, bordersOf(sdlWindow));
+    placement.x = frame.x;
+    placement.y = frame.y;
     return placement;
 }
 
@@ -71,17 +89,28 @@ void SdlWindow::place(const WindowPlacement& placement)
 {
     if (placement.width > 0 && placement.height > 0)
         SDL_SetWindowSize(sdlWindow, placement.width, placement.height);
-    if (!placement.x || !placement.y)
-        return;
-    // A place on a screen that is no longer there would hide the window: left to the system.
-    const SDL_Point corner{*placement.x + 16, *placement.y + 16};
-    for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
-        SDL_Rect bounds;
-        if (SDL_GetDisplayBounds(display, &bounds) == 0 && SDL_PointInRect(&corner, &bounds)) {
-            SDL_SetWindowPosition(sdlWindow, *placement.x, *placement.y);
-            return;
+    if (placement.x && placement.y) {
+        // On the display that holds the corner, kept on its visible part; a place on a
+        // screen that is no longer there is left to the system.
+        const FrameBorders borders = bordersOf(sdlWindow);
+        int width = 0, height = 0;
+        SDL_GetWindowSize(sdlWindow, &width, &height);
+        const SDL_Point corner{*placement.x + 16, *placement.y + 16};
+        for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
+            SDL_Rect bounds, usable;
+            if (SDL_GetDisplayBounds(display, &bounds) != 0 || !SDL_PointInRect(&corner, &bounds))
+                continue;
+            if (SDL_GetDisplayUsableBounds(display, &usable) != 0)
+                usable = bounds;
+            const ScreenPoint frame = clampFrame({*placement.x, *placement.y}, width, height, borders,
+                                                 ScreenRect{usable.x, usable.y, usable.w, usable.h});
+            const ScreenPoint request = clientRequest(frame, borders);
+            SDL_SetWindowPosition(sdlWindow, request.x, request.y);
+            break;
         }
     }
+    if (placement.maximized)
+        SDL_MaximizeWindow(sdlWindow);
 }
 
 SDL_Rect SdlWindow::pictureRect(int width, int height, int topMargin)
@@ -131,7 +160,9 @@ MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEnt
     // SDL's software renderer drawing for the size it had.)
     if (placement.width <= 0 || placement.height <= 0)
         SDL_SetWindowSize(window(), consoleWidth * scale, consoleHeight * scale + menuHeight);
-    place(WindowPlacement{0, 0, placement.x, placement.y});
+    place(WindowPlacement{0, 0, placement.x, placement.y, placement.maximized});
+    // Never so small that the picture at 1x is cut.
+    SDL_SetWindowMinimumSize(window(), consoleWidth, consoleHeight + menuHeight);
     // From here on nothing throws: the destructor takes them back.
     drawing.setTextures(&textures);
 }
