@@ -30,6 +30,15 @@ ImGuiSurface::ImGuiSurface(SDL_Window* window, SDL_Renderer* renderer)
     CurrentContext current(context);
     ImGui::GetIO().IniFilename = nullptr; // nothing is kept between runs
     ImGui::StyleColorsLight();
+    // Menus, dialogs and views opaque, so the emulated picture never shows through their
+    // text; highlights light enough that black and grey text stay readable on them.
+    ImVec4* colours = ImGui::GetStyle().Colors;
+    for (ImGuiCol part : {ImGuiCol_WindowBg, ImGuiCol_PopupBg, ImGuiCol_MenuBarBg, ImGuiCol_ChildBg})
+        colours[part].w = 1.0f;
+    colours[ImGuiCol_ChildBg] = colours[ImGuiCol_WindowBg];
+    colours[ImGuiCol_HeaderHovered] = ImVec4(0.72f, 0.84f, 1.00f, 1.00f);
+    colours[ImGuiCol_HeaderActive] = ImVec4(0.60f, 0.76f, 0.98f, 1.00f);
+    colours[ImGuiCol_Header] = ImVec4(0.80f, 0.88f, 1.00f, 1.00f);
     if (!ImGui_ImplSDL2_InitForSDLRenderer(window)) {
         ImGui::DestroyContext(context);
         throw DynamicError("ImGui_ImplSDL2_InitForSDLRenderer failed");
