@@ -16,6 +16,7 @@
 #include "frontend/main_window.h"
 #include "frontend/rom_search.h"
 #include "frontend/screenshot.h"
+#include "frontend/tape_search.h"
 #include "frontend/state_menu.h"
 #include "frontend/tapes_window.h"
 #include "frontend/volume_item.h"
@@ -137,8 +138,7 @@ void Run::start()
     if (!roms.ok)
         throw DynamicError(roms.error);
     session = std::make_unique<Session>(roms.roms);
-    if (options.tapeDir)
-        session->setTapeFolder(*options.tapeDir);
+    session->setTapeFolder(options.tapeDir ? *options.tapeDir : defaultTapeFolder(runningProgramFile()));
     startMachine();
 
     rewind = std::make_unique<RewindBuffer>();
