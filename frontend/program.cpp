@@ -166,7 +166,13 @@ void Run::start()
     // 2-4. Main window and console; the program's own keys.
     applyKeys(hotkeyMap, userSettings.keys);
     AppWindow& window = createMainWindow(platform.desktop());
-    platform.desktop().setKeyHandler([this](const KeyPress& key) { hotkeys.handle(key); });
+    platform.desktop().setKeyHandler([this](const KeyPress& key) {
+        if (hotkeys.handle(key))
+            return;
+        // A key of the machine's: a tap shorter than a frame still reaches it.
+        if (key.down && !key.repeat && !key.captured && key.virtualKey != 0)
+            session->keyTapped(key.virtualKey);
+    });
     actions = std::make_unique<HotkeyActions>(*control, *loop);
     actions->registerKeys(hotkeys);
     loop->setActions([this] {
