@@ -3,6 +3,8 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <algorithm>
+
 #include "ui/debugger/call_stack_view.h"
 #include "ui/debugger/ctc_view.h"
 #include "ui/debugger/keyboard_view.h"
@@ -112,12 +114,9 @@ void DebuggerPart::updateWatching()
 
 bool DebuggerPart::wantsRedraw() const
 {
-    if (changed_)
-        return true;
-    for (size_t i = 0; i < debugViewCount; ++i)
-        if (views_.isOpen(DebugView(i)))
-            return true;
-    return !context_.message.empty();
+    // The views show the machine: drawn again when it moved (or was replaced, or stopped),
+    // not while it stands still. What the user does in them is input, which redraws anyway.
+    return changed_ || !context_.message.empty();
 }
 
 // --- actions -------------------------------------------------------------------------
@@ -368,9 +367,14 @@ void DebuggerPart::drawMessage()
 
 void DebuggerPart::drawWindows()
 {
-    changed_ = control_.paused() != lastPaused_ || control_.stops() != lastStops_;
+    const MachinePosition position = machinePosition(control_.machine());
+    const bool anyOpen = workspaceShown_ && std::any_of(views_.flags().begin(), views_.flags().end(), [](bool open) { return open; });
+    changed_ = control_.paused() != lastPaused_ || control_.stops() != lastStops_ ||
+               (anyOpen && !(position == lastPosition_)) || anyOpen != lastAnyOpen_;
     lastPaused_ = control_.paused();
     lastStops_ = control_.stops();
+    lastPosition_ = position;
+    lastAnyOpen_ = anyOpen;
     pictures_.use(drawing_ ? drawing_->textures() : nullptr);
     context_.textures = drawing_ && drawing_->textures() ? &pictures_ : nullptr;
     carryOutRequests();

@@ -123,6 +123,8 @@ private:
     bool lastPaused_ = false;       // state at the last frame: a change asks for a redraw
     uint64_t lastStops_ = 0;
     bool changed_ = false;
+    MachinePosition lastPosition_{};   // where the machine was at the last frame of the views
+    bool lastAnyOpen_ = false;
     double messageSince_ = -1;      // ImGui time the message was first shown
     uint64_t shownSerial_ = 0;      // the message whose time is counted
 

@@ -229,3 +229,23 @@ TEST_F(WorkspaceTest, TheMenuAndShiftF1HideAndShowTheWholeWorkspace)
     frame(drawn());
     expectTiled();
 }
+
+TEST_F(WorkspaceTest, OpenViewsAskForAFrameOnlyWhenTheMachineMoved)
+{
+    for (size_t i = 0; i < debugViewCount; ++i)
+        part.views().setOpen(DebugView(i), true);
+    rig.control.pause();
+    frame(drawn());
+    frame(drawn());
+    frame(drawn());
+    EXPECT_FALSE(bar.redraw) << "paused, nothing changes: nothing is drawn again";
+    rig.control.stepInto();
+    frame(drawn());
+    EXPECT_TRUE(bar.redraw) << "a step moves the machine";
+    frame(drawn());
+    EXPECT_FALSE(bar.redraw);
+    rig.control.resume();
+    rig.control.runFrame();
+    frame(drawn());
+    EXPECT_TRUE(bar.redraw) << "running, each frame of the machine shows";
+}

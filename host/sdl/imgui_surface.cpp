@@ -99,6 +99,22 @@ void ImGuiSurface::endFrame()
         --pendingFrames;
 }
 
+bool ImGuiSurface::drawsIn(const SDL_Rect& area) const
+{
+    CurrentContext current(context);
+    const ImDrawData* data = ImGui::GetDrawData();
+    if (!data)
+        return false;
+    for (int list = 0; list < data->CmdListsCount; ++list)
+        for (const ImDrawCmd& command : data->CmdLists[list]->CmdBuffer) {
+            const ImVec4& clip = command.ClipRect;
+            if (clip.x < float(area.x + area.w) && float(area.x) < clip.z && clip.y < float(area.y + area.h) &&
+                float(area.y) < clip.w && command.ElemCount > 0)
+                return true;
+        }
+    return false;
+}
+
 void ImGuiSurface::draw()
 {
     CurrentContext current(context);

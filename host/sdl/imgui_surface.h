@@ -30,6 +30,8 @@ public:
     bool framePending() const { return pendingFrames > 0; }
     // A text field in this context has the keyboard (as of the last frame).
     bool wantsKeyboard() const;
+    // Whether the last frame drew anything that may touch the area (by its clip rectangles).
+    bool drawsIn(const SDL_Rect& area) const;
     // A menu, or a dialog drawn as a popup, is open.
     bool popupOpen() const;
     // Closes every open menu and popup dialog at the next frame (Escape).

@@ -169,6 +169,8 @@ MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEnt
 
 MainWindow::~MainWindow()
 {
+    if (scene)
+        SDL_DestroyTexture(scene);
     drawing.setTextures(nullptr);
 }
 
@@ -280,9 +282,50 @@ void MainWindow::present(SDL_Texture* texture, bool pictureChanged)
     shownTexture = texture;
     if (!pictureChanged && !redrawNeeded)
         return; // the screen already shows this
+    // The whole window (picture and widgets) is kept in a texture. When only the picture
+    // changed and no widget touches its panel (the debugger's views beside it), only the
+    // picture is drawn into that texture again: the widgets are not drawn once per
+    // emulated frame, only when they changed.
+    int width = 0, height = 0;
+    if (SDL_GetRendererOutputSize(renderer(), &width, &height) != 0)
+        throwSdlError("SDL_GetRendererOutputSize");
+    if (scene && (sceneWidth != width || sceneHeight != height)) {
+        SDL_DestroyTexture(scene);
+        scene = nullptr;
+        sceneCurrent = false;
+    }
+    if (!scene && width > 0 && height > 0 && SDL_RenderTargetSupported(renderer())) {
+        scene = SDL_CreateTexture(renderer(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
+        sceneWidth = width;
+        sceneHeight = height;
+        sceneCurrent = false;
+    }
+    if (!scene || SDL_SetRenderTarget(renderer(), scene) != 0) {
+        // No texture to keep it in: all of it, every time.
+        redrawNeeded = false;
+        drawPicture(texture, menuHeight, pictureArea);
+        menu.draw();
+        SDL_RenderPresent(renderer());
+        return;
+    }
+    const bool whole = redrawNeeded || !sceneCurrent || pictureArea.width <= 0;
     redrawNeeded = false;
-    drawPicture(texture, menuHeight, pictureArea);
-    menu.draw();
+    if (whole) {
+        drawPicture(texture, menuHeight, pictureArea);
+        menu.draw();
+        const SDL_Rect panel{pictureArea.x, pictureArea.y, pictureArea.width, pictureArea.height};
+        sceneCurrent = pictureArea.width > 0 && !menu.drawsIn(panel);
+    } else {
+        SDL_Rect target = pictureRect(pictureArea.width, pictureArea.height, 0);
+        target.x += pictureArea.x;
+        target.y += pictureArea.y;
+        if (texture && SDL_RenderCopy(renderer(), texture, nullptr, &target) != 0)
+            throwSdlError("SDL_RenderCopy");
+    }
+    if (SDL_SetRenderTarget(renderer(), nullptr) != 0)
+        throwSdlError("SDL_SetRenderTarget");
+    if (SDL_RenderCopy(renderer(), scene, nullptr, nullptr) != 0)
+        throwSdlError("SDL_RenderCopy");
     SDL_RenderPresent(renderer());
 }
 

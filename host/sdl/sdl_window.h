@@ -116,6 +116,9 @@ private:
     std::vector<int> chosen;                   // commands chosen, not yet carried out
     int menuHeight = 19;                       // height of the menu bar in pixels
     PictureArea pictureArea;                   // where the widgets want the picture (none: below the bar)
+    SDL_Texture* scene = nullptr;              // the whole window as last drawn (a render target)
+    int sceneWidth = 0, sceneHeight = 0;
+    bool sceneCurrent = false;                 // it holds the widgets as they are, none over the picture
     Uint64 lastFrameTicks = 0;                 // SDL_GetTicks64 of the last menu frame
     bool commandsEnabled = true;               // false once shut down
     bool redrawNeeded = true;                  // the menu or the window changed since the last present
