@@ -99,6 +99,33 @@ void ImGuiSurface::endFrame()
         --pendingFrames;
 }
 
+uint64_t ImGuiSurface::drawDigest() const
+{
+    CurrentContext current(context);
+    const ImDrawData* data = ImGui::GetDrawData();
+    if (!data)
+        return 0;
+    // FNV-1a over what would be drawn: the vertices, the indices and each command's clip
+    // rectangle and texture.
+    uint64_t hash = 1469598103934665603ull;
+    auto mix = [&hash](const void* bytes, size_t size) {
+        const auto* p = static_cast<const unsigned char*>(bytes);
+        for (size_t i = 0; i < size; ++i)
+            hash = (hash ^ p[i]) * 1099511628211ull;
+    };
+    for (int list = 0; list < data->CmdListsCount; ++list) {
+        const ImDrawList* drawList = data->CmdLists[list];
+        mix(drawList->VtxBuffer.Data, size_t(drawList->VtxBuffer.Size) * sizeof(ImDrawVert));
+        mix(drawList->IdxBuffer.Data, size_t(drawList->IdxBuffer.Size) * sizeof(ImDrawIdx));
+        for (const ImDrawCmd& command : drawList->CmdBuffer) {
+            mix(&command.ClipRect, sizeof command.ClipRect);
+            mix(&command.TextureId, sizeof command.TextureId);
+            mix(&command.ElemCount, sizeof command.ElemCount);
+        }
+    }
+    return hash;
+}
+
 bool ImGuiSurface::drawsIn(const SDL_Rect& area) const
 {
     CurrentContext current(context);

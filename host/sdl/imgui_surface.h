@@ -7,6 +7,8 @@
 // themselves are issued by the front end between beginFrame and endFrame.
 #pragma once
 
+#include <cstdint>
+
 #include <SDL.h>
 
 struct ImGuiContext;
@@ -30,6 +32,8 @@ public:
     bool framePending() const { return pendingFrames > 0; }
     // A text field in this context has the keyboard (as of the last frame).
     bool wantsKeyboard() const;
+    // A digest of what the last frame draws: equal digests draw the same picture.
+    uint64_t drawDigest() const;
     // Whether the last frame drew anything that may touch the area (by its clip rectangles).
     bool drawsIn(const SDL_Rect& area) const;
     // A menu, or a dialog drawn as a popup, is open.

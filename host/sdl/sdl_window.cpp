@@ -223,6 +223,13 @@ void MainWindow::menuFrame()
     const bool boxWasOpen = box.wanted || box.shown;
     drawing.drawMessageBox(box);
     menu.endFrame();
+    // Whatever the parts say, widgets that look different are shown (a menu that closed,
+    // a view that changed); ones that look the same are not drawn again.
+    const uint64_t digest = menu.drawDigest();
+    if (digest != shownDigest) {
+        shownDigest = digest;
+        redrawNeeded = true;
+    }
     lastFrameTicks = SDL_GetTicks64();
     followTextInput();
     // The frame that closed the box still shows it; on a still picture nothing else would

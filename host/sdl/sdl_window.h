@@ -118,6 +118,7 @@ private:
     PictureArea pictureArea;                   // where the widgets want the picture (none: below the bar)
     SDL_Texture* scene = nullptr;              // the whole window as last drawn (a render target)
     int sceneWidth = 0, sceneHeight = 0;
+    uint64_t shownDigest = 0;                  // of the widgets' last frame
     bool sceneCurrent = false;                 // it holds the widgets as they are, none over the picture
     Uint64 lastFrameTicks = 0;                 // SDL_GetTicks64 of the last menu frame
     bool commandsEnabled = true;               // false once shut down
