@@ -60,18 +60,37 @@ bool Session::typingFinished() const
     return typist_.finished(frames());
 }
 
+void Session::keyTapped(uint8_t virtualKey)
+{
+    if (std::find(tapped_.begin(), tapped_.end(), virtualKey) == tapped_.end())
+        tapped_.push_back(virtualKey);
+}
+
 void Session::updateInput()
 {
-    if (replay_.active || quiet_)
+    if (replay_.active || quiet_) {
+        tapped_.clear();
         return;
+    }
     const uint64_t frame = frames();
+    // Keys tapped since the last frame are held through this one; those of an earlier
+    // frame have been seen and go (unless still down).
+    if (!tapped_.empty()) {
+        latched_ = std::move(tapped_);
+        tapped_.clear();
+        latchedFrame_ = frame;
+    } else if (frame != latchedFrame_) {
+        latched_.clear();
+    }
+    const bool latching = !latched_.empty() && frame == latchedFrame_;
     RecordedInput input;
     input.kind = RecordedInput::Kind::keyboard;
     const bool holding = frame < heldUntil_;
     input.keyboard = keyboardInputFrom(
         [&](uint8_t key) {
             return (hostKeys_ && hostKeys_(key)) || typist_.keyDown(key, frame) ||
-                   (holding && std::find(heldKeys_.begin(), heldKeys_.end(), key) != heldKeys_.end());
+                   (holding && std::find(heldKeys_.begin(), heldKeys_.end(), key) != heldKeys_.end()) ||
+                   (latching && std::find(latched_.begin(), latched_.end(), key) != latched_.end());
         },
         capsLock_);
     if (input.keyboard == machine_->keyboard.input)

@@ -69,6 +69,8 @@ public:
     Mtx& machine() { return *machine_; }
     const Mtx& machine() const { return *machine_; }
     const RomSet& roms() const { return roms_; }
+    // Another ROM set (a ROM folder chosen): used from the next reset on.
+    void useRoms(const RomSet& roms) { roms_ = roms; }
 
     // Where events go from now on; the host must outlive its use.
     void setHost(SessionHost& host) { host_ = &host; }
@@ -87,6 +89,11 @@ public:
 
     // The host's keyboard: queried at each frame boundary (and before the first frame).
     void setHostKeys(KeyDownQuery keys) { hostKeys_ = std::move(keys); }
+    // A host key went down (an event, not a state): it counts as held through the next
+    // whole frame even if it is let go before that frame starts, so a tap shorter than a
+    // frame is still seen by the machine's keyboard scan. Given like any key (recorded,
+    // replayed the same).
+    void keyTapped(uint8_t virtualKey);
     void setCapsLock(int16_t state) { capsLock_ = state; }
     // Types the text from the current frame on (the --type text at start).
     void typeText(const std::string& text);
@@ -189,6 +196,9 @@ private:
     std::filesystem::path tapeFolder_ = "tapes";
     std::optional<std::filesystem::path> mountedTape_;
     KeyDownQuery hostKeys_;
+    std::vector<uint8_t> tapped_;         // keys gone down since the last input was taken
+    std::vector<uint8_t> latched_;        // keys held through the frame that starts now
+    uint64_t latchedFrame_ = 0;           // that frame
     std::vector<uint8_t> heldKeys_;  // holdKeys: down until heldUntil_
     uint64_t heldUntil_ = 0;         // the machine's frame at which they are let go
     int16_t capsLock_ = 0;

@@ -86,8 +86,12 @@ foreach(size ${OLLENDOR_ICON_SIZES})
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES ${MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-# The program looks for tapes in ./tapes or --tape-dir; the demo tape is installed as data
-# for --tape-dir PREFIX/share/ollendor/tapes.
+# The tape images' MIME type (the desktop entry's MimeType names it).
+install(FILES ${DIST_SOURCE}/${OLLENDOR_APP_ID}.mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME ${OLLENDOR_APP_ID}.xml)
+# Without --tape-dir and with no ./tapes the program looks in PREFIX/share/ollendor/tapes
+# (beside its bin/ folder), where the demo tape is installed.
 install(FILES ${CMAKE_BINARY_DIR}/tapes/OLLENDEMO DESTINATION ${CMAKE_INSTALL_DATADIR}/ollendor/tapes)
 install(FILES ${DIST_SOURCE}/copyright ${DIST_OUT}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 

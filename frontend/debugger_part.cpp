@@ -1,6 +1,9 @@
 #include "frontend/debugger_part.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
+
+#include <algorithm>
 
 #include "ui/debugger/call_stack_view.h"
 #include "ui/debugger/ctc_view.h"
@@ -51,11 +54,28 @@ DebuggerPart::~DebuggerPart()
     pictures_.release(drawing_ ? drawing_->textures() : nullptr);
 }
 
-std::string DebuggerPart::menuTitle() const
+std::string DebuggerPart::runState() const
 {
     if (!control_.paused())
-        return "Debug (running)";
-    return "Debug (paused: " + control_.stop().text() + ")";
+        return "running";
+    return "paused: " + control_.stop().text();
+}
+
+void DebuggerPart::setWorkspaceShown(bool shown)
+{
+    if (shown == workspaceShown_)
+        return;
+    workspaceShown_ = shown;
+    layoutKey_.clear(); // laid out again when it shows
+    changed_ = true;
+}
+
+std::optional<PictureArea> DebuggerPart::pictureArea() const
+{
+    if (!workspaceShown_ || layout_.tiles.empty())
+        return std::nullopt;
+    const LayoutRect& p = layout_.picture;
+    return PictureArea{p.x, p.y, p.width, p.height};
 }
 
 void DebuggerPart::listOpenWindows(std::vector<std::string>& names) const
@@ -94,12 +114,9 @@ void DebuggerPart::updateWatching()
 
 bool DebuggerPart::wantsRedraw() const
 {
-    if (changed_)
-        return true;
-    for (size_t i = 0; i < debugViewCount; ++i)
-        if (views_.isOpen(DebugView(i)))
-            return true;
-    return !context_.message.empty();
+    // The views show the machine: drawn again when it moved (or was replaced, or stopped),
+    // not while it stands still. What the user does in them is input, which redraws anyway.
+    return changed_ || !context_.message.empty();
 }
 
 // --- actions -------------------------------------------------------------------------
@@ -192,14 +209,26 @@ void DebuggerPart::bindKeys(HotkeyDispatch& dispatch)
     dispatch.on(Hotkey::stepOver, [this](bool) { stepOver(); });
     dispatch.on(Hotkey::stepOut, [this](bool) { stepOut(); });
     dispatch.on(Hotkey::toggleBreakpoint, [this](bool) { toggleBreakpoint(); });
+    dispatch.on(Hotkey::workspace, [this](bool) { toggleWorkspace(); });
 }
 
 // --- drawing -------------------------------------------------------------------------
 
 void DebuggerPart::drawMenus()
 {
-    const std::string title = menuTitle() + "###Debug";
-    if (!ImGui::BeginMenu(title.c_str()))
+    // The run state at the right end of the bar, so the menus keep their places.
+    const std::string state = runState();
+    const float stateWidth = ImGui::CalcTextSize(state.c_str()).x;
+    const float stateX = ImGui::GetWindowWidth() - stateWidth - ImGui::GetStyle().ItemSpacing.x * 2;
+    const float afterMenus = ImGui::GetCursorPosX();
+    bool open = ImGui::BeginMenu("Debug");
+    if (stateX > afterMenus + 200) {
+        const ImVec2 cursor = ImGui::GetCursorPos();
+        ImGui::SetCursorPosX(stateX);
+        colouredText(control_.paused() ? debugColour::error : debugColour::label, state);
+        ImGui::SetCursorPos(cursor);
+    }
+    if (!open)
         return;
     const bool paused = control_.paused();
     auto shortcut = [this](Hotkey key) { return keys_.shortcut(key); };
@@ -234,21 +263,69 @@ void DebuggerPart::drawMenus()
     for (size_t i = 0; i < debugViewCount; ++i)
         ImGui::MenuItem(debugViewInfo(DebugView(i)).title, nullptr, &views_.flag(DebugView(i)));
     ImGui::Separator();
+    if (ImGui::MenuItem("Show the debugger", keys_.shortcut(Hotkey::workspace).c_str(), workspaceShown_))
+        toggleWorkspace();
     if (ImGui::MenuItem("Arrange views"))
         arrange_ = true;
     ImGui::EndMenu();
 }
 
+void DebuggerPart::layOut()
+{
+    // Laid out again when the window's size, the bar or the set of open views changes (or
+    // on "Arrange views"); between those the user may drag the views about.
+    const ImGuiIO& io = ImGui::GetIO();
+    const int width = int(io.DisplaySize.x), height = int(io.DisplaySize.y);
+    const int top = int(ImGui::GetFrameHeight());
+    std::vector<DebugView> open;
+    std::vector<int> key{width, height, top};
+    for (size_t view = 0; view < debugViewCount; ++view)
+        if (views_.isOpen(DebugView(view))) {
+            open.push_back(DebugView(view));
+            key.push_back(int(view));
+        }
+    placeNow_ = arrange_ || key != layoutKey_;
+    if (!placeNow_)
+        return;
+    layoutKey_ = key;
+    const bool hadTiles = !layout_.tiles.empty();
+    layout_ = layoutWorkspace(width, top, height, open);
+    if (hadTiles || !layout_.tiles.empty())
+        changed_ = true; // the views or the picture move
+}
+
 void DebuggerPart::placeNextWindow(DebugView view)
 {
-    const ImGuiIO& io = ImGui::GetIO();
-    // Below the menu bar: the frame height of the bar is one line with its padding.
-    const float top = ImGui::GetFrameHeight();
-    const float width = io.DisplaySize.x, height = std::max(1.0f, io.DisplaySize.y - top);
-    const ViewPlace place = defaultViewPlace(view);
-    const ImGuiCond when = arrange_ ? ImGuiCond_Always : ImGuiCond_FirstUseEver;
-    ImGui::SetNextWindowPos(ImVec2(place.x * width, top + place.y * height), when);
-    ImGui::SetNextWindowSize(ImVec2(place.width * width, place.height * height), when);
+    if (!placeNow_)
+        return;
+    for (const WorkspaceTile& tile : layout_.tiles)
+        if (tile.view == view) {
+            ImGui::SetNextWindowPos(ImVec2(float(tile.rect.x), float(tile.rect.y)), ImGuiCond_Always);
+            ImGui::SetNextWindowSize(ImVec2(float(tile.rect.width), float(tile.rect.height)), ImGuiCond_Always);
+            return;
+        }
+}
+
+void DebuggerPart::keepViewsOffPicture()
+{
+    // A view dragged over the picture goes beside or below it once it is let go.
+    if (ImGui::IsMouseDown(ImGuiMouseButton_Left) || layout_.tiles.empty())
+        return;
+    for (size_t view = 0; view < debugViewCount; ++view) {
+        if (!views_.isOpen(DebugView(view)))
+            continue;
+        const char* title = debugViewInfo(DebugView(view)).title;
+        ImGuiWindow* window = ImGui::FindWindowByName(title);
+        if (!window || window->Hidden || window->Collapsed)
+            continue;
+        const LayoutRect rect{int(window->Pos.x), int(window->Pos.y), int(window->Size.x), int(window->Size.y)};
+        const ImVec2 display = ImGui::GetIO().DisplaySize;
+        const LayoutRect moved = keepOffPicture(rect, layout_.picture, int(display.x), int(display.y));
+        if (!(moved == rect)) {
+            ImGui::SetWindowPos(title, ImVec2(float(moved.x), float(moved.y)));
+            changed_ = true;
+        }
+    }
 }
 
 void DebuggerPart::carryOutRequests()
@@ -290,12 +367,24 @@ void DebuggerPart::drawMessage()
 
 void DebuggerPart::drawWindows()
 {
-    changed_ = control_.paused() != lastPaused_ || control_.stops() != lastStops_;
+    const MachinePosition position = machinePosition(control_.machine());
+    const bool anyOpen = workspaceShown_ && std::any_of(views_.flags().begin(), views_.flags().end(), [](bool open) { return open; });
+    changed_ = control_.paused() != lastPaused_ || control_.stops() != lastStops_ ||
+               (anyOpen && !(position == lastPosition_)) || anyOpen != lastAnyOpen_;
     lastPaused_ = control_.paused();
     lastStops_ = control_.stops();
+    lastPosition_ = position;
+    lastAnyOpen_ = anyOpen;
     pictures_.use(drawing_ ? drawing_->textures() : nullptr);
     context_.textures = drawing_ && drawing_->textures() ? &pictures_ : nullptr;
     carryOutRequests();
+    if (!workspaceShown_) {
+        // The views keep their open flags; the debugger keeps watching for them.
+        drawMessage();
+        updateWatching();
+        return;
+    }
+    layOut();
 
     if (views_.isOpen(DebugView::memory))
         context_.changes.notice(control_);
@@ -321,6 +410,7 @@ void DebuggerPart::drawWindows()
     draw(DebugView::tape, [&](bool* open) { drawTapeView(context_, open); });
     draw(DebugView::symbols, [&](bool* open) { drawSymbolsView(symbols_, context_, open); });
     arrange_ = false;
+    keepViewsOffPicture();
     drawMessage();
     // A view may have asked for another (a double click on a call's target): at once.
     carryOutRequests();

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@
 #include "ui/debugger/trace_view.h"
 #include "ui/debugger/vdp_view.h"
 #include "ui/debugger/view_flags.h"
+#include "ui/workspace_layout.h"
 #include "frontend/hotkeys.h"
 #include "frontend/main_window_parts.h"
 
@@ -76,8 +78,20 @@ public:
     void openView(DebugView view);
     // The debugger watches (call stack, trace) while a view needs it; called every frame.
     void updateWatching();
-    // "Debug (running)", "Debug (paused: breakpoint 2)".
-    std::string menuTitle() const;
+    // "running", "paused: breakpoint 2": shown at the right end of the menu bar (the
+    // menu's own title stays "Debug", so the menus after it never move).
+    std::string runState() const;
+
+    // The workspace: the picture in a panel of its own and the open views tiled around it.
+    // Hidden, the views are not drawn (they keep their open flags) and the picture has the
+    // whole window.
+    bool workspaceShown() const { return workspaceShown_; }
+    void setWorkspaceShown(bool shown);
+    void toggleWorkspace() { setWorkspaceShown(!workspaceShown_); }
+    // Where the picture went in the last frame (pixels of the window); none: the whole area.
+    std::optional<PictureArea> pictureArea() const override;
+    // The layout last applied to the views.
+    const WorkspaceLayout& layout() const { return layout_; }
 
     DebugContext& context() { return context_; }
     DisassemblyView& disassembly() { return disassembly_; }
@@ -90,6 +104,8 @@ private:
     void noteStep(const StepStart& start);
     void carryOutRequests();
     void placeNextWindow(DebugView view);
+    void layOut();
+    void keepViewsOffPicture();
     void tellResult(const char* action, const Control::Result& result);
 
     Control& control_;
@@ -99,10 +115,16 @@ private:
     DebugContext context_;
     DebugViewFlags views_;
     bool arrange_ = false;          // "Arrange views": every view to its place at the next frame
+    bool workspaceShown_ = true;
+    WorkspaceLayout layout_;        // the tiles of the open views and the picture's panel
+    std::vector<int> layoutKey_;    // what the layout was made for: a change lays out again
+    bool placeNow_ = false;         // this frame puts every view on its tile
     bool watchingOn_ = false;       // as last set on the debugger
     bool lastPaused_ = false;       // state at the last frame: a change asks for a redraw
     uint64_t lastStops_ = 0;
     bool changed_ = false;
+    MachinePosition lastPosition_{};   // where the machine was at the last frame of the views
+    bool lastAnyOpen_ = false;
     double messageSince_ = -1;      // ImGui time the message was first shown
     uint64_t shownSerial_ = 0;      // the message whose time is counted
 

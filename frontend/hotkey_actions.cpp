@@ -59,14 +59,43 @@ void HotkeyActions::askMuted(bool muted)
     muted_ = muted;
 }
 
+void HotkeyActions::askSaveFile(const std::filesystem::path& path)
+{
+    asked_.push_back({Request::Kind::saveFile, 0, path});
+}
+
+void HotkeyActions::askLoadFile(const std::filesystem::path& path)
+{
+    asked_.push_back({Request::Kind::loadFile, 0, path});
+}
+
+void HotkeyActions::askReset()
+{
+    asked_.push_back({Request::Kind::reset, 0});
+}
+
+void HotkeyActions::tell(const std::string& text, bool error)
+{
+    if (notify_)
+        notify_(text, error);
+}
+
 void HotkeyActions::carryOut()
 {
     // The held keys and the switch first: they are states, not events.
     if (loop_.rewinding() != rewindHeld_)
         loop_.setRewinding(rewindHeld_);
+    if (rewindHeld_ && !toldRewinding_)
+        tell("Rewinding");
+    toldRewinding_ = rewindHeld_;
     loop_.setFastForward(fastForwardHeld_);
-    if (loop_.muted() != muted_)
+    if (fastForwardHeld_ && !toldFastForward_)
+        tell("Fast forward");
+    toldFastForward_ = fastForwardHeld_;
+    if (loop_.muted() != muted_) {
         loop_.setMuted(muted_);
+        tell(muted_ ? "Sound off" : "Sound on");
+    }
     // A request may show a box, whose own event loop can ask for more: those wait for the
     // next pass.
     std::deque<Request> asked;
@@ -77,13 +106,45 @@ void HotkeyActions::carryOut()
         case Request::Kind::load: load(int(request.value)); break;
         case Request::Kind::screenshot: screenshot(); break;
         case Request::Kind::rewind: rewind(request.value); break;
+        case Request::Kind::saveFile: saveFile(request.path); break;
+        case Request::Kind::loadFile: loadFile(request.path); break;
+        case Request::Kind::reset: reset(); break;
         }
     }
 }
 
 void HotkeyActions::fail(const char* caption, const std::string& text)
 {
+    tell(std::string(caption) + " failed", true);
     loop_.showMessage(caption, text.c_str());
+}
+
+void HotkeyActions::saveFile(const std::filesystem::path& path)
+{
+    const Control::Result saved = control_.saveState(path);
+    if (!saved.ok) {
+        fail("Save state", saved.error);
+        return;
+    }
+    tell("State saved to " + path.filename().string());
+    std::fprintf(stderr, "ollendor: saved the state to %s\n", path.c_str());
+}
+
+void HotkeyActions::loadFile(const std::filesystem::path& path)
+{
+    const Control::Result loaded = control_.loadState(path);
+    if (!loaded.ok) {
+        fail("Load state", loaded.error);
+        return;
+    }
+    tell("State loaded from " + path.filename().string());
+    std::fprintf(stderr, "ollendor: loaded the state from %s\n", path.c_str());
+}
+
+void HotkeyActions::reset()
+{
+    control_.reset(); // the loop's picture and sound follow the jump
+    tell("Reset");
 }
 
 void HotkeyActions::save(int slot)
@@ -94,6 +155,7 @@ void HotkeyActions::save(int slot)
         return;
     }
     const auto path = stateSlotPath(slot);
+    tell("State saved to slot " + std::to_string(slot));
     std::fprintf(stderr, "ollendor: saved the state to slot %d (%s)\n", slot, path ? path->c_str() : "?");
 }
 
@@ -112,6 +174,7 @@ void HotkeyActions::load(int slot)
         fail("Load state", loaded.error);
         return;
     }
+    tell("State loaded from slot " + std::to_string(slot));
     std::fprintf(stderr, "ollendor: loaded the state of slot %d (%s)\n", slot, path->c_str());
 }
 
@@ -153,6 +216,7 @@ void HotkeyActions::screenshot()
         return;
     }
     lastScreenshot_ = *path;
+    tell("Screenshot saved: " + path->filename().string());
     std::fprintf(stderr, "ollendor: screenshot saved to %s\n", path->c_str());
 }
 

@@ -5,7 +5,7 @@
 //   load state (F3)       the current slot into the machine
 //   rewind (F4 held)      time backwards, a frame per presented frame
 //   fast forward (F10 held) no speed limit while held
-//   mute (F11)            the sound device silent, or back
+//   mute (Shift+F11)      the sound device silent, or back
 //   screenshot (F12)      the picture as a PNG (frontend/screenshot_name.h says where)
 //
 // Keys and menu items only ask; what they asked is carried out by carryOut, which the loop
@@ -14,6 +14,8 @@
 // box (on standard error without a window) and the run goes on; a success is a line on
 // standard error.
 #pragma once
+
+#include <functional>
 
 #include <cstdint>
 #include <deque>
@@ -49,6 +51,14 @@ public:
     void holdRewind(bool held) { rewindHeld_ = held; }
     void holdFastForward(bool held) { fastForwardHeld_ = held; }
 
+    // The Machine menu's: a state file saved or loaded, the machine started afresh.
+    void askSaveFile(const std::filesystem::path& path);
+    void askLoadFile(const std::filesystem::path& path);
+    void askReset();
+
+    // Told what each action did (and each failure), for the notices over the picture.
+    void setNotify(std::function<void(const std::string& text, bool error)> notify) { notify_ = std::move(notify); }
+
     // Does what was asked since the last call.
     void carryOut();
 
@@ -57,9 +67,14 @@ public:
 
 private:
     struct Request {
-        enum class Kind { save, load, screenshot, rewind } kind;
+        enum class Kind { save, load, screenshot, rewind, saveFile, loadFile, reset } kind;
         unsigned value; // the slot, or the frames to go back
+        std::filesystem::path path = {}; // the state file
     };
+    void saveFile(const std::filesystem::path& path);
+    void loadFile(const std::filesystem::path& path);
+    void reset();
+    void tell(const std::string& text, bool error = false);
     void save(int slot);
     void load(int slot);
     void screenshot();
@@ -70,10 +85,12 @@ private:
     Loop& loop_;
     int slot_ = 1;
     std::deque<Request> asked_;
-    bool muted_ = false;          // what F11 and the menu last asked
+    bool muted_ = false;          // what Shift+F11 and the menu last asked
     bool rewindHeld_ = false;     // the rewind key is down
     bool fastForwardHeld_ = false; // the fast-forward key is down
     std::filesystem::path lastScreenshot_;
+    std::function<void(const std::string&, bool)> notify_;
+    bool toldRewinding_ = false, toldFastForward_ = false;
 };
 
 } // namespace ollendor

@@ -9,6 +9,7 @@ namespace {
 constexpr const char* actionNames[hotkeyCount] = {
     "save-state", "load-state", "rewind", "continue",          "pause",        "step-into",
     "step-over",  "step-out",   "toggle-breakpoint", "fast-forward", "mute", "screenshot",
+    "debugger",
 };
 
 struct NamedKey {
@@ -87,12 +88,17 @@ HotkeyMap::HotkeyMap()
     set(Hotkey::stepOut, 65, true);   // Shift+F8
     set(Hotkey::toggleBreakpoint, 66); // F9
     set(Hotkey::fastForward, 67);     // F10
-    set(Hotkey::mute, 68);            // F11
+    set(Hotkey::mute, 68, true);      // Shift+F11 (F11 alone is the full-screen key)
     set(Hotkey::screenshot, 69);      // F12
+    set(Hotkey::workspace, 58, true); // Shift+F1
 }
 
 bool HotkeyMap::bind(Hotkey action, const KeyBinding& key, std::string& error)
 {
+    if (key == fullscreenKey) {
+        error = "F11 is the full-screen key";
+        return false;
+    }
     for (size_t i = 0; i < hotkeyCount; ++i)
         if (Hotkey(i) != action && keys_[i] == key) {
             error = keyBindingName(key) + " already does " + actionNames[i];

@@ -4,10 +4,13 @@
 //   F2 save state (to the current slot)     F3 load state (from it)
 //   F4 (held) rewind                         F5 continue        F6 pause
 //   F7 step into     F8 step over     Shift+F8 step out     F9 breakpoint here
-//   F10 (held) fast forward                  F11 sound on/off   F12 screenshot
+//   F10 (held) fast forward           Shift+F11 sound off/on    F12 screenshot
+//   Shift+F1 the debugger's workspace shown or hidden
 //
-// The map can be changed (the settings file); a key the emulated keyboard reads, or one
-// given to two actions, is refused.
+// F11 alone toggles full screen (as on the desktop; Alt+f too) and is no action's key.
+//
+// The map can be changed (the settings file); a key the emulated keyboard reads, F11, or
+// one given to two actions, is refused.
 #pragma once
 
 #include <array>
@@ -33,8 +36,9 @@ enum class Hotkey {
     fastForward,
     mute,
     screenshot,
+    workspace,
 };
-inline constexpr size_t hotkeyCount = 12;
+inline constexpr size_t hotkeyCount = 13;
 
 // A key with or without Shift: the key's USB usage id (SDL's scancode number).
 struct KeyBinding {
@@ -44,9 +48,13 @@ struct KeyBinding {
 };
 
 // "save-state", "load-state", "rewind", "continue", "pause", "step-into", "step-over",
-// "step-out", "toggle-breakpoint", "fast-forward", "mute", "screenshot".
+// "step-out", "toggle-breakpoint", "fast-forward", "mute", "screenshot", "debugger".
 const char* hotkeyName(Hotkey action);
 std::optional<Hotkey> parseHotkeyName(std::string_view name);
+
+// F11 without Shift: the full-screen key, which no action can have. Settings files written
+// when F11 was the mute key (mute = "F11") have the new default read in its place.
+inline constexpr KeyBinding fullscreenKey{68, false};
 
 // "F2", "Shift+F8", "Pause", "PageUp": the keys that can be bound are F1-F12, Pause,
 // Insert, Home, End, PageUp and PageDown, each with or without Shift.

@@ -5,8 +5,11 @@
 // (frontend/window_drawing.h), which calls it inside the main window's ImGui frames.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "host/window_drawing.h"
 
 namespace ollendor {
 
@@ -26,6 +29,9 @@ public:
     // What the part drew in this frame changed without input (a view of the running
     // machine): the main window is presented again.
     virtual bool wantsRedraw() const { return false; }
+    // Where the emulated picture is to go (a panel the part keeps free of its windows);
+    // none: the whole area below the bar.
+    virtual std::optional<PictureArea> pictureArea() const { return std::nullopt; }
 };
 
 } // namespace ollendor

@@ -62,7 +62,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
 {
     Options options;
     CLI::App app{"Ollendor: an emulator of the Memotech MTX home computer", "ollendor"};
-    app.set_version_flag("--version", "ollendor Release 1");
+    app.set_version_flag("--version", "ollendor " OLLENDOR_VERSION);
     std::string romDir, tapeDir, screenshot, wav, typeText, loadState, saveState, record, replay, tape, mcpToken;
     std::string renderer = "auto";
     int mcpHttpPort = 0;
@@ -119,6 +119,28 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.add_option("--load-dir", loadDir, "Folder the load_binary tool may read files from over HTTP "
                                           "(besides the ROM and tape folders)")
         ->check(CLI::ExistingDirectory);
+    // The help names each value plainly ("--rom-dir DIR", "--frames N"), without the
+    // library's type and check tags ("TEXT:DIR", "UINT:INT in 1 to 100000000"); what a
+    // value may be is in the option's text.
+    const std::pair<const char*, const char*> valueNames[] = {
+        {"--rom-dir", "DIR"},     {"--tape-dir", "DIR"},     {"--frames", "N"},        {"--screenshot", "FILE"},
+        {"--wav", "FILE"},        {"--type", "TEXT"},        {"--scale", "N"},         {"--load-state", "FILE"},
+        {"--save-state", "FILE"}, {"--record", "FILE"},      {"--replay", "FILE"},     {"--renderer", "MODE"},
+        {"--mcp-http", "PORT"},   {"--mcp-token", "TOKEN"},  {"--symbols", "FILE"},    {"FILE", ""},
+        {"--load", "FILE@ADDRESS"}, {"--start", "ADDRESS"},  {"--start-frame", "N"},   {"--load-dir", "DIR"},
+    };
+    for (const auto& [name, value] : valueNames) {
+        CLI::Option* option = app.get_option_no_throw(name);
+        if (!option)
+            continue;
+        option->type_name(value);
+        try {
+            for (int i = 0;; ++i)
+                option->get_validator(i)->description("");
+        } catch (const CLI::OptionNotFound&) {
+            // no more checks
+        }
+    }
 
     try {
         app.parse(argc, argv);
@@ -126,7 +148,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         std::fputs(app.help().c_str(), stdout);
         return {false, finishStandardOutput(), {}};
     } catch (const CLI::CallForVersion&) {
-        std::puts("ollendor Release 1");
+        std::puts("ollendor " OLLENDOR_VERSION);
         return {false, finishStandardOutput(), {}};
     } catch (const CLI::ParseError& error) {
         // An option that takes a value, given twice: which one to keep would be a guess.

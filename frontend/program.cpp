@@ -12,9 +12,12 @@
 #include "frontend/debugger_part.h"
 #include "frontend/hotkeys.h"
 #include "frontend/loop.h"
+#include "frontend/machine_menu.h"
+#include "frontend/notices.h"
 #include "frontend/main_window.h"
 #include "frontend/rom_search.h"
 #include "frontend/screenshot.h"
+#include "frontend/tape_search.h"
 #include "frontend/state_menu.h"
 #include "frontend/tapes_window.h"
 #include "frontend/volume_item.h"
@@ -96,6 +99,9 @@ private:
     std::unique_ptr<StateMenu> stateMenu;      // their items in "Stuff"
     std::unique_ptr<AutomationServer> automation; // --mcp-stdio, --mcp-http
     std::unique_ptr<DebuggerPart> debugger;    // the Debug menu, its views and F5-F9
+    std::unique_ptr<Notices> notices;          // what an action did, over the picture
+    std::unique_ptr<MachineMenu> machineMenu;  // Reset, tapes, ROM folder, state files
+    std::unique_ptr<HelpMenu> help;            // the keys, About
     bool wavOpen = false;        // --wav is being written
     bool screenshotDone = false; // --screenshot was written (or failed)
 };
@@ -138,8 +144,7 @@ void Run::start()
     if (!roms.ok)
         throw DynamicError(roms.error);
     session = std::make_unique<Session>(roms.roms);
-    if (options.tapeDir)
-        session->setTapeFolder(*options.tapeDir);
+    session->setTapeFolder(options.tapeDir ? *options.tapeDir : defaultTapeFolder(runningProgramFile()));
     rewind = std::make_unique<RewindBuffer>();
     control = std::make_unique<Control>(*session, *rewind);
     // Headless with no automation client, nothing can ask to go back in time.
@@ -173,15 +178,28 @@ void Run::start()
     // 2-4. Main window and console; the program's own keys.
     applyKeys(hotkeyMap, userSettings.keys);
     AppWindow& window = createMainWindow(platform.desktop());
-    platform.desktop().setKeyHandler([this](const KeyPress& key) { hotkeys.handle(key); });
+    platform.desktop().setKeyHandler([this](const KeyPress& key) {
+        if (hotkeys.handle(key))
+            return;
+        // A key of the machine's: a tap shorter than a frame still reaches it.
+        if (key.down && !key.repeat && !key.captured && key.virtualKey != 0)
+            session->keyTapped(key.virtualKey);
+    });
     actions = std::make_unique<HotkeyActions>(*control, *loop);
     actions->registerKeys(hotkeys);
-    loop->setActions([this] { actions->carryOut(); });
+    loop->setActions([this] {
+        actions->carryOut();
+        if (help && help->takeAbout())
+            onMenuCommand(menuCommand::about, platform.desktop());
+    });
     stateMenu = std::make_unique<StateMenu>(*actions, *control, *loop, hotkeyMap, drawing);
     drawing.addPart(*stateMenu);
     debugger = std::make_unique<DebuggerPart>(*control, hotkeyMap, &drawing);
     debugger->bindKeys(hotkeys);
+    debugger->setWorkspaceShown(userSettings.debuggerShown);
     drawing.addPart(*debugger);
+    notices = std::make_unique<Notices>(debugger.get());
+    actions->setNotify([this](const std::string& text, bool error) { notices->show(text, error); });
     openConsole(window, options.fullscreen ? 0 : 1);
 
     // 5. Sound: the device when there is one (none is no failure: the run is silent), or
@@ -211,11 +229,18 @@ void Run::startDesk()
 {
     tapes = std::make_unique<TapesWindow>(*control, userSettings);
     volume = std::make_unique<VolumeItem>(loop->sound(), userSettings);
+    tapes->setNotify([this](const std::string& text, bool error) { notices->show(text, error); });
+    machineMenu = std::make_unique<MachineMenu>(*control, *actions, *tapes, userSettings, hotkeyMap, *notices);
+    help = std::make_unique<HelpMenu>(hotkeyMap);
+    // Stuff, Machine, Debug, Tapes, Sound, Help; the notices over everything.
+    drawing.insertPart(*machineMenu, 1);
     drawing.addPart(*tapes);
     drawing.addPart(*volume);
+    drawing.addPart(*help);
+    drawing.addPart(*notices);
     loop->sound().setVolume(userSettings.volume);
     if (userSettings.muted)
-        actions->askMuted(true); // F11 turns it back on
+        actions->askMuted(true); // Shift+F11 turns it back on
     Desktop& desktop = platform.desktop();
     desktop.setDropHandler([this](const std::string& path) { tapes->dropped(path); });
     if (options.tape)
@@ -245,10 +270,14 @@ void Run::saveSettings()
         return;
     Desktop& desktop = platform.desktop();
     if (const auto placement = desktop.mainWindowPlacement()) {
-        userSettings.window.width = placement->width;
-        userSettings.window.height = placement->height;
-        userSettings.window.x = placement->x;
-        userSettings.window.y = placement->y;
+        // Maximised, the size and place it had before are the ones kept.
+        userSettings.window.maximized = placement->maximized;
+        if (!placement->maximized) {
+            userSettings.window.width = placement->width;
+            userSettings.window.height = placement->height;
+            userSettings.window.x = placement->x;
+            userSettings.window.y = placement->y;
+        }
     }
     userSettings.window.scale = options.scale;
     userSettings.window.fullscreen = windowedOutput == 0;
@@ -262,6 +291,8 @@ void Run::saveSettings()
             userSettings.openWindows.emplace_back(name);
     for (MainWindowPart* part : drawing.parts())
         part->listOpenWindows(userSettings.openWindows);
+    if (debugger)
+        userSettings.debuggerShown = debugger->workspaceShown();
     const std::string error = ollendor::saveSettings(runSettings->file, settingsToSave(*runSettings));
     if (!error.empty())
         std::fprintf(stderr, "ollendor: cannot write the settings file %s: %s\n", runSettings->file.c_str(),

@@ -73,6 +73,7 @@ PlatformSettings platformSettings(const Options& merged, const Options& given, c
     }
     platform.mainWindow.x = settings.window.x;
     platform.mainWindow.y = settings.window.y;
+    platform.mainWindow.maximized = settings.window.maximized;
     return platform;
 }
 

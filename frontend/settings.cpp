@@ -249,6 +249,8 @@ private:
                 (name == "x" ? window.x : window.y) = value;
         } else if (section == "window" && name == "fullscreen")
             boolean(node, key, window.fullscreen);
+        else if (section == "window" && name == "maximized")
+            boolean(node, key, window.maximized);
         else if (section == "speed" && name == "limited")
             boolean(node, key, settings_.speedLimited);
         else if (section == "sound" && name == "volume")
@@ -264,6 +266,8 @@ private:
                 if (settings_.recentTapes.size() < recentTapesKept)
                     settings_.recentTapes.emplace_back(tape);
             });
+        else if (section == "windows" && name == "debugger")
+            boolean(node, key, settings_.debuggerShown);
         else if (section == "windows" && name == "open")
             stringList(node, key, [this](const std::string& window) {
                 for (const std::string& open : settings_.openWindows)
@@ -300,6 +304,10 @@ private:
                                     keyBindingName(settings_.keys[size_t(*action)]) + " is kept");
                 continue;
             }
+            // F11 became the full-screen key: what had it keeps its new default, unsaid
+            // (every file written before has mute = "F11").
+            if (*binding == fullscreenKey)
+                continue;
             asked[size_t(*action)] = binding;
             where[size_t(*action)] = &node;
         }
@@ -416,7 +424,7 @@ std::string settingsText(const Settings& settings)
             return std::nullopt;
         return text;
     };
-    toml::table window{{"scale", settings.window.scale}, {"fullscreen", settings.window.fullscreen}};
+    toml::table window{{"scale", settings.window.scale}, {"fullscreen", settings.window.fullscreen}, {"maximized", settings.window.maximized}};
     if (settings.window.width > 0 && settings.window.height > 0) {
         window.insert("width", settings.window.width);
         window.insert("height", settings.window.height);
@@ -450,7 +458,7 @@ std::string settingsText(const Settings& settings)
         {"sound", toml::table{{"volume", settings.volume}, {"muted", settings.muted}}},
         {"folders", folders},
         {"tapes", toml::table{{"recent", recent}}},
-        {"windows", toml::table{{"open", open}}},
+        {"windows", toml::table{{"open", open}, {"debugger", settings.debuggerShown}}},
         {"keys", keys},
     };
     std::ostringstream out;

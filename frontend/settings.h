@@ -1,12 +1,13 @@
 // The settings that last from one run to the next, in a TOML file:
 // $XDG_CONFIG_HOME/ollendor/settings.toml (~/.config/ollendor/settings.toml without it).
 //
-//   [window]  scale = 3, width = 960, height = 619, x = 40, y = 30, fullscreen = false
+//   [window]  scale = 3, width = 960, height = 619, x = 40, y = 30, fullscreen = false,
+//             maximized = false   (x, y: the corner of the window's frame)
 //   [speed]   limited = true
 //   [sound]   volume = 100 (0-100), muted = false
 //   [folders] roms = "/home/me/mtx", tapes = "/home/me/tapes"
 //   [tapes]   recent = ["/home/me/tapes/game.mtx", ...]   (newest first, at most 10)
-//   [windows] open = ["timings", "tapes", ...]
+//   [windows] open = ["timings", "tapes", ...], debugger = true (the workspace shown)
 //   [keys]    save-state = "F2", step-out = "Shift+F8", ... (frontend/hotkeys.h)
 //
 // Every key is optional. A value of the wrong type or out of range, an unknown key and a
@@ -35,6 +36,7 @@ struct WindowSettings {
     int width = 0, height = 0;     // the main window's client size; 0: from the scale
     std::optional<int> x, y;       // its position on the desktop; none: the system's choice
     bool fullscreen = false;
+    bool maximized = false;        // filling the screen as a window (size and place: from before)
 
     bool operator==(const WindowSettings&) const = default;
 };
@@ -48,6 +50,7 @@ struct Settings {
     std::optional<std::filesystem::path> tapeFolder; // the tape folder last used
     std::vector<std::filesystem::path> recentTapes;  // newest first
     std::vector<std::string> openWindows;            // "timings", "video-chip", "sound", "tapes", ...
+    bool debuggerShown = true;                       // the debugger's workspace (its views) shown
     std::array<KeyBinding, hotkeyCount> keys = HotkeyMap().keys();
 
     bool operator==(const Settings&) const = default;

@@ -7,7 +7,7 @@
 //                                   loaded, says so and cannot be chosen
 //   Rewind one second           F4 held, with what the rewind buffer holds below it
 //   Fast forward                F10 held (shows whether it is on)
-//   Mute                        F11
+//   Mute                        Shift+F11
 //   Screenshot                  F12
 //
 // The keys shown are the key map's. What an item asks for is done by the actions at the

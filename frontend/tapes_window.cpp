@@ -56,12 +56,16 @@ bool TapesWindow::mount(const fs::path& file)
     if (!lookup.found) {
         error_ = lookup.message;
         std::fprintf(stderr, "ollendor: %s\n", error_.c_str());
+        if (notify_)
+            notify_("The tape could not be mounted", true);
         return false;
     }
     error_.clear();
     const fs::path absolute = absoluteOf(file);
     control_.mountTape(absolute);
     rememberTape(settings_, absolute);
+    if (notify_)
+        notify_("Tape mounted: " + absolute.filename().string(), false);
     return true;
 }
 

@@ -35,6 +35,8 @@ public:
     bool mount(const std::filesystem::path& file);
     // A file dropped on the main window: mounted, or the window opens with the reason.
     void dropped(const std::filesystem::path& file);
+    // Told of each mount and each failure to mount, for the notices over the picture.
+    void setNotify(std::function<void(const std::string& text, bool error)> notify) { notify_ = std::move(notify); }
     // Why the last mount failed; empty after a good one.
     const std::string& error() const { return error_; }
     void unmount();
@@ -61,6 +63,7 @@ private:
     std::vector<std::filesystem::path> files_;
     std::chrono::steady_clock::time_point listed_;
     char folderField_[1024] = {};
+    std::function<void(const std::string&, bool)> notify_;
 };
 
 } // namespace ollendor

@@ -1,5 +1,5 @@
 // The "Sound" menu with the "Volume" slider: the sound output's level in per cent, kept in
-// the settings. Muting (F11) is separate: it silences without changing the level.
+// the settings. Muting (Shift+F11) is separate: it silences without changing the level.
 #pragma once
 
 #include "frontend/main_window_parts.h"

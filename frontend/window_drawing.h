@@ -3,6 +3,8 @@
 // is given one at start (host/sdl/sdl_platform.h) and calls it inside its ImGui frames.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include "frontend/info_windows.h"
@@ -23,6 +25,8 @@ public:
         for (MainWindowPart* part : parts_) {
             part->drawWindows();
             frame.redraw = frame.redraw || part->wantsRedraw();
+            if (const std::optional<PictureArea> area = part->pictureArea())
+                frame.picture = *area;
         }
         return frame;
     }
@@ -40,6 +44,11 @@ public:
     // A part of the program with items, menus or windows in the main window; it must outlive
     // its use (removeParts before it goes).
     void addPart(MainWindowPart& part) { parts_.push_back(&part); }
+    // The same at that place among the parts (its menus before those of the later ones).
+    void insertPart(MainWindowPart& part, size_t index)
+    {
+        parts_.insert(parts_.begin() + std::ptrdiff_t(std::min(index, parts_.size())), &part);
+    }
     void removeParts() { parts_.clear(); }
     std::span<MainWindowPart* const> parts() const { return parts_; }
 

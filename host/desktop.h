@@ -5,6 +5,7 @@
 // (headless_host.h) has no windows at all. Everything here runs on the main thread.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -25,6 +26,7 @@ struct MenuEntry {
 // keys: the function keys the emulated keyboard does not use).
 struct KeyPress {
     int scancode = 0;     // SDL's scancode number of the key (USB usage id)
+    uint8_t virtualKey = 0; // the key as Platform::keyDown names it; 0: none the machine has
     bool down = false;    // pressed, or released
     bool repeat = false;  // the keyboard's own repeat of a held key
     bool shift = false, ctrl = false, alt = false;
@@ -32,10 +34,13 @@ struct KeyPress {
 };
 
 // The main window's size (its client area) and place on the desktop, as in a window (also
-// while it is full screen: the size it goes back to).
+// while it is full screen: the size it goes back to). The place is the corner of the frame
+// around it (host/window_frame.h).
 struct WindowPlacement {
     int width = 0, height = 0;  // 0: from the scale
     std::optional<int> x, y;    // none: where the window system puts it
+    bool maximized = false;     // filling the screen as a window; size and place are then the
+                                // ones it had before (given back as none: not known)
 };
 
 class Desktop {

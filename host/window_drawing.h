@@ -24,12 +24,19 @@ struct MessageBoxState {
     bool shown = false;  // ImGui has the box's popup open
 };
 
+// A rectangle of the main window's client area, in pixels, that the picture is fitted in
+// (the largest whole factor, centred); width 0: the whole area below the menu bar.
+struct PictureArea {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
 // What one frame of the menu bar gave.
 struct MenuBarFrame {
     const MenuEntry* chosen = nullptr; // the item clicked in this frame, or null
     int height = 0;                    // the bar's height in pixels; 0 when it was not drawn
     bool redraw = false;               // widgets show what changed without input (live views):
                                        // the window is to be presented again
+    PictureArea picture;               // where the picture goes
 };
 
 // Pictures inside the widgets (a save state's picture, a view of video memory): textures

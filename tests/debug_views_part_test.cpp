@@ -162,16 +162,16 @@ TEST_F(DebugPartTest, TheKeysDoWhatTheMapSays)
     };
     press(Hotkey::pause);
     EXPECT_TRUE(rig.control.paused());
-    EXPECT_EQ(part.menuTitle(), "Debug (paused: user)");
+    EXPECT_EQ(part.runState(), "paused: user");
     const uint64_t stops = rig.control.stops();
     press(Hotkey::stepInto);
     EXPECT_EQ(rig.control.stops(), stops + 1);
-    EXPECT_EQ(part.menuTitle(), "Debug (paused: step)");
+    EXPECT_EQ(part.runState(), "paused: step");
     press(Hotkey::toggleBreakpoint);
     EXPECT_TRUE(rig.control.debugger().breakpoints.watchesExec(rig.machine().cpu.PC));
     press(Hotkey::continueRun);
     EXPECT_FALSE(rig.control.paused());
-    EXPECT_EQ(part.menuTitle(), "Debug (running)");
+    EXPECT_EQ(part.runState(), "running");
     // The breakpoint under PC is not hit again at once; the ROM comes back to it.
     EXPECT_TRUE(rig.runUntilPaused());
     EXPECT_EQ(rig.control.stop().reason, StopReason::breakpoint);

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include <SDL.h>
+#include <imgui.h>
 
 #include "frontend/window_drawing.h"
 #include "debug/info_text.h"
@@ -344,6 +345,24 @@ TEST(SdlAccelerator, OnlyAltWithALowerCaseFToggles)
     EXPECT_FALSE(MainWindow::isAccelerator(other));
 }
 
+TEST(SdlAccelerator, F11AloneTogglesFullScreen)
+{
+    auto press = [](Uint16 mod, bool repeat = false) {
+        SDL_KeyboardEvent key{};
+        key.type = SDL_KEYDOWN;
+        key.repeat = repeat;
+        key.keysym.scancode = SDL_SCANCODE_F11;
+        key.keysym.sym = SDLK_F11;
+        key.keysym.mod = mod;
+        return MainWindow::isAccelerator(key);
+    };
+    EXPECT_TRUE(press(KMOD_NONE));
+    EXPECT_TRUE(press(KMOD_NUM)); // Num Lock is no modifier
+    EXPECT_FALSE(press(KMOD_LSHIFT)) << "Shift+F11 is the mute key";
+    EXPECT_FALSE(press(KMOD_LCTRL));
+    EXPECT_FALSE(press(KMOD_NONE, true));
+}
+
 TEST(SdlPicture, WholeFactorCentredBelowTheMenu)
 {
     struct Case {
@@ -383,3 +402,53 @@ TEST(SdlKeys, EveryMatrixKeyHasAScancode)
     EXPECT_EQ(scancodesOf(0x70).first, SDL_SCANCODE_UNKNOWN); // F1: not in the matrix
 }
 } // namespace
+
+// Escape over an open menu closes it and is not the machine's while held; with no menu
+// open it is left to the machine.
+TEST_F(SdlOffscreen, EscapeClosesAnOpenMenuAndOtherwiseGoesToTheMachine)
+{
+    using namespace std::chrono_literals;
+    // A part that opens a popup (as a menu does) when asked.
+    struct PopupPart : MainWindowPart {
+        bool openNow = false;
+        void drawMenus() override
+        {
+            if (openNow)
+                ImGui::OpenPopup("##test menu");
+            openNow = false;
+            if (ImGui::BeginPopup("##test menu")) {
+                ImGui::TextUnformatted("an item");
+                ImGui::EndPopup();
+            }
+        }
+    } part;
+    drawing.addPart(part);
+    auto platform = this->platform();
+    const MenuEntry items[] = {{"Quit", 5}};
+    auto& window = dynamic_cast<MainWindow&>(
+        platform->desktop().createMainWindow("Stuff", items, [](int) {}));
+    const Uint32 id = window.id();
+    auto pumpUntil = [&](auto&& done) {
+        for (int i = 0; i < 100 && !done(); ++i) {
+            EXPECT_TRUE(platform->desktop().pump());
+            std::this_thread::sleep_for(10ms);
+        }
+        return done();
+    };
+    part.openNow = true;
+    ASSERT_TRUE(pumpUntil([&] { return window.menuOpen(); }));
+    SDL_Event escape = keyDown(id, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, KMOD_NONE);
+    SDL_PushEvent(&escape);
+    EXPECT_TRUE(pumpUntil([&] { return !window.menuOpen(); }));
+    EXPECT_TRUE(window.wantsKeyboard()) << "the Escape that closed the menu is not the machine's";
+    SDL_Event up = escape;
+    up.type = SDL_KEYUP;
+    SDL_PushEvent(&up);
+    EXPECT_TRUE(pumpUntil([&] { return !window.wantsKeyboard(); }));
+    SDL_PushEvent(&escape);
+    EXPECT_TRUE(platform->desktop().pump());
+    EXPECT_FALSE(window.wantsKeyboard()) << "with no menu open Escape is the machine's ESC";
+    SDL_PushEvent(&up);
+    EXPECT_TRUE(platform->desktop().pump());
+    drawing.removeParts();
+}

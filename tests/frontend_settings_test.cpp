@@ -209,7 +209,7 @@ TEST(Settings, KeysNamedTwiceGoToTheFirstAndSwappedKeysWork)
     EXPECT_EQ(keyBindingName(load.settings.keys[size_t(Hotkey::saveState)]), "F3");
     EXPECT_EQ(keyBindingName(load.settings.keys[size_t(Hotkey::loadState)]), "F2");
     EXPECT_EQ(keyBindingName(load.settings.keys[size_t(Hotkey::screenshot)]), "Home");
-    EXPECT_EQ(keyBindingName(load.settings.keys[size_t(Hotkey::mute)]), "F11");
+    EXPECT_EQ(keyBindingName(load.settings.keys[size_t(Hotkey::mute)]), "Shift+F11");
     ASSERT_EQ(load.warnings.size(), 2u) << joined(load.warnings); // the refusal, and where the file is kept
     EXPECT_NE(load.warnings[0].find("line 5: keys.mute: Home is already the key of screenshot"), std::string::npos)
         << load.warnings[0];
@@ -341,4 +341,22 @@ TEST(Settings, HeadlessRunsReadNoFile)
     const RunSettings windowed = openRunSettings(options, file);
     EXPECT_TRUE(windowed.save);
     EXPECT_EQ(windowed.current.window.scale, 5);
+}
+
+TEST(Settings, AFileThatBoundF11MovesThatActionToItsDefaultWithoutAWord)
+{
+    // Written when F11 muted: every such file names it. F11 now toggles full screen.
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "settings.toml";
+    writeText(file, "[keys]\nmute = \"F11\"\nscreenshot = \"f11\"\n");
+    const SettingsLoad load = loadSettings(file);
+    EXPECT_TRUE(load.warnings.empty()) << joined(load.warnings);
+    EXPECT_EQ(keyBindingName(load.settings.keys[size_t(Hotkey::screenshot)]), "F12");
+    EXPECT_EQ(keyBindingName(load.settings.keys[size_t(Hotkey::mute)]), "Shift+F11");
+    for (size_t i = 0; i < hotkeyCount; ++i)
+        EXPECT_FALSE(load.settings.keys[i] == fullscreenKey) << hotkeyName(Hotkey(i));
+    HotkeyMap map;
+    std::string error;
+    EXPECT_FALSE(map.bind(Hotkey::pause, fullscreenKey, error));
+    EXPECT_EQ(error, "F11 is the full-screen key");
 }

@@ -7,6 +7,8 @@
 // themselves are issued by the front end between beginFrame and endFrame.
 #pragma once
 
+#include <cstdint>
+
 #include <SDL.h>
 
 struct ImGuiContext;
@@ -15,6 +17,7 @@ struct ImDrawData;
 namespace ollendor {
 
 class ImGuiSurface {
+    bool closeAsked = false;
 public:
     // Throws DynamicError when the ImGui back-ends cannot be set up.
     ImGuiSurface(SDL_Window* window, SDL_Renderer* renderer);
@@ -29,6 +32,18 @@ public:
     bool framePending() const { return pendingFrames > 0; }
     // A text field in this context has the keyboard (as of the last frame).
     bool wantsKeyboard() const;
+    // A digest of what the last frame draws: equal digests draw the same picture.
+    uint64_t drawDigest() const;
+    // Whether the last frame drew anything that may touch the area (by its clip rectangles).
+    bool drawsIn(const SDL_Rect& area) const;
+    // A menu, or a dialog drawn as a popup, is open.
+    bool popupOpen() const;
+    // Closes every open menu and popup dialog at the next frame (Escape).
+    void closePopups()
+    {
+        closeAsked = true;
+        requestFrame();
+    }
     // Asks for one more frame although no input came (what the last frame drew is stale).
     void requestFrame()
     {

@@ -1,4 +1,5 @@
 #include "host/sdl/sdl_desktop.h"
+#include "host/sdl/sdl_keys.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -197,6 +198,7 @@ void SdlDesktop::dispatch(const SDL_Event& event)
         if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) && keyHandler) {
             KeyPress key;
             key.scancode = int(event.key.keysym.scancode);
+            key.virtualKey = virtualKeyOf(event.key.keysym.scancode);
             key.down = event.type == SDL_KEYDOWN;
             key.repeat = event.key.repeat != 0;
             const Uint16 mod = event.key.keysym.mod;

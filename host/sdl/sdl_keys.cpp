@@ -32,6 +32,18 @@ ScancodePair scancodesOf(uint8_t vk)
     }
 }
 
+uint8_t virtualKeyOf(SDL_Scancode scancode)
+{
+    if (scancode == SDL_SCANCODE_UNKNOWN)
+        return 0;
+    for (int vk = 1; vk < 256; ++vk) {
+        const ScancodePair codes = scancodesOf(uint8_t(vk));
+        if (codes.first == scancode || codes.second == scancode)
+            return uint8_t(vk);
+    }
+    return 0;
+}
+
 bool sdlKeyDown(uint8_t virtualKey)
 {
     const ScancodePair codes = scancodesOf(virtualKey);

@@ -18,6 +18,8 @@ ScancodePair scancodesOf(uint8_t virtualKey);
 
 // Whether a key of that code is down in SDL's keyboard state now.
 bool sdlKeyDown(uint8_t virtualKey);
+// The virtual-key code of a scancode (0: a key the machine's keyboard does not have).
+uint8_t virtualKeyOf(SDL_Scancode scancode);
 // Caps Lock as one value: bit 0 while the lock is on, bit 15 while the key is held.
 int16_t sdlCapsLockState();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/sdl/sdl_error.h"
+#include "host/window_frame.h"
 #include "host/sdl/sdl_renderer.h"
 
 namespace ollendor {
@@ -49,21 +50,38 @@ void SdlWindow::setFullscreen(bool fullscreen)
         SDL_SetWindowSize(sdlWindow, windowedWidth, windowedHeight);
 }
 
+namespace {
+
+FrameBorders bordersOf(SDL_Window* window)
+{
+    FrameBorders borders;
+    if (SDL_GetWindowBordersSize(window, &borders.top, &borders.left, &borders.bottom, &borders.right) != 0)
+        return FrameBorders{};
+    return borders;
+}
+
+} // namespace
+
 WindowPlacement SdlWindow::placement() const
 {
     WindowPlacement placement;
+    const Uint32 flags = SDL_GetWindowFlags(sdlWindow);
     int x = 0, y = 0;
-    if ((SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN) != 0 && windowedWidth > 0) {
+    if ((flags & SDL_WINDOW_FULLSCREEN) != 0 && windowedWidth > 0) {
         placement.width = windowedWidth;
         placement.height = windowedHeight;
         x = windowedX;
         y = windowedY;
+    } else if ((flags & SDL_WINDOW_MAXIMIZED) != 0) {
+        placement.maximized = true; // the size and place it goes back to are not known here
+        return placement;
     } else {
         SDL_GetWindowSize(sdlWindow, &placement.width, &placement.height);
         SDL_GetWindowPosition(sdlWindow, &x, &y);
     }
-    placement.x = x;
-    placement.y = y;
+    const ScreenPoint frame = frameCorner({x, y}, bordersOf(sdlWindow));
+    placement.x = frame.x;
+    placement.y = frame.y;
     return placement;
 }
 
@@ -71,17 +89,28 @@ void SdlWindow::place(const WindowPlacement& placement)
 {
     if (placement.width > 0 && placement.height > 0)
         SDL_SetWindowSize(sdlWindow, placement.width, placement.height);
-    if (!placement.x || !placement.y)
-        return;
-    // A place on a screen that is no longer there would hide the window: left to the system.
-    const SDL_Point corner{*placement.x + 16, *placement.y + 16};
-    for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
-        SDL_Rect bounds;
-        if (SDL_GetDisplayBounds(display, &bounds) == 0 && SDL_PointInRect(&corner, &bounds)) {
-            SDL_SetWindowPosition(sdlWindow, *placement.x, *placement.y);
-            return;
+    if (placement.x && placement.y) {
+        // On the display that holds the corner, kept on its visible part; a place on a
+        // screen that is no longer there is left to the system.
+        const FrameBorders borders = bordersOf(sdlWindow);
+        int width = 0, height = 0;
+        SDL_GetWindowSize(sdlWindow, &width, &height);
+        const SDL_Point corner{*placement.x + 16, *placement.y + 16};
+        for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
+            SDL_Rect bounds, usable;
+            if (SDL_GetDisplayBounds(display, &bounds) != 0 || !SDL_PointInRect(&corner, &bounds))
+                continue;
+            if (SDL_GetDisplayUsableBounds(display, &usable) != 0)
+                usable = bounds;
+            const ScreenPoint frame = clampFrame({*placement.x, *placement.y}, width, height, borders,
+                                                 ScreenRect{usable.x, usable.y, usable.w, usable.h});
+            const ScreenPoint request = clientRequest(frame, borders);
+            SDL_SetWindowPosition(sdlWindow, request.x, request.y);
+            break;
         }
     }
+    if (placement.maximized)
+        SDL_MaximizeWindow(sdlWindow);
 }
 
 SDL_Rect SdlWindow::pictureRect(int width, int height, int topMargin)
@@ -92,14 +121,20 @@ SDL_Rect SdlWindow::pictureRect(int width, int height, int topMargin)
     return SDL_Rect{(width - w) / 2, topMargin + (areaHeight - h) / 2, w, h};
 }
 
-void SdlWindow::drawPicture(SDL_Texture* texture, int topMargin)
+void SdlWindow::drawPicture(SDL_Texture* texture, int topMargin, const PictureArea& area)
 {
     int width = 0, height = 0;
     if (SDL_GetRendererOutputSize(sdlRenderer, &width, &height) != 0)
         throwSdlError("SDL_GetRendererOutputSize");
     if (SDL_SetRenderDrawColor(sdlRenderer, 0, 0, 0, 255) != 0 || SDL_RenderClear(sdlRenderer) != 0)
         throwSdlError("SDL_RenderClear");
-    const SDL_Rect target = pictureRect(width, height, topMargin);
+    SDL_Rect target = pictureRect(width, height, topMargin);
+    if (area.width > 0 && area.height > 0) {
+        // A panel of the window's widgets: fitted inside it the same way.
+        target = pictureRect(area.width, area.height, 0);
+        target.x += area.x;
+        target.y += area.y;
+    }
     if (texture && SDL_RenderCopy(sdlRenderer, texture, nullptr, &target) != 0)
         throwSdlError("SDL_RenderCopy");
 }
@@ -125,19 +160,26 @@ MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEnt
     // SDL's software renderer drawing for the size it had.)
     if (placement.width <= 0 || placement.height <= 0)
         SDL_SetWindowSize(window(), consoleWidth * scale, consoleHeight * scale + menuHeight);
-    place(WindowPlacement{0, 0, placement.x, placement.y});
+    place(WindowPlacement{0, 0, placement.x, placement.y, placement.maximized});
+    // Never so small that the picture at 1x is cut.
+    SDL_SetWindowMinimumSize(window(), consoleWidth, consoleHeight + menuHeight);
     // From here on nothing throws: the destructor takes them back.
     drawing.setTextures(&textures);
 }
 
 MainWindow::~MainWindow()
 {
+    if (scene)
+        SDL_DestroyTexture(scene);
     drawing.setTextures(nullptr);
 }
 
 bool MainWindow::isAccelerator(const SDL_KeyboardEvent& key)
 {
     const Uint16 mod = key.keysym.mod;
+    // F11 alone, as desktops toggle full screen.
+    if (!key.repeat && key.keysym.scancode == SDL_SCANCODE_F11 && !(mod & (KMOD_SHIFT | KMOD_CTRL | KMOD_ALT)))
+        return true;
     if (key.repeat || key.keysym.sym != SDLK_f || !(mod & KMOD_ALT) || (mod & KMOD_CTRL))
         return false;
     const bool capital = ((mod & KMOD_SHIFT) != 0) != ((mod & KMOD_CAPS) != 0);
@@ -150,6 +192,17 @@ void MainWindow::handleEvent(const SDL_Event& event)
         chosen.push_back(acceleratorCommand);
     if (event.type == SDL_WINDOWEVENT)
         redrawNeeded = true; // exposed, resized, shown: the window's contents are to be drawn again
+    // Escape closes an open menu or dialog; otherwise it is the machine's ESC key.
+    if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) && event.key.keysym.scancode == SDL_SCANCODE_ESCAPE) {
+        if (event.type == SDL_KEYDOWN && !event.key.repeat && menu.popupOpen()) {
+            escapeClosing = true;
+            menu.closePopups();
+            redrawNeeded = true;
+            return;
+        }
+        if (event.type == SDL_KEYUP)
+            escapeClosing = false;
+    }
     menu.processEvent(event);
 }
 
@@ -161,11 +214,22 @@ void MainWindow::menuFrame()
         chosen.push_back(bar.chosen->command);
     if (bar.height > 0)
         menuHeight = bar.height;
+    if (bar.picture.width != pictureArea.width || bar.picture.height != pictureArea.height ||
+        bar.picture.x != pictureArea.x || bar.picture.y != pictureArea.y)
+        redrawNeeded = true;
+    pictureArea = bar.picture;
     if (bar.redraw)
         redrawNeeded = true;
     const bool boxWasOpen = box.wanted || box.shown;
     drawing.drawMessageBox(box);
     menu.endFrame();
+    // Whatever the parts say, widgets that look different are shown (a menu that closed,
+    // a view that changed); ones that look the same are not drawn again.
+    const uint64_t digest = menu.drawDigest();
+    if (digest != shownDigest) {
+        shownDigest = digest;
+        redrawNeeded = true;
+    }
     lastFrameTicks = SDL_GetTicks64();
     followTextInput();
     // The frame that closed the box still shows it; on a still picture nothing else would
@@ -225,9 +289,50 @@ void MainWindow::present(SDL_Texture* texture, bool pictureChanged)
     shownTexture = texture;
     if (!pictureChanged && !redrawNeeded)
         return; // the screen already shows this
+    // The whole window (picture and widgets) is kept in a texture. When only the picture
+    // changed and no widget touches its panel (the debugger's views beside it), only the
+    // picture is drawn into that texture again: the widgets are not drawn once per
+    // emulated frame, only when they changed.
+    int width = 0, height = 0;
+    if (SDL_GetRendererOutputSize(renderer(), &width, &height) != 0)
+        throwSdlError("SDL_GetRendererOutputSize");
+    if (scene && (sceneWidth != width || sceneHeight != height)) {
+        SDL_DestroyTexture(scene);
+        scene = nullptr;
+        sceneCurrent = false;
+    }
+    if (!scene && width > 0 && height > 0 && SDL_RenderTargetSupported(renderer())) {
+        scene = SDL_CreateTexture(renderer(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
+        sceneWidth = width;
+        sceneHeight = height;
+        sceneCurrent = false;
+    }
+    if (!scene || SDL_SetRenderTarget(renderer(), scene) != 0) {
+        // No texture to keep it in: all of it, every time.
+        redrawNeeded = false;
+        drawPicture(texture, menuHeight, pictureArea);
+        menu.draw();
+        SDL_RenderPresent(renderer());
+        return;
+    }
+    const bool whole = redrawNeeded || !sceneCurrent || pictureArea.width <= 0;
     redrawNeeded = false;
-    drawPicture(texture, menuHeight);
-    menu.draw();
+    if (whole) {
+        drawPicture(texture, menuHeight, pictureArea);
+        menu.draw();
+        const SDL_Rect panel{pictureArea.x, pictureArea.y, pictureArea.width, pictureArea.height};
+        sceneCurrent = pictureArea.width > 0 && !menu.drawsIn(panel);
+    } else {
+        SDL_Rect target = pictureRect(pictureArea.width, pictureArea.height, 0);
+        target.x += pictureArea.x;
+        target.y += pictureArea.y;
+        if (texture && SDL_RenderCopy(renderer(), texture, nullptr, &target) != 0)
+            throwSdlError("SDL_RenderCopy");
+    }
+    if (SDL_SetRenderTarget(renderer(), nullptr) != 0)
+        throwSdlError("SDL_SetRenderTarget");
+    if (SDL_RenderCopy(renderer(), scene, nullptr, nullptr) != 0)
+        throwSdlError("SDL_RenderCopy");
     SDL_RenderPresent(renderer());
 }
 

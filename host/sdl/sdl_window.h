@@ -52,7 +52,8 @@ public:
     void forgetPicture() { shownTexture = nullptr; }
 
 protected:
-    void drawPicture(SDL_Texture* texture, int topMargin);
+    // In the area when it has a size, else in the client area below topMargin.
+    void drawPicture(SDL_Texture* texture, int topMargin, const PictureArea& area = {});
     SDL_Texture* shownTexture = nullptr; // the console's texture last presented here
 
 private:
@@ -76,7 +77,10 @@ public:
     // An event of this window: to the menu, or the accelerator.
     void handleEvent(const SDL_Event& event);
     // A text field of the window's widgets has the keyboard.
-    bool wantsKeyboard() const { return menu.wantsKeyboard(); }
+    // A menu (or a dialog drawn as a popup) is open.
+    bool menuOpen() const { return menu.popupOpen(); }
+    // Escape that closed a menu or dialog is the window's too, until it is let go.
+    bool wantsKeyboard() const { return menu.wantsKeyboard() || escapeClosing; }
     // Runs the menu's frame when input asks for one (or now and then), then carries out the
     // commands chosen since the last call.
     void service();
@@ -84,7 +88,8 @@ public:
 
     // The accelerator's command, sent by Alt with a lower-case f.
     static constexpr int acceleratorCommand = 0;
-    // True for Alt+f giving a lower-case f: no Shift, or Shift cancelled by Caps Lock.
+    // True for Alt+f giving a lower-case f (no Shift, or Shift cancelled by Caps Lock), and
+    // for F11 without modifiers.
     static bool isAccelerator(const SDL_KeyboardEvent& key);
     // Stops menu commands and the accelerator (the accelerator table is gone).
     void disableCommands() { commandsEnabled = false; }
@@ -110,11 +115,17 @@ private:
     std::function<void(int)> onCommand;        // carries out a command
     std::vector<int> chosen;                   // commands chosen, not yet carried out
     int menuHeight = 19;                       // height of the menu bar in pixels
+    PictureArea pictureArea;                   // where the widgets want the picture (none: below the bar)
+    SDL_Texture* scene = nullptr;              // the whole window as last drawn (a render target)
+    int sceneWidth = 0, sceneHeight = 0;
+    uint64_t shownDigest = 0;                  // of the widgets' last frame
+    bool sceneCurrent = false;                 // it holds the widgets as they are, none over the picture
     Uint64 lastFrameTicks = 0;                 // SDL_GetTicks64 of the last menu frame
     bool commandsEnabled = true;               // false once shut down
     bool redrawNeeded = true;                  // the menu or the window changed since the last present
     MessageBoxState box;                       // the modal box, open or not
     bool textInputStarted = false;             // SDL's text input is on for a text field
+    bool escapeClosing = false;                // Escape went down over an open menu and is held
 };
 
 } // namespace ollendor

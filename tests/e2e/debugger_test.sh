@@ -59,9 +59,11 @@ differs() { # a b: the captures are not the same
 click() { xdotool mousemove --window "$window" "$1" "$2"; sleep 0.2; xdotool click 1; sleep 0.4; }
 tap() { xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"; sleep 0.5; }
 
-# The menu bar: "Stuff", then "Debug"; the Debug menu's items one below the other (17
-# pixels apart, 4 more after each separator); its views from "CPU" on.
-debug_x=90
+# The menu bar: "Stuff", "Machine", then "Debug"; the Debug menu's items one below the
+# other (17 pixels apart, 4 more after each separator); its views from "CPU" on. With a view
+# open the picture is a 640 x 400 panel at the top left (its right border at x 620) and the
+# views are tiled beside and below it.
+debug_x=145
 first_view_y=233
 open_view() { # index in the menu's list of views
   click $debug_x 8
@@ -77,23 +79,23 @@ sleep 1
 shot graphics
 [ "$(pixel graphics 940 300)" = "000000" ] || fail "not on the graphics page (border $(pixel graphics 940 300))"
 
-# The Debug menu opens over the picture; from it, the disassembly alone (the left part of
-# the window), whose address field takes the keyboard: a 1 typed there is not the machine's.
+# The Debug menu opens over the picture; from it, the disassembly alone (the column right of
+# the picture), whose address field takes the keyboard: a 1 typed there is not the machine's.
 click $debug_x 8
 shot menu
 differs graphics menu || fail "the Debug menu did not open"
 click 100 $((first_view_y + 17))
 alive "after opening the disassembly"
-click 60 53
+click 700 53
 tap 1
 shot typing
-[ "$(pixel typing 940 300)" = "000000" ] || fail "a key typed into a text field reached the machine"
+[ "$(pixel typing 620 200)" = "000000" ] || fail "a key typed into a text field reached the machine"
 xdotool key Escape
-click 700 500 # on the picture: the field lets go of the keyboard
+click 300 300 # on the picture: the field lets go of the keyboard
 tap 1
 sleep 1
 shot welcome
-[ "$(pixel welcome 940 300)" = "0000CC" ] || fail "with no field active the machine did not see the key (border $(pixel welcome 940 300))"
+[ "$(pixel welcome 620 200)" = "0000CC" ] || fail "with no field active the machine did not see the key (border $(pixel welcome 620 200))"
 tap 4
 sleep 1
 
@@ -106,24 +108,24 @@ sleep 0.5
 # Keys held a moment: a press and release within one frame of the widgets is not seen.
 key() { xdotool keydown "$1"; sleep 0.1; xdotool keyup "$1"; sleep 0.1; }
 clear_field() { key End; for i in 1 2 3 4 5 6 7 8; do key BackSpace; done; }
-click 60 53
+click 700 53
 clear_field
 xdotool type --delay 60 "0100"
 key Return
 sleep 0.5
 shot goto1
-click 60 53
+click 700 53
 clear_field
 xdotool type --delay 60 "0200"
 key Return
 sleep 0.5
 shot goto2
-convert "$work/goto1.png" -crop 400x300+0+70 "$work/listing1.png"
-convert "$work/goto2.png" -crop 400x300+0+70 "$work/listing2.png"
+convert "$work/goto1.png" -crop 300x300+650+70 "$work/listing1.png"
+convert "$work/goto2.png" -crop 300x300+650+70 "$work/listing2.png"
 differs listing1 listing2 || fail "typing an address into the disassembly's field changed nothing"
-errors=$(convert "$work/goto2.png" -crop 400x300+0+40 txt:- | grep -ci "#BF0D0D" || true)
+errors=$(convert "$work/goto2.png" -crop 300x300+650+40 txt:- | grep -ci "#BF0D0D" || true)
 [ "$errors" -eq 0 ] || fail "the disassembly did not take the address typed (it shows an error)"
-click 700 500
+click 300 300
 xdotool key F5
 sleep 0.5
 
@@ -149,25 +151,27 @@ shot stepped
 differs paused stepped || fail "F7 changed nothing in the views"
 alive "after stepping"
 
-# The Disassembly view on top again (menu: Arrange views puts every view in its place).
+# Arrange views puts every view on its tile again; then every view but the Disassembly is
+# closed, which has the column right of the picture to itself.
 click $debug_x 8
-click 100 $((first_view_y + 17 * 12 + 4))
-open_view 1 # closes it...
-open_view 1 # ...and opens it in front
+click 100 $((first_view_y + 17 * 13 + 4))
+for view in 0 2 3 4 5 6 7 8 9 10 11; do
+  open_view $view
+done
 sleep 0.5
 shot listing
 # The line at PC has a yellow band: its address column takes the click.
 pc_y=""
-for y in $(seq 60 380); do
-  if [ "$(pixel listing 200 $y)" = "FFE278" ]; then pc_y=$((y + 6)); break; fi
+for y in $(seq 60 600); do
+  if [ "$(pixel listing 840 $y)" = "FFE278" ]; then pc_y=$((y + 6)); break; fi
 done
 [ -n "$pc_y" ] || fail "no line at PC in the listing"
-red_before=$(convert "$work/listing.png" -crop 30x400+0+50 txt:- | grep -ci "#D21E1E" || true)
-click 15 "$pc_y"
+red_before=$(convert "$work/listing.png" -crop 30x560+640+50 txt:- | grep -ci "#D21E1E" || true)
+click 655 "$pc_y"
 xdotool mousemove --window "$window" 480 600
 sleep 0.5
 shot breakpoint
-red_after=$(convert "$work/breakpoint.png" -crop 30x400+0+50 txt:- | grep -ci "#D21E1E" || true)
+red_after=$(convert "$work/breakpoint.png" -crop 30x560+640+50 txt:- | grep -ci "#D21E1E" || true)
 [ "$red_after" -gt "$red_before" ] || fail "no breakpoint dot after the click ($red_before, then $red_after red pixels)"
 
 # Run on: the ROM comes back to the breakpoint and stops there again.

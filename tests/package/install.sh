@@ -81,6 +81,24 @@ $(cat "$work/run.log")"
 [ "$(png_size "$work/run/x.png")" = 320x200 ] || fail "the screenshot is $(png_size "$work/run/x.png"), not 320x200"
 [ "$(ls -A "$work/run")" = x.png ] || fail "the run left other files: $(ls -A "$work/run")"
 
+# Started from the home folder, as a launcher does (no tapes/ there): key 5 on the built-in
+# ROM's pages loads the demo tape, found among the installed tapes.
+mkdir "$work/home" || exit 1
+(cd "$work/home" && HOME="$work/home" XDG_DATA_DIRS="$work/nowhere" \
+  "$root/bin/ollendor" --headless --frames 90 --type 5 >"$work/demo.log" 2>&1) ||
+  fail "the installed program failed from the home folder:
+$(cat "$work/demo.log")"
+! grep -q "could not be opened\|File not found" "$work/demo.log" ||
+  fail "the installed program started from the home folder did not find its demo tape:
+$(cat "$work/demo.log")"
+# The MIME type of tape images, and the desktop entry offering the program for it.
+mime=$root/share/mime/packages/$app.xml
+grep -q 'type="application/x-mtx-tape"' "$mime" || fail "no MIME type for tape images in $mime"
+grep -q '^MimeType=application/x-mtx-tape;$' "$desktop" || fail "the desktop entry has no MimeType for tapes"
+if command -v xmllint >/dev/null; then
+  xmllint --noout "$mime" || fail "$mime is not well-formed XML"
+fi
+
 # The default prefix is /usr/local; a relative prefix is refused with nothing installed.
 make_install DESTDIR="$work/default" || fail "make install with the default prefix failed"
 [ -x "$work/default/usr/local/bin/ollendor" ] || fail "the default prefix is not /usr/local"

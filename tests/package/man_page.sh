@@ -15,10 +15,16 @@ LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -P-cbou "$page" >"$tmp/text" 2>"$tmp/err" |
 [ ! -s "$tmp/err" ] || fail "groff warns on $page:
 $(cat "$tmp/err")"
 
-for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" FILES; do
+for section in NAME SYNOPSIS DESCRIPTION OPTIONS KEYS "EXIT STATUS" FILES; do
   grep -qx "$section" "$tmp/text" || fail "the page has no $section section"
 done
 grep -q "^ *ollendor - ." "$tmp/text" || fail "the NAME section does not name ollendor"
+# Values named plainly, without the option library's type and check tags.
+! grep -Eq "TEXT:|UINT|INT in|:DIR|:FILE" "$tmp/text" ||
+  fail "the page shows type tags: $(grep -E "TEXT:|UINT|INT in|:DIR|:FILE" "$tmp/text" | head -3)"
+grep -q -- "--rom-dir DIR" "$tmp/text" || fail "the page does not say --rom-dir DIR"
+# The version is the project's.
+grep -Eq "ollendor [0-9]+\.[0-9]+" "$tmp/text" || fail "the page gives no version number"
 
 "$program" --help >"$tmp/help" || fail "$program --help failed"
 options=$(grep -o -- '--[a-z][a-z-]*' "$tmp/help" | sort -u)

@@ -126,8 +126,12 @@ void drawCpuView(CpuView& view, DebugContext& context, bool* open)
     bool iff1 = cpu.intState & IFF1, iff2 = cpu.intState & IFF2;
     int mode = interruptMode(cpu);
     bool stateEdited = ImGui::Checkbox("IFF1", &iff1);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("Interrupts enabled (EI sets it, DI and an accepted interrupt clear it)");
     ImGui::SameLine();
     stateEdited |= ImGui::Checkbox("IFF2", &iff2);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("IFF1 as it was when the last interrupt was accepted (RETN and LD A,I read it)");
     ImGui::SameLine();
     ImGui::SetNextItemWidth(50);
     stateEdited |= ImGui::Combo("IM", &mode, "0\0" "1\0" "2\0");
@@ -138,9 +142,14 @@ void drawCpuView(CpuView& view, DebugContext& context, bool* open)
     ImGui::SameLine();
     ImGui::TextUnformatted((cpu.intState & HALTED) ? "halted" : "");
 
-    ImGui::Text("Slice: %d of %d cycles left", int(cyclesLeftInSlice(cpu)), int(cpu.cyclesPerHook));
-    ImGui::Text("Hook calls: %u of this frame", unsigned(machine.timing.hookCount));
-    ImGui::Text("%llu hook calls, %llu frames", static_cast<unsigned long long>(machine.timing.hookCalls),
+    // The CPU runs in slices of cycles; after each the machine's timers, video and sound
+    // catch up (a "timer check"), 65 of them to a frame.
+    ImGui::Text("Cycles to the next timer check: %d of %d", int(cyclesLeftInSlice(cpu)), int(cpu.cyclesPerHook));
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("The CPU runs in slices of cycles; after each one the timers, the video chip and the\n"
+                          "sound chip catch up with it. A frame is 65 of them.");
+    ImGui::Text("Timer checks: %u in this frame", unsigned(machine.timing.hookCount));
+    ImGui::Text("%llu timer checks, %llu frames", static_cast<unsigned long long>(machine.timing.hookCalls),
                 static_cast<unsigned long long>(machine.timing.frames));
     ImGui::PushTextWrapPos(0);
     if (const StepReport* step = context.currentStep(); step && step->sliceEnded)

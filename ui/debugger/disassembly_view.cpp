@@ -145,7 +145,7 @@ void drawDisassemblyView(DisassemblyView& view, DebugContext& context, bool* ope
 
     // Go to, back to PC, follow.
     ImGui::SetNextItemWidth(150);
-    if (ImGui::InputTextWithHint("##goto", "go to address or symbol", view.gotoText, sizeof view.gotoText,
+    if (ImGui::InputTextWithHint("##goto", "go to...", view.gotoText, sizeof view.gotoText,
                                  ImGuiInputTextFlags_EnterReturnsTrue)) {
         if (const auto address = resolveAddress(symbols, view.gotoText, view.gotoError))
             view.show(machine, *address);

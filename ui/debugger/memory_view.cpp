@@ -71,7 +71,7 @@ void drawMemoryView(MemoryView& view, DebugContext& context, bool* open)
     }
     ImGui::SameLine();
     ImGui::SetNextItemWidth(std::max(80.0f, ImGui::GetContentRegionAvail().x));
-    if (ImGui::InputTextWithHint("##goto", "go to address or symbol", view.gotoText, sizeof view.gotoText,
+    if (ImGui::InputTextWithHint("##goto", "go to...", view.gotoText, sizeof view.gotoText,
                                  ImGuiInputTextFlags_EnterReturnsTrue)) {
         if (const auto address = resolveAddress(context.symbols(), view.gotoText, view.gotoError)) {
             if (*address < memorySize(view.source))

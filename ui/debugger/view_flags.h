@@ -39,6 +39,7 @@ public:
     void setOpen(DebugView view, bool open) { open_[size_t(view)] = open; }
     // ImGui's window close button writes through this.
     bool& flag(DebugView view) { return open_[size_t(view)]; }
+    const std::array<bool, debugViewCount>& flags() const { return open_; }
 
     // By settings name: nothing for a name that is no view's.
     std::optional<bool> get(std::string_view name) const;

@@ -1,0 +1,76 @@
+// The "Machine" menu and the "Help" menu of the main window.
+//
+//   Machine:  Reset, Pause / Continue (F6 / F5), Open tape..., Recent tapes >,
+//             ROM folder..., Load state..., Save state...
+//   Help:     Keys (a table of the program's keys), About
+//
+// Files and folders are chosen with the FileChooser (the desktop's dialog, or one inside
+// the window). What changes the machine is asked of the actions and done between frames.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+
+#include "control/control.h"
+#include "frontend/file_chooser.h"
+#include "frontend/hotkey_actions.h"
+#include "frontend/hotkeys.h"
+#include "frontend/main_window_parts.h"
+#include "frontend/notices.h"
+#include "frontend/settings.h"
+#include "frontend/tapes_window.h"
+
+namespace ollendor {
+
+class MachineMenu final : public MainWindowPart {
+public:
+    // Everything given must outlive the menu.
+    MachineMenu(Control& control, HotkeyActions& actions, TapesWindow& tapes, Settings& settings,
+                const HotkeyMap& keys, Notices& notices);
+
+    void drawMenus() override;
+    void drawWindows() override;
+    bool wantsRedraw() const override { return chooser_.active() || changed_; }
+
+    FileChooser& chooser() { return chooser_; }
+    // A ROM folder chosen: its ROM set is used from a reset done at once; false (told)
+    // when the folder holds no usable set.
+    bool useRomFolder(const std::filesystem::path& folder);
+
+private:
+    Control& control_;
+    HotkeyActions& actions_;
+    TapesWindow& tapes_;
+    Settings& settings_;
+    const HotkeyMap& keys_;
+    Notices& notices_;
+    FileChooser chooser_;
+    bool changed_ = false; // a command was carried out: the window is drawn again
+};
+
+class HelpMenu final : public MainWindowPart {
+public:
+    // about shows the About box; it is called between frames (takeAbout).
+    explicit HelpMenu(const HotkeyMap& keys) : keys_(keys) {}
+
+    void drawMenus() override;
+    void drawWindows() override;
+    void listOpenWindows(std::vector<std::string>& names) const override;
+    bool openWindowNamed(const std::string& name) override;
+
+    bool keysShown() const { return keysOpen_; }
+    // The About box was asked for since the last call.
+    bool takeAbout()
+    {
+        const bool asked = aboutAsked_;
+        aboutAsked_ = false;
+        return asked;
+    }
+
+private:
+    const HotkeyMap& keys_;
+    bool keysOpen_ = false;
+    bool aboutAsked_ = false;
+};
+
+} // namespace ollendor
