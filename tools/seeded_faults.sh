@@ -30,7 +30,7 @@ state-tape-request-swap@state/state_file.cpp@s/t\.requestAddress = r\.u16\(\);\n
 condition-less-or-equal@debug/breakpoints.cpp@s/return actual <= value;/return actual < value;/@DebugConditions*:ControlTest*:Debug*
 condition-register-d@debug/registers.cpp@s/case CpuRegister::D: return cpu\.D;/case CpuRegister::D: return cpu.E;/@DebugConditions*:ControlTest*:Debug*
 write-memory-follow-up@automation/tools_cpu.cpp@s/control\.edit\((\[&\]\(Mtx& m\) \{\n\s+for \(size_t i = 0; i < bytes->size\(\); \+\+i\)\n\s+writeArea\(m, area, uint32_t\(first \+ i\), \(\*bytes\)\[i\]\);\n\s+\})\);/($1)(control.machine());/@AutomationEditHistory*:ToolsTest*:AutomationCrossLayer*:ControlDoor*
-edit-skips-followers@control/control.cpp@s/captureFrame\(\);\n    changed\(true\);\n\}\n\nvoid Control::reset/captureFrame();\n}\n\nvoid Control::reset/@ControlDoor*:DebugMachineEdits*
+edit-skips-followers@control/control.cpp@s/session_\.editMachine\(change\);/change(machine());/@ControlDoor*:DebugMachineEdits*
 video-state-attribute-base@debug/info_text.cpp@s/unsigned\(r\[5\]\) \* 128/unsigned(r[5]) * 64/@AutomationCrossLayer*:ToolsTest*
 reverse-step-off-by-one@control/control.cpp@s/boundaries\[steps - count\]/boundaries[steps - count + 1]/@ToolsTest*:ControlTest*:Debug*
 EOF
