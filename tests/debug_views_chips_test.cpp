@@ -1,15 +1,13 @@
 // What the chip views show, from the machine's state: the video chip's tables as pictures
 // (checked against the renderer: the name table picture is the screen without sprites,
 // each sprite's picture is what the renderer draws of it), the sprite list, the table
-// bases per mode; the counter/timer's channels, the tone channels, the key matrix and the
-// tape trap's names.
+// bases per mode; the key matrix and the tape trap's names. (The counter/timer's and tone
+// channels are made below the views: tests/debug_view_models_test.cpp.)
 #include "tests/debug_views_support.h"
 
 #include <cstring>
 
-#include "ui/debugger/ctc_view.h"
 #include "ui/debugger/keyboard_view.h"
-#include "ui/debugger/sound_view.h"
 #include "ui/debugger/tape_view.h"
 #include "ui/debugger/vdp_pictures.h"
 #include "machine/tape.h"
@@ -195,48 +193,6 @@ TEST(DebugVdpPictures, PicturesTurnIntoTheDisplaysColours)
     EXPECT_EQ(std::vector<uint8_t>(rgba.begin(), rgba.begin() + 4), (std::vector<uint8_t>{0xFF, 0, 0, 0xFF}));
     EXPECT_EQ(std::vector<uint8_t>(rgba.begin() + 4, rgba.begin() + 8), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(rgba[11], 0) << "transparent";
-}
-
-TEST(DebugChipViews, CounterTimerChannelsAsTheChipHasThem)
-{
-    CtcState ctc{};
-    ctcPowerOn(ctc);
-    ctcWrite(ctc, 8, 0x18);       // vector base 0x18
-    ctcWrite(ctc, 9, 0xA5);       // channel 1: interrupts, prescaler 256, constant follows
-    ctcWrite(ctc, 9, 100);        // 100 x 256 cycles
-    ctcWrite(ctc, 10, 0x05);      // channel 2: prescaler 16, constant follows...
-    const auto channels = ctcSummary(ctc);
-    EXPECT_TRUE(channels[1].running);
-    EXPECT_TRUE(channels[1].interrupts);
-    EXPECT_EQ(channels[1].timeConstant, 100);
-    EXPECT_EQ(channels[1].vector, 0x18 | 2);
-    EXPECT_EQ(channels[1].periodSlices, 13u) << "25,600 cycles: 12.5 slices, expiring at the 13th";
-    EXPECT_NE(channels[1].controlText.find("prescaler 256"), std::string::npos);
-    EXPECT_FALSE(channels[2].running);
-    EXPECT_TRUE(channels[2].constantNext) << "...which has not come yet";
-    EXPECT_EQ(channels[3].vector, 0x18 | 6);
-    ctcWrite(ctc, 11, 0x05);
-    ctcWrite(ctc, 11, 1); // 16 cycles: still once a slice at most
-    EXPECT_EQ(ctcSummary(ctc)[3].periodSlices, 1u);
-}
-
-TEST(DebugChipViews, ToneChannelsGiveTheirFrequencyAndAttenuation)
-{
-    SoundChip chip{};
-    soundChipPowerOn(chip);
-    soundWriteData(chip, 0x80 | 0x0E); // channel 0 period low nibble E
-    soundWriteData(chip, 0x0F);        // high six bits: period 0x0FE
-    soundWriteData(chip, 0x90 | 0x03); // channel 0 attenuation 3
-    soundWriteData(chip, 0xB0 | 0x0F); // channel 1 silent
-    const auto tones = toneSummary(chip);
-    EXPECT_EQ(tones[0].period, 0x0FE);
-    EXPECT_EQ(tones[0].frequency, 4000000u / (0x0FE * 32u));
-    EXPECT_EQ(tones[0].attenuation, 3u);
-    EXPECT_EQ(tones[1].attenuation, 15u);
-    EXPECT_EQ(chip.latchedChannel, 0u) << "an attenuation byte latches nothing";
-    soundWriteData(chip, 0xC0 | 0x01); // channel 2 period
-    EXPECT_EQ(toneSummary(chip)[2].period & 0x0F, 1);
-    EXPECT_EQ(chip.latchedChannel, 2u);
 }
 
 TEST(DebugChipViews, TheKeyMatrixNamesEveryKeyAndMarksTheHeldOnes)

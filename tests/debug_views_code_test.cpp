@@ -1,8 +1,8 @@
 // What the code views show: the disassembly's lines (labels, bytes, the T-states this CPU
 // charges, unrecognised and prefix-ignored forms, PC, a HALT that waits, breakpoints),
 // how the listing follows PC and scrolls; breakpoints toggled and typed in; the call stack
-// and the trace as text, searched and exported; what a single step met (a slice end, an
-// interrupt taken from a HALT, shown as the debugger notes it a step later).
+// and the trace as text, searched and exported. (What a single step met is made below the
+// views: tests/debug_view_models_test.cpp.)
 #include "tests/debug_views_support.h"
 
 #include <fstream>
@@ -11,7 +11,6 @@
 #include "ui/debugger/breakpoints_view.h"
 #include "ui/debugger/call_stack_view.h"
 #include "ui/debugger/disassembly_view.h"
-#include "ui/debugger/step_report.h"
 #include "ui/debugger/symbols_view.h"
 #include "ui/debugger/trace_view.h"
 #include "ui/debugger/widgets.h"
@@ -252,68 +251,6 @@ TEST(DebugTrace, LinesAreSearchedBothWaysAndExportedWhole)
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(exportTrace(trace, &symbols, folder.path() / "missing" / "t.txt", error));
     EXPECT_FALSE(error.empty());
-}
-
-TEST(DebugSteps, AStepFromAHaltIntoTheHandlerIsShownAsTheDebuggerNotesItNext)
-{
-    ControlRig rig;
-    Debugger& debugger = rig.control.debugger();
-    debugger.watching = debugger.tracing = true;
-    const Symbols& symbols = builtinRomSymbols();
-    const uint16_t poll = symbols.addressOf("poll").value();
-    const uint16_t handler = symbols.addressOf("ctcInterrupt").value();
-    rig.control.runTo(poll);
-    ASSERT_TRUE(rig.runUntilPaused());
-    ASSERT_EQ(memRead(rig.machine().memory, poll), 0x76) << "the ROM waits at a HALT";
-    rig.control.stepInto(); // onto the HALT: it waits there
-
-    std::optional<StepReport> report;
-    bool sawSliceEndWithoutInterrupt = false;
-    for (int i = 0; i < 10 && !(report && report->interrupt); ++i) {
-        const StepStart before = stepStart(rig.machine());
-        rig.control.stepInto();
-        report = stepReport(before, rig.machine());
-        if (report->sliceEnded && !report->interrupt)
-            sawSliceEndWithoutInterrupt = true;
-    }
-    ASSERT_TRUE(report && report->interrupt);
-    EXPECT_TRUE(report->sliceEnded);
-    EXPECT_TRUE(sawSliceEndWithoutInterrupt) << "the timer runs out every few slices, not at each";
-    const CallFrame shown = *report->interrupt;
-    EXPECT_EQ(shown.target, handler);
-    EXPECT_EQ(shown.from, poll);
-    EXPECT_EQ(shown.returnTo, poll + 1) << "past the HALT";
-    EXPECT_NE(report->text().find("interrupt was accepted"), std::string::npos);
-
-    // One more step: the debugger's own frame is the one shown.
-    rig.control.stepInto();
-    ASSERT_FALSE(debugger.callStack().empty());
-    const CallFrame noted = debugger.callStack().back();
-    EXPECT_EQ(noted.kind, CallFrame::Kind::interrupt);
-    EXPECT_EQ(noted.target, shown.target);
-    EXPECT_EQ(noted.from, shown.from);
-    EXPECT_EQ(noted.returnTo, shown.returnTo);
-    EXPECT_EQ(noted.sp, shown.sp);
-}
-
-TEST(DebugSteps, OnlyAnInterruptClearsIff1UnnoticedAndAStepWithoutASliceEndReportsNothing)
-{
-    ControlRig rig(0);
-    Mtx& machine = rig.machine();
-    putProgram(machine);
-    machine.memory.page[0][0xD100] = 0xF3; // DI
-    machine.cpu.PC = 0xD100;
-    machine.cpu.intState = IFF1 | IFF2 | IM2;
-    const StepStart di = stepStart(machine);
-    machine.cpu.intState = IM2;
-    machine.cpu.PC = 0xD101;
-    ++machine.timing.hookCalls; // the slice ended after it as well
-    StepReport report = stepReport(di, machine);
-    EXPECT_TRUE(report.sliceEnded);
-    EXPECT_FALSE(report.interrupt) << "DI cleared it";
-
-    const StepStart plain = stepStart(machine);
-    EXPECT_EQ(stepReport(plain, machine).text(), "");
 }
 
 TEST(DebugSymbolsView, LoadReportsAndTheFilter)
