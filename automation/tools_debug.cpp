@@ -1,12 +1,11 @@
 // The debugger: breakpoints, the call stack, the trace, symbols.
-#include <cctype>
-
 #include "automation/encoding.h"
 #include "automation/tool_support.h"
 #include "debug/address_text.h"
 #include "debug/disassembler.h"
 #include "debug/numbers.h"
 #include "debug/symbol_file.h"
+#include "debug/symbol_list.h"
 
 namespace ollendor {
 
@@ -318,27 +317,21 @@ void addDebugTools(std::vector<Tool>& tools)
                              {"limit", integer(1, 10000, "matches to give (default 1000)")}}),
                      symbolListShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
-                         std::string filter = string(arguments, "filter");
-                         for (char& c : filter)
-                             c = char(std::tolower(static_cast<unsigned char>(c)));
+                         const std::string filter = string(arguments, "filter");
                          const size_t offset = size_t(number(arguments, "offset", 0));
                          const size_t limit = size_t(number(arguments, "limit", 1000));
                          size_t total = 0;
                          Json list = Json::array();
                          return onMachine(machine, [&](Control& control) {
                                  const Symbols& symbols = control.symbols();
-                                 symbols.forEach([&](uint16_t address, std::string_view name) {
-                                     std::string lower(name);
-                                     for (char& c : lower)
-                                         c = char(std::tolower(static_cast<unsigned char>(c)));
-                                     if (!filter.empty() && lower.find(filter) == std::string::npos)
-                                         return;
-                                     if (total++ < offset || list.size() >= limit)
-                                         return;
-                                     const bool label = symbols.kindOf(name) == SymbolKind::label;
-                                     list.push_back(symbolShape({{"name", std::string(name)}, {"address", address},
+                                 // The same matches as the Symbols view's filter.
+                                 const std::vector<SymbolEntry> matches = filteredSymbols(symbols, filter);
+                                 total = matches.size();
+                                 for (size_t i = offset; i < matches.size() && list.size() < limit; ++i) {
+                                     const bool label = symbols.kindOf(matches[i].name) == SymbolKind::label;
+                                     list.push_back(symbolShape({{"name", matches[i].name}, {"address", matches[i].address},
                                                                  {"kind", label ? "label" : "value"}}));
-                                 });
+                                 }
                              }, [&] {
                                  const std::string given =
                                      list.size() < total ? ", " + std::to_string(list.size()) + " given" : "";
