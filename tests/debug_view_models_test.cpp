@@ -1,16 +1,21 @@
 // The debugger's view models below the windows (debug/): the CPU's registers, flags and
 // interrupt mode as shown, what the next step meets and what a step met (a slice end, an
 // interrupt taken from a HALT, shown as the debugger notes it a step later), the memory
-// rows with the bytes changed since the pause before, and the counter/timer's and tone
-// channels' values. No window and no Dear ImGui here: the automation tools use the same.
+// rows with the bytes changed since the pause before, the counter/timer's and tone
+// channels' values, the call stack's lines and the tape trap's names. No window and no Dear ImGui here: the automation tools use the same.
 #include <gtest/gtest.h>
 
 #include "control/control.h"
+#include <cstdio>
+#include <cstring>
+
 #include "debug/builtin_symbols.h"
+#include "debug/call_stack_lines.h"
 #include "debug/chip_text.h"
 #include "debug/cpu_text.h"
 #include "debug/memory_rows.h"
 #include "debug/step_report.h"
+#include "debug/tape_names.h"
 #include "machine/ctc.h"
 #include "machine/rom_set.h"
 
@@ -269,4 +274,45 @@ TEST(DebugSteps, OnlyAnInterruptClearsIff1UnnoticedAndAStepWithoutASliceEndRepor
 
     const StepStart plain = stepStart(machine);
     EXPECT_EQ(stepReport(plain, machine).text(), "");
+}
+
+TEST(DebugCallStack, FramesInnermostFirstWithTheirNames)
+{
+    std::vector<CallFrame> frames(2);
+    frames[0] = CallFrame{CallFrame::Kind::call, 0xD00A, 0xD000, 0xD00D, 0xEFFE};
+    frames[1] = CallFrame{CallFrame::Kind::interrupt, 0xD002, 0x0038, 0xD002, 0xEFFC};
+    Symbols symbols;
+    symbols.add("start", 0xD000);
+    symbols.add("again", 0xD00A);
+    const auto lines = callStackLines(frames, symbols);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_STREQ(lines[0].kind, "interrupt");
+    EXPECT_EQ(lines[0].target, 0x0038);
+    EXPECT_EQ(lines[0].fromName, "start+$2");
+    EXPECT_STREQ(lines[1].kind, "CALL");
+    EXPECT_EQ(lines[1].targetName, "start");
+    EXPECT_EQ(lines[1].returnTo, 0xD00D);
+}
+
+TEST(DebugChipViews, TapeNamesShowTheirBytesAndTheReportedRingOldestFirst)
+{
+    char name[tapeNameLength];
+    std::memcpy(name, "GAME \"1\"\x01", tapeNameLength);
+    EXPECT_EQ(tapeNameText(name), "\"GAME \\x221\\x22\\x01\"");
+
+    TapeState tape{};
+    tapePowerOn(tape);
+    // Eighteen names into a ring of sixteen: the first two are gone, the third is oldest.
+    for (unsigned i = 0; i < 18; ++i) {
+        char entry[tapeNameLength];
+        std::snprintf(entry, sizeof entry, "T%02u     ", i);
+        std::memcpy(tape.reported[tape.reportedNext], entry, tapeNameLength);
+        tape.reportedNext = uint8_t((tape.reportedNext + 1) % tapeReportedCapacity);
+        if (tape.reportedCount < tapeReportedCapacity)
+            ++tape.reportedCount;
+    }
+    const auto names = reportedTapeNames(tape);
+    ASSERT_EQ(names.size(), 16u);
+    EXPECT_EQ(names.front(), "\"T02     \\x00\"");
+    EXPECT_EQ(names.back(), "\"T17     \\x00\"");
 }

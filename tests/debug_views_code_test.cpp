@@ -1,15 +1,14 @@
 // What the code views show: the disassembly's lines (labels, bytes, the T-states this CPU
 // charges, unrecognised and prefix-ignored forms, PC, a HALT that waits, breakpoints),
-// how the listing follows PC and scrolls; breakpoints toggled and typed in; the call stack
-// and the trace as text, searched and exported. (What a single step met is made below the
-// views: tests/debug_view_models_test.cpp.)
+// how the listing follows PC and scrolls; breakpoints toggled and typed in; the trace as
+// text, searched and exported. (The call stack's lines and what a single step met are made
+// below the views: tests/debug_view_models_test.cpp.)
 #include "tests/debug_views_support.h"
 
 #include <fstream>
 
 #include "debug/builtin_symbols.h"
 #include "ui/debugger/breakpoints_view.h"
-#include "ui/debugger/call_stack_view.h"
 #include "ui/debugger/disassembly_view.h"
 #include "ui/debugger/symbols_view.h"
 #include "ui/debugger/trace_view.h"
@@ -187,22 +186,6 @@ TEST(DebugBreakpointEdits, TheFormTakesSymbolsHexPortsAndConditionsAndSaysWhatIs
     EXPECT_NE(add(0, "start", "", "Q == 1").error.find("condition"), std::string::npos);
     EXPECT_NE(add(0, "", "", "").error.find("type an address"), std::string::npos);
     EXPECT_EQ(breakpoints.all().size(), 5u) << "nothing refused was added";
-}
-
-TEST(DebugCallStack, FramesInnermostFirstWithTheirNames)
-{
-    std::vector<CallFrame> frames(2);
-    frames[0] = CallFrame{CallFrame::Kind::call, 0xD00A, 0xD000, 0xD00D, 0xEFFE};
-    frames[1] = CallFrame{CallFrame::Kind::interrupt, 0xD002, 0x0038, 0xD002, 0xEFFC};
-    Symbols symbols = programSymbols();
-    const auto lines = callStackLines(frames, symbols);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_STREQ(lines[0].kind, "interrupt");
-    EXPECT_EQ(lines[0].target, 0x0038);
-    EXPECT_EQ(lines[0].fromName, "start+$2");
-    EXPECT_STREQ(lines[1].kind, "CALL");
-    EXPECT_EQ(lines[1].targetName, "start");
-    EXPECT_EQ(lines[1].returnTo, 0xD00D);
 }
 
 TEST(DebugTrace, LinesAreSearchedBothWaysAndExportedWhole)
