@@ -1,6 +1,7 @@
 #include "automation/tool_support.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace ollendor::tool {
 
@@ -77,7 +78,8 @@ bool isAddressSchema(const Json& schema)
 
 Json output(std::initializer_list<Property> properties)
 {
-    Json schema = {{"type", "object"}, {"properties", Json::object()}, {"required", Json::array()}};
+    Json schema = {{"type", "object"}, {"properties", Json::object()}, {"required", Json::array()},
+                   {"additionalProperties", false}};
     for (const auto& [name, property] : properties) {
         schema["properties"][name] = property;
         schema["required"].push_back(name);
@@ -87,10 +89,67 @@ Json output(std::initializer_list<Property> properties)
 
 Json output(const Json& properties)
 {
-    Json schema = {{"type", "object"}, {"properties", properties}, {"required", Json::array()}};
+    Json schema = {{"type", "object"}, {"properties", properties}, {"required", Json::array()},
+                   {"additionalProperties", false}};
     for (auto it = properties.cbegin(); it != properties.cend(); ++it)
         schema["required"].push_back(it.key());
     return schema;
+}
+
+Shape::Shape(std::initializer_list<Property> fields) : schema_(output(fields)) {}
+
+Json Shape::operator()(std::initializer_list<Property> values) const
+{
+    const Json& fields = schema_["properties"];
+    Json object = Json::object();
+    for (const auto& [name, value] : values) {
+        if (!fields.contains(name))
+            throw std::logic_error(std::string("the result's field '") + name + "' is not in its output schema");
+        if (object.contains(name))
+            throw std::logic_error(std::string("the result's field '") + name + "' is given twice");
+        if (!fitsType(fields[name], value))
+            throw std::logic_error(std::string("the result's field '") + name + "' is " + value.type_name() +
+                                   ", not " + fields[name]["type"].dump());
+        object[name] = value;
+    }
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        if (!object.contains(it.key()))
+            throw std::logic_error("the result lacks the field '" + it.key() + "' of its output schema");
+    return object;
+}
+
+namespace {
+bool isOfType(const std::string& type, const Json& value)
+{
+    return (type == "object" && value.is_object()) || (type == "array" && value.is_array()) ||
+           (type == "string" && value.is_string()) || (type == "boolean" && value.is_boolean()) ||
+           (type == "integer" && value.is_number_integer()) || (type == "number" && value.is_number()) ||
+           (type == "null" && value.is_null());
+}
+
+bool isOf(const Json& schema, const Json& value)
+{
+    if (!schema.is_object() || !schema.contains("type"))
+        return true;
+    const Json& type = schema["type"];
+    if (type.is_string())
+        return isOfType(type.get_ref<const std::string&>(), value);
+    for (const Json& each : type)
+        if (each.is_string() && isOfType(each.get_ref<const std::string&>(), value))
+            return true;
+    return false;
+}
+} // namespace
+
+bool fitsType(const Json& schema, const Json& value)
+{
+    if (!isOf(schema, value))
+        return false;
+    if (value.is_array() && schema.contains("items"))
+        for (const Json& item : value)
+            if (!isOf(schema["items"], item))
+                return false;
+    return true;
 }
 
 Json outInteger() { return {{"type", "integer"}}; }

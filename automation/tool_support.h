@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -29,10 +31,31 @@ Json addressIn(int64_t maximum, const std::string& description);
 bool isAddressSchema(const Json& schema);
 
 // --- output schemas ------------------------------------------------------------------
-// Every property listed is required.
+// An object of exactly these properties, every one required.
 Json output(std::initializer_list<Property> properties);
 // From an object of property schemas by name (a schema made from the data it describes).
 Json output(const Json& properties);
+
+// The fields of a result object, defined once: the output schema is made from them, and
+// every result is filled through them, so the two cannot name or type a field apart.
+//   const Shape removedShape{{"removed", outInteger()}};
+//   tool.outputSchema = removedShape.schema();   ...   removedShape({{"removed", id}})
+class Shape {
+public:
+    Shape(std::initializer_list<Property> fields);
+    // An object of exactly these fields, every one required (as output() makes it).
+    const Json& schema() const { return schema_; }
+    // The object with these values: each field once, nothing else, each of its field's
+    // type. Anything else is a fault in the tool: std::logic_error naming the field, which
+    // callTool answers as an internal error.
+    Json operator()(std::initializer_list<Property> values) const;
+
+private:
+    Json schema_;
+};
+// Whether the value is of the type the schema names (its "type"; for an array, its items'
+// too). A schema without "type" takes anything.
+bool fitsType(const Json& schema, const Json& value);
 Json outInteger();
 Json outString();
 Json outBoolean();
@@ -55,8 +78,31 @@ std::string string(const Json& arguments, const char* name);
 bool pathArgument(const Json& arguments, const char* name, std::filesystem::path& path, std::string& error);
 
 // --- the machine ---------------------------------------------------------------------
-// Runs the job on the loop's thread; false, with an error result in `result`, when the
-// emulator is gone.
+// Runs `job` on the loop's thread, then `answer` here with what the job gave back (with
+// nothing when it gives back nothing): the loop is held only for the reading or the change,
+// and the result is built after. When the emulator is gone, the failure saying so.
+//   return onMachine(machine, [](Control& c) { return c.machine().cpu; },
+//                    [](const Z80State& cpu) { return success(...); });
+template <class Job, class Answer>
+    requires std::is_invocable_v<Job&, Control&> && (!std::is_same_v<std::remove_cvref_t<Answer>, ToolResult>)
+ToolResult onMachine(MachineAccess& machine, Job&& job, Answer&& answer)
+{
+    using Got = std::invoke_result_t<Job&, Control&>;
+    std::string error;
+    if constexpr (std::is_void_v<Got>) {
+        if (!machine.run([&](Control& control) { job(control); }, error))
+            return failure(error);
+        return answer();
+    } else {
+        std::optional<Got> got;
+        if (!machine.run([&](Control& control) { got.emplace(job(control)); }, error))
+            return failure(error);
+        return answer(std::move(*got));
+    }
+}
+
+// The older form, for a tool written before the one above: runs the job; false, with the
+// failure in `result`, when the emulator is gone. New tools use the form above.
 bool onMachine(MachineAccess& machine, const std::function<void(Control&)>& job, ToolResult& result);
 
 // "$0AAE".

@@ -3,6 +3,7 @@
 
 #include "automation/encoding.h"
 #include "automation/tool_support.h"
+#include "debug/cpu_text.h"
 #include "debug/disassembler.h"
 #include "debug/memory_area.h"
 #include "debug/registers.h"
@@ -44,7 +45,7 @@ std::string registersText(const Z80State& cpu)
                   "AF=%04X BC=%04X DE=%04X HL=%04X AF'=%04X BC'=%04X DE'=%04X HL'=%04X IX=%04X IY=%04X SP=%04X "
                   "PC=%04X I=%02X IM%d%s%s",
                   cpu.AF(), cpu.BC(), cpu.DE(), cpu.HL(), cpu.altAF, cpu.altBC, cpu.altDE, cpu.altHL, cpu.IX,
-                  cpu.IY, cpu.SP, cpu.PC, cpu.I, (cpu.intState & IM2) ? 2 : (cpu.intState & IM1) ? 1 : 0,
+                  cpu.IY, cpu.SP, cpu.PC, cpu.I, interruptMode(cpu),
                   (cpu.intState & IFF1) ? " EI" : " DI", (cpu.intState & HALTED) ? " HALTED" : "");
     return text;
 }
@@ -149,11 +150,11 @@ void writeArea(Mtx& m, const Area& area, uint32_t address, uint8_t value)
 
 // --- disassembly -------------------------------------------------------------------------
 
-Json lineSchema()
-{
-    return output({{"address", outInteger()}, {"bytes", outString()}, {"text", outString()},
-                   {"cycles", outInteger()}, {"label", outString()}});
-}
+const Shape readShape{{"area", outString()}, {"address", outInteger()}, {"length", outInteger()}, {"hex", outString()}};
+const Shape writtenShape{{"written", outInteger()}};
+const Shape lineShape{{"address", outInteger()}, {"bytes", outString()}, {"text", outString()},
+                      {"cycles", outInteger()}, {"label", outString()}};
+const Shape linesShape{{"lines", outArray(lineShape.schema())}};
 
 } // namespace
 
@@ -163,11 +164,8 @@ void addCpuTools(std::vector<Tool>& tools)
                      "The CPU's registers: af bc de hl, the alternate set af_ bc_ de_ hl_, ix iy sp pc i (numbers), "
                      "iff1 iff2 halted (booleans) and the interrupt mode im.",
                      object({}), registersSchema(), [](const Json&, MachineAccess& machine) {
-                         Z80State cpu{};
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { cpu = control.machine().cpu; }, result))
-                             return result;
-                         return success(registersJson(cpu), registersText(cpu));
+                         return onMachine(machine, [](Control& control) { return control.machine().cpu; },
+                                          [](const Z80State& cpu) { return success(registersJson(cpu), registersText(cpu)); });
                      }});
     tools.push_back({"set_register",
                      "Sets one register: a f b c d e h l i (0-255), af bc de hl af_ bc_ de_ hl_ ix iy sp pc "
@@ -181,21 +179,15 @@ void addCpuTools(std::vector<Tool>& tools)
                          if (const RegisterInfo* known = findCpuRegister(name); known && value > int64_t(known->maximum))
                              return failure("set_register: " + name + " takes 0-" + std::to_string(known->maximum) +
                                             ", not " + std::to_string(value));
-                         Z80State cpu{};
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  control.edit([&](Mtx& m) { setCpuRegister(m.cpu, name, uint16_t(value)); });
-                                 cpu = control.machine().cpu;
-                             }, result))
-                             return result;
-                         return success(registersJson(cpu), name + " set: " + registersText(cpu));
+                                 return control.machine().cpu;
+                             }, [&](const Z80State& cpu) { return success(registersJson(cpu), name + " set: " + registersText(cpu)); });
                      }});
     tools.push_back({"read_memory",
                      "Reads length bytes (1-65536) from an area: \"cpu\" (as the CPU sees memory now), \"page\" "
                      "(one of the 16 pages, with page) or \"vram\"; gives them as hex, two digits per byte.",
-                     memorySchema(false),
-                     output({{"area", outString()}, {"address", outInteger()}, {"length", outInteger()},
-                             {"hex", outString()}}),
+                     memorySchema(false), readShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          const size_t length = size_t(number(arguments, "length", 1));
                          Area area;
@@ -204,22 +196,20 @@ void addCpuTools(std::vector<Tool>& tools)
                              return failure("read_memory: " + error);
                          const uint32_t first = uint32_t(number(arguments, "address", 0));
                          std::vector<uint8_t> bytes(length);
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  for (size_t i = 0; i < length; ++i)
                                      bytes[i] = readArea(control.machine(), area, uint32_t(first + i));
-                             }, result))
-                             return result;
-                         std::string hex = hexText(bytes);
-                         return success({{"area", string(arguments, "area")}, {"address", first}, {"length", length},
-                                         {"hex", std::move(hex)}},
-                                        std::to_string(length) + " bytes at " + hex4(first) + " (all in \"hex\"):");
+                             }, [&] {
+                                 return success(readShape({{"area", string(arguments, "area")}, {"address", first},
+                                                           {"length", length}, {"hex", hexText(bytes)}}),
+                                                std::to_string(length) + " bytes at " + hex4(first) + " (all in \"hex\"):");
+                             });
                      }});
     tools.push_back({"write_memory",
                      "Writes bytes (given as hex, two digits each) into an area: \"cpu\" (the page behind each "
                      "address, ROM included), \"page\" (with page) or \"vram\". Going back in time then starts "
                      "from here.",
-                     memorySchema(true), output({{"written", outInteger()}}),
+                     memorySchema(true), writtenShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          size_t where = 0;
                          const std::optional<std::vector<uint8_t>> bytes = bytesFromHex(string(arguments, "hex"), &where);
@@ -233,16 +223,15 @@ void addCpuTools(std::vector<Tool>& tools)
                          if (!areaOf(arguments, bytes->size(), area, error))
                              return failure("write_memory: " + error);
                          const uint32_t first = uint32_t(number(arguments, "address", 0));
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  control.edit([&](Mtx& m) {
                                      for (size_t i = 0; i < bytes->size(); ++i)
                                          writeArea(m, area, uint32_t(first + i), (*bytes)[i]);
                                  });
-                             }, result))
-                             return result;
-                         return success({{"written", bytes->size()}},
-                                        std::to_string(bytes->size()) + " bytes written at " + hex4(first));
+                             }, [&] {
+                                 return success(writtenShape({{"written", bytes->size()}}),
+                                                std::to_string(bytes->size()) + " bytes written at " + hex4(first));
+                             });
                      }});
     tools.push_back({"disassemble",
                      "Disassembles count instructions (default 16, at most 1000) from address (default: pc), as "
@@ -250,12 +239,11 @@ void addCpuTools(std::vector<Tool>& tools)
                      "and label.",
                      object({{"address", address("where to start (default: pc)")},
                              {"count", integer(1, 1000, "instructions (default 16)")}}),
-                     output({{"lines", outArray(lineSchema())}}), [](const Json& arguments, MachineAccess& machine) {
+                     linesShape.schema(), [](const Json& arguments, MachineAccess& machine) {
                          const unsigned count = unsigned(number(arguments, "count", 16));
                          Json lines = Json::array();
                          std::string listing;
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  const Mtx& m = control.machine();
                                  uint16_t at = has(arguments, "address") ? uint16_t(number(arguments, "address", 0)) : m.cpu.PC;
                                  const auto read = [&m](uint16_t a) { return memRead(m.memory, a); };
@@ -263,16 +251,15 @@ void addCpuTools(std::vector<Tool>& tools)
                                      const Instruction instruction = disassemble(at, read, &control.symbols());
                                      const std::string bytes = hexText({instruction.bytes.data(), instruction.length});
                                      const std::string label(control.symbols().labelAt(at));
-                                     lines.push_back({{"address", at}, {"bytes", bytes}, {"text", std::string(instruction.text)},
-                                                      {"cycles", instruction.cycles}, {"label", label}});
+                                     lines.push_back(lineShape({{"address", at}, {"bytes", bytes},
+                                                                {"text", std::string(instruction.text)},
+                                                                {"cycles", instruction.cycles}, {"label", label}}));
                                      if (i < 40)
                                          listing += hex4(at) + "  " + bytes + std::string(10 - std::min<size_t>(bytes.size(), 8), ' ') +
                                                     (label.empty() ? "" : label + ": ") + instruction.text + "\n";
                                      at = instruction.nextAddress();
                                  }
-                             }, result))
-                             return result;
-                         return success({{"lines", std::move(lines)}}, listing);
+                             }, [&] { return success(linesShape({{"lines", std::move(lines)}}), listing); });
                      }});
 }
 

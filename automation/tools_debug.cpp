@@ -1,12 +1,11 @@
 // The debugger: breakpoints, the call stack, the trace, symbols.
-#include <cctype>
-
 #include "automation/encoding.h"
 #include "automation/tool_support.h"
 #include "debug/address_text.h"
 #include "debug/disassembler.h"
 #include "debug/numbers.h"
 #include "debug/symbol_file.h"
+#include "debug/symbol_list.h"
 
 namespace ollendor {
 
@@ -16,22 +15,35 @@ using namespace tool;
 
 constexpr int64_t maxTraceCount = 10000;
 
+const Shape breakpointShape{{"id", outInteger()},      {"kind", outString()},  {"address", outInteger()},
+                            {"end", outInteger()},     {"enabled", outBoolean()}, {"hits", outInteger()},
+                            {"condition", outString()}, {"text", outString()}};
+const Shape removedShape{{"removed", outInteger()}};
+const Shape breakpointsShape{{"breakpoints", outArray(breakpointShape.schema())}};
+const Shape frameShape{{"kind", outString()}, {"from", outInteger()}, {"target", outInteger()},
+                       {"return_to", outInteger()}, {"sp", outInteger()}, {"label", outString()}};
+const Shape callStackShape{{"kept", outBoolean()}, {"frames", outArray(frameShape.schema())}};
+const Shape traceEntryShape{{"cycle", outInteger()}, {"pc", outInteger()}, {"bytes", outString()}, {"text", outString()},
+                            {"af", outInteger()},    {"bc", outInteger()}, {"de", outInteger()},    {"hl", outInteger()},
+                            {"ix", outInteger()},    {"iy", outInteger()}, {"sp", outInteger()}};
+const Shape traceShape{{"tracing", outBoolean()}, {"entries", outArray(traceEntryShape.schema())}};
+const Shape symbolsLoadedShape{{"added", outInteger()}, {"symbol_lines", outInteger()},
+                               {"problem_count", outInteger()}, {"problems", outArray(outString())}};
+const Shape symbolShape{{"name", outString()}, {"address", outInteger()}, {"kind", outString()}};
+const Shape symbolListShape{{"total", outInteger()}, {"symbols", outArray(symbolShape.schema())}};
+const Shape symbolsRemovedShape{{"removed", outInteger()}, {"unknown", outArray(outString())}};
+const Shape lookupShape{{"address", outInteger()}, {"names", outArray(outString())}, {"nearest", outString()}};
+
 Json breakpointJson(const Breakpoint& breakpoint)
 {
-    return {{"id", breakpoint.id},
-            {"kind", breakKindName(breakpoint.kind)},
-            {"address", breakpoint.first},
-            {"end", breakpoint.last},
-            {"enabled", breakpoint.enabled},
-            {"hits", breakpoint.hits},
-            {"condition", breakpoint.condition ? breakpoint.condition->text() : std::string()},
-            {"text", breakpoint.describe()}};
-}
-
-Json breakpointSchema()
-{
-    return output({{"id", outInteger()}, {"kind", outString()}, {"address", outInteger()}, {"end", outInteger()},
-                   {"enabled", outBoolean()}, {"hits", outInteger()}, {"condition", outString()}, {"text", outString()}});
+    return breakpointShape({{"id", breakpoint.id},
+                            {"kind", breakKindName(breakpoint.kind)},
+                            {"address", breakpoint.first},
+                            {"end", breakpoint.last},
+                            {"enabled", breakpoint.enabled},
+                            {"hits", breakpoint.hits},
+                            {"condition", breakpoint.condition ? breakpoint.condition->text() : std::string()},
+                            {"text", breakpoint.describe()}});
 }
 
 const char* frameKind(CallFrame::Kind kind)
@@ -56,8 +68,7 @@ ToolResult setBreakpoint(const Json& arguments, MachineAccess& machine)
     std::string conditionError;
     Breakpoints::Added added;
     Json json;
-    ToolResult result;
-    if (!onMachine(machine, [&](Control& control) {
+    return onMachine(machine, [&](Control& control) {
             // Read here: the condition may name symbols.
             std::optional<Condition> condition;
             if (!trimmed(conditionText).empty()) {
@@ -71,13 +82,13 @@ ToolResult setBreakpoint(const Json& arguments, MachineAccess& machine)
             added = control.debugger().breakpoints.add(*kind, first, last, condition);
             if (const Breakpoint* made = control.debugger().breakpoints.find(added.id))
                 json = breakpointJson(*made);
-        }, result))
-        return result;
-    if (!conditionError.empty())
-        return failure("set_breakpoint: the condition cannot be read: " + conditionError);
-    if (added.id == 0)
-        return failure("set_breakpoint: " + added.error);
-    return success(json, "breakpoint " + std::to_string(added.id) + ": " + json["text"].get<std::string>());
+        }, [&] {
+            if (!conditionError.empty())
+                return failure("set_breakpoint: the condition cannot be read: " + conditionError);
+            if (added.id == 0)
+                return failure("set_breakpoint: " + added.error);
+            return success(json, "breakpoint " + std::to_string(added.id) + ": " + json["text"].get<std::string>());
+        });
 }
 
 ToolResult lookupSymbol(const Json& arguments, MachineAccess& machine)
@@ -90,8 +101,7 @@ ToolResult lookupSymbol(const Json& arguments, MachineAccess& machine)
     std::optional<uint16_t> found;
     Json names = Json::array();
     std::string nearest;
-    ToolResult result;
-    if (!onMachine(machine, [&](Control& control) {
+    return onMachine(machine, [&](Control& control) {
             const Symbols& symbols = control.symbols();
             if (byName) {
                 // A name, or a name with an offset ("clearbuf+2"), or a number.
@@ -106,19 +116,18 @@ ToolResult lookupSymbol(const Json& arguments, MachineAccess& machine)
             for (const std::string_view each : symbols.namesAt(*found))
                 names.push_back(std::string(each));
             nearest = symbols.nearest(*found);
-        }, result))
-        return result;
-    if (!found)
-        return failure("lookup_symbol: no symbol '" + clipped(name) + "'");
-    Json json = {{"address", *found}, {"names", names}, {"nearest", nearest}};
-    std::string text = hex4(*found);
-    if (!names.empty())
-        text += " " + names[0].get<std::string>();
-    else if (!nearest.empty())
-        text += " (" + nearest + ")";
-    else
-        text += " has no symbol";
-    return success(std::move(json), text);
+        }, [&] {
+            if (!found)
+                return failure("lookup_symbol: no symbol '" + clipped(name) + "'");
+            std::string text = hex4(*found);
+            if (!names.empty())
+                text += " " + names[0].get<std::string>();
+            else if (!nearest.empty())
+                text += " (" + nearest + ")";
+            else
+                text += " has no symbol";
+            return success(lookupShape({{"address", *found}, {"names", names}, {"nearest", nearest}}), text);
+        });
 }
 
 } // namespace
@@ -142,18 +151,18 @@ void addDebugTools(std::vector<Tool>& tools)
                              {"end", address("last address of a read or write range (default: address)")},
                              {"condition", text("what must hold, e.g. \"A == 0x10 && (HL) != 0\"", 400)}},
                             {"kind", "address"}),
-                     breakpointSchema(), setBreakpoint});
+                     breakpointShape.schema(), setBreakpoint});
     tools.push_back({"remove_breakpoint", "Removes the breakpoint with that id.",
-                     object({{"id", integer(1, 0x7FFFFFFF, "the breakpoint's id")}}, {"id"}), output({{"removed", outInteger()}}),
+                     object({{"id", integer(1, 0x7FFFFFFF, "the breakpoint's id")}}, {"id"}), removedShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          const int id = int(number(arguments, "id", 0));
-                         bool removed = false;
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { removed = control.debugger().breakpoints.remove(id); }, result))
-                             return result;
-                         if (!removed)
-                             return failure("remove_breakpoint: there is no breakpoint " + std::to_string(id));
-                         return success({{"removed", id}}, "breakpoint " + std::to_string(id) + " removed");
+                         return onMachine(machine, [id](Control& control) { return control.debugger().breakpoints.remove(id); },
+                                          [id](bool removed) {
+                                              if (!removed)
+                                                  return failure("remove_breakpoint: there is no breakpoint " + std::to_string(id));
+                                              return success(removedShape({{"removed", id}}),
+                                                             "breakpoint " + std::to_string(id) + " removed");
+                                          });
                      }});
     tools.push_back({"enable_breakpoint",
                      "Enables or disables the breakpoint with that id (a disabled one stays listed, keeps its "
@@ -161,80 +170,74 @@ void addDebugTools(std::vector<Tool>& tools)
                      object({{"id", integer(1, 0x7FFFFFFF, "the breakpoint's id")},
                              {"enabled", flag("true to enable, false to disable")}},
                             {"id", "enabled"}),
-                     breakpointSchema(), [](const Json& arguments, MachineAccess& machine) {
+                     breakpointShape.schema(), [](const Json& arguments, MachineAccess& machine) {
                          const int id = int(number(arguments, "id", 0));
                          const bool enabled = arguments["enabled"].get<bool>();
-                         Json json;
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  Breakpoints& breakpoints = control.debugger().breakpoints;
-                                 if (breakpoints.setEnabled(id, enabled))
-                                     json = breakpointJson(*breakpoints.find(id));
-                             }, result))
-                             return result;
-                         if (json.is_null())
-                             return failure("enable_breakpoint: there is no breakpoint " + std::to_string(id));
-                         return success(json, "breakpoint " + std::to_string(id) + (enabled ? " enabled" : " disabled"));
+                                 return breakpoints.setEnabled(id, enabled) ? breakpointJson(*breakpoints.find(id)) : Json();
+                             }, [&](Json json) {
+                                 if (json.is_null())
+                                     return failure("enable_breakpoint: there is no breakpoint " + std::to_string(id));
+                                 return success(std::move(json), "breakpoint " + std::to_string(id) + (enabled ? " enabled" : " disabled"));
+                             });
                      }});
-    tools.push_back({"clear_breakpoints", "Removes every breakpoint.", object({}), output({{"removed", outInteger()}}),
+    tools.push_back({"clear_breakpoints", "Removes every breakpoint.", object({}), removedShape.schema(),
                      [](const Json&, MachineAccess& machine) {
-                         size_t removed = 0;
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { removed = control.debugger().breakpoints.clear(); }, result))
-                             return result;
-                         return success({{"removed", removed}}, std::to_string(removed) + " breakpoints removed");
+                         return onMachine(machine, [](Control& control) { return control.debugger().breakpoints.clear(); },
+                                          [](size_t removed) {
+                                              return success(removedShape({{"removed", removed}}),
+                                                             std::to_string(removed) + " breakpoints removed");
+                                          });
                      }});
     tools.push_back({"list_breakpoints", "Every breakpoint: id, kind, address, end, enabled, hits, condition and a text.",
-                     object({}), output({{"breakpoints", outArray(breakpointSchema())}}),
+                     object({}), breakpointsShape.schema(),
                      [](const Json&, MachineAccess& machine) {
                          Json list = Json::array();
                          std::string text;
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  for (const Breakpoint& breakpoint : control.debugger().breakpoints.all()) {
                                      list.push_back(breakpointJson(breakpoint));
                                      text += std::to_string(breakpoint.id) + ": " + breakpoint.describe() + " (" +
                                              std::to_string(breakpoint.hits) + " hits)\n";
                                  }
-                             }, result))
-                             return result;
-                         return success({{"breakpoints", std::move(list)}}, text.empty() ? "no breakpoints" : text);
+                             }, [&] {
+                                 return success(breakpointsShape({{"breakpoints", std::move(list)}}),
+                                                text.empty() ? "no breakpoints" : text);
+                             });
                      }});
     tools.push_back({"get_call_stack",
                      "The routines the CPU is in, outermost first (kind call, rst or interrupt; from, target, "
                      "return_to, sp, label). The stack is kept from the first call of this tool on (keep: false "
                      "stops keeping it).",
                      object({{"keep", flag("keep the call stack from now on (default true)")}}),
-                     output({{"kept", outBoolean()},
-                             {"frames", outArray(output({{"kind", outString()}, {"from", outInteger()}, {"target", outInteger()},
-                                                         {"return_to", outInteger()}, {"sp", outInteger()}, {"label", outString()}}))}}),
+                     callStackShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          const bool keep = !has(arguments, "keep") || arguments["keep"].get<bool>();
                          bool wasKept = false;
                          bool keptNow = false;
                          Json frames = Json::array();
                          std::string text;
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  Debugger& debugger = control.debugger();
                                  wasKept = debugger.watching;
                                  debugger.keepCallStack(Debugger::Keeper::client, keep);
                                  keptNow = debugger.watching; // the debugger's views may keep it too
                                  for (const CallFrame& frame : debugger.callStack()) {
                                      const std::string label(control.symbols().nearest(frame.target));
-                                     frames.push_back({{"kind", frameKind(frame.kind)}, {"from", frame.from},
-                                                       {"target", frame.target}, {"return_to", frame.returnTo},
-                                                       {"sp", frame.sp}, {"label", label}});
+                                     frames.push_back(frameShape({{"kind", frameKind(frame.kind)}, {"from", frame.from},
+                                                                  {"target", frame.target}, {"return_to", frame.returnTo},
+                                                                  {"sp", frame.sp}, {"label", label}}));
                                      text += std::string(frameKind(frame.kind)) + " " + hex4(frame.target) +
                                              (label.empty() ? "" : " " + label) + " from " + hex4(frame.from) + "\n";
                                  }
-                             }, result))
-                             return result;
-                         if (!wasKept && keep)
-                             text = "the call stack is kept from now on\n";
-                         else if (text.empty())
-                             text = "the call stack is empty\n";
-                         return success({{"kept", keptNow}, {"frames", std::move(frames)}}, text);
+                             }, [&] {
+                                 if (!wasKept && keep)
+                                     text = "the call stack is kept from now on\n";
+                                 else if (text.empty())
+                                     text = "the call stack is empty\n";
+                                 return success(callStackShape({{"kept", keptNow}, {"frames", std::move(frames)}}), text);
+                             });
                      }});
     tools.push_back({"get_trace",
                      "The last count instructions executed (default 20, at most 10000), oldest first, each with "
@@ -242,11 +245,7 @@ void addDebugTools(std::vector<Tool>& tools)
                      "false turns it off).",
                      object({{"count", integer(1, maxTraceCount, "entries, newest ones (default 20)")},
                              {"keep", flag("keep tracing from now on (default true)")}}),
-                     output({{"tracing", outBoolean()},
-                             {"entries", outArray(output({{"cycle", outInteger()}, {"pc", outInteger()}, {"bytes", outString()},
-                                                          {"text", outString()}, {"af", outInteger()}, {"bc", outInteger()},
-                                                          {"de", outInteger()}, {"hl", outInteger()}, {"ix", outInteger()},
-                                                          {"iy", outInteger()}, {"sp", outInteger()}}))}}),
+                     traceShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          const size_t count = size_t(number(arguments, "count", 20));
                          const bool keep = !has(arguments, "keep") || arguments["keep"].get<bool>();
@@ -254,8 +253,7 @@ void addDebugTools(std::vector<Tool>& tools)
                          bool tracingNow = false;
                          Json entries = Json::array();
                          std::string text;
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  Debugger& debugger = control.debugger();
                                  wasTracing = debugger.tracing;
                                  debugger.keepTrace(Debugger::Keeper::client, keep);
@@ -265,28 +263,27 @@ void addDebugTools(std::vector<Tool>& tools)
                                  for (size_t i = first; i < trace.size(); ++i) {
                                      const TraceEntry& entry = trace.at(i);
                                      const Instruction instruction = decodeInstruction(entry.pc, entry.bytes, &control.symbols());
-                                     entries.push_back({{"cycle", entry.cycle}, {"pc", entry.pc},
-                                                        {"bytes", hexText({entry.bytes.data(), instruction.length})},
-                                                        {"text", std::string(instruction.text)}, {"af", entry.af},
-                                                        {"bc", entry.bc}, {"de", entry.de}, {"hl", entry.hl},
-                                                        {"ix", entry.ix}, {"iy", entry.iy}, {"sp", entry.sp}});
+                                     entries.push_back(traceEntryShape({{"cycle", entry.cycle}, {"pc", entry.pc},
+                                                                        {"bytes", hexText({entry.bytes.data(), instruction.length})},
+                                                                        {"text", std::string(instruction.text)}, {"af", entry.af},
+                                                                        {"bc", entry.bc}, {"de", entry.de}, {"hl", entry.hl},
+                                                                        {"ix", entry.ix}, {"iy", entry.iy}, {"sp", entry.sp}}));
                                      if (trace.size() - i <= 20)
                                          text += hex4(entry.pc) + "  " + instruction.text + "\n";
                                  }
-                             }, result))
-                             return result;
-                         if (!wasTracing && keep)
-                             text = "tracing from now on\n";
-                         else if (text.empty())
-                             text = "the trace is empty\n";
-                         return success({{"tracing", tracingNow}, {"entries", std::move(entries)}}, text);
+                             }, [&] {
+                                 if (!wasTracing && keep)
+                                     text = "tracing from now on\n";
+                                 else if (text.empty())
+                                     text = "the trace is empty\n";
+                                 return success(traceShape({{"tracing", tracingNow}, {"entries", std::move(entries)}}), text);
+                             });
                      }});
     tools.push_back({"load_symbols",
                      "Loads a label file (as z80asm --label or pasmo write it) into the symbol table: names then "
                      "show in disassembly and can be looked up.",
                      object({{"path", text("the label file", 4096, 1)}}, {"path"}),
-                     output({{"added", outInteger()}, {"symbol_lines", outInteger()}, {"problem_count", outInteger()},
-                             {"problems", outArray(outString())}}),
+                     symbolsLoadedShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          std::filesystem::path path;
                          std::string error;
@@ -297,19 +294,19 @@ void addDebugTools(std::vector<Tool>& tools)
                          const ParsedSymbols parsed = parseSymbolFile(path);
                          if (!parsed.error.empty())
                              return failure("load_symbols: " + parsed.error);
-                         SymbolFileResult loaded;
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { loaded = addParsedSymbols(control.symbols(), parsed); }, result))
-                             return result;
-                         if (!loaded.ok())
-                             return failure("load_symbols: " + loaded.error);
-                         Json problems = Json::array();
-                         for (size_t i = 0; i < loaded.problems.size() && i < 20; ++i)
-                             problems.push_back(loaded.problems[i].message());
-                         return success({{"added", loaded.added}, {"symbol_lines", loaded.symbolLines},
-                                         {"problem_count", loaded.problemCount}, {"problems", std::move(problems)}},
-                                        std::to_string(loaded.added) + " symbols added" +
-                                            (loaded.problemCount ? ", " + std::to_string(loaded.problemCount) + " bad lines skipped" : ""));
+                         return onMachine(machine, [&](Control& control) { return addParsedSymbols(control.symbols(), parsed); },
+                                          [](const SymbolFileResult& loaded) {
+                             if (!loaded.ok())
+                                 return failure("load_symbols: " + loaded.error);
+                             Json problems = Json::array();
+                             for (size_t i = 0; i < loaded.problems.size() && i < 20; ++i)
+                                 problems.push_back(loaded.problems[i].message());
+                             return success(symbolsLoadedShape({{"added", loaded.added}, {"symbol_lines", loaded.symbolLines},
+                                                                {"problem_count", loaded.problemCount},
+                                                                {"problems", std::move(problems)}}),
+                                            std::to_string(loaded.added) + " symbols added" +
+                                                (loaded.problemCount ? ", " + std::to_string(loaded.problemCount) + " bad lines skipped" : ""));
+                         });
                      }});
     tools.push_back({"list_symbols",
                      "The symbols in address order: name, address and kind (label: a place in the program; value: "
@@ -318,51 +315,43 @@ void addDebugTools(std::vector<Tool>& tools)
                      object({{"filter", text("part of the name, any case", 256)},
                              {"offset", integer(0, 0x7FFFFFFF, "matches to skip (default 0)")},
                              {"limit", integer(1, 10000, "matches to give (default 1000)")}}),
-                     output({{"total", outInteger()},
-                             {"symbols", outArray(output({{"name", outString()}, {"address", outInteger()}, {"kind", outString()}}))}}),
+                     symbolListShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
-                         std::string filter = string(arguments, "filter");
-                         for (char& c : filter)
-                             c = char(std::tolower(static_cast<unsigned char>(c)));
+                         const std::string filter = string(arguments, "filter");
                          const size_t offset = size_t(number(arguments, "offset", 0));
                          const size_t limit = size_t(number(arguments, "limit", 1000));
                          size_t total = 0;
                          Json list = Json::array();
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  const Symbols& symbols = control.symbols();
-                                 symbols.forEach([&](uint16_t address, std::string_view name) {
-                                     std::string lower(name);
-                                     for (char& c : lower)
-                                         c = char(std::tolower(static_cast<unsigned char>(c)));
-                                     if (!filter.empty() && lower.find(filter) == std::string::npos)
-                                         return;
-                                     if (total++ < offset || list.size() >= limit)
-                                         return;
-                                     const bool label = symbols.kindOf(name) == SymbolKind::label;
-                                     list.push_back({{"name", std::string(name)}, {"address", address},
-                                                     {"kind", label ? "label" : "value"}});
-                                 });
-                             }, result))
-                             return result;
-                         return success({{"total", total}, {"symbols", std::move(list)}},
-                                        std::to_string(total) + " symbols match" +
-                                            (list.size() < total ? ", " + std::to_string(list.size()) + " given" : ""));
+                                 // The same matches as the Symbols view's filter.
+                                 const std::vector<SymbolEntry> matches = filteredSymbols(symbols, filter);
+                                 total = matches.size();
+                                 for (size_t i = offset; i < matches.size() && list.size() < limit; ++i) {
+                                     const bool label = symbols.kindOf(matches[i].name) == SymbolKind::label;
+                                     list.push_back(symbolShape({{"name", matches[i].name}, {"address", matches[i].address},
+                                                                 {"kind", label ? "label" : "value"}}));
+                                 }
+                             }, [&] {
+                                 const std::string given =
+                                     list.size() < total ? ", " + std::to_string(list.size()) + " given" : "";
+                                 return success(symbolListShape({{"total", total}, {"symbols", std::move(list)}}),
+                                                std::to_string(total) + " symbols match" + given);
+                             });
                      }});
     tools.push_back({"remove_symbols",
                      "Removes symbols: those named in names (exactly as spelt), or every one with all: true (the "
                      "built-in ROM's names too; load_symbols adds names again).",
                      object({{"names", list(text("a symbol", 256, 1), 1, 10000, "the names to remove")},
                              {"all", flag("remove every symbol")}}),
-                     output({{"removed", outInteger()}, {"unknown", outArray(outString())}}),
+                     symbolsRemovedShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          const bool all = has(arguments, "all") && arguments["all"].get<bool>();
                          if (all == has(arguments, "names"))
                              return failure("remove_symbols: give either 'names' or 'all': true");
                          size_t removed = 0;
                          Json unknown = Json::array();
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  Symbols& symbols = control.symbols();
                                  if (all) {
                                      removed = symbols.size();
@@ -375,18 +364,17 @@ void addDebugTools(std::vector<Tool>& tools)
                                      else
                                          unknown.push_back(name);
                                  }
-                             }, result))
-                             return result;
-                         return success({{"removed", removed}, {"unknown", unknown}},
-                                        std::to_string(removed) + " symbols removed" +
-                                            (unknown.empty() ? "" : ", " + std::to_string(unknown.size()) + " not found"));
+                             }, [&] {
+                                 return success(symbolsRemovedShape({{"removed", removed}, {"unknown", unknown}}),
+                                                std::to_string(removed) + " symbols removed" +
+                                                    (unknown.empty() ? "" : ", " + std::to_string(unknown.size()) + " not found"));
+                             });
                      }});
     tools.push_back({"lookup_symbol",
                      "With name: the address of a symbol (or of \"name+N\"). With address: its names, and the nearest label below it "
                      "(\"name+$1A\").",
                      object({{"name", text("a symbol", 256, 1)}, {"address", address()}}),
-                     output({{"address", outInteger()}, {"names", outArray(outString())}, {"nearest", outString()}}),
-                     lookupSymbol});
+                     lookupShape.schema(), lookupSymbol});
 }
 
 } // namespace ollendor

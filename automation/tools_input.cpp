@@ -16,26 +16,27 @@ using namespace tool;
 
 constexpr size_t maxListedTapes = 1000;
 
+const Shape tapeShape{{"name", outString()}, {"size", outInteger()}};
+const Shape tapesShape{{"folder", outString()}, {"mounted", outNullable("string")}, {"tapes", outArray(tapeShape.schema())}};
+const Shape savedShape{{"saved", outString()}};
+const Shape loadedShape{{"loaded", outString()}};
+
 Json stateArguments()
 {
     return object({{"path", text("the state file", 4096, 1)},
                    {"slot", integer(1, stateSlotCount, "one of the four slots (1-4) instead of a file")}});
 }
 
-// Exactly one of path and slot.
-bool stateTarget(const char* tool, const Json& arguments, std::filesystem::path& path, int& slot, ToolResult& result)
+// Exactly one of path and slot; what is wrong, or "".
+std::string stateTarget(const char* tool, const Json& arguments, std::filesystem::path& path, int& slot)
 {
-    if (has(arguments, "path") == has(arguments, "slot")) {
-        result = failure(std::string(tool) + ": give either 'path' or 'slot'");
-        return false;
-    }
+    if (has(arguments, "path") == has(arguments, "slot"))
+        return std::string(tool) + ": give either 'path' or 'slot'";
     slot = int(number(arguments, "slot", 0));
     std::string error;
-    if (slot == 0 && !pathArgument(arguments, "path", path, error)) {
-        result = failure(std::string(tool) + ": " + error);
-        return false;
-    }
-    return true;
+    if (slot == 0 && !pathArgument(arguments, "path", path, error))
+        return std::string(tool) + ": " + error;
+    return {};
 }
 
 // While the machine follows recorded input (a --replay, or the input kept after stepping
@@ -61,6 +62,33 @@ std::string shownTarget(const std::filesystem::path& path, int slot)
     return slot ? targetText(path, slot) : escapedName(path.string());
 }
 
+// The tape images in the folder (read here, on the transport's thread) and the one mounted.
+ToolResult tapeList(const std::filesystem::path& folder, const std::optional<std::filesystem::path>& mounted)
+{
+    Json tapes = Json::array();
+    std::string text;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        std::error_code ignored;
+        if (!entries->is_regular_file(ignored) || tapes.size() >= maxListedTapes)
+            continue;
+        const uintmax_t size = entries->file_size(ignored);
+        tapes.push_back(tapeShape({{"name", entries->path().filename().string()}, {"size", ignored ? 0 : size}}));
+    }
+    std::sort(tapes.begin(), tapes.end(), [](const Json& a, const Json& b) { return a["name"] < b["name"]; });
+    for (const Json& tape : tapes)
+        text += escapedName(tape["name"].get<std::string>()) + "\n";
+    if (tapes.empty())
+        text = "no tape images in " + escapedName(folder.string()) + (error ? " (" + error.message() + ")" : "") + "\n";
+    if (mounted)
+        text += "mounted: " + escapedName(mounted->string()) + "\n";
+    return success(tapesShape({{"folder", folder.string()},
+                               {"mounted", mounted ? Json(mounted->string()) : Json()},
+                               {"tapes", std::move(tapes)}}),
+                   text);
+}
+
 } // namespace
 
 void addInputTools(std::vector<Tool>& tools)
@@ -75,16 +103,15 @@ void addInputTools(std::vector<Tool>& tools)
                          if (bad != std::string::npos)
                              return failure("type_text: the character '" + escapedForMessage(characterAt(text, bad)) +
                                             "' at " + std::to_string(bad) + " has no key");
-                         ToolResult result;
                          std::string refused;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  if (!keyboardFollowsRecording("type_text", control, refused))
                                      control.typeText(text);
-                             }, result))
-                             return result;
-                         if (!refused.empty())
-                             return failure(refused);
-                         return successText("typing " + std::to_string(text.size()) + " characters");
+                             }, [&] {
+                                 if (!refused.empty())
+                                     return failure(refused);
+                                 return successText("typing " + std::to_string(text.size()) + " characters");
+                             });
                      }});
     tools.push_back({"press_keys",
                      "Holds host keys down together for frames frames (default 5), by name: " + keyNameList() + ".",
@@ -101,57 +128,26 @@ void addInputTools(std::vector<Tool>& tools)
                              keys.push_back(*key);
                          }
                          const unsigned frames = unsigned(number(arguments, "frames", 5));
-                         ToolResult result;
                          std::string refused;
-                         if (!onMachine(machine, [&](Control& control) {
+                         return onMachine(machine, [&](Control& control) {
                                  if (!keyboardFollowsRecording("press_keys", control, refused))
                                      control.holdKeys(keys, frames);
-                             }, result))
-                             return result;
-                         if (!refused.empty())
-                             return failure(refused);
-                         return successText("holding " + std::to_string(keys.size()) + " keys for " + std::to_string(frames) +
-                                            " frames");
+                             }, [&] {
+                                 if (!refused.empty())
+                                     return failure(refused);
+                                 return successText("holding " + std::to_string(keys.size()) + " keys for " +
+                                                    std::to_string(frames) + " frames");
+                             });
                      }});
     tools.push_back({"list_tapes",
                      "The tape images in the tape folder (name and size), and the tape mounted, if any (it answers "
                      "every load).",
-                     object({}),
-                     output({{"folder", outString()}, {"mounted", outNullable("string")},
-                             {"tapes", outArray(output({{"name", outString()}, {"size", outInteger()}}))}}),
+                     object({}), tapesShape.schema(),
                      [](const Json&, MachineAccess& machine) {
-                         std::filesystem::path folder;
-                         std::optional<std::filesystem::path> mounted;
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
-                                 folder = control.session().tapeFolder();
-                                 mounted = control.session().mountedTape();
-                             }, result))
-                             return result;
-                         // The folder is read here, off the loop's thread.
-                         Json tapes = Json::array();
-                         std::string text;
-                         std::error_code error;
-                         std::filesystem::directory_iterator entries(folder, error);
-                         for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
-                             std::error_code ignored;
-                             if (!entries->is_regular_file(ignored) || tapes.size() >= maxListedTapes)
-                                 continue;
-                             const uintmax_t size = entries->file_size(ignored);
-                             tapes.push_back({{"name", entries->path().filename().string()}, {"size", ignored ? 0 : size}});
-                         }
-                         std::sort(tapes.begin(), tapes.end(),
-                                   [](const Json& a, const Json& b) { return a["name"] < b["name"]; });
-                         for (const Json& tape : tapes)
-                             text += escapedName(tape["name"].get<std::string>()) + "\n";
-                         if (tapes.empty())
-                             text = "no tape images in " + escapedName(folder.string()) + (error ? " (" + error.message() + ")" : "") + "\n";
-                         if (mounted)
-                             text += "mounted: " + escapedName(mounted->string()) + "\n";
-                         return success({{"folder", folder.string()},
-                                         {"mounted", mounted ? Json(mounted->string()) : Json()},
-                                         {"tapes", std::move(tapes)}},
-                                        text);
+                         // The folder is read afterwards, off the loop's thread.
+                         return onMachine(machine, [](Control& control) {
+                                 return std::pair(control.session().tapeFolder(), control.session().mountedTape());
+                             }, [](const auto& tape) { return tapeList(tape.first, tape.second); });
                      }});
     tools.push_back({"mount_tape",
                      "Mounts a tape image: every load the machine makes reads that file from now on, whatever name "
@@ -166,54 +162,48 @@ void addInputTools(std::vector<Tool>& tools)
                          if (!std::filesystem::is_regular_file(path, status))
                              return failure("mount_tape: " + escapedName(path.string()) +
                                             (status ? ": " + status.message() : " is not a file"));
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { control.mountTape(path); }, result))
-                             return result;
-                         return successText("mounted " + escapedName(path.string()));
+                         return onMachine(machine, [&](Control& control) { control.mountTape(path); },
+                                          [&] { return successText("mounted " + escapedName(path.string())); });
                      }});
     tools.push_back({"unmount_tape", "Takes the mounted tape out: loads look in the tape folder again.", object({}),
                      Json(), [](const Json&, MachineAccess& machine) {
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { control.unmountTape(); }, result))
-                             return result;
-                         return successText("no tape mounted");
+                         return onMachine(machine, [](Control& control) { control.unmountTape(); },
+                                          [] { return successText("no tape mounted"); });
                      }});
     tools.push_back({"save_state",
                      "Saves the whole machine to a state file (path) or one of the four slots (slot 1-4).",
-                     stateArguments(), output({{"saved", outString()}}),
+                     stateArguments(), savedShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          std::filesystem::path path;
                          int slot = 0;
-                         ToolResult result;
-                         if (!stateTarget("save_state", arguments, path, slot, result))
-                             return result;
-                         Control::Result saved;
-                         if (!onMachine(machine, [&](Control& control) {
-                                 saved = slot ? control.saveSlot(slot) : control.saveState(path);
-                             }, result))
-                             return result;
-                         if (!saved.ok)
-                             return failure("save_state: " + saved.error);
-                         return success({{"saved", targetText(path, slot)}}, "saved to " + shownTarget(path, slot));
+                         if (const std::string wrong = stateTarget("save_state", arguments, path, slot); !wrong.empty())
+                             return failure(wrong);
+                         return onMachine(machine, [&](Control& control) {
+                                 return slot ? control.saveSlot(slot) : control.saveState(path);
+                             }, [&](const Control::Result& saved) {
+                                 if (!saved.ok)
+                                     return failure("save_state: " + saved.error);
+                                 return success(savedShape({{"saved", targetText(path, slot)}}),
+                                                "saved to " + shownTarget(path, slot));
+                             });
                      }});
     tools.push_back({"load_state",
                      "Puts the machine saved in a state file (path) or slot (slot 1-4) in place; an unusable file "
                      "is refused with the reason and the running machine left alone.",
-                     stateArguments(), output({{"loaded", outString()}}),
+                     stateArguments(), loadedShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          std::filesystem::path path;
                          int slot = 0;
-                         ToolResult result;
-                         if (!stateTarget("load_state", arguments, path, slot, result))
-                             return result;
-                         Control::Result loaded;
-                         if (!onMachine(machine, [&](Control& control) {
-                                 loaded = slot ? control.loadSlot(slot) : control.loadState(path);
-                             }, result))
-                             return result;
-                         if (!loaded.ok)
-                             return failure("load_state: " + loaded.error);
-                         return success({{"loaded", targetText(path, slot)}}, "loaded " + shownTarget(path, slot));
+                         if (const std::string wrong = stateTarget("load_state", arguments, path, slot); !wrong.empty())
+                             return failure(wrong);
+                         return onMachine(machine, [&](Control& control) {
+                                 return slot ? control.loadSlot(slot) : control.loadState(path);
+                             }, [&](const Control::Result& loaded) {
+                                 if (!loaded.ok)
+                                     return failure("load_state: " + loaded.error);
+                                 return success(loadedShape({{"loaded", targetText(path, slot)}}),
+                                                "loaded " + shownTarget(path, slot));
+                             });
                      }});
 }
 

@@ -13,6 +13,12 @@ namespace {
 
 using namespace tool;
 
+const Shape loadedShape{{"address", outInteger()}, {"length", outInteger()}, {"start", outNullable("integer")}};
+const Shape resetShape{{"pc", outInteger()}};
+const Shape areaShape{{"first", outInteger()}, {"last", outInteger()}, {"page", outInteger()}, {"what", outString()}};
+const Shape mapShape{{"rom_page", outInteger()}, {"ram_page", outInteger()}, {"areas", outArray(areaShape.schema())}};
+const Shape foundShape{{"total", outInteger()}, {"addresses", outArray(outInteger())}};
+
 // The bytes of load_binary's path: read on the transport's thread (the loop never waits
 // for a disk), and only where the transport lets a client have files read.
 std::optional<std::vector<uint8_t>> bytesOfFile(const std::string& path, uint16_t address, MachineAccess& machine,
@@ -61,30 +67,21 @@ ToolResult loadBinary(const Json& arguments, MachineAccess& machine)
         has(arguments, "page") ? std::optional<unsigned>(unsigned(number(arguments, "page", 0))) : std::nullopt;
     const std::optional<uint16_t> start =
         has(arguments, "start") ? std::optional<uint16_t>(uint16_t(number(arguments, "start", 0))) : std::nullopt;
-    Control::Result loaded;
-    ToolResult result;
-    if (!onMachine(machine, [&](Control& control) { loaded = control.loadBinary(*bytes, address, page, start); }, result))
-        return result;
-    if (!loaded.ok)
-        return failure("load_binary: " + loaded.error);
-    return success({{"address", address}, {"length", bytes->size()}, {"start", start ? Json(*start) : Json()}},
-                   std::to_string(bytes->size()) + " bytes loaded at " + hex4(address) +
-                       (start ? ", running from " + hex4(*start) : std::string()));
+    return onMachine(machine, [&](Control& control) { return control.loadBinary(*bytes, address, page, start); },
+                     [&](const Control::Result& loaded) {
+                         if (!loaded.ok)
+                             return failure("load_binary: " + loaded.error);
+                         return success(loadedShape({{"address", address}, {"length", bytes->size()},
+                                                     {"start", start ? Json(*start) : Json()}}),
+                                        std::to_string(bytes->size()) + " bytes loaded at " + hex4(address) +
+                                            (start ? ", running from " + hex4(*start) : std::string()));
+                     });
 }
 
-ToolResult memoryMap(const Json&, MachineAccess& machine)
+// What memRead shows: the ROM slot of the ROM page below $4000 (its first 8 KiB the OS
+// ROM in every page), the RAM page from $4000 to $BFFF, page 0 from $C000.
+ToolResult memoryMapOf(unsigned romPage, unsigned ramPage)
 {
-    Json areas = Json::array();
-    unsigned ramPage = 0, romPage = 0;
-    ToolResult result;
-    if (!onMachine(machine, [&](Control& control) {
-            const MemoryPages& memory = control.machine().memory;
-            ramPage = memory.ramPage;
-            romPage = memory.romPage;
-        }, result))
-        return result;
-    // What memRead shows: the ROM slot of the ROM page below $4000 (its first 8 KiB the OS
-    // ROM in every page), the RAM page from $4000 to $BFFF, page 0 from $C000.
     const struct {
         unsigned first;
         unsigned page;
@@ -94,9 +91,33 @@ ToolResult memoryMap(const Json&, MachineAccess& machine)
                 {0x8000, ramPage, "RAM page"},
                 {0xC000, 0, "page 0 (the common RAM)"}};
     std::string text = "ROM page " + std::to_string(romPage) + ", RAM page " + std::to_string(ramPage) + " (port 0)";
+    Json areas = Json::array();
     for (const auto& row : rows)
-        areas.push_back({{"first", row.first}, {"last", row.first + 0x3FFF}, {"page", row.page}, {"what", row.what}});
-    return success({{"rom_page", romPage}, {"ram_page", ramPage}, {"areas", std::move(areas)}}, text);
+        areas.push_back(areaShape({{"first", row.first}, {"last", row.first + 0x3FFF}, {"page", row.page}, {"what", row.what}}));
+    return success(mapShape({{"rom_page", romPage}, {"ram_page", ramPage}, {"areas", std::move(areas)}}), text);
+}
+
+ToolResult memoryMap(const Json&, MachineAccess& machine)
+{
+    return onMachine(machine, [](Control& control) {
+            const MemoryPages& memory = control.machine().memory;
+            return std::pair<unsigned, unsigned>(memory.romPage, memory.ramPage);
+        }, [](std::pair<unsigned, unsigned> pages) { return memoryMapOf(pages.first, pages.second); });
+}
+
+// Where the needle lies in the haystack: at most limit addresses, and the total.
+ToolResult found(const std::vector<uint8_t>& haystack, const std::vector<uint8_t>& needle, size_t limit)
+{
+    Json found = Json::array();
+    size_t total = 0;
+    for (auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()); it != haystack.end();
+         it = std::search(it + 1, haystack.end(), needle.begin(), needle.end())) {
+        if (found.size() < limit)
+            found.push_back(size_t(it - haystack.begin()));
+        ++total;
+    }
+    return success(foundShape({{"total", total}, {"addresses", std::move(found)}}),
+                   std::to_string(total) + " matches" + (total > limit ? ", the first " + std::to_string(limit) + " given" : ""));
 }
 
 ToolResult searchMemory(const Json& arguments, MachineAccess& machine)
@@ -123,8 +144,7 @@ ToolResult searchMemory(const Json& arguments, MachineAccess& machine)
     const unsigned page = unsigned(number(arguments, "page", 0));
     const size_t limit = size_t(number(arguments, "limit", 100));
     std::vector<uint8_t> haystack;
-    ToolResult result;
-    if (!onMachine(machine, [&](Control& control) {
+    return onMachine(machine, [&](Control& control) {
             const Mtx& m = control.machine();
             if (area == "vram") {
                 haystack.assign(m.vdp.vram, m.vdp.vram + vramSize);
@@ -135,18 +155,7 @@ ToolResult searchMemory(const Json& arguments, MachineAccess& machine)
                 for (unsigned a = 0; a < 0x10000; ++a)
                     haystack[a] = memRead(m.memory, uint16_t(a));
             }
-        }, result))
-        return result;
-    Json found = Json::array();
-    size_t total = 0;
-    for (auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()); it != haystack.end();
-         it = std::search(it + 1, haystack.end(), needle.begin(), needle.end())) {
-        if (found.size() < limit)
-            found.push_back(size_t(it - haystack.begin()));
-        ++total;
-    }
-    return success({{"total", total}, {"addresses", std::move(found)}},
-                   std::to_string(total) + " matches" + (total > limit ? ", the first " + std::to_string(limit) + " given" : ""));
+        }, [&] { return found(haystack, needle, limit); }); // searched here, off the loop's thread
 }
 
 } // namespace
@@ -165,30 +174,21 @@ void addProgramTools(std::vector<Tool>& tools)
                              {"page", integer(0, 15, "the page to load into (default: what the CPU sees)")},
                              {"start", address("where the CPU goes on (default: it stays where it is)")}},
                             {"address"}),
-                     output({{"address", outInteger()}, {"length", outInteger()}, {"start", outNullable("integer")}}),
-                     loadBinary});
+                     loadedShape.schema(), loadBinary});
     tools.push_back({"reset",
                      "Resets the machine: power-on with the same ROMs (memory cleared); breakpoints and symbols "
                      "stay, the history for going back starts afresh.",
-                     object({}), output({{"pc", outInteger()}}), [](const Json&, MachineAccess& machine) {
-                         uint16_t pc = 0;
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) {
+                     object({}), resetShape.schema(), [](const Json&, MachineAccess& machine) {
+                         return onMachine(machine, [](Control& control) {
                                  control.reset();
-                                 pc = control.machine().cpu.PC;
-                             }, result))
-                             return result;
-                         return success({{"pc", pc}}, "reset");
+                                 return control.machine().cpu.PC;
+                             }, [](uint16_t pc) { return success(resetShape({{"pc", pc}}), "reset"); });
                      }});
     tools.push_back({"get_memory_map",
                      "Which page each 16 KiB of the CPU's view shows: rom_page and ram_page (the selectors of "
                      "port 0) and, per area, its first and last address and page (for read_memory's area "
                      "\"page\").",
-                     object({}),
-                     output({{"rom_page", outInteger()}, {"ram_page", outInteger()},
-                             {"areas", outArray(output({{"first", outInteger()}, {"last", outInteger()},
-                                                        {"page", outInteger()}, {"what", outString()}}))}}),
-                     memoryMap});
+                     object({}), mapShape.schema(), memoryMap});
     tools.push_back({"search_memory",
                      "Finds bytes (hex) or text in an area: \"cpu\" (default, as the CPU sees memory now), "
                      "\"page\" (with page) or \"vram\"; gives the addresses (at most limit, default 100) and the "
@@ -198,7 +198,7 @@ void addProgramTools(std::vector<Tool>& tools)
                              {"area", choice({"cpu", "page", "vram"}, "where to search (default cpu)")},
                              {"page", integer(0, 15, "the page, with area \"page\"")},
                              {"limit", integer(1, 10000, "addresses to give (default 100)")}}),
-                     output({{"total", outInteger()}, {"addresses", outArray(outInteger())}}), searchMemory});
+                     foundShape.schema(), searchMemory});
 }
 
 } // namespace ollendor

@@ -35,22 +35,24 @@ Status statusOf(Control& control)
     return status;
 }
 
+const Shape statusShape{{"state", {{"type", "string"}, {"enum", {"running", "paused"}}}},
+                        {"pc", outInteger()},
+                        {"frame", outInteger()},
+                        {"cycles", outInteger()},
+                        {"stop_reason", outString()}};
+
 Json statusSchema()
 {
-    return output({{"state", {{"type", "string"}, {"enum", {"running", "paused"}}}},
-                   {"pc", outInteger()},
-                   {"frame", outInteger()},
-                   {"cycles", outInteger()},
-                   {"stop_reason", outString()}});
+    return statusShape.schema();
 }
 
 ToolResult statusResult(const Status& status, const std::string& before = "")
 {
-    Json json = {{"state", status.paused ? "paused" : "running"},
-                 {"pc", status.pc},
-                 {"frame", status.frame},
-                 {"cycles", status.cycles},
-                 {"stop_reason", status.stopReason}};
+    Json json = statusShape({{"state", status.paused ? "paused" : "running"},
+                             {"pc", status.pc},
+                             {"frame", status.frame},
+                             {"cycles", status.cycles},
+                             {"stop_reason", status.stopReason}});
     std::string line = status.paused ? "paused at " + hex4(status.pc) : "running";
     if (status.paused && !status.stopReason.empty())
         line += " (" + status.stopReason + ")";
@@ -68,13 +70,15 @@ ToolResult startAndWait(MachineAccess& machine, const std::function<std::string(
     std::string error;
     Status status;
     uint64_t commands = 0;
-    ToolResult result;
-    if (!onMachine(machine, [&](Control& control) {
+    // Several turns of the machine with waits between them, so machine.run itself: `why`
+    // says why the emulator could not be reached.
+    std::string why;
+    if (!machine.run([&](Control& control) {
             error = start(control);
             status = statusOf(control);
             commands = control.commands();
-        }, result))
-        return result;
+        }, why))
+        return failure(why);
     if (!error.empty())
         return failure(error);
     if (status.paused || waitMs <= 0)
@@ -96,7 +100,7 @@ ToolResult startAndWait(MachineAccess& machine, const std::function<std::string(
             givenUp = true;
             break;
         }
-        if (!onMachine(machine, look, result)) {
+        if (!machine.run(look, why)) {
             gone = true;
             break;
         }
@@ -104,16 +108,16 @@ ToolResult startAndWait(MachineAccess& machine, const std::function<std::string(
     // A wait that ends without its stop leaves nothing armed: the goal would otherwise
     // fire later, at a moment nobody waits for.
     if (!gone && goal && status.stops == stopsAtStart && !overridden)
-        gone = !onMachine(machine, [&](Control& control) {
+        gone = !machine.run([&](Control& control) {
             look(control);
             if (!overridden && control.stops() == stopsAtStart) {
                 control.dropGoal();
                 dropped = true;
             }
-        }, result);
+        }, why);
     machine.endWait();
     if (gone)
-        return result;
+        return failure(why);
     if (overridden)
         return statusResult(status, "the wait ended: another request (or the window) took over the machine before "
                                     "this one's stop; now: ");
@@ -148,13 +152,14 @@ int64_t waitArgument(const Json& arguments, int64_t otherwise)
 ToolResult backInTime(const char* tool, MachineAccess& machine, const std::function<Control::Result(Control&)>& go)
 {
     Control::Result outcome;
-    Status status;
-    ToolResult result;
-    if (!onMachine(machine, [&](Control& control) { outcome = go(control); status = statusOf(control); }, result))
-        return result;
-    if (!outcome.ok)
-        return failure(std::string(tool) + ": " + outcome.error);
-    return statusResult(status);
+    return onMachine(machine, [&](Control& control) {
+            outcome = go(control);
+            return statusOf(control);
+        }, [&](const Status& status) {
+            if (!outcome.ok)
+                return failure(std::string(tool) + ": " + outcome.error);
+            return statusResult(status);
+        });
 }
 
 } // namespace
@@ -167,11 +172,8 @@ void addRunTools(std::vector<Tool>& tools)
                      "client shares this one machine: a request from one (or the window) can end another's wait, "
                      "and the answer to that wait says so.",
                      object({}), statusSchema(), [](const Json&, MachineAccess& machine) {
-                         Status status;
-                         ToolResult result;
-                         if (!onMachine(machine, [&](Control& control) { status = statusOf(control); }, result))
-                             return result;
-                         return statusResult(status);
+                         return onMachine(machine, [](Control& control) { return statusOf(control); },
+                                          [](const Status& status) { return statusResult(status); });
                      }});
     tools.push_back({"pause", "Pauses the machine between two instructions.", object({}), statusSchema(),
                      [](const Json&, MachineAccess& machine) {

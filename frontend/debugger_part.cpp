@@ -387,7 +387,7 @@ void DebuggerPart::drawWindows()
     layOut();
 
     if (views_.isOpen(DebugView::memory))
-        context_.changes.notice(control_);
+        context_.changes.notice(control_.session().machine(), control_.paused(), control_.stops());
     else if (context_.changes.active())
         context_.changes.release();
 

@@ -4,12 +4,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 
 #include <unistd.h>
 
 #include "automation/arguments.h"
 #include "automation/protocol.h"
+#include "automation/tool_support.h"
 #include "tests/support/automation_harness.h"
 
 using namespace ollendor;
@@ -37,6 +39,38 @@ protected:
 
     AutomationHarness machine;
 };
+
+// Every object schema within an output schema, by its path ("result", "result.sprites[]").
+void objectSchemas(const Json& schema, const std::string& path, std::set<std::string>& paths)
+{
+    if (schema.contains("properties")) {
+        paths.insert(path);
+        for (const auto& [name, property] : schema["properties"].items())
+            objectSchemas(property, path + "." + name, paths);
+    }
+    if (schema.contains("items"))
+        objectSchemas(schema["items"], path + "[]", paths);
+}
+
+// What misfit leaves out: a property the schema does not name (a field added or renamed
+// where the result is filled but not in the schema). Notes the path of every object met.
+std::string unlisted(const Json& schema, const Json& value, const std::string& path, std::set<std::string>& met)
+{
+    if (value.is_object() && schema.contains("properties")) {
+        met.insert(path);
+        for (const auto& [name, each] : value.items()) {
+            if (!schema["properties"].contains(name))
+                return path + "." + name + " is not in the output schema";
+            if (std::string why = unlisted(schema["properties"][name], each, path + "." + name, met); !why.empty())
+                return why;
+        }
+    }
+    if (value.is_array() && schema.contains("items"))
+        for (const Json& item : value)
+            if (std::string why = unlisted(schema["items"], item, path + "[]", met); !why.empty())
+                return why;
+    return {};
+}
 
 } // namespace
 
@@ -135,14 +169,22 @@ TEST_F(ProtocolTest, ToolListGivesEveryToolWithStrictInputSchemas)
 }
 
 // Each tool with arguments it accepts: the structured content has every property its
-// output schema promises, of the promised type (what an SDK client checks).
+// output schema promises, of the promised type (what an SDK client checks), and nothing
+// the schema does not name; every object the schema describes (the items of each list
+// too) is met by some result, so that a field renamed on one side only cannot hide in a
+// list that was empty.
 TEST_F(ProtocolTest, EveryToolsResultFitsItsOutputSchema)
 {
-    machine.data("step_frames", {{"count", 40}});
     const std::filesystem::path scratch =
         std::filesystem::temp_directory_path() / ("ollendor-protocol-" + std::to_string(getpid()));
-    std::filesystem::create_directories(scratch);
-    { std::ofstream(scratch / "labels") << "here equ $C000\n"; }
+    std::filesystem::create_directories(scratch / "tapes");
+    { std::ofstream(scratch / "labels") << "here equ $C000\nbad line here\n"; }
+    { std::ofstream(scratch / "tapes" / "one.mtx") << "x"; }
+    machine.session.setTapeFolder(scratch / "tapes");
+    // Kept from here on, so that the later calls list frames and entries.
+    machine.data("get_call_stack");
+    machine.data("get_trace");
+    machine.data("step_frames", {{"count", 40}});
     const std::string state = (scratch / "s.state").string();
     const std::vector<std::pair<std::string, Json>> valid = {
         {"get_status", Json::object()}, {"pause", Json::object()}, {"step_into", {{"count", 3}}},
@@ -163,9 +205,11 @@ TEST_F(ProtocolTest, EveryToolsResultFitsItsOutputSchema)
         {"search_memory", {{"text", "MTX"}}}, {"load_binary", {{"hex", "76"}, {"address", "0xC000"}}},
         {"reset", Json::object()}, {"remove_symbols", {{"names", {"noSuchName"}}}}, {"save_state", {{"path", state}}},
         {"load_state", {{"path", state}}}, {"load_symbols", {{"path", (scratch / "labels").string()}}},
-        {"resume", Json::object()},
+        {"resume", Json::object()}, {"get_call_stack", Json::object()}, {"pause", Json::object()},
+        {"step_into", {{"count", 20}}}, {"get_trace", {{"count", 5}}}, {"get_call_stack", Json::object()},
     };
     std::set<std::string> covered;
+    std::map<std::string, std::set<std::string>> met;
     for (const auto& [name, arguments] : valid) {
         const Tool* tool = findTool(name);
         ASSERT_NE(tool, nullptr) << name;
@@ -176,13 +220,40 @@ TEST_F(ProtocolTest, EveryToolsResultFitsItsOutputSchema)
         if (!tool->outputSchema.is_null()) {
             ASSERT_TRUE(result.contains("structuredContent")) << name;
             EXPECT_EQ(misfit(tool->outputSchema, result["structuredContent"]), "") << name;
+            EXPECT_EQ(unlisted(tool->outputSchema, result["structuredContent"], "result", met[name]), "") << name;
         }
         covered.insert(name);
     }
-    for (const Tool& tool : toolList())
-        if (!tool.outputSchema.is_null() && !covered.count(tool.name))
+    for (const Tool& tool : toolList()) {
+        if (tool.outputSchema.is_null())
+            continue;
+        if (!covered.count(tool.name))
             ADD_FAILURE() << tool.name << " has an output schema that no case here checked";
+        // An object of the schema no result held is a part nothing here compared.
+        std::set<std::string> described;
+        objectSchemas(tool.outputSchema, "result", described);
+        for (const std::string& path : described)
+            EXPECT_TRUE(met[tool.name].count(path)) << tool.name << ": no result here held " << path;
+        EXPECT_EQ(tool.outputSchema.value("additionalProperties", true), false) << tool.name;
+    }
     std::filesystem::remove_all(scratch);
+}
+
+// A result is filled through the same fields that make its schema: a field named, typed or
+// left out otherwise than the schema says is refused where the result is made.
+TEST(AutomationShape, FillsOnlyWhatItsSchemaSays)
+{
+    const tool::Shape shape{{"pc", tool::outInteger()}, {"label", tool::outString()},
+                            {"start", tool::outNullable("integer")}, {"rows", tool::outArray(tool::outInteger())}};
+    EXPECT_EQ(shape.schema()["required"], Json::array({"pc", "label", "start", "rows"}));
+    const Json made = shape({{"pc", 5}, {"label", "x"}, {"start", nullptr}, {"rows", {1, 2}}});
+    EXPECT_EQ(made, (Json{{"pc", 5}, {"label", "x"}, {"start", nullptr}, {"rows", {1, 2}}}));
+    EXPECT_EQ(misfit(shape.schema(), made), "");
+    EXPECT_THROW(shape({{"PC", 5}, {"label", "x"}, {"start", 1}, {"rows", Json::array()}}), std::logic_error) << "renamed";
+    EXPECT_THROW(shape({{"label", "x"}, {"start", 1}, {"rows", Json::array()}}), std::logic_error) << "left out";
+    EXPECT_THROW(shape({{"pc", "5"}, {"label", "x"}, {"start", 1}, {"rows", Json::array()}}), std::logic_error) << "a string";
+    EXPECT_THROW(shape({{"pc", 5}, {"label", "x"}, {"start", 1}, {"rows", {1, "2"}}}), std::logic_error) << "an item";
+    EXPECT_THROW(shape({{"pc", 5}, {"pc", 6}, {"label", "x"}, {"start", 1}, {"rows", Json::array()}}), std::logic_error);
 }
 
 TEST(AutomationArguments, SchemaChecksSayWhatIsWrong)

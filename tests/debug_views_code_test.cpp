@@ -1,17 +1,15 @@
 // What the code views show: the disassembly's lines (labels, bytes, the T-states this CPU
 // charges, unrecognised and prefix-ignored forms, PC, a HALT that waits, breakpoints),
-// how the listing follows PC and scrolls; breakpoints toggled and typed in; the call stack
-// and the trace as text, searched and exported; what a single step met (a slice end, an
-// interrupt taken from a HALT, shown as the debugger notes it a step later).
+// how the listing follows PC and scrolls; breakpoints toggled and typed in; the trace as
+// text, searched and exported. (The call stack's lines and what a single step met are made
+// below the views: tests/debug_view_models_test.cpp.)
 #include "tests/debug_views_support.h"
 
 #include <fstream>
 
 #include "debug/builtin_symbols.h"
 #include "ui/debugger/breakpoints_view.h"
-#include "ui/debugger/call_stack_view.h"
 #include "ui/debugger/disassembly_view.h"
-#include "ui/debugger/step_report.h"
 #include "ui/debugger/symbols_view.h"
 #include "ui/debugger/trace_view.h"
 #include "ui/debugger/widgets.h"
@@ -190,22 +188,6 @@ TEST(DebugBreakpointEdits, TheFormTakesSymbolsHexPortsAndConditionsAndSaysWhatIs
     EXPECT_EQ(breakpoints.all().size(), 5u) << "nothing refused was added";
 }
 
-TEST(DebugCallStack, FramesInnermostFirstWithTheirNames)
-{
-    std::vector<CallFrame> frames(2);
-    frames[0] = CallFrame{CallFrame::Kind::call, 0xD00A, 0xD000, 0xD00D, 0xEFFE};
-    frames[1] = CallFrame{CallFrame::Kind::interrupt, 0xD002, 0x0038, 0xD002, 0xEFFC};
-    Symbols symbols = programSymbols();
-    const auto lines = callStackLines(frames, symbols);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_STREQ(lines[0].kind, "interrupt");
-    EXPECT_EQ(lines[0].target, 0x0038);
-    EXPECT_EQ(lines[0].fromName, "start+$2");
-    EXPECT_STREQ(lines[1].kind, "CALL");
-    EXPECT_EQ(lines[1].targetName, "start");
-    EXPECT_EQ(lines[1].returnTo, 0xD00D);
-}
-
 TEST(DebugTrace, LinesAreSearchedBothWaysAndExportedWhole)
 {
     ControlRig rig;
@@ -252,68 +234,6 @@ TEST(DebugTrace, LinesAreSearchedBothWaysAndExportedWhole)
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(exportTrace(trace, &symbols, folder.path() / "missing" / "t.txt", error));
     EXPECT_FALSE(error.empty());
-}
-
-TEST(DebugSteps, AStepFromAHaltIntoTheHandlerIsShownAsTheDebuggerNotesItNext)
-{
-    ControlRig rig;
-    Debugger& debugger = rig.control.debugger();
-    debugger.watching = debugger.tracing = true;
-    const Symbols& symbols = builtinRomSymbols();
-    const uint16_t poll = symbols.addressOf("poll").value();
-    const uint16_t handler = symbols.addressOf("ctcInterrupt").value();
-    rig.control.runTo(poll);
-    ASSERT_TRUE(rig.runUntilPaused());
-    ASSERT_EQ(memRead(rig.machine().memory, poll), 0x76) << "the ROM waits at a HALT";
-    rig.control.stepInto(); // onto the HALT: it waits there
-
-    std::optional<StepReport> report;
-    bool sawSliceEndWithoutInterrupt = false;
-    for (int i = 0; i < 10 && !(report && report->interrupt); ++i) {
-        const StepStart before = stepStart(rig.machine());
-        rig.control.stepInto();
-        report = stepReport(before, rig.machine());
-        if (report->sliceEnded && !report->interrupt)
-            sawSliceEndWithoutInterrupt = true;
-    }
-    ASSERT_TRUE(report && report->interrupt);
-    EXPECT_TRUE(report->sliceEnded);
-    EXPECT_TRUE(sawSliceEndWithoutInterrupt) << "the timer runs out every few slices, not at each";
-    const CallFrame shown = *report->interrupt;
-    EXPECT_EQ(shown.target, handler);
-    EXPECT_EQ(shown.from, poll);
-    EXPECT_EQ(shown.returnTo, poll + 1) << "past the HALT";
-    EXPECT_NE(report->text().find("interrupt was accepted"), std::string::npos);
-
-    // One more step: the debugger's own frame is the one shown.
-    rig.control.stepInto();
-    ASSERT_FALSE(debugger.callStack().empty());
-    const CallFrame noted = debugger.callStack().back();
-    EXPECT_EQ(noted.kind, CallFrame::Kind::interrupt);
-    EXPECT_EQ(noted.target, shown.target);
-    EXPECT_EQ(noted.from, shown.from);
-    EXPECT_EQ(noted.returnTo, shown.returnTo);
-    EXPECT_EQ(noted.sp, shown.sp);
-}
-
-TEST(DebugSteps, OnlyAnInterruptClearsIff1UnnoticedAndAStepWithoutASliceEndReportsNothing)
-{
-    ControlRig rig(0);
-    Mtx& machine = rig.machine();
-    putProgram(machine);
-    machine.memory.page[0][0xD100] = 0xF3; // DI
-    machine.cpu.PC = 0xD100;
-    machine.cpu.intState = IFF1 | IFF2 | IM2;
-    const StepStart di = stepStart(machine);
-    machine.cpu.intState = IM2;
-    machine.cpu.PC = 0xD101;
-    ++machine.timing.hookCalls; // the slice ended after it as well
-    StepReport report = stepReport(di, machine);
-    EXPECT_TRUE(report.sliceEnded);
-    EXPECT_FALSE(report.interrupt) << "DI cleared it";
-
-    const StepStart plain = stepStart(machine);
-    EXPECT_EQ(stepReport(plain, machine).text(), "");
 }
 
 TEST(DebugSymbolsView, LoadReportsAndTheFilter)

@@ -8,24 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "debug/debugger.h"
-#include "debug/symbols.h"
+#include "debug/call_stack_lines.h"
 #include "ui/debugger/debug_context.h"
 
 namespace ollendor {
 
-struct CallStackLine {
-    const char* kind;       // "CALL", "RST", "interrupt"
-    uint16_t target;        // where the routine starts
-    uint16_t from;          // the CALL or RST, or where the interrupt came
-    uint16_t returnTo;
-    uint16_t sp;            // SP just after the return address was pushed
-    std::string targetName; // nearest symbol, or ""
-    std::string fromName;
-};
-
-// Innermost first.
-std::vector<CallStackLine> callStackLines(const std::vector<CallFrame>& frames, const Symbols& symbols);
+// The lines shown: debug/call_stack_lines.h.
 
 void drawCallStackView(DebugContext& context, bool* open);
 

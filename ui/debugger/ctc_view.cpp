@@ -2,33 +2,8 @@
 
 #include <imgui.h>
 
-#include "machine/hook.h"
 
 namespace ollendor {
-
-std::array<CtcChannelSummary, 4> ctcSummary(const CtcState& ctc)
-{
-    std::array<CtcChannelSummary, 4> channels{};
-    for (unsigned c = 0; c < 4; ++c) {
-        const CtcChannel& ch = ctc.channel[c];
-        CtcChannelSummary& s = channels[c];
-        s.control = ch.control;
-        s.interrupts = (ch.control & ctcInterruptEnable) != 0;
-        s.controlText = std::string(s.interrupts ? "interrupts on" : "interrupts off") +
-                        ((ch.control & ctcPrescaler256) ? ", prescaler 256" : ", prescaler 16") +
-                        ((ch.control & ctcStopped) ? ", stops on a new constant" : "");
-        s.timeConstant = ch.timeConstant;
-        s.counter = ch.counter;
-        s.count = ch.count;
-        s.running = ch.running;
-        s.constantNext = ch.timeConstantNext;
-        s.vector = uint16_t(ctc.vector | c * 2);
-        // The hook ticks it once a slice; it runs out at most once per tick.
-        const uint32_t cycles = uint32_t(ch.timeConstant) << ((ch.control & ctcPrescaler256) ? 8 : 4);
-        s.periodSlices = cycles <= uint32_t(mtxCyclesPerHook) ? 1 : (cycles + mtxCyclesPerHook - 1) / mtxCyclesPerHook;
-    }
-    return channels;
-}
 
 void drawCtcView(DebugContext& context, bool* open)
 {

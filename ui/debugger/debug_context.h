@@ -10,8 +10,8 @@
 
 #include "control/control.h"
 #include "debug/memory_area.h"
-#include "ui/debugger/pause_memory.h"
-#include "ui/debugger/step_report.h"
+#include "debug/pause_memory.h"
+#include "debug/step_report.h"
 #include "ui/debugger/picture_slots.h"
 
 namespace ollendor {

@@ -10,34 +10,6 @@
 
 namespace ollendor {
 
-bool memoryByteChanged(const Mtx& machine, const PauseMemory& changes, MemorySource source, uint32_t address)
-{
-    if (address >= memorySize(source))
-        return false;
-    switch (source.kind) {
-    case MemorySource::Kind::cpu:
-        return changes.pageByteChanged(machine, pageOf(machine.memory, uint16_t(address)), uint16_t(address));
-    case MemorySource::Kind::page: return changes.pageByteChanged(machine, source.page % pageCount, uint16_t(address));
-    case MemorySource::Kind::video: return changes.videoByteChanged(machine, uint16_t(address));
-    }
-    return false;
-}
-
-MemoryRow memoryRow(const Mtx& machine, const PauseMemory& changes, MemorySource source, uint32_t address)
-{
-    MemoryRow row;
-    row.address = address;
-    const uint32_t size = memorySize(source);
-    for (unsigned i = 0; i < 16 && address + i < size; ++i) {
-        const uint8_t byte = memoryByte(machine, source, address + i);
-        row.bytes[i] = byte;
-        row.changed[i] = memoryByteChanged(machine, changes, source, address + i);
-        row.characters += byte >= 0x20 && byte < 0x7F ? char(byte) : '.';
-        row.count = i + 1;
-    }
-    return row;
-}
-
 void drawMemoryView(MemoryView& view, DebugContext& context, bool* open)
 {
     if (!ImGui::Begin("Memory", open)) {

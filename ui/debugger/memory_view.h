@@ -5,28 +5,17 @@
 // the CPU reads there, so ROM can be patched (the CPU's own writes there are dropped).
 #pragma once
 
-#include <array>
-#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "debug/memory_rows.h"
 #include "ui/debugger/debug_context.h"
 
 namespace ollendor {
 
-// Bytes, sizes and names of the areas are read through debug/memory_area.h.
-// Changed since the pause before this one (false while changes are not kept).
-bool memoryByteChanged(const Mtx& machine, const PauseMemory& changes, MemorySource source, uint32_t address);
-
-struct MemoryRow {
-    uint32_t address = 0;            // of the first byte
-    unsigned count = 0;              // bytes in the row (16)
-    std::array<uint8_t, 16> bytes{};
-    std::bitset<16> changed;
-    std::string characters;          // printable ASCII as itself, anything else '.'
-};
-MemoryRow memoryRow(const Mtx& machine, const PauseMemory& changes, MemorySource source, uint32_t address);
+// Bytes, sizes and names of the areas are read through debug/memory_area.h; the rows and
+// the bytes changed since the pause before through debug/memory_rows.h.
 
 struct MemoryView {
     MemorySource source;

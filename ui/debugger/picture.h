@@ -1,34 +1,13 @@
-// Pictures of palette indices (the same 16 colours as the screen, or transparent), turned
-// into RGBA for the main window's textures and shown among a view's widgets.
+// Pictures of palette indices shown among a view's widgets, through the main window's
+// textures.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <vector>
-
+#include "debug/indexed_picture.h"
 #include "ui/debugger/picture_slots.h"
 
 namespace ollendor {
 
-inline constexpr uint8_t transparentIndex = 16; // no colour: the window shows through
-
-struct IndexedPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> pixels; // rows from the top, palette index per pixel
-
-    void resize(int w, int h, uint8_t fill = transparentIndex)
-    {
-        width = w;
-        height = h;
-        pixels.assign(size_t(w) * size_t(h), fill);
-    }
-    uint8_t at(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-    void set(int x, int y, uint8_t index) { pixels[size_t(y) * size_t(width) + size_t(x)] = index; }
-};
-
-// The picture in the display's colours, 4 bytes a pixel (R, G, B, A).
-void pictureToRgba(const IndexedPicture& picture, std::vector<uint8_t>& rgba);
+// The pictures themselves and their RGBA: debug/indexed_picture.h.
 
 // Shows the picture `scale` times its size through the slot's texture; without textures
 // (no window), a line saying the pictures show in the window. Gives the texture id (or

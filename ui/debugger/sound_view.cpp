@@ -4,26 +4,6 @@
 
 namespace ollendor {
 
-std::array<ToneChannelSummary, 3> toneSummary(const SoundChip& chip)
-{
-    std::array<ToneChannelSummary, 3> channels{};
-    for (unsigned c = 0; c < 3; ++c) {
-        ToneChannelSummary& s = channels[c];
-        s.period = chip.tonePeriod[c];
-        s.frequency = s.period ? 4000000u / (s.period * 32u) : 0;
-        s.volume = chip.volume[c];
-        s.attenuation = 15;
-        for (unsigned level = 0; level < 16; ++level)
-            if (volumeTable[level] == s.volume) {
-                s.attenuation = level;
-                break;
-            }
-        s.publishedFrequency = chip.published.frequency[c];
-        s.publishedAmplitude = chip.published.amplitude[c];
-    }
-    return channels;
-}
-
 void drawSoundView(DebugContext& context, bool* open)
 {
     if (!ImGui::Begin("Sound chip", open)) {

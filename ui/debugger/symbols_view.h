@@ -3,26 +3,14 @@
 // filtered by name; a double click shows the address in the disassembly.
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
 #include <string>
-#include <string_view>
-#include <vector>
 
-#include "debug/symbol_file.h"
+#include "debug/symbol_list.h"
 #include "ui/debugger/debug_context.h"
 
 namespace ollendor {
 
-// What a load says: "added 120 symbols from x.lbl" and the first problems, or the error.
-std::string symbolLoadReport(const std::filesystem::path& path, const SymbolFileResult& result);
-
-struct SymbolEntry {
-    uint16_t address;
-    std::string name;
-};
-// The symbols whose name holds `filter` (ignoring case), in address order.
-std::vector<SymbolEntry> filteredSymbols(const Symbols& symbols, std::string_view filter);
+// What a load says and the filtered table: debug/symbol_list.h.
 
 struct SymbolsView {
     char path[512] = {};

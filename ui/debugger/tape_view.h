@@ -6,16 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "debug/tape_names.h"
 #include "ui/debugger/debug_context.h"
-#include "machine/tape.h"
 
 namespace ollendor {
 
-// A 9-byte name field as text: trailing spaces kept visible as they matter to the lookup,
-// bytes that do not print as \xNN.
-std::string tapeNameText(const char (&name)[tapeNameLength]);
-// The names reported missing, oldest first.
-std::vector<std::string> reportedTapeNames(const TapeState& tape);
+// The names as shown: debug/tape_names.h.
 
 void drawTapeView(DebugContext& context, bool* open);
 

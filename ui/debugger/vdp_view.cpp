@@ -4,7 +4,7 @@
 
 #include <imgui.h>
 
-#include "ui/debugger/vdp_pictures.h"
+#include "debug/vdp_pictures.h"
 #include "ui/debugger/widgets.h"
 #include "debug/info_text.h"
 

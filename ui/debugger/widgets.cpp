@@ -1,7 +1,5 @@
 #include "ui/debugger/widgets.h"
 
-#include <cstdio>
-
 namespace ollendor {
 
 std::optional<uint16_t> resolveAddress(const Symbols& symbols, std::string_view text, std::string& error)
@@ -20,20 +18,6 @@ std::optional<uint16_t> resolveAddress(const Symbols& symbols, std::string_view 
         error.append(" is no symbol and no address from 0 to FFFF");
     }
     return std::nullopt;
-}
-
-std::string hex4(uint16_t value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", unsigned(value));
-    return text;
-}
-
-std::string hex2(uint8_t value)
-{
-    char text[4];
-    std::snprintf(text, sizeof text, "%02X", unsigned(value));
-    return text;
 }
 
 bool hexField(const char* id, uint16_t& value, bool wide, bool editable, float width)

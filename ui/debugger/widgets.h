@@ -1,5 +1,5 @@
 // Small pieces the debugger's views share: address fields that take a symbol or a number,
-// hex text, and the colours they use (chosen to read well on ImGui's light style).
+// hex fields, and the colours they use (chosen to read well on ImGui's light style).
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 
 #include <imgui.h>
 
+#include "debug/hex_text.h"
 #include "debug/symbols.h"
 
 namespace ollendor {
@@ -28,9 +29,7 @@ inline const ImU32 changedBack = IM_COL32(255, 200, 200, 255); // behind a chang
 // allowed); nothing, with the reason in error, when it is neither.
 std::optional<uint16_t> resolveAddress(const Symbols& symbols, std::string_view text, std::string& error);
 
-// "0AAE" style: four upper-case hex digits.
-std::string hex4(uint16_t value);
-std::string hex2(uint8_t value);
+// hex4 and hex2 ("0AAE", "0A"): debug/hex_text.h.
 
 // A hex field for an 8- or 16-bit value; read-only unless editable. True once an edit was
 // finished with Enter: value then holds it (leaving the field otherwise drops the edit).

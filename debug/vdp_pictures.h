@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/debugger/picture.h"
+#include "debug/indexed_picture.h"
 #include "video/tables.h"
 #include "video/vdp.h"
 

@@ -1,4 +1,5 @@
-// What a single step met besides its instruction, for the CPU and call stack views: the
+// What a single step met besides its instruction, for the CPU and call stack views (and
+// whoever else reports a step): the
 // slice end that came after it (the periodic hook), and an interrupt accepted there, which
 // takes the CPU into its handler (from a HALT too). The debugger notes an accepted
 // interrupt in its call stack when the handler's first instruction starts; until then the

@@ -1,4 +1,4 @@
-#include "ui/debugger/vdp_pictures.h"
+#include "debug/vdp_pictures.h"
 
 namespace ollendor {
 

@@ -1,6 +1,6 @@
-#include "ui/debugger/step_report.h"
+#include "debug/step_report.h"
 
-#include "ui/debugger/widgets.h"
+#include "debug/hex_text.h"
 
 namespace ollendor {
 

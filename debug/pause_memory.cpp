@@ -1,4 +1,4 @@
-#include "ui/debugger/pause_memory.h"
+#include "debug/pause_memory.h"
 
 #include <cstring>
 
@@ -20,17 +20,16 @@ void PauseMemory::reset(const Mtx& machine)
     copy(*lastPause_, machine);
 }
 
-void PauseMemory::notice(const Control& control)
+void PauseMemory::notice(const Mtx& machine, bool paused, uint64_t stops)
 {
-    const Mtx& machine = control.session().machine();
     if (!active()) {
         reset(machine);
-        seenStops_ = control.stops();
+        seenStops_ = stops;
         return;
     }
-    if (!control.paused() || control.stops() == seenStops_)
+    if (!paused || stops == seenStops_)
         return;
-    seenStops_ = control.stops();
+    seenStops_ = stops;
     reference_.swap(lastPause_);
     copy(*lastPause_, machine);
 }

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "control/control.h"
+#include "machine/machine.h"
 
 namespace ollendor {
 
@@ -15,9 +15,10 @@ class PauseMemory {
 public:
     // Takes the memory as it is now as the reference (nothing marked).
     void reset(const Mtx& machine);
-    // Called once per frame of the views: at a pause not seen before, the memory of the
-    // last pause becomes the reference and the memory now is kept for the next one.
-    void notice(const Control& control);
+    // Called once per frame of the views with whether the machine stands paused and how
+    // many stops it has made (Control::stops): at a pause not seen before, the memory of
+    // the last pause becomes the reference and the memory now is kept for the next one.
+    void notice(const Mtx& machine, bool paused, uint64_t stops);
     // The memory was edited during this pause: the edit belongs to the memory the next pause
     // is compared with (it stays marked until then, as a change since the pause before).
     void edited(const Mtx& machine);
