@@ -36,6 +36,10 @@ struct WorkspaceLayout {
     std::vector<WorkspaceTile> tiles;
 };
 
+// The least height a view's tile should have (pixels, default font) to show its fixed rows
+// whole; tiles get it wherever the window leaves room for it.
+int viewMinimumHeight(DebugView view);
+
 // The workspace in the area x 0..width, y top..bottom (below the menu bar, above any status
 // line) with those views open. With none open the picture is centred in the whole area at
 // the largest whole factor that fits (at least 1), as without the workspace.
