@@ -31,13 +31,15 @@ bool inRightColumn(DebugView view)
 // tiles share its whole width): each row at least the tallest least height of its views,
 // what is left shared equally; when even the least heights do not fit, all rows alike.
 // Returns how far the least heights fall short of the region (0: they fit).
-int rowHeights(const LayoutRect& region, std::span<const DebugView> views, int columns, std::vector<int>& heights)
+int rowHeights(const LayoutRect& region, std::span<const DebugView> views, int columns, double scale,
+               std::vector<int>& heights)
 {
     const int n = int(views.size());
     const int rows = (n + columns - 1) / columns;
     std::vector<int> least(size_t(rows), 0);
     for (int i = 0; i < n; ++i)
-        least[size_t(i / columns)] = std::max(least[size_t(i / columns)], viewMinimumHeight(views[size_t(i)]));
+        least[size_t(i / columns)] =
+            std::max(least[size_t(i / columns)], int(viewMinimumHeight(views[size_t(i)]) * scale + 0.5));
     int sum = 0;
     for (int h : least)
         sum += h;
@@ -56,7 +58,7 @@ int rowHeights(const LayoutRect& region, std::span<const DebugView> views, int c
 // The views in a grid over the region: of the column counts whose rows leave every view its
 // least height (or, when none does, of all of them), the one whose tiles are
 // nearest a landscape shape; none narrower than a column may be. Edges meet exactly.
-void tile(const LayoutRect& region, std::span<const DebugView> views, std::vector<WorkspaceTile>& out)
+void tile(const LayoutRect& region, std::span<const DebugView> views, double scale, std::vector<WorkspaceTile>& out)
 {
     const int n = int(views.size());
     if (n == 0 || region.empty())
@@ -66,10 +68,10 @@ void tile(const LayoutRect& region, std::span<const DebugView> views, std::vecto
     double bestScore = 1e9;
     std::vector<int> heights;
     for (int columns = 1; columns <= n; ++columns) {
-        if (columns > 1 && region.width / columns < narrowest)
+        if (columns > 1 && region.width / columns < narrowest * scale)
             break; // tiles too narrow to read
         const int rows = (n + columns - 1) / columns;
-        const int shortBy = rowHeights(region, views, columns, heights);
+        const int shortBy = rowHeights(region, views, columns, scale, heights);
         const double aspect = (double(region.width) / columns) / (double(region.height) / rows);
         const double score = std::abs(std::log(aspect / 1.5));
         // Fitting counts first; among those that do not, the shape alone decides.
@@ -81,7 +83,7 @@ void tile(const LayoutRect& region, std::span<const DebugView> views, std::vecto
             bestColumns = columns;
         }
     }
-    rowHeights(region, views, bestColumns, heights);
+    rowHeights(region, views, bestColumns, scale, heights);
     const int rows = int(heights.size());
     int index = 0;
     int y0 = region.y;
@@ -120,7 +122,7 @@ int viewMinimumHeight(DebugView view)
     return 100;
 }
 
-WorkspaceLayout layoutWorkspace(int width, int top, int bottom, std::span<const DebugView> open)
+WorkspaceLayout layoutWorkspace(int width, int top, int bottom, std::span<const DebugView> open, double scale)
 {
     WorkspaceLayout layout;
     const int height = std::max(0, bottom - top);
@@ -161,8 +163,8 @@ WorkspaceLayout layoutWorkspace(int width, int top, int bottom, std::span<const 
         strip.width = width;
     if (inStrip.empty())
         column = LayoutRect{picture.right(), top, width - picture.right(), height};
-    tile(column, inColumn, layout.tiles);
-    tile(strip, inStrip, layout.tiles);
+    tile(column, inColumn, scale, layout.tiles);
+    tile(strip, inStrip, scale, layout.tiles);
     return layout;
 }
 

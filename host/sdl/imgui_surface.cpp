@@ -27,7 +27,7 @@ private:
 };
 } // namespace
 
-ImGuiSurface::ImGuiSurface(SDL_Window* window, SDL_Renderer* renderer)
+ImGuiSurface::ImGuiSurface(SDL_Window* window, SDL_Renderer* renderer, double scale)
     : context(ImGui::CreateContext()), previous(nullptr), sdlRenderer(renderer)
 {
     CurrentContext current(context);
@@ -42,6 +42,13 @@ ImGuiSurface::ImGuiSurface(SDL_Window* window, SDL_Renderer* renderer)
     colours[ImGuiCol_HeaderHovered] = ImVec4(0.72f, 0.84f, 1.00f, 1.00f);
     colours[ImGuiCol_HeaderActive] = ImVec4(0.60f, 0.76f, 0.98f, 1.00f);
     colours[ImGuiCol_Header] = ImVec4(0.80f, 0.88f, 1.00f, 1.00f);
+    if (scale != 1.0) {
+        // The font drawn at that size (not stretched, which blurs it), and every size with it.
+        ImFontConfig font;
+        font.SizePixels = float(13.0 * scale);
+        ImGui::GetIO().Fonts->AddFontDefault(&font);
+        ImGui::GetStyle().ScaleAllSizes(float(scale));
+    }
     if (!ImGui_ImplSDL2_InitForSDLRenderer(window)) {
         ImGui::DestroyContext(context);
         throw DynamicError("ImGui_ImplSDL2_InitForSDLRenderer failed");

@@ -23,7 +23,8 @@ class ImGuiSurface {
     bool closeAsked = false;
 public:
     // Throws DynamicError when the ImGui back-ends cannot be set up.
-    ImGuiSurface(SDL_Window* window, SDL_Renderer* renderer);
+    // Widgets at scale (1: ImGui's own font of 13 pixels and its sizes).
+    ImGuiSurface(SDL_Window* window, SDL_Renderer* renderer, double scale = 1.0);
     ~ImGuiSurface();
     ImGuiSurface(const ImGuiSurface&) = delete;
     ImGuiSurface& operator=(const ImGuiSurface&) = delete;

@@ -151,7 +151,7 @@ MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEnt
                        const WindowPlacement& placement)
     : SdlWindow("Ollendor", placement.width > 0 ? placement.width : consoleWidth * scale,
                 placement.height > 0 ? placement.height : consoleHeight * scale + 19),
-      drawing(drawing), menu(window(), renderer()), textures(renderer()), menuTitle(menuTitle),
+      drawing(drawing), menu(window(), renderer(), uiScaleFor(window())), textures(renderer()), menuTitle(menuTitle),
       items(items.begin(), items.end()), onCommand(std::move(onCommand))
 {
     menuFrame();
