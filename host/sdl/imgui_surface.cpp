@@ -209,6 +209,12 @@ void ImGuiSurface::noteShapes()
                     damage.areas.push_back(area);
         }
     }
+    // Many places over frames nobody presented (or a window that draws everything itself,
+    // as an information window does): the whole window, held in one flag.
+    if (damage.areas.size() > 64) {
+        damage.everything = true;
+        damage.areas.clear();
+    }
     shapes = std::move(now);
 }
 
