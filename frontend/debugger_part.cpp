@@ -289,7 +289,8 @@ void DebuggerPart::layOut()
         return;
     layoutKey_ = key;
     const bool hadTiles = !layout_.tiles.empty();
-    layout_ = layoutWorkspace(width, top, height, open);
+    // The widgets' size: their font over the default font's 13 pixels.
+    layout_ = layoutWorkspace(width, top, height, open, ImGui::GetFontSize() / 13.0);
     if (hadTiles || !layout_.tiles.empty())
         changed_ = true; // the views or the picture move
 }

@@ -2,6 +2,10 @@
 
 #include <imgui.h>
 
+#include <cstdio>
+
+#include "debug/address_text.h"
+#include "files/binary_file.h"
 #include "frontend/rom_search.h"
 
 namespace ollendor {
@@ -69,6 +73,9 @@ void MachineMenu::drawMenus()
     if (ImGui::MenuItem("ROM folder..."))
         chooser_.start(ChooserKind::folder, "The folder with the MTX ROM images (osrom, basicrom, assemrom)",
                        settings_.romFolder.value_or(fs::path()), [this](const fs::path& folder) { useRomFolder(folder); });
+    if (ImGui::MenuItem("Load binary..."))
+        chooser_.start(ChooserKind::openFile, "Load a binary file into memory", fs::path(),
+                       [this](const fs::path& file) { askBinaryPlace(file); });
     ImGui::Separator();
     if (ImGui::MenuItem("Load state..."))
         chooser_.start(ChooserKind::openFile, "Load a state file", fs::path(),
@@ -82,6 +89,102 @@ void MachineMenu::drawMenus()
 void MachineMenu::drawWindows()
 {
     chooser_.draw();
+    drawBinaryDialog();
+}
+
+void MachineMenu::askBinaryPlace(const fs::path& file)
+{
+    binary_.file = file;
+    binary_.open = binary_.opening = true;
+    binary_.error.clear();
+    if (binary_.address[0] == '\0')
+        std::snprintf(binary_.address, sizeof binary_.address, "0x8000");
+    binary_.start[0] = '\0';
+}
+
+bool MachineMenu::loadBinary(const std::string& addressText, const std::string& startText)
+{
+    // The address and the start as everywhere else (numbers or symbols), then the file,
+    // never longer than what fits from the address to the end of memory.
+    auto read = [this](const char* what, const std::string& text) -> std::optional<uint16_t> {
+        const AddressText read = readAddressText(text, &control_.symbols());
+        if (!read.value) {
+            binary_.error = std::string(what) + ": " + read.error;
+            return std::nullopt;
+        }
+        if (*read.value > 0xFFFF) {
+            binary_.error = std::string(what) + ": " + text + " is past the end of memory (0xFFFF)";
+            return std::nullopt;
+        }
+        return uint16_t(*read.value);
+    };
+    const std::optional<uint16_t> address = read("Address", addressText);
+    if (!address)
+        return false;
+    std::optional<uint16_t> start;
+    if (startText.find_first_not_of(' ') != std::string::npos) {
+        start = read("Start", startText);
+        if (!start)
+            return false;
+    }
+    BinaryFile file = readBinaryFile(binary_.file, 0x10000 - size_t(*address));
+    if (!file.bytes) {
+        binary_.error = file.error;
+        return false;
+    }
+    const Control::Result loaded = control_.loadBinary(*file.bytes, *address, std::nullopt, start);
+    if (!loaded.ok) {
+        binary_.error = loaded.error;
+        return false;
+    }
+    char where[16];
+    std::snprintf(where, sizeof where, "%04X", unsigned(*address));
+    notices_.show(std::to_string(file.bytes->size()) + " bytes of " + binary_.file.filename().string() + " loaded at " +
+                  where);
+    binary_.error.clear();
+    changed_ = true;
+    return true;
+}
+
+void MachineMenu::drawBinaryDialog()
+{
+    if (!binary_.open)
+        return;
+    const char* popup = "Load binary";
+    if (binary_.opening) {
+        ImGui::OpenPopup(popup);
+        binary_.opening = false;
+    }
+    const ImGuiIO& io = ImGui::GetIO();
+    ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x / 2, io.DisplaySize.y / 2), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+    if (!ImGui::BeginPopupModal(popup, nullptr, ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_AlwaysAutoResize)) {
+        binary_.open = false; // closed from outside (Escape)
+        return;
+    }
+    ImGui::Text("%s", binary_.file.filename().c_str());
+    const float field = ImGui::CalcTextSize("clearbuf+0x10 (a symbol)").x;
+    // The address has the keyboard at first, and again after an answer that would not do.
+    if (ImGui::IsWindowAppearing() || binary_.refocus)
+        ImGui::SetKeyboardFocusHere();
+    binary_.refocus = false;
+    ImGui::SetNextItemWidth(field);
+    bool ok = ImGui::InputTextWithHint("Address", "0x8000, $8000 or a symbol", binary_.address, sizeof binary_.address,
+                                       ImGuiInputTextFlags_EnterReturnsTrue);
+    ImGui::SetNextItemWidth(field);
+    ok = ImGui::InputTextWithHint("Start (optional)", "where the CPU goes on", binary_.start, sizeof binary_.start,
+                                  ImGuiInputTextFlags_EnterReturnsTrue) || ok;
+    if (!binary_.error.empty())
+        ImGui::TextColored(ImVec4(0.8f, 0.1f, 0.1f, 1.0f), "%s", binary_.error.c_str());
+    ok = ImGui::Button("Load") || ok;
+    ImGui::SameLine();
+    const bool cancelled = ImGui::Button("Cancel") || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape));
+    if (ok && !cancelled && !loadBinary(binary_.address, binary_.start))
+        binary_.refocus = true;
+    else if (ok || cancelled) {
+        binary_.open = false;
+        ImGui::CloseCurrentPopup();
+    }
+    ImGui::EndPopup();
 }
 
 void HelpMenu::drawMenus()

@@ -1,7 +1,7 @@
 // The "Machine" menu and the "Help" menu of the main window.
 //
 //   Machine:  Reset, Pause / Continue (F6 / F5), Open tape..., Recent tapes >,
-//             ROM folder..., Load state..., Save state...
+//             ROM folder..., Load binary..., Load state..., Save state...
 //   Help:     Keys (a table of the program's keys), About
 //
 // Files and folders are chosen with the FileChooser (the desktop's dialog, or one inside
@@ -30,14 +30,32 @@ public:
 
     void drawMenus() override;
     void drawWindows() override;
-    bool wantsRedraw() const override { return chooser_.active() || changed_; }
+    bool wantsRedraw() const override { return chooser_.active() || binary_.open || changed_; }
 
     FileChooser& chooser() { return chooser_; }
     // A ROM folder chosen: its ROM set is used from a reset done at once; false (told)
     // when the folder holds no usable set.
     bool useRomFolder(const std::filesystem::path& folder);
+    // A binary file chosen: a small dialog asks where it goes (and, if wanted, where the
+    // CPU goes on from); then it is put there through the control's loadBinary. False
+    // (said in the dialog, which stays open) when the address or the file will not do.
+    void askBinaryPlace(const std::filesystem::path& file);
+    bool loadBinary(const std::string& address, const std::string& start);
+    bool binaryDialogOpen() const { return binary_.open; }
+    const std::string& binaryError() const { return binary_.error; }
 
 private:
+    void drawBinaryDialog();
+
+    struct BinaryDialog {
+        bool open = false;
+        bool opening = false; // the popup is to open at the next frame
+        bool refocus = false; // the address field takes the keyboard again
+        std::filesystem::path file;
+        char address[64] = {};
+        char start[64] = {};
+        std::string error;
+    };
     Control& control_;
     HotkeyActions& actions_;
     TapesWindow& tapes_;
@@ -45,6 +63,7 @@ private:
     const HotkeyMap& keys_;
     Notices& notices_;
     FileChooser chooser_;
+    BinaryDialog binary_;
     bool changed_ = false; // a command was carried out: the window is drawn again
 };
 

@@ -66,6 +66,7 @@ PlatformSettings platformSettings(const Options& merged, const Options& given, c
     PlatformSettings platform;
     platform.scale = merged.scale;
     platform.renderer = merged.renderer;
+    platform.uiScale = settings.uiScale;
     // --scale asks for the window that fits that scale, not the size it had last time.
     if (!given.scaleGiven) {
         platform.mainWindow.width = settings.window.width;

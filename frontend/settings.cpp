@@ -148,7 +148,7 @@ public:
             const std::string name(key.str());
             const toml::table* section = node.as_table();
             if (name != "window" && name != "speed" && name != "sound" && name != "folders" &&
-                name != "tapes" && name != "windows" && name != "keys") {
+                name != "tapes" && name != "windows" && name != "keys" && name != "ui") {
                 warn(node, name, "not a setting of this program; ignored");
                 continue;
             }
@@ -203,6 +203,22 @@ private:
             return "the " + std::string(what) + " " + std::to_string(current);
         return std::string("the ") + what + " that follows from the scale (" +
                (std::string(what) == "width" ? "960" : "619") + " at the default scale of 3)";
+    }
+
+    // "auto", or a size from 0.5 to 4 (1 is the default font's 13 pixels).
+    void uiScale(const toml::node& node, const std::string& key)
+    {
+        if (const auto text = node.value_exact<std::string>(); text && *text == "auto") {
+            settings_.uiScale = 0;
+            return;
+        }
+        const std::optional<double> value = node.is_integer() || node.is_floating_point() ? node.value<double>() : std::nullopt;
+        if (!value || !(*value >= 0.5 && *value <= 4.0)) {
+            warn(node, key, "should be \"auto\" or a number from 0.5 to 4; \"auto\" used");
+            settings_.uiScale = 0;
+            return;
+        }
+        settings_.uiScale = *value;
     }
 
     std::optional<fs::path> folder(const toml::node& node, const std::string& key)
@@ -275,6 +291,8 @@ private:
                         return;
                 settings_.openWindows.push_back(window);
             });
+        else if (section == "ui" && name == "scale")
+            uiScale(node, key);
         else if (section != "keys")
             warn(node, key, "not a setting of this program; ignored");
     }
@@ -461,6 +479,10 @@ std::string settingsText(const Settings& settings)
         {"windows", toml::table{{"open", open}, {"debugger", settings.debuggerShown}}},
         {"keys", keys},
     };
+    if (settings.uiScale > 0)
+        root.insert("ui", toml::table{{"scale", settings.uiScale}});
+    else
+        root.insert("ui", toml::table{{"scale", "auto"}});
     std::ostringstream out;
     out << "# Ollendor's settings, written when it quits. The command line overrides them.\n\n" << root << "\n";
     return out.str();

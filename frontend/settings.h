@@ -51,6 +51,7 @@ struct Settings {
     std::vector<std::filesystem::path> recentTapes;  // newest first
     std::vector<std::string> openWindows;            // "timings", "video-chip", "sound", "tapes", ...
     bool debuggerShown = true;                       // the debugger's workspace (its views) shown
+    double uiScale = 0;                              // [ui] scale: the widgets' size; 0 "auto" (the display's DPI)
     std::array<KeyBinding, hotkeyCount> keys = HotkeyMap().keys();
 
     bool operator==(const Settings&) const = default;

@@ -19,6 +19,7 @@ struct PlatformSettings {
     int scale = 3; // whole factor the console is shown at in a new window
     WindowPlacement mainWindow;  // the main window's size and place at start (the settings)
     RendererChoice renderer = RendererChoice::automatic;
+    double uiScale = 0;          // the size of the main window's widgets; 0: from the display's DPI
 };
 
 class Platform {

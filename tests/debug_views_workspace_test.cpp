@@ -62,6 +62,10 @@ TEST(WorkspaceLayout, TilesLeaveThePictureFreeAndNeverOverlap)
                 ASSERT_LE(tile.right(), size.width);
                 ASSERT_LE(tile.bottom(), size.height);
                 ASSERT_FALSE(tile.overlaps(picture)) << "view " << i;
+                // Where the desktop leaves room, no view is cut above its fixed rows.
+                if (size.width >= 1366) {
+                    ASSERT_GE(tile.height, viewMinimumHeight(layout.tiles[i].view)) << "view " << i;
+                }
                 for (size_t j = 0; j < i; ++j)
                     ASSERT_FALSE(tile.overlaps(layout.tiles[j].rect)) << "views " << j << " and " << i;
             }

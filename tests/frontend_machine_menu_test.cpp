@@ -249,3 +249,50 @@ TEST_F(MachineMenuTest, ANoticeFadesAndGoesAndAnErrorStaysLonger)
         io.DeltaTime = 1.0f / 60;
     }
 }
+
+TEST_F(MachineMenuTest, LoadBinaryPutsTheChosenFileWhereTheDialogSays)
+{
+    for (int i = 0; i < 30; ++i)
+        rig.control.runFrame();
+    const std::filesystem::path file = scratch.path() / "code.bin";
+    const std::vector<uint8_t> bytes{0x3E, 0x2A, 0x76, 0x01, 0x02};
+    writeFile(file, bytes);
+    auto at = [this](uint16_t address) { return memRead(rig.machine().memory, address); };
+    auto typeAnswer = [this](const char* text) {
+        oneFrame();
+        // The address field has the keyboard: its text replaced by what is typed.
+        for (int i = 0; i < 8; ++i)
+            press(backspaceKey, drawn());
+        type(text, drawn());
+        press(enterKey, drawn());
+        oneFrame();
+    };
+
+    // An address that is no address, then one the file does not fit after: said in the
+    // dialog, which stays open, and memory is left alone.
+    const uint16_t pc = rig.machine().cpu.PC;
+    oneFrame();
+    ASSERT_TRUE(choose("Machine", "Load binary..."));
+    answer(file);
+    oneFrame();
+    ASSERT_TRUE(machine.binaryDialogOpen());
+    typeAnswer("nowhere");
+    EXPECT_TRUE(machine.binaryDialogOpen());
+    EXPECT_NE(machine.binaryError().find("nowhere"), std::string::npos) << machine.binaryError();
+    typeAnswer("0xFFFE");
+    EXPECT_TRUE(machine.binaryDialogOpen());
+    EXPECT_NE(machine.binaryError().find("code.bin"), std::string::npos) << "[" << machine.binaryError() << "]";
+
+    // At 0x9000: the bytes are there, the CPU goes on where it was, a notice says so.
+    typeAnswer("0x9000");
+    EXPECT_FALSE(machine.binaryDialogOpen());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        EXPECT_EQ(at(uint16_t(0x9000 + i)), bytes[i]) << i;
+    EXPECT_EQ(rig.machine().cpu.PC, pc);
+    EXPECT_EQ(notices.text(), "5 bytes of code.bin loaded at 9000");
+
+    // With a start, the CPU goes on from there.
+    EXPECT_TRUE(machine.loadBinary("$A000", "0xA000")) << machine.binaryError();
+    EXPECT_EQ(at(0xA000), 0x3E);
+    EXPECT_EQ(rig.machine().cpu.PC, 0xA000);
+}

@@ -49,6 +49,7 @@ Settings everythingChanged()
     settings.tapeFolder = "/home/me/t\"apes";
     settings.recentTapes = {"/a/one.mtx", "/b/two \\ three.mtx"};
     settings.openWindows = {"timings", "tapes", "debug.cpu"};
+    settings.uiScale = 1.5;
     // Save and load state swapped, step out on a key of its own.
     settings.keys[size_t(Hotkey::saveState)] = *parseKeyBinding("F3");
     settings.keys[size_t(Hotkey::loadState)] = *parseKeyBinding("F2");
@@ -120,7 +121,9 @@ TEST(Settings, WrongTypesAndOutOfRangeValuesWarnAndKeepTheirDefaults)
                              "[keys]\n"
                              "pause = \"Q\"\n"         // line 12: not a key that can be given
                              "continue = \"F6\"\n"     // line 13: F6 stays with pause
-                             "bogus = \"F1\"\n";       // line 14: no such action
+                             "bogus = \"F1\"\n"        // line 14: no such action
+                             "[ui]\n"
+                             "scale = 9\n";             // line 16: out of range
     writeText(file, text);
     const SettingsLoad load = loadSettings(file);
     const std::string warnings = joined(load.warnings);
@@ -132,10 +135,11 @@ TEST(Settings, WrongTypesAndOutOfRangeValuesWarnAndKeepTheirDefaults)
     EXPECT_TRUE(load.settings.muted);
     EXPECT_EQ(load.settings.recentTapes, std::vector<fs::path>{"/t/a.mtx"});
     EXPECT_TRUE(load.settings.keys == defaults.keys);
+    EXPECT_EQ(load.settings.uiScale, 0.0) << "auto";
     for (const char* expected : {"line 2: window.scale: 99 is out of range (1 to 16)", "line 3: window.fullscreen",
                                  "line 6: sound.volume", "line 8: sound.loudness", "line 10: tapes.recent",
                                  "line 12: keys.pause", "line 13: keys.continue: F6 is already the key of pause",
-                                 "line 14: keys.bogus"})
+                                 "line 14: keys.bogus", "line 16: ui.scale"})
         EXPECT_NE(warnings.find(expected), std::string::npos) << "missing '" << expected << "' in\n" << warnings;
     EXPECT_NE(warnings.find(file.string()), std::string::npos);
     EXPECT_EQ(warnings.find("line 4"), std::string::npos) << warnings;

@@ -121,3 +121,12 @@ TEST(RendererChoice, SoftwareWindowsDrawWithoutAGlTextureBehind)
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     unsetenv("SDL_VIDEODRIVER");
 }
+
+TEST(UiScale, FollowsTheDisplaysDpiInQuarterStepsFromOneToThree)
+{
+    const std::pair<float, double> table[] = {{0, 1.0},     {72, 1.0},   {96, 1.0},  {119, 1.0}, {120, 1.25},
+                                              {144, 1.5},   {168, 1.75}, {192, 2.0}, {200, 2.0}, {288, 3.0},
+                                              {600, 3.0}};
+    for (const auto& [dpi, scale] : table)
+        EXPECT_EQ(uiScaleForDpi(dpi), scale) << dpi;
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace ollendor {
 
@@ -26,41 +27,102 @@ bool inRightColumn(DebugView view)
     }
 }
 
-// The views in a grid over the region: as many columns as make the tiles nearest a
-// landscape shape; the last row's tiles share its whole width. Edges meet exactly.
-void tile(const LayoutRect& region, std::span<const DebugView> views, std::vector<WorkspaceTile>& out)
+// The height of each row of a grid of the views in that many columns (the last row's
+// tiles share its whole width): each row at least the tallest least height of its views,
+// what is left shared equally; when even the least heights do not fit, all rows alike.
+// Returns how far the least heights fall short of the region (0: they fit).
+int rowHeights(const LayoutRect& region, std::span<const DebugView> views, int columns, double scale,
+               std::vector<int>& heights)
+{
+    const int n = int(views.size());
+    const int rows = (n + columns - 1) / columns;
+    std::vector<int> least(size_t(rows), 0);
+    for (int i = 0; i < n; ++i)
+        least[size_t(i / columns)] =
+            std::max(least[size_t(i / columns)], int(viewMinimumHeight(views[size_t(i)]) * scale + 0.5));
+    int sum = 0;
+    for (int h : least)
+        sum += h;
+    heights.assign(size_t(rows), 0);
+    if (sum <= region.height) {
+        const int extra = region.height - sum;
+        for (int row = 0; row < rows; ++row)
+            heights[size_t(row)] = least[size_t(row)] + extra * (row + 1) / rows - extra * row / rows;
+        return 0;
+    }
+    for (int row = 0; row < rows; ++row)
+        heights[size_t(row)] = region.height * (row + 1) / rows - region.height * row / rows;
+    return sum - region.height;
+}
+
+// The views in a grid over the region: of the column counts whose rows leave every view its
+// least height (or, when none does, of all of them), the one whose tiles are
+// nearest a landscape shape; none narrower than a column may be. Edges meet exactly.
+void tile(const LayoutRect& region, std::span<const DebugView> views, double scale, std::vector<WorkspaceTile>& out)
 {
     const int n = int(views.size());
     if (n == 0 || region.empty())
         return;
     int bestColumns = 1;
+    int bestShort = 0;
     double bestScore = 1e9;
+    std::vector<int> heights;
     for (int columns = 1; columns <= n; ++columns) {
+        if (columns > 1 && region.width / columns < narrowest * scale)
+            break; // tiles too narrow to read
         const int rows = (n + columns - 1) / columns;
+        const int shortBy = rowHeights(region, views, columns, scale, heights);
         const double aspect = (double(region.width) / columns) / (double(region.height) / rows);
         const double score = std::abs(std::log(aspect / 1.5));
-        if (score < bestScore - 1e-9) {
+        // Fitting counts first; among those that do not, the shape alone decides.
+        const bool better = columns == 1 || (shortBy == 0 && bestShort > 0) ||
+                            ((shortBy == 0) == (bestShort == 0) && score < bestScore - 1e-9);
+        if (better) {
             bestScore = score;
+            bestShort = shortBy;
             bestColumns = columns;
         }
     }
-    const int rows = (n + bestColumns - 1) / bestColumns;
+    rowHeights(region, views, bestColumns, scale, heights);
+    const int rows = int(heights.size());
     int index = 0;
+    int y0 = region.y;
     for (int row = 0; row < rows; ++row) {
         const int inRow = std::min(bestColumns, n - index);
-        const int y0 = region.y + region.height * row / rows;
-        const int y1 = region.y + region.height * (row + 1) / rows;
+        const int y1 = row + 1 == rows ? region.bottom() : y0 + heights[size_t(row)];
         for (int column = 0; column < inRow; ++column, ++index) {
             const int x0 = region.x + region.width * column / inRow;
             const int x1 = region.x + region.width * (column + 1) / inRow;
             out.push_back({views[size_t(index)], LayoutRect{x0, y0, x1 - x0, y1 - y0}});
         }
+        y0 = y1;
     }
 }
 
 } // namespace
 
-WorkspaceLayout layoutWorkspace(int width, int top, int bottom, std::span<const DebugView> open)
+int viewMinimumHeight(DebugView view)
+{
+    // What each view needs to show its fixed rows whole (its lists scroll below them), in
+    // pixels of the default font: the title bar, the rows, and the window's padding.
+    switch (view) {
+    case DebugView::cpu: return 300;         // the state line, 7 rows of registers, the flags in 2 rows
+    case DebugView::disassembly: return 150; // the go-to line and some lines of code
+    case DebugView::memory: return 150;      // the area and address line, some rows of bytes
+    case DebugView::breakpoints: return 130; // the two lines that add one, and the list
+    case DebugView::callStack: return 100;   // where PC is, the table's header and some frames
+    case DebugView::trace: return 150;       // search, export, and some lines
+    case DebugView::videoChip: return 160;   // the tabs and some lines of the chosen one
+    case DebugView::counterTimer: return 130; // the vector base, the four channels' table
+    case DebugView::soundChip: return 120;   // the latch line, three channels' table
+    case DebugView::keyboard: return 170;    // the last scan line and the 8-row grid's start
+    case DebugView::tape: return 110;        // the folder, the image and the counts
+    case DebugView::symbols: return 150;     // the file line, the filter and some names
+    }
+    return 100;
+}
+
+WorkspaceLayout layoutWorkspace(int width, int top, int bottom, std::span<const DebugView> open, double scale)
 {
     WorkspaceLayout layout;
     const int height = std::max(0, bottom - top);
@@ -101,8 +163,8 @@ WorkspaceLayout layoutWorkspace(int width, int top, int bottom, std::span<const 
         strip.width = width;
     if (inStrip.empty())
         column = LayoutRect{picture.right(), top, width - picture.right(), height};
-    tile(column, inColumn, layout.tiles);
-    tile(strip, inStrip, layout.tiles);
+    tile(column, inColumn, scale, layout.tiles);
+    tile(strip, inStrip, scale, layout.tiles);
     return layout;
 }
 

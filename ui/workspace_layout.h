@@ -36,10 +36,15 @@ struct WorkspaceLayout {
     std::vector<WorkspaceTile> tiles;
 };
 
+// The least height a view's tile should have (pixels, default font) to show its fixed rows
+// whole; tiles get it wherever the window leaves room for it.
+int viewMinimumHeight(DebugView view);
+
 // The workspace in the area x 0..width, y top..bottom (below the menu bar, above any status
 // line) with those views open. With none open the picture is centred in the whole area at
 // the largest whole factor that fits (at least 1), as without the workspace.
-WorkspaceLayout layoutWorkspace(int width, int top, int bottom, std::span<const DebugView> open);
+// The views' least heights are taken at scale (the size of the widgets, 1 their default).
+WorkspaceLayout layoutWorkspace(int width, int top, int bottom, std::span<const DebugView> open, double scale = 1.0);
 
 // Where a view dropped at rect goes so it leaves the picture free: the nearer of just right
 // of it and just below it that keeps it inside the window (width x bottom), shrunk to fit

@@ -8,6 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include <SDL.h>
 
@@ -20,7 +23,8 @@ class ImGuiSurface {
     bool closeAsked = false;
 public:
     // Throws DynamicError when the ImGui back-ends cannot be set up.
-    ImGuiSurface(SDL_Window* window, SDL_Renderer* renderer);
+    // Widgets at scale (1: ImGui's own font of 13 pixels and its sizes).
+    ImGuiSurface(SDL_Window* window, SDL_Renderer* renderer, double scale = 1.0);
     ~ImGuiSurface();
     ImGuiSurface(const ImGuiSurface&) = delete;
     ImGuiSurface& operator=(const ImGuiSurface&) = delete;
@@ -34,8 +38,21 @@ public:
     bool wantsKeyboard() const;
     // A digest of what the last frame draws: equal digests draw the same picture.
     uint64_t drawDigest() const;
-    // Whether the last frame drew anything that may touch the area (by its clip rectangles).
+    // Whether the last frame drew anything that touches the area (by what its triangles
+    // cover within their clip rectangles).
     bool drawsIn(const SDL_Rect& area) const;
+    // Where the frames since the last call drew differently from the frame before them
+    // (each window of the widgets is compared as a whole: where it was and where it is);
+    // everything, when windows came, went or changed their order. Then the window is
+    // looked on as current again.
+    struct Damage {
+        bool everything = false;
+        std::vector<SDL_Rect> areas;
+    };
+    Damage takeDamage();
+    // How a texture the widgets draw looks now (a count that moves when its pixels change):
+    // a window whose picture changed is damaged although its triangles are the same.
+    void setTextureVersions(std::function<uint64_t(void* texture)> versions) { textureVersions = std::move(versions); }
     // A menu, or a dialog drawn as a popup, is open.
     bool popupOpen() const;
     // Closes every open menu and popup dialog at the next frame (Escape).
@@ -56,10 +73,25 @@ public:
     void endFrame();
     // Draws the last finished frame with the renderer.
     void draw();
+    // Draws only what falls in the area (the renderer's clip rectangle is left unset).
+    void drawIn(const SDL_Rect& area);
 
 private:
+    // What one window of the widgets (one draw list) drew in a frame.
+    struct ListShape {
+        std::string owner;              // the window's name
+        uint64_t hash = 0;              // of its triangles, clips and textures
+        SDL_Rect bounds{0, 0, 0, 0};    // what it covers
+        std::vector<SDL_Rect> commands; // what each command covers
+    };
+    void noteShapes();
+
+    std::vector<ListShape> shapes;     // of the last frame
+    Damage damage;                     // since takeDamage
+    std::function<uint64_t(void*)> textureVersions;
     ImGuiContext* context;   // this window's ImGui state
     ImGuiContext* previous;  // the context that was current before beginFrame
+    SDL_Renderer* sdlRenderer; // the window's renderer the widgets are drawn with
     int pendingFrames = 1;   // frames still due because of input (the first frame too)
 };
 

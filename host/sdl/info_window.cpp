@@ -6,17 +6,47 @@
 #include "host/sdl/sdl_renderer.h"
 #include "host/toolkit.h"
 
+// Last: Xlib defines names (None, Status) that other headers use.
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 namespace ollendor {
 
-InfoWindowView::InfoWindowView(InfoWindow kind, InfoSource& source, WindowDrawing& drawing)
+namespace {
+
+// Kept above its owner by the window manager, as a dialog of it that does not block it.
+void ownBy(SDL_Window* window, SDL_Window* owner)
+{
+    SDL_SysWMinfo mine, theirs;
+    SDL_VERSION(&mine.version);
+    SDL_VERSION(&theirs.version);
+    if (SDL_GetWindowWMInfo(window, &mine) && SDL_GetWindowWMInfo(owner, &theirs) &&
+        mine.subsystem == SDL_SYSWM_X11 && theirs.subsystem == SDL_SYSWM_X11) {
+        XSetTransientForHint(mine.info.x11.display, mine.info.x11.window, theirs.info.x11.window);
+        return;
+    }
+    // Elsewhere SDL's own hint, which in SDL 2 makes it the owner's child window.
+    SDL_SetWindowModalFor(window, owner);
+}
+
+} // namespace
+
+InfoWindowView::InfoWindowView(InfoWindow kind, InfoSource& source, WindowDrawing& drawing, SDL_Window* owner,
+                               std::optional<ScreenPoint> place)
     : kind(kind), source(source), drawing(drawing)
 {
     const InfoWindowSize size = infoWindowSizes[int(kind)];
-    window = SDL_CreateWindow("Ollendor", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                              size.width, size.height, 0);
+    // Hidden until it is owned: a window manager reads the owner when the window maps.
+    window = SDL_CreateWindow("Ollendor", place ? place->x : int(SDL_WINDOWPOS_UNDEFINED),
+                              place ? place->y : int(SDL_WINDOWPOS_UNDEFINED), size.width, size.height,
+                              SDL_WINDOW_HIDDEN);
     if (!window)
         throw DynamicError(std::string("could not create window (SDL_CreateWindow: ") +
                            SDL_GetError() + ")");
+    if (owner)
+        ownBy(window, owner);
+    SDL_ShowWindow(window);
     renderer = createWindowRenderer(window);
     if (!renderer) {
         std::string reason = SDL_GetError();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <SDL.h>
 
@@ -14,6 +15,7 @@
 #include "debug/info_text.h"
 #include "host/sdl/imgui_surface.h"
 #include "host/window_drawing.h"
+#include "host/window_frame.h"
 
 namespace ollendor {
 
@@ -21,12 +23,16 @@ class InfoWindowView {
 public:
     // Throws DynamicError "could not create window" when the window cannot be made. The
     // source and the drawing must outlive the window.
-    InfoWindowView(InfoWindow kind, InfoSource& source, WindowDrawing& drawing);
+    // With an owner, the window is kept above it by the window manager (X11: transient for
+    // it), without being modal; it opens at place when one is given.
+    InfoWindowView(InfoWindow kind, InfoSource& source, WindowDrawing& drawing, SDL_Window* owner = nullptr,
+                   std::optional<ScreenPoint> place = std::nullopt);
     ~InfoWindowView();
     InfoWindowView(const InfoWindowView&) = delete;
     InfoWindowView& operator=(const InfoWindowView&) = delete;
 
     Uint32 id() const { return SDL_GetWindowID(window); }
+    SDL_Window* sdlWindow() const { return window; }
     // An event of this window: its close request, or input for its widgets.
     void handleEvent(const SDL_Event& event);
     // Repaints when 100 ms have passed since the last paint or input asks for a frame.

@@ -1,4 +1,6 @@
 #include "host/sdl/sdl_desktop.h"
+
+#include "host/side_by_side.h"
 #include "host/sdl/sdl_keys.h"
 
 #include <cstdio>
@@ -102,6 +104,44 @@ bool SdlDesktop::infoWindowOpen(InfoWindow kind)
     return infoWindows[int(kind)] != nullptr;
 }
 
+namespace {
+
+// A window's frame on the screen (its client area with the borders around it).
+ScreenRect frameOf(SDL_Window* window)
+{
+    int x = 0, y = 0, width = 0, height = 0, top = 0, left = 0, bottom = 0, right = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &width, &height);
+    SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right);
+    return ScreenRect{x - left, y - top, width + left + right, height + top + bottom};
+}
+
+} // namespace
+
+std::optional<ScreenPoint> SdlDesktop::infoWindowPlace(InfoWindow kind) const
+{
+    // Beside the main window and the ones open, on the main window's display.
+    if (!mainWindow)
+        return std::nullopt;
+    const ScreenRect main = frameOf(mainWindow->window());
+    const int display = SDL_GetWindowDisplayIndex(mainWindow->window());
+    SDL_Rect usable;
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0)
+        return std::nullopt;
+    std::vector<ScreenRect> open;
+    for (const auto& view : infoWindows)
+        if (view)
+            open.push_back(frameOf(view->sdlWindow()));
+    // The new window's frame is not known before it exists: the main window's borders.
+    FrameBorders borders;
+    SDL_GetWindowBordersSize(mainWindow->window(), &borders.top, &borders.left, &borders.bottom, &borders.right);
+    const InfoWindowSize size = infoWindowSizes[int(kind)];
+    const ScreenPoint frame = sideBySide(ScreenRect{usable.x, usable.y, usable.w, usable.h}, main, open,
+                                         size.width + borders.left + borders.right,
+                                         size.height + borders.top + borders.bottom);
+    return clientRequest(frame, borders);
+}
+
 void SdlDesktop::openInfoWindow(InfoWindow kind)
 {
     if (infoWindows[int(kind)])
@@ -109,7 +149,8 @@ void SdlDesktop::openInfoWindow(InfoWindow kind)
     try {
         if (!infoSource)
             throw DynamicError("could not create window (nothing to show)");
-        infoWindows[int(kind)] = std::make_unique<InfoWindowView>(kind, *infoSource, drawing);
+        SDL_Window* owner = mainWindow ? mainWindow->window() : nullptr;
+        infoWindows[int(kind)] = std::make_unique<InfoWindowView>(kind, *infoSource, drawing, owner, infoWindowPlace(kind));
     } catch (const DynamicError& error) {
         // Only this window is lost; the emulation goes on.
         toolkit().report(error);

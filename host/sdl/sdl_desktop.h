@@ -54,6 +54,8 @@ private:
     WindowPlacement initialPlacement;                       // its size and place when made
     WindowDrawing& drawing;                                 // draws what the windows show
     bool videoStarted = false;                              // SDL's video subsystem is up
+    // Where a new information window goes (client corner); none without a main window.
+    std::optional<ScreenPoint> infoWindowPlace(InfoWindow kind) const;
     std::unique_ptr<MainWindow> mainWindow;                 // made once
     std::unique_ptr<InfoWindowView> infoWindows[infoWindowCount]; // open information windows
     InfoSource* infoSource = nullptr;                       // what they show

@@ -20,6 +20,7 @@ public:
         : sdlDesktop(settings.scale, drawing), sdlToolkit(settings.scale)
     {
         setRendererChoice(settings.renderer);
+        setUiScale(settings.uiScale);
         sdlDesktop.setPlacement(settings.mainWindow);
         sdlDesktop.setAudioDeviceRemoved([this](uint32_t device) { audioDeviceRemoved(device); });
     }

@@ -1,5 +1,7 @@
 #include "host/sdl/sdl_renderer.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -21,6 +23,34 @@ std::string glRendererOf()
     return name ? reinterpret_cast<const char*>(name) : "";
 }
 } // namespace
+
+namespace {
+double uiScaleChosen = 0;
+} // namespace
+
+void setUiScale(double scale)
+{
+    uiScaleChosen = scale;
+}
+
+double uiScaleForDpi(float dpi)
+{
+    if (!(dpi >= 120.0f))
+        return 1.0;
+    const double steps = std::floor(double(dpi) / 96.0 * 4.0 + 0.5) / 4.0;
+    return std::clamp(steps, 1.0, 3.0);
+}
+
+double uiScaleFor(SDL_Window* window)
+{
+    if (uiScaleChosen > 0)
+        return uiScaleChosen;
+    float dpi = 0;
+    const int display = SDL_GetWindowDisplayIndex(window);
+    if (display < 0 || SDL_GetDisplayDPI(display, nullptr, &dpi, nullptr) != 0)
+        return 1.0;
+    return uiScaleForDpi(dpi);
+}
 
 void setRendererChoice(RendererChoice chosen)
 {

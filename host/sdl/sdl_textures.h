@@ -28,10 +28,18 @@ public:
 
     // How many textures are held (for tests).
     size_t count() const { return held.size(); }
+    // A count that moves whenever the pixels of that texture (as ImGui is given it) change;
+    // 0 for one not held here. An update with the pixels it already has changes nothing.
+    uint64_t version(const void* imguiTexture) const;
 
 private:
     SDL_Renderer* renderer;
     std::map<TextureHandle, SDL_Texture*> held; // by handle
+    struct Contents {
+        uint64_t hash = 0;    // of the pixels last uploaded
+        uint64_t version = 1; // moves with each different upload
+    };
+    std::map<const void*, Contents> contents;   // by SDL texture
     TextureHandle next = 1;                     // the handle the next texture gets
     std::string reason;                         // why the last create or update failed
 };

@@ -55,10 +55,13 @@ void SdlConsole::open(AppWindow& window, int width, int height, const PixelForma
     sdlWindow->setFullscreen(options.fullscreen);
     // Not every renderer can switch synchronisation; the picture shows either way.
     SDL_RenderSetVSync(sdlWindow->renderer(), options.unsynchronized ? 0 : 1);
-    texture = SDL_CreateTexture(sdlWindow->renderer(), SDL_PIXELFORMAT_ARGB8888,
+    // The top byte unused (no alpha), as the window's surface has it under X: the software
+    // renderer then copies the picture without blending or converting each pixel.
+    texture = SDL_CreateTexture(sdlWindow->renderer(), SDL_PIXELFORMAT_RGB888,
                                 SDL_TEXTUREACCESS_STREAMING, consoleWidth, consoleHeight);
     if (!texture)
         throwSdlError("SDL_CreateTexture");
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
     if (options.keyBuffering)
         SDL_StartTextInput();
     else

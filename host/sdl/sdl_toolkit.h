@@ -1,5 +1,5 @@
 // The pixel toolkit on SDL: the console is a 320 x 200 streaming texture of 32-bit pixels
-// (SDL_PIXELFORMAT_ARGB8888: red in bits 16-23, the top byte unused) shown in an SdlWindow.
+// (SDL_PIXELFORMAT_RGB888: red in bits 16-23, the top byte unused) shown in an SdlWindow.
 //
 // The console is drawn in a pixel array of its own; unlock uploads it to the texture only
 // when it differs from what was uploaded last, and update presents the window only when

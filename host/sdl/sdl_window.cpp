@@ -151,7 +151,7 @@ MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEnt
                        const WindowPlacement& placement)
     : SdlWindow("Ollendor", placement.width > 0 ? placement.width : consoleWidth * scale,
                 placement.height > 0 ? placement.height : consoleHeight * scale + 19),
-      drawing(drawing), menu(window(), renderer()), textures(renderer()), menuTitle(menuTitle),
+      drawing(drawing), menu(window(), renderer(), uiScaleFor(window())), textures(renderer()), menuTitle(menuTitle),
       items(items.begin(), items.end()), onCommand(std::move(onCommand))
 {
     menuFrame();
@@ -163,6 +163,9 @@ MainWindow::MainWindow(int scale, const char* menuTitle, std::span<const MenuEnt
     place(WindowPlacement{0, 0, placement.x, placement.y, placement.maximized});
     // Never so small that the picture at 1x is cut.
     SDL_SetWindowMinimumSize(window(), consoleWidth, consoleHeight + menuHeight);
+    SDL_RendererInfo info{};
+    retainedSurface = SDL_GetRendererInfo(renderer(), &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+    menu.setTextureVersions([this](void* texture) { return textures.version(texture); });
     // From here on nothing throws: the destructor takes them back.
     drawing.setTextures(&textures);
 }
@@ -191,7 +194,7 @@ void MainWindow::handleEvent(const SDL_Event& event)
     if (event.type == SDL_KEYDOWN && commandsEnabled && !boxOpen() && isAccelerator(event.key))
         chosen.push_back(acceleratorCommand);
     if (event.type == SDL_WINDOWEVENT)
-        redrawNeeded = true; // exposed, resized, shown: the window's contents are to be drawn again
+        wholeNeeded = redrawNeeded = true; // exposed, resized, shown: the window's contents are to be drawn again
     // Escape closes an open menu or dialog; otherwise it is the machine's ESC key.
     if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) && event.key.keysym.scancode == SDL_SCANCODE_ESCAPE) {
         if (event.type == SDL_KEYDOWN && !event.key.repeat && menu.popupOpen()) {
@@ -216,7 +219,7 @@ void MainWindow::menuFrame()
         menuHeight = bar.height;
     if (bar.picture.width != pictureArea.width || bar.picture.height != pictureArea.height ||
         bar.picture.x != pictureArea.x || bar.picture.y != pictureArea.y)
-        redrawNeeded = true;
+        wholeNeeded = redrawNeeded = true;
     pictureArea = bar.picture;
     if (bar.redraw)
         redrawNeeded = true;
@@ -284,56 +287,127 @@ void MainWindow::service()
         onCommand(command);
 }
 
+namespace {
+
+bool contains(const SDL_Rect& outer, const SDL_Rect& inner)
+{
+    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
+           inner.y + inner.h <= outer.y + outer.h;
+}
+
+// Adds an area to be drawn again, unless one there holds it already; those it holds go.
+// (A window that changed in place gives the same area twice, a view's inner scrolling
+// part one inside the view's.)
+void addArea(std::vector<SDL_Rect>& areas, const SDL_Rect& area)
+{
+    for (const SDL_Rect& held : areas)
+        if (contains(held, area))
+            return;
+    std::erase_if(areas, [&area](const SDL_Rect& held) { return contains(area, held); });
+    areas.push_back(area);
+}
+
+} // namespace
+
+SDL_Rect MainWindow::pictureTarget(int width, int height) const
+{
+    if (pictureArea.width <= 0 || pictureArea.height <= 0)
+        return pictureRect(width, height, menuHeight);
+    SDL_Rect target = pictureRect(pictureArea.width, pictureArea.height, 0);
+    target.x += pictureArea.x;
+    target.y += pictureArea.y;
+    return target;
+}
+
 void MainWindow::present(SDL_Texture* texture, bool pictureChanged)
 {
     shownTexture = texture;
     if (!pictureChanged && !redrawNeeded)
         return; // the screen already shows this
-    // The whole window (picture and widgets) is kept in a texture. When only the picture
-    // changed and no widget touches its panel (the debugger's views beside it), only the
-    // picture is drawn into that texture again: the widgets are not drawn once per
-    // emulated frame, only when they changed.
+    // What is drawn is kept: in the window's own surface with the software renderer (it
+    // keeps its pixels until they are drawn over; a resize makes a new one, and draws it
+    // all), otherwise in a texture of the whole window. Only what changed is drawn into it
+    // again: the picture's rectangle when the picture changed, and the places of the
+    // widgets' windows that look different, each with everything that lies there (the
+    // picture, then the widgets over it, in order). The widgets are not drawn once per
+    // emulated frame, and with the software renderer only those rectangles are sent to the
+    // display.
     int width = 0, height = 0;
     if (SDL_GetRendererOutputSize(renderer(), &width, &height) != 0)
         throwSdlError("SDL_GetRendererOutputSize");
-    if (scene && (sceneWidth != width || sceneHeight != height)) {
-        SDL_DestroyTexture(scene);
-        scene = nullptr;
-        sceneCurrent = false;
+    const ImGuiSurface::Damage damage = menu.takeDamage();
+    const bool sizeChanged = width != keptWidth || height != keptHeight;
+    if (!retainedSurface) {
+        if (scene && sizeChanged) {
+            SDL_DestroyTexture(scene);
+            scene = nullptr;
+        }
+        if (!scene && width > 0 && height > 0 && SDL_RenderTargetSupported(renderer()))
+            scene = SDL_CreateTexture(renderer(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
+        if (!scene || SDL_SetRenderTarget(renderer(), scene) != 0) {
+            // Nowhere to keep it: all of it, every time.
+            redrawNeeded = false;
+            keptWidth = 0;
+            drawPicture(texture, menuHeight, pictureArea);
+            menu.draw();
+            SDL_RenderPresent(renderer());
+            return;
+        }
     }
-    if (!scene && width > 0 && height > 0 && SDL_RenderTargetSupported(renderer())) {
-        scene = SDL_CreateTexture(renderer(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
-        sceneWidth = width;
-        sceneHeight = height;
-        sceneCurrent = false;
+    const SDL_Rect whole{0, 0, width, height};
+    const SDL_Rect target = pictureTarget(width, height);
+    std::vector<SDL_Rect> areas;
+    bool everything = wholeNeeded || damage.everything || sizeChanged || !kept;
+    if (!everything) {
+        if (pictureChanged || redrawNeeded)
+            addArea(areas, target);
+        for (const SDL_Rect& area : damage.areas) {
+            SDL_Rect inside;
+            if (SDL_IntersectRect(&area, &whole, &inside))
+                addArea(areas, inside);
+        }
+        long covered = 0;
+        for (const SDL_Rect& area : areas)
+            covered += long(area.w) * area.h;
+        everything = covered * 2 > long(width) * height; // most of it: at once
     }
-    if (!scene || SDL_SetRenderTarget(renderer(), scene) != 0) {
-        // No texture to keep it in: all of it, every time.
-        redrawNeeded = false;
+    redrawNeeded = wholeNeeded = false;
+    if (everything) {
         drawPicture(texture, menuHeight, pictureArea);
         menu.draw();
+        kept = true;
+        keptWidth = width;
+        keptHeight = height;
+    } else {
+        for (const SDL_Rect& area : areas) {
+            SDL_RenderSetClipRect(renderer(), &area);
+            SDL_SetRenderDrawColor(renderer(), 0, 0, 0, 255);
+            SDL_RenderFillRect(renderer(), &area);
+            if (texture && SDL_RenderCopy(renderer(), texture, nullptr, &target) != 0)
+                throwSdlError("SDL_RenderCopy");
+            SDL_RenderSetClipRect(renderer(), nullptr);
+            menu.drawIn(area);
+        }
+    }
+    if (!retainedSurface) {
+        if (SDL_SetRenderTarget(renderer(), nullptr) != 0)
+            throwSdlError("SDL_SetRenderTarget");
+        if (SDL_RenderCopy(renderer(), scene, nullptr, nullptr) != 0)
+            throwSdlError("SDL_RenderCopy");
         SDL_RenderPresent(renderer());
         return;
     }
-    const bool whole = redrawNeeded || !sceneCurrent || pictureArea.width <= 0;
-    redrawNeeded = false;
-    if (whole) {
-        drawPicture(texture, menuHeight, pictureArea);
-        menu.draw();
-        const SDL_Rect panel{pictureArea.x, pictureArea.y, pictureArea.width, pictureArea.height};
-        sceneCurrent = pictureArea.width > 0 && !menu.drawsIn(panel);
-    } else {
-        SDL_Rect target = pictureRect(pictureArea.width, pictureArea.height, 0);
-        target.x += pictureArea.x;
-        target.y += pictureArea.y;
-        if (texture && SDL_RenderCopy(renderer(), texture, nullptr, &target) != 0)
-            throwSdlError("SDL_RenderCopy");
+    if (everything) {
+        SDL_RenderPresent(renderer());
+        return;
     }
-    if (SDL_SetRenderTarget(renderer(), nullptr) != 0)
-        throwSdlError("SDL_SetRenderTarget");
-    if (SDL_RenderCopy(renderer(), scene, nullptr, nullptr) != 0)
-        throwSdlError("SDL_RenderCopy");
-    SDL_RenderPresent(renderer());
+    if (areas.empty())
+        return;
+    if (SDL_RenderFlush(renderer()) != 0 || SDL_UpdateWindowSurfaceRects(window(), areas.data(), int(areas.size())) != 0) {
+        // Not sent in part: all of it, from the start, the next time.
+        kept = false;
+        redrawNeeded = true;
+    }
 }
 
 } // namespace ollendor

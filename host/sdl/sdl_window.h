@@ -106,6 +106,8 @@ public:
 private:
     void menuFrame();
     void followTextInput();
+    // Where the picture goes in a client area of that size (its panel, or below the bar).
+    SDL_Rect pictureTarget(int width, int height) const;
 
     WindowDrawing& drawing;                    // issues the bar's and the box's widgets
     ImGuiSurface menu;                         // the menu bar's ImGui context
@@ -117,9 +119,11 @@ private:
     int menuHeight = 19;                       // height of the menu bar in pixels
     PictureArea pictureArea;                   // where the widgets want the picture (none: below the bar)
     SDL_Texture* scene = nullptr;              // the whole window as last drawn (a render target)
-    int sceneWidth = 0, sceneHeight = 0;
+    bool retainedSurface = false;              // software renderer: the window's surface keeps what was drawn
+    bool kept = false;                         // the scene or that surface holds a whole drawing
+    int keptWidth = 0, keptHeight = 0;         // of the size it was drawn whole at
+    bool wholeNeeded = true;                   // the window changed: everything is drawn again
     uint64_t shownDigest = 0;                  // of the widgets' last frame
-    bool sceneCurrent = false;                 // it holds the widgets as they are, none over the picture
     Uint64 lastFrameTicks = 0;                 // SDL_GetTicks64 of the last menu frame
     bool commandsEnabled = true;               // false once shut down
     bool redrawNeeded = true;                  // the menu or the window changed since the last present

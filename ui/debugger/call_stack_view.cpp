@@ -26,8 +26,12 @@ void drawCallStackView(DebugContext& context, bool* open)
             frames.push_back(taken);
     }
     const std::vector<CallStackLine> lines = callStackLines(frames, symbols);
-    if (lines.empty())
+    if (lines.empty()) {
+        // No table to head: its columns would shrink to their titles and run together.
         ImGui::TextDisabled("No call seen since this window was opened.");
+        ImGui::End();
+        return;
+    }
     if (ImGui::BeginTable("##frames", 4,
                           ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_ScrollX |
                               ImGuiTableFlags_SizingFixedFit)) {

@@ -15,23 +15,25 @@ const char* matrixKeyName(uint8_t vk)
         return letters[vk - 'A'];
     if (vk >= '0' && vk <= '9')
         return digits[vk - '0'];
+    // The names the machine's own key caps and the ROM's keyboard page use, three letters
+    // at most, so the grid's columns are narrow and alike.
     switch (vk) {
-    case 0x08: return "Backsp";
-    case 0x09: return "Tab";
-    case 0x0D: return "Enter";
-    case 0x10: return "Shift";
-    case 0x11: return "Ctrl";
-    case 0x20: return "Space";
-    case 0x25: return "Left";
-    case 0x26: return "Up";
-    case 0x27: return "Right";
-    case 0x28: return "Down";
-    case 0x2B: return "Exec";
-    case 0x2E: return "Del";
+    case 0x08: return "BS";
+    case 0x09: return "TAB";
+    case 0x0D: return "RET";
+    case 0x10: return "SHF";
+    case 0x11: return "CTL";
+    case 0x20: return "SPC";
+    case 0x25: return "LFT";
+    case 0x26: return "UP";
+    case 0x27: return "RGT";
+    case 0x28: return "DWN";
+    case 0x2B: return "EXE";
+    case 0x2E: return "DEL";
     case 0xBC: return ",";
     case 0xBE: return ".";
     case 0xBF: return "/";
-    case 0xE2: return "\\";
+    case 0xE2: return "<>";
     default: return "";
     }
 }
@@ -52,7 +54,8 @@ void drawKeyboardView(DebugContext& context, bool* open)
                 unsigned(keyboard.senseHigh));
     ImGui::Text("Caps Lock %s%s", (keyboard.input.capsLock & 1) ? "on" : "off",
                 (keyboard.input.capsLock & 0x8000) ? ", held" : "");
-    if (ImGui::BeginTable("##matrix", 11, ImGuiTableFlags_Borders | ImGuiTableFlags_SizingFixedFit)) {
+    // Every column as wide as the widest, so the grid is a grid.
+    if (ImGui::BeginTable("##matrix", 11, ImGuiTableFlags_Borders | ImGuiTableFlags_SizingFixedSame)) {
         ImGui::TableSetupColumn("row");
         for (int c = 0; c < 10; ++c) {
             static constexpr const char* names[10] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};

@@ -22,7 +22,10 @@ std::optional<uint16_t> resolveAddress(const Symbols& symbols, std::string_view 
 
 bool hexField(const char* id, uint16_t& value, bool wide, bool editable, float width)
 {
-    ImGui::SetNextItemWidth(width > 0 ? width : ImGui::CalcTextSize(wide ? "00000" : "000").x + 8);
+    // Room for every digit and the cursor after them while it is edited, with the frame's
+    // padding on both sides: a field as narrow as its digits scrolls the first one away.
+    const float padding = ImGui::GetStyle().FramePadding.x * 2;
+    ImGui::SetNextItemWidth(width > 0 ? width : ImGui::CalcTextSize(wide ? "000000" : "0000").x + padding);
     // The value is written only on Enter: the caller reads it afresh from the machine every
     // frame, and the field keeps what is being typed until then.
     ImGuiInputTextFlags flags = ImGuiInputTextFlags_CharsHexadecimal | ImGuiInputTextFlags_CharsUppercase |
