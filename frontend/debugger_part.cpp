@@ -385,6 +385,12 @@ void DebuggerPart::drawWindows()
         return;
     }
     layOut();
+    // The call stack and the trace show what ran up to now: rebuilt from the rewind
+    // history where they were not followed (when just opened, or after going back).
+    if (views_.isOpen(DebugView::callStack) || views_.isOpen(DebugView::trace)) {
+        updateWatching();
+        control_.freshHistory();
+    }
 
     if (views_.isOpen(DebugView::memory))
         context_.changes.notice(control_);

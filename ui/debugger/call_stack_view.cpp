@@ -1,5 +1,7 @@
 #include "ui/debugger/call_stack_view.h"
 
+#include <string>
+
 #include <imgui.h>
 
 #include "ui/debugger/widgets.h"
@@ -49,7 +51,11 @@ void drawCallStackView(DebugContext& context, bool* open)
     }
     const std::vector<CallStackLine> lines = callStackLines(frames, symbols);
     if (lines.empty())
-        ImGui::TextDisabled("No call seen since this window was opened.");
+        ImGui::TextDisabled("%s", control.debugger().callStackFromStart()
+                                      ? "In no routine: the top level."
+                                      : ("In no routine entered since frame " +
+                                         std::to_string(control.historyFromFrame()) + ".")
+                                            .c_str());
     if (ImGui::BeginTable("##frames", 4,
                           ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_ScrollX |
                               ImGuiTableFlags_SizingFixedFit)) {
