@@ -103,7 +103,9 @@ Control::Result Control::freshHistory()
         past->setCallStackState(*from.callStack);
     const bool fromNoted = from.callStack && from.traced;
     past->traceCountsFrom(fromNoted ? *from.traced : 0);
-    const uint64_t fromFrame = fromNoted ? from.fromFrame : from.frame;
+    // From a later capture the trace fills with what follows it, and the call stack is as
+    // known as it was there; from the oldest, neither reaches before it.
+    const uint64_t fromFrame = start > 0 ? from.fromFrame : from.frame;
     auto note = [&](Capture& capture) {
         capture.callStack = past->callStackState();
         capture.traced = past->trace().total();
