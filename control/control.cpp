@@ -334,7 +334,7 @@ Control::Result Control::reverseContinue()
         Debugger& debugger;
         bool watching = debugger.watching, tracing = debugger.tracing;
         CallStackState stack = debugger.callStackState();
-        Quiet(Debugger& d) : debugger(d) { debugger.watching = debugger.tracing = false; }
+        explicit Quiet(Debugger& d) : debugger(d) { debugger.watching = debugger.tracing = false; }
         ~Quiet()
         {
             debugger.watching = watching;
@@ -342,7 +342,7 @@ Control::Result Control::reverseContinue()
             debugger.setCallStackState(std::move(stack));
         }
     };
-    auto quiet = std::make_unique<Quiet>(debugger_);
+    std::optional<Quiet> quiet(std::in_place, debugger_);
     for (long index = captureAtOrBefore(end); index >= 0; --index) {
         if (captures_[size_t(index)].position == end) {
             continue; // nothing lies between this capture and the end
