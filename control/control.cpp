@@ -33,6 +33,9 @@ Control::Control(Session& session, RewindBuffer& rewind) : session_(session), re
     if (session_.roms().builtin)
         symbols_ = builtinRomSymbols();
     captureFrame();
+    // A machine that has not run yet stands at power-on: every routine is entered after.
+    if (machine().timing.hookCalls == 0)
+        callStackStartsHere();
 }
 
 void Control::pauseFor(StopInfo stop)
