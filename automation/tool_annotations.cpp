@@ -48,6 +48,7 @@ constexpr Annotation annotations[] = {
     {"list_breakpoints",    "List breakpoints",                true,  false, true},
     {"get_call_stack",      "Call stack",                      true,  false, true},
     {"get_trace",           "Trace of instructions",           true,  false, true},
+    {"get_history",         "Rewind history",                  true,  false, true},
     {"load_symbols",        "Load symbols",                    false, false, true},
     {"lookup_symbol",       "Look up a symbol",                true,  false, true},
     {"list_symbols",        "List symbols",                    true,  false, true},

@@ -18,6 +18,7 @@ const std::vector<Tool>& toolList()
         addDeviceTools(all);
         addInputTools(all);
         addProgramTools(all);
+        addHistoryTools(all);
         for (Tool& tool : all)
             annotateTool(tool);
         return all;

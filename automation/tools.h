@@ -55,5 +55,6 @@ void addDebugTools(std::vector<Tool>& tools);
 void addDeviceTools(std::vector<Tool>& tools);
 void addInputTools(std::vector<Tool>& tools);
 void addProgramTools(std::vector<Tool>& tools);
+void addHistoryTools(std::vector<Tool>& tools);
 
 } // namespace ollendor

@@ -22,11 +22,13 @@ const Shape removedShape{{"removed", outInteger()}};
 const Shape breakpointsShape{{"breakpoints", outArray(breakpointShape.schema())}};
 const Shape frameShape{{"kind", outString()}, {"from", outInteger()}, {"target", outInteger()},
                        {"return_to", outInteger()}, {"sp", outInteger()}, {"label", outString()}};
-const Shape callStackShape{{"kept", outBoolean()}, {"frames", outArray(frameShape.schema())}};
+const Shape callStackShape{{"kept", outBoolean()}, {"from_start", outBoolean()}, {"from_frame", outInteger()},
+                           {"frames", outArray(frameShape.schema())}};
 const Shape traceEntryShape{{"cycle", outInteger()}, {"pc", outInteger()}, {"bytes", outString()}, {"text", outString()},
                             {"af", outInteger()},    {"bc", outInteger()}, {"de", outInteger()},    {"hl", outInteger()},
                             {"ix", outInteger()},    {"iy", outInteger()}, {"sp", outInteger()}};
-const Shape traceShape{{"tracing", outBoolean()}, {"entries", outArray(traceEntryShape.schema())}};
+const Shape traceShape{{"tracing", outBoolean()}, {"from_frame", outInteger()},
+                       {"entries", outArray(traceEntryShape.schema())}};
 const Shape symbolsLoadedShape{{"added", outInteger()}, {"symbol_lines", outInteger()},
                                {"problem_count", outInteger()}, {"problems", outArray(outString())}};
 const Shape symbolShape{{"name", outString()}, {"address", outInteger()}, {"kind", outString()}};
@@ -208,21 +210,28 @@ void addDebugTools(std::vector<Tool>& tools)
                      }});
     tools.push_back({"get_call_stack",
                      "The routines the CPU is in, outermost first (kind call, rst or interrupt; from, target, "
-                     "return_to, sp, label). The stack is kept from the first call of this tool on (keep: false "
-                     "stops keeping it).",
+                     "return_to, sp, label), as the machine entered them over the span the rewind history holds "
+                     "(rebuilt from it when first asked, and after going back). from_start: followed since the "
+                     "machine started, so empty means the top level; otherwise routines entered before "
+                     "from_frame are missing. keep (default true) goes on following it as the machine runs, so "
+                     "the next answer comes at once; false leaves the run plain.",
                      object({{"keep", flag("keep the call stack from now on (default true)")}}),
                      callStackShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          const bool keep = !has(arguments, "keep") || arguments["keep"].get<bool>();
-                         bool wasKept = false;
                          bool keptNow = false;
+                         bool fromStart = false;
+                         uint64_t fromFrame = 0;
+                         Control::Result fresh;
                          Json frames = Json::array();
                          std::string text;
                          return onMachine(machine, [&](Control& control) {
                                  Debugger& debugger = control.debugger();
-                                 wasKept = debugger.watching;
                                  debugger.keepCallStack(Debugger::Keeper::client, keep);
                                  keptNow = debugger.watching; // the debugger's views may keep it too
+                                 fresh = control.freshHistory();
+                                 fromStart = debugger.callStackFromStart();
+                                 fromFrame = control.historyFromFrame();
                                  for (const CallFrame& frame : debugger.callStack()) {
                                      const std::string label(control.symbols().nearest(frame.target));
                                      frames.push_back(frameShape({{"kind", frameKind(frame.kind)}, {"from", frame.from},
@@ -231,33 +240,43 @@ void addDebugTools(std::vector<Tool>& tools)
                                      text += std::string(frameKind(frame.kind)) + " " + hex4(frame.target) +
                                              (label.empty() ? "" : " " + label) + " from " + hex4(frame.from) + "\n";
                                  }
-                             }, [&] {
-                                 if (!wasKept && keep)
-                                     text = "the call stack is kept from now on\n";
-                                 else if (text.empty())
-                                     text = "the call stack is empty\n";
-                                 return success(callStackShape({{"kept", keptNow}, {"frames", std::move(frames)}}), text);
+                             }, [&]() -> ToolResult {
+                                 if (!fresh.ok)
+                                     return failure("get_call_stack: " + fresh.error);
+                                 if (text.empty())
+                                     text = fromStart ? "the call stack is empty: the top level\n" : "the call stack is empty\n";
+                                 if (!fromStart)
+                                     text += "routines entered before frame " + std::to_string(fromFrame) + " are not known\n";
+                                 return success(callStackShape({{"kept", keptNow}, {"from_start", fromStart},
+                                                                {"from_frame", fromFrame}, {"frames", std::move(frames)}}),
+                                                text);
                              });
                      }});
     tools.push_back({"get_trace",
                      "The last count instructions executed (default 20, at most 10000), oldest first, each with "
-                     "the registers it started from. Tracing is on from the first call of this tool on (keep: "
-                     "false turns it off).",
+                     "the registers it started from: what the machine did up to where it stands, over the span "
+                     "the rewind history holds (rebuilt from it when first asked, and after going back; "
+                     "from_frame: the frame the trace is known from). keep (default true) goes on tracing as the "
+                     "machine runs, so the next answer comes at once; false leaves the run plain.",
                      object({{"count", integer(1, maxTraceCount, "entries, newest ones (default 20)")},
                              {"keep", flag("keep tracing from now on (default true)")}}),
                      traceShape.schema(),
                      [](const Json& arguments, MachineAccess& machine) {
                          const size_t count = size_t(number(arguments, "count", 20));
                          const bool keep = !has(arguments, "keep") || arguments["keep"].get<bool>();
-                         bool wasTracing = false;
                          bool tracingNow = false;
+                         bool full = false;
+                         uint64_t fromFrame = 0;
+                         Control::Result fresh;
                          Json entries = Json::array();
                          std::string text;
                          return onMachine(machine, [&](Control& control) {
                                  Debugger& debugger = control.debugger();
-                                 wasTracing = debugger.tracing;
                                  debugger.keepTrace(Debugger::Keeper::client, keep);
                                  tracingNow = debugger.tracing; // the debugger's views may keep it too
+                                 fresh = control.freshHistory();
+                                 fromFrame = control.historyFromFrame();
+                                 full = debugger.trace().full();
                                  const TraceRing& trace = debugger.trace();
                                  const size_t first = trace.size() > count ? trace.size() - count : 0;
                                  for (size_t i = first; i < trace.size(); ++i) {
@@ -271,12 +290,16 @@ void addDebugTools(std::vector<Tool>& tools)
                                      if (trace.size() - i <= 20)
                                          text += hex4(entry.pc) + "  " + instruction.text + "\n";
                                  }
-                             }, [&] {
-                                 if (!wasTracing && keep)
-                                     text = "tracing from now on\n";
-                                 else if (text.empty())
+                             }, [&]() -> ToolResult {
+                                 if (!fresh.ok)
+                                     return failure("get_trace: " + fresh.error);
+                                 if (text.empty())
                                      text = "the trace is empty\n";
-                                 return success(traceShape({{"tracing", tracingNow}, {"entries", std::move(entries)}}), text);
+                                 if (!full)
+                                     text += "history from frame " + std::to_string(fromFrame) + "\n";
+                                 return success(traceShape({{"tracing", tracingNow}, {"from_frame", fromFrame},
+                                                            {"entries", std::move(entries)}}),
+                                                text);
                              });
                      }});
     tools.push_back({"load_symbols",

@@ -1,6 +1,8 @@
 // The round trip of an automation request: get_registers over standard input and output,
 // 1,000 times, against a headless run of the program paused and one running at the
-// machine's own speed; the median and the 90th percentile. The program is
+// machine's own speed; the median and the 90th percentile. The same in the window (the
+// desktop loop drawing and presenting) when there is an X display to open it on: run the
+// bench under tests/e2e/with_x_server.sh for one of its own. The program is
 // build/ollendor, or the one OLLENDOR_PROGRAM names (to compare two builds side by side).
 #include <poll.h>
 #include <signal.h>
@@ -94,14 +96,16 @@ private:
     std::string buffer_;
 };
 
-void measure(const char* what, std::vector<std::string> extra)
+void measure(const char* what, std::vector<std::string> extra, bool windowed = false)
 {
     const char* chosen = std::getenv("OLLENDOR_PROGRAM");
     const std::string program = chosen ? chosen : OLLENDOR_BINARY_DIR "/ollendor";
     char folder[] = "/tmp/ollendor-latency-XXXXXX"; // an empty ROM folder: the built-in ROM
     if (!::mkdtemp(folder))
         return;
-    std::vector<std::string> arguments{program, "--headless", "--mcp-stdio", "--rom-dir", folder};
+    std::vector<std::string> arguments{program, "--mcp-stdio", "--rom-dir", folder};
+    if (!windowed)
+        arguments.insert(arguments.begin() + 1, "--headless");
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     std::vector<double> millis;
     {
@@ -109,7 +113,7 @@ void measure(const char* what, std::vector<std::string> extra)
         child.send(R"({"jsonrpc":"2.0","id":0,"method":"initialize","params":{"protocolVersion":"2025-06-18",)"
                    R"("capabilities":{},"clientInfo":{"name":"latency-bench","version":"1"}}})");
         if (child.lineWith(R"("id":0)").empty()) {
-            std::printf("latency %-8s: the program did not answer (%s)\n", what, program.c_str());
+            std::printf("latency %-15s: the program did not answer (%s)\n", what, program.c_str());
             ::rmdir(folder);
             return;
         }
@@ -128,7 +132,7 @@ void measure(const char* what, std::vector<std::string> extra)
     if (millis.empty())
         return;
     std::sort(millis.begin(), millis.end());
-    std::printf("latency %-8s: get_registers round trip over stdio, %zu calls: median %.3f ms, 90%% %.3f ms, "
+    std::printf("latency %-15s: get_registers round trip over stdio, %zu calls: median %.3f ms, 90%% %.3f ms, "
                 "max %.3f ms\n",
                 what, millis.size(), millis[millis.size() / 2], millis[millis.size() * 9 / 10], millis.back());
 }
@@ -137,6 +141,13 @@ void latency()
 {
     measure("paused", {"--paused"});
     measure("running", {});
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) {
+        std::printf("latency window         : no X display (run the bench under tests/e2e/with_x_server.sh)\n");
+        return;
+    }
+    measure("window paused", {"--paused"}, true);
+    measure("window running", {}, true);
 }
 
 const BenchSection section("latency", 60, latency);

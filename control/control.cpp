@@ -33,6 +33,9 @@ Control::Control(Session& session, RewindBuffer& rewind) : session_(session), re
     if (session_.roms().builtin)
         symbols_ = builtinRomSymbols();
     captureFrame();
+    // A machine that has not run yet stands at power-on: every routine is entered after.
+    if (machine().timing.hookCalls == 0)
+        callStackStartsHere();
 }
 
 void Control::pauseFor(StopInfo stop)
@@ -95,16 +98,18 @@ void Control::captureFrame()
         return;
     }
     rewind_.capture(machine());
-    captures_.push_back(machinePosition(machine()));
+    captures_.push_back(Capture{machinePosition(machine()), machine().timing.frames, {}, {}, 0});
     while (captures_.size() > rewind_.frames())
         captures_.pop_front();
-    session_.pruneInputLog(captures_.front());
+    noteHistoryAtCapture();
+    session_.pruneInputLog(captures_.front().position);
 }
 
 bool Control::runFrame()
 {
     if (paused_)
         return false;
+    historyRunsOn();
     const bool frameDone = session_.runFrame(&debugger_);
     if (frameDone) {
         captureFrame();
@@ -170,6 +175,7 @@ bool Control::countedStep(bool first)
     // step does not count it again.
     debugger_.resumeFrom(cpu.PC);
     debugger_.setStop(StopInfo{});
+    historyRunsOn();
     if (session_.step(&debugger_))
         captureFrame();
     if (debugger_.stop().reason == StopReason::breakpoint) {
@@ -216,6 +222,8 @@ Control::Result Control::stepOut(unsigned count)
     if (!paused_)
         pause();
     ++commands_;
+    if (debugger_.watching)
+        freshHistory(); // after going back, the routines the machine is in now
     if (debugger_.watching && debugger_.callStackFromStart() && debugger_.callStack().size() < count)
         return {false, debugger_.callStack().empty()
                            ? "the machine is in no routine (the call stack is empty): nothing returns"
@@ -255,7 +263,7 @@ size_t Control::rewindDepth() const
 long Control::captureAtOrBefore(const MachinePosition& position) const
 {
     for (long i = long(captures_.size()) - 1; i >= 0; --i)
-        if (!(position < captures_[size_t(i)]))
+        if (!(position < captures_[size_t(i)].position))
             return i;
     return -1;
 }
@@ -275,6 +283,7 @@ Control::Result Control::goBack(const MachinePosition& target, const StopInfo& s
     session_.reexecuteTo(target);
     debugger_.clearGoal();
     debugger_.clearHistory();
+    historyLost();
     stepsOverLeft_ = stepsOutLeft_ = 0;
     pauseFor(stop);
     changed(true);
@@ -322,8 +331,23 @@ Control::Result Control::reverseContinue()
         return {false, "no breakpoint is set"};
     MachinePosition end = machinePosition(machine());
     const auto now = std::make_unique<Mtx>(machine());
+    // The search runs the past again: what the call stack and the trace hold is of now,
+    // and stays so when nothing is found.
+    struct Quiet {
+        Debugger& debugger;
+        bool watching = debugger.watching, tracing = debugger.tracing;
+        CallStackState stack = debugger.callStackState();
+        explicit Quiet(Debugger& d) : debugger(d) { debugger.watching = debugger.tracing = false; }
+        ~Quiet()
+        {
+            debugger.watching = watching;
+            debugger.tracing = tracing;
+            debugger.setCallStackState(std::move(stack));
+        }
+    };
+    std::optional<Quiet> quiet(std::in_place, debugger_);
     for (long index = captureAtOrBefore(end); index >= 0; --index) {
-        if (captures_[size_t(index)] == end) {
+        if (captures_[size_t(index)].position == end) {
             continue; // nothing lies between this capture and the end
         }
         const size_t framesBack = captures_.size() - 1 - size_t(index);
@@ -343,10 +367,11 @@ Control::Result Control::reverseContinue()
             const Debugger::Hit found = *last;
             debugger_.collected.clear();
             machine() = *now;
+            quiet.reset();
             return goBack(found.position, StopInfo{StopReason::breakpoint, found.breakpoint});
         }
         debugger_.collected.clear();
-        end = captures_[size_t(index)];
+        end = captures_[size_t(index)].position;
     }
     machine() = *now;
     return {false, "no breakpoint was hit in the frames the rewind buffer holds"};
@@ -358,7 +383,7 @@ Control::Result Control::rewindFrames(unsigned frames)
     if (frames == 0)
         return {};
     // Mid-frame, the first frame start back is the newest capture itself.
-    const bool atCapture = !captures_.empty() && captures_.back() == machinePosition(machine());
+    const bool atCapture = !captures_.empty() && captures_.back().position == machinePosition(machine());
     const size_t framesBack = atCapture ? frames : frames - 1;
     if (captures_.empty() || framesBack >= captures_.size())
         return {false, "the rewind buffer holds " + std::to_string(rewindDepth()) + " frames"};
@@ -369,6 +394,7 @@ Control::Result Control::rewindFrames(unsigned frames)
     session_.goBackTo(*earlier, false);
     debugger_.clearGoal();
     debugger_.clearHistory();
+    historyLost();
     stepsOverLeft_ = stepsOutLeft_ = 0;
     framesToRun_ = 0;
     // Paused, it stands at the frame start now: no longer where it stopped.
@@ -434,7 +460,7 @@ void Control::reset()
     session_.replaceMachine(*fresh);
     machineReplaced();
     // From power-on every routine entered is seen.
-    debugger_.callStackStartsNow();
+    callStackStartsHere();
     stepsOverLeft_ = stepsOutLeft_ = 0;
     framesToRun_ = 0;
     if (paused_)
@@ -462,7 +488,7 @@ Control::Result Control::loadBinary(std::span<const uint8_t> bytes, uint16_t add
             writeCpuRegister(m.cpu, CpuRegister::PC, *start);
     });
     if (start)
-        debugger_.callStackStartsNow();
+        callStackStartsHere();
     return {};
 }
 
@@ -472,6 +498,7 @@ void Control::machineReplaced()
     captures_.clear();
     debugger_.clearGoal();
     debugger_.clearHistory();
+    historyLost();
     captureFrame();
     changed(true);
 }
@@ -479,6 +506,13 @@ void Control::machineReplaced()
 void Control::edit(const std::function<void(Mtx&)>& change)
 {
     session_.editMachine(change);
+    // The picture is drawn at frame ends; an edit (of video memory, a video register, or
+    // anything the picture shows) is drawn at once from the video chip as it now is, so
+    // the window and a screenshot show it while paused. The renderer's memory of the mode
+    // is left alone: entering an unsupported mode is still told at the next frame end.
+    Mtx& m = machine();
+    RenderState render = m.render;
+    vdpRender(m.vdp, render, m.frame);
     // The rewind history restarts from the machine as it now is (as after a loaded state,
     // without forgetting the call stack and the trace).
     rewind_.clear();

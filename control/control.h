@@ -89,6 +89,24 @@ public:
     // Frames the rewind buffer can go back (the newest capture not counted).
     size_t rewindDepth() const;
     const RewindBuffer& rewindBuffer() const { return rewind_; }
+    // The frame numbers of the oldest and the newest capture held (none when none is).
+    std::optional<uint64_t> oldestCaptureFrame() const;
+    std::optional<uint64_t> newestCaptureFrame() const;
+
+    // --- history: the call stack and the trace ------------------------------------------
+    // Makes the debugger's call stack and trace tell what the machine did up to where it
+    // stands, over the whole span the rewind history holds, whenever they are first asked:
+    // where they were not followed all along (never kept, kept with gaps, or the machine
+    // went back), that span is run again from the rewind captures over the watching bus.
+    // The plain run pays nothing for it. Cheap when they are already up to date.
+    Result freshHistory();
+    // The frame from which freshHistory's history is known: what ran before it is not in
+    // the trace, and routines entered before it are missing from the call stack unless the
+    // call stack is followed from the machine's start (Debugger::callStackFromStart).
+    uint64_t historyFromFrame() const { return historyFromFrame_; }
+    // The call stack starts empty here (a reset, a program started): the top level, and
+    // routines entered before are no callers of what runs now.
+    void callStackStartsHere();
 
     // --- the one door: every change to the machine from outside a run -------------------
     // Each change moves the generation on; followers (the sound output, the display, the
@@ -153,6 +171,12 @@ private:
     bool countedStep(bool first);
 
     void changed(bool jump);
+    // What the debugger's history knows at a capture, to rebuild it from there.
+    void noteHistoryAtCapture();
+    // The run about to go on: what of the history is not followed through it is lost.
+    void historyRunsOn();
+    void historyLost();
+    void checkHistoryClears();
 
     Session& session_;
     RewindBuffer& rewind_;
@@ -160,7 +184,23 @@ private:
     uint64_t jumps_ = 0;
     Debugger debugger_;
     Symbols symbols_;
-    std::deque<MachinePosition> captures_; // positions of the rewind buffer's captures, oldest first
+    // The rewind buffer's captures, oldest first: where each is, and what the debugger's
+    // history was there when it was followed up to it.
+    struct Capture {
+        MachinePosition position;
+        uint64_t frame = 0;
+        std::optional<CallStackState> callStack;
+        std::optional<uint64_t> traced; // instructions the trace had counted
+        uint64_t fromFrame = 0;         // where that history was known from
+    };
+    std::deque<Capture> captures_;
+    // The debugger's call stack and trace are true of the run up to now (followed from
+    // historySpan_), as long as it has not cleared them since (the counts of clears then).
+    bool callStackKnown_ = false;
+    bool traceKnown_ = false;
+    uint64_t callStackClearsSeen_ = 0;
+    uint64_t traceClearsSeen_ = 0;
+    uint64_t historyFromFrame_ = 0;
     bool paused_ = false;
     bool keepHistory_ = true;
     StopInfo stop_;

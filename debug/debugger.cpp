@@ -33,6 +33,26 @@ void Debugger::clearCallStack()
     callStack_.clear();
     callStackFromStart_ = false;
     interruptPending_ = false;
+    ++callStackClears_;
+}
+
+CallStackState Debugger::callStackState() const
+{
+    return CallStackState{callStack_, callStackFromStart_, interruptPending_, interruptFrom_};
+}
+
+void Debugger::setCallStackState(CallStackState state)
+{
+    callStack_ = std::move(state.frames);
+    callStackFromStart_ = state.fromStart;
+    interruptPending_ = state.interruptPending;
+    interruptFrom_ = state.interruptFrom;
+}
+
+void Debugger::takeHistory(Debugger& from)
+{
+    setCallStackState(from.callStackState());
+    std::swap(trace_, from.trace_);
 }
 
 namespace {

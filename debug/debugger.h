@@ -49,6 +49,15 @@ struct CallFrame {
     uint16_t sp = 0;       // SP just after the push: the frame ends when SP rises above it
 };
 
+// The call stack at one point of a run, with what the debugger holds beside it (an interrupt
+// accepted whose handler has not started yet), to take up following it again from there.
+struct CallStackState {
+    std::vector<CallFrame> frames;
+    bool fromStart = false; // followed since the machine started: empty means the top level
+    bool interruptPending = false;
+    uint16_t interruptFrom = 0;
+};
+
 class Debugger {
 public:
     Breakpoints breakpoints;
@@ -68,10 +77,24 @@ public:
     bool callStackFromStart() const { return callStackFromStart_; }
     void callStackStartsNow() { callStackFromStart_ = true; }
     const TraceRing& trace() const { return trace_; }
+    CallStackState callStackState() const;
+    void setCallStackState(CallStackState state);
+    // Takes the call stack and the trace another debugger followed (a run of the past).
+    void takeHistory(Debugger& from);
+    // The trace's count of instructions goes on from `total` (see TraceRing::total).
+    void traceCountsFrom(uint64_t total) { trace_.countFrom(total); }
+    // Count the times the call stack or the trace was cleared: what was known of them
+    // before is gone.
+    uint64_t callStackClears() const { return callStackClears_; }
+    uint64_t traceClears() const { return traceClears_; }
     void clearHistory();
     // Each on its own: kept again after a time without, what was kept has a gap up to now.
     void clearCallStack();
-    void clearTrace() { trace_.clear(); }
+    void clearTrace()
+    {
+        trace_.clear();
+        ++traceClears_;
+    }
 
     // Goals: each is met once and then cleared.
     void runTo(uint16_t address);                       // stop before executing at address
@@ -133,9 +156,13 @@ public:
             noteInterrupt(cpu, uint16_t(read(cpu.SP) | read(uint16_t(cpu.SP + 1)) << 8));
         const std::array<uint8_t, 4> bytes = {read(pc), read(uint16_t(pc + 1)), read(uint16_t(pc + 2)),
                                               read(uint16_t(pc + 3))};
+        // Traced once it is sure to run: an instruction the machine stops before is traced
+        // when it runs after the stop, not twice.
+        if (!checkBefore(cpu, bytes))
+            return false;
         if (tracing)
             trace_.add(TraceEntry{clock(), pc, bytes, cpu.AF(), cpu.BC(), cpu.DE(), cpu.HL(), cpu.IX, cpu.IY, cpu.SP});
-        return checkBefore(cpu, bytes);
+        return true;
     }
     void afterInstruction(Z80State& cpu)
     {
@@ -150,6 +177,8 @@ private:
     uint8_t callStackKeepers_ = 0; // Keeper bits
     bool callStackFromStart_ = false;
     uint8_t traceKeepers_ = 0;
+    uint64_t callStackClears_ = 0;
+    uint64_t traceClears_ = 0;
     bool checkBefore(Z80State& cpu, const std::array<uint8_t, 4>& bytes);
     void afterInstructionWatched(Z80State& cpu);
     bool checkExec(Z80State& cpu);

@@ -29,6 +29,7 @@ public:
         next_ = next_ + 1 == entries_.size() ? 0 : next_ + 1;
         if (size_ < entries_.size())
             ++size_;
+        ++total_;
     }
     size_t size() const { return size_; }
     // The i-th oldest entry held (0: the oldest).
@@ -38,11 +39,17 @@ public:
         return entries_[(start + i) % entries_.size()];
     }
     void clear() { size_ = next_ = 0; }
+    bool full() const { return size_ == entries_.size(); }
+    // Entries added over the ring's life, the overwritten ones included: a count of
+    // instructions run, to measure how far back the ring reaches. It goes on from `total`.
+    uint64_t total() const { return total_; }
+    void countFrom(uint64_t total) { total_ = total; }
 
 private:
     std::vector<TraceEntry> entries_;
     size_t next_ = 0;
     size_t size_ = 0;
+    uint64_t total_ = 0;
 };
 
 } // namespace ollendor

@@ -116,7 +116,7 @@ bool DebuggerPart::wantsRedraw() const
 {
     // The views show the machine: drawn again when it moved (or was replaced, or stopped),
     // not while it stands still. What the user does in them is input, which redraws anyway.
-    return changed_ || !context_.message.empty();
+    return changed_ || historyPending_ || !context_.message.empty();
 }
 
 // --- actions -------------------------------------------------------------------------
@@ -386,6 +386,18 @@ void DebuggerPart::drawWindows()
         return;
     }
     layOut();
+    // The call stack and the trace show what ran up to now: rebuilt from the rewind
+    // history where they were not followed (when just opened, or after going back).
+    const bool settled = control_.jumps() == historyJumps_;
+    historyJumps_ = control_.jumps();
+    historyPending_ = false;
+    if (views_.isOpen(DebugView::callStack) || views_.isOpen(DebugView::trace)) {
+        updateWatching();
+        if (settled)
+            control_.freshHistory();
+        else
+            historyPending_ = true;
+    }
 
     if (views_.isOpen(DebugView::memory))
         context_.changes.notice(control_.session().machine(), control_.paused(), control_.stops());

@@ -125,6 +125,10 @@ private:
     bool changed_ = false;
     MachinePosition lastPosition_{};   // where the machine was at the last frame of the views
     bool lastAnyOpen_ = false;
+    // The history views' rebuild waits while the machine jumps on every pass (the rewind
+    // key held): done once it stands, on a redraw asked for meanwhile.
+    uint64_t historyJumps_ = 0;
+    bool historyPending_ = false;
     double messageSince_ = -1;      // ImGui time the message was first shown
     uint64_t shownSerial_ = 0;      // the message whose time is counted
 

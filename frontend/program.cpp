@@ -414,7 +414,7 @@ std::function<void()> Run::prepareLoads()
         }
         if (loads.empty()) {
             control->edit([&](Mtx& m) { writeCpuRegister(m.cpu, CpuRegister::PC, *start); });
-            control->debugger().callStackStartsNow(); // what ran before is no caller of it
+            control->callStackStartsHere(); // what ran before is no caller of it
         }
     };
 }

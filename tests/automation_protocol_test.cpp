@@ -202,6 +202,7 @@ TEST_F(ProtocolTest, EveryToolsResultFitsItsOutputSchema)
         {"get_ctc_state", Json::object()}, {"get_sound_state", Json::object()}, {"get_keyboard_state", Json::object()},
         {"list_tapes", Json::object()}, {"lookup_symbol", {{"address", 0x0291}}},
         {"list_symbols", {{"filter", "clock"}, {"limit", 2}}}, {"get_memory_map", Json::object()},
+        {"get_history", Json::object()},
         {"search_memory", {{"text", "MTX"}}}, {"load_binary", {{"hex", "76"}, {"address", "0xC000"}}},
         {"reset", Json::object()}, {"remove_symbols", {{"names", {"noSuchName"}}}}, {"save_state", {{"path", state}}},
         {"load_state", {{"path", state}}}, {"load_symbols", {{"path", (scratch / "labels").string()}}},

@@ -288,7 +288,7 @@ TEST_F(ToolsTest, DisassemblyFollowsTheInstructionsWithSymbols)
     EXPECT_EQ(m.data("disassemble", {{"count", 1}})["lines"][0]["address"], m.session.machine().cpu.PC);
 }
 
-TEST_F(ToolsTest, CallStackAndTraceAreKeptFromTheirFirstCall)
+TEST_F(ToolsTest, CallStackAndTraceAnswerForThePastAndAreKeptFromTheirFirstCall)
 {
     Json stack = m.data("get_call_stack");
     EXPECT_TRUE(stack["kept"].get<bool>());
@@ -307,27 +307,34 @@ TEST_F(ToolsTest, CallStackAndTraceAreKeptFromTheirFirstCall)
     const std::string pushed = m.data("read_memory", {{"area", "cpu"}, {"address", sp}, {"length", 2}})["hex"];
     EXPECT_EQ(innermost["return_to"], std::stoi(pushed.substr(2, 2) + pushed.substr(0, 2), nullptr, 16));
 
-    // The newest entries last: the CALL that came here, then the instruction stopped at.
+    // The newest entries last: the CALL that came here is the last that ran (the
+    // instruction stopped at has not run, and is traced when it does).
     const Json entries = m.data("get_trace", {{"count", 3}})["entries"];
     ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[1]["text"], "CALL showClock");
-    EXPECT_EQ(entries[1]["pc"], innermost["from"]);
-    EXPECT_EQ(entries[2]["pc"], clock);
+    EXPECT_EQ(entries[2]["text"], "CALL showClock");
+    EXPECT_EQ(entries[2]["pc"], innermost["from"]);
+    EXPECT_EQ(m.data("get_registers")["pc"], clock);
 
     EXPECT_FALSE(m.data("get_trace", {{"keep", false}})["tracing"].get<bool>());
     EXPECT_FALSE(m.control.debugger().tracing);
     EXPECT_FALSE(m.data("get_call_stack", {{"keep", false}})["kept"].get<bool>());
     EXPECT_FALSE(m.control.debugger().watching);
 
-    // Kept again after a gap (the routine has long returned meanwhile): what was kept
-    // before no longer tells where the CPU is, and is not given.
+    // Asked again after a gap (the routine has long returned meanwhile): what ran up to
+    // now, the gap included (run again from the rewind history), then kept on.
     m.data("step_frames", {{"count", 3}});
-    EXPECT_TRUE(m.data("get_call_stack")["frames"].empty());
-    EXPECT_TRUE(m.data("get_trace")["entries"].empty());
+    const Json rebuilt = m.data("get_trace", {{"count", 1}});
+    ASSERT_EQ(rebuilt["entries"].size(), 1u);
+    EXPECT_EQ(rebuilt["from_frame"], 0);
+    EXPECT_GT(rebuilt["entries"][0]["cycle"].get<uint64_t>(), entries[2]["cycle"].get<uint64_t>());
+    for (const Json& frame : m.data("get_call_stack")["frames"])
+        EXPECT_GE(frame["sp"].get<unsigned>(), m.data("get_registers")["sp"].get<unsigned>()) << frame.dump();
+    const Json pc = m.data("get_registers")["pc"];
     m.data("step_into");
-    const Json after = m.data("get_trace")["entries"];
-    ASSERT_EQ(after.size(), 1u) << "only what ran since";
-    EXPECT_GT(after[0]["cycle"].get<uint64_t>(), entries[2]["cycle"].get<uint64_t>());
+    const Json after = m.data("get_trace", {{"count", 2}})["entries"];
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[0]["cycle"], rebuilt["entries"][0]["cycle"]);
+    EXPECT_EQ(after[1]["pc"], pc) << "the instruction stepped is the newest";
 }
 
 TEST_F(ToolsTest, DevicesAreDescribed)

@@ -105,9 +105,7 @@ test("a debugging session: load, find the fault going back, mend, check", { time
 
 // The history going back leaves: the call stack and the trace of how the machine came to
 // the point it went back to, whenever they are first asked.
-test("after going back, the call stack and the trace tell how the machine got there", {
-  todo: "the call stack and the trace are not yet rebuilt after going back (they come back empty)",
-}, () => {
+test("after going back, the call stack and the trace tell how the machine got there", () => {
   const { stack, trace } = afterGoingBack;
   assert.ok(stack && trace, "the session came to the faulty write");
   assert.equal(stack.frames.length, 1, JSON.stringify(stack));

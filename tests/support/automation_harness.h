@@ -86,7 +86,8 @@ inline std::string misfit(const Json& schema, const Json& value, const std::stri
             const std::string t = type;
             fits = fits || (t == "object" && value.is_object()) || (t == "array" && value.is_array()) ||
                    (t == "string" && value.is_string()) || (t == "boolean" && value.is_boolean()) ||
-                   (t == "integer" && (value.is_number_integer())) || (t == "null" && value.is_null());
+                   (t == "integer" && (value.is_number_integer())) || (t == "number" && value.is_number()) ||
+                   (t == "null" && value.is_null());
         }
         if (!fits)
             return where + " is " + value.dump() + ", not " + types.dump();

@@ -1,5 +1,7 @@
 #include "ui/debugger/call_stack_view.h"
 
+#include <string>
+
 #include <imgui.h>
 
 #include "ui/debugger/widgets.h"
@@ -28,7 +30,11 @@ void drawCallStackView(DebugContext& context, bool* open)
     const std::vector<CallStackLine> lines = callStackLines(frames, symbols);
     if (lines.empty()) {
         // No table to head: its columns would shrink to their titles and run together.
-        ImGui::TextDisabled("No call seen since this window was opened.");
+        const std::string empty = control.debugger().callStackFromStart()
+                                      ? "In no routine: the top level."
+                                      : "In no routine entered since frame " +
+                                            std::to_string(control.historyFromFrame()) + ".";
+        ImGui::TextDisabled("%s", empty.c_str());
         ImGui::End();
         return;
     }
