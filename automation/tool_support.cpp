@@ -222,15 +222,6 @@ bool pathArgument(const Json& arguments, const char* name, std::filesystem::path
     return true;
 }
 
-bool onMachine(MachineAccess& machine, const std::function<void(Control&)>& job, ToolResult& result)
-{
-    std::string error;
-    if (machine.run(job, error))
-        return true;
-    result = failure(error);
-    return false;
-}
-
 std::string hex4(unsigned value)
 {
     char text[8];

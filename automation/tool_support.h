@@ -84,7 +84,7 @@ bool pathArgument(const Json& arguments, const char* name, std::filesystem::path
 //   return onMachine(machine, [](Control& c) { return c.machine().cpu; },
 //                    [](const Z80State& cpu) { return success(...); });
 template <class Job, class Answer>
-    requires std::is_invocable_v<Job&, Control&> && (!std::is_same_v<std::remove_cvref_t<Answer>, ToolResult>)
+    requires std::is_invocable_v<Job&, Control&>
 ToolResult onMachine(MachineAccess& machine, Job&& job, Answer&& answer)
 {
     using Got = std::invoke_result_t<Job&, Control&>;
@@ -100,10 +100,6 @@ ToolResult onMachine(MachineAccess& machine, Job&& job, Answer&& answer)
         return answer(std::move(*got));
     }
 }
-
-// The older form, for a tool written before the one above: runs the job; false, with the
-// failure in `result`, when the emulator is gone. New tools use the form above.
-bool onMachine(MachineAccess& machine, const std::function<void(Control&)>& job, ToolResult& result);
 
 // "$0AAE".
 std::string hex4(unsigned value);
