@@ -139,6 +139,6 @@ void latency()
     measure("running", {});
 }
 
-const BenchSection section("latency", 60, latency);
+const BenchSection latencySection("latency", 60, latency);
 
 } // namespace
