@@ -150,6 +150,6 @@ void latency()
     measure("window running", {}, true);
 }
 
-const BenchSection section("latency", 60, latency);
+const BenchSection latencySection("latency", 60, latency);
 
 } // namespace

@@ -148,6 +148,6 @@ void libretroBench()
 
 #endif
 
-const BenchSection section("libretro", 60, libretroBench);
+const BenchSection libretroSection("libretro", 60, libretroBench);
 
 } // namespace

@@ -86,6 +86,6 @@ void rewindBench()
     std::printf("snapshot restore, oldest of %zu held: %.1f us\n", held, median(far));
 }
 
-const BenchSection section("rewind", 50, rewindBench);
+const BenchSection rewindSection("rewind", 50, rewindBench);
 
 } // namespace

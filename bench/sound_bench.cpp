@@ -53,6 +53,6 @@ void soundBench()
     std::printf("synthesizeHalf audible tones: %.2f us\n", timeFill(true));
 }
 
-const BenchSection section("sound", 40, soundBench);
+const BenchSection soundSection("sound", 40, soundBench);
 
 } // namespace

@@ -26,6 +26,6 @@ void symbolsAtOneAddress()
     }
 }
 
-BenchSection section("symbols", 60, symbolsAtOneAddress);
+BenchSection symbolsSection("symbols", 60, symbolsAtOneAddress);
 
 } // namespace

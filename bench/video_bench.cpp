@@ -84,6 +84,6 @@ void videoBench()
     }
 }
 
-const BenchSection section("video", 30, videoBench);
+const BenchSection videoSection("video", 30, videoBench);
 
 } // namespace

@@ -10,7 +10,7 @@ namespace ollendor {
 
 namespace {
 
-StateResult fail(std::string why)
+StateResult refuseStateFile(std::string why)
 {
     return {false, std::move(why)};
 }
@@ -20,11 +20,11 @@ StateResult fail(std::string why)
 StateResult saveStateFile(const Mtx& machine, const std::filesystem::path& path)
 {
     if (const std::string why = unsavableState(machine); !why.empty())
-        return fail("cannot save the state file '" + escapedName(path.string()) + "': " + why);
+        return refuseStateFile("cannot save the state file '" + escapedName(path.string()) + "': " + why);
     const std::vector<uint8_t> bytes = encodeState(machine);
     const std::string error = writeFileSafely(path, bytes);
     if (!error.empty())
-        return fail("cannot write the state file '" + escapedName(path.string()) + "': " + error);
+        return refuseStateFile("cannot write the state file '" + escapedName(path.string()) + "': " + error);
     return {true, {}};
 }
 
@@ -32,15 +32,15 @@ StateResult readStateFile(const std::filesystem::path& path, std::vector<uint8_t
 {
     const OpenedFile opened = openRegularFile(path.c_str());
     if (!opened.file)
-        return fail(opened.why);
+        return refuseStateFile(opened.why);
     bytes.resize(stateFileLimit + 1);
     const size_t read = std::fread(bytes.data(), 1, bytes.size(), opened.file);
     const bool failed = std::ferror(opened.file) != 0;
     std::fclose(opened.file);
     if (failed)
-        return fail("it cannot be read");
+        return refuseStateFile("it cannot be read");
     if (read > stateFileLimit)
-        return fail("it is far larger than any state file");
+        return refuseStateFile("it is far larger than any state file");
     bytes.resize(read);
     return {true, {}};
 }

@@ -388,7 +388,7 @@ void readSoundOutput(FieldReader& r, Mtx& m, Check& check)
     check.require(r.badValue() || onTime, "the sound output's position");
 }
 
-StateResult fail(std::string why)
+StateResult refuseState(std::string why)
 {
     return {false, std::move(why)};
 }
@@ -434,11 +434,11 @@ std::span<const StateSection> stateSections(uint16_t version)
 StateResult checkStateHeader(std::span<const uint8_t> bytes, StateHeader& header)
 {
     if (bytes.empty())
-        return fail("it is empty");
+        return refuseState("it is empty");
     if (bytes.size() < sizeof stateMagic || std::memcmp(bytes.data(), stateMagic, sizeof stateMagic) != 0)
-        return fail("it is not a state file");
+        return refuseState("it is not a state file");
     if (bytes.size() < stateHeaderSize)
-        return fail("it is cut short");
+        return refuseState("it is cut short");
     FieldReader fields(bytes.first(stateHeaderSize));
     fields.view(sizeof stateMagic);
     const uint16_t version = fields.u16();
@@ -448,19 +448,19 @@ StateResult checkStateHeader(std::span<const uint8_t> bytes, StateHeader& header
     const uint32_t compressedSize = fields.u32();
     const uint64_t storedChecksum = fields.u64();
     if (version > stateFormatVersion)
-        return fail("it was saved in a newer format (version " + std::to_string(version) +
+        return refuseState("it was saved in a newer format (version " + std::to_string(version) +
                     "; this program reads version " + std::to_string(stateFormatVersion) + ")");
     if (version == 0)
-        return fail("its format version 0 is not one of ours");
+        return refuseState("its format version 0 is not one of ours");
     if (bytes.size() - stateHeaderSize < compressedSize)
-        return fail("it is cut short");
+        return refuseState("it is cut short");
     if (bytes.size() - stateHeaderSize > compressedSize)
-        return fail("it has bytes past its end");
+        return refuseState("it has bytes past its end");
     header.packed = bytes.subspan(stateHeaderSize, compressedSize);
     if (checksum(bytes.first(28), header.packed) != storedChecksum)
-        return fail("its checksum does not match (the file is damaged)");
+        return refuseState("its checksum does not match (the file is damaged)");
     if ((flags & ~1u) != 0)
-        return fail("its header holds flags this program does not know");
+        return refuseState("its header holds flags this program does not know");
     header.romBuiltin = (flags & 1) != 0;
     header.version = version;
     return {true, {}};
@@ -470,11 +470,11 @@ StateResult unpackStatePayload(const StateHeader& header, std::vector<uint8_t>& 
 {
     const uint32_t size = payloadLength(header.version);
     if (header.unpackedSize != size)
-        return fail("its sections do not have the sizes of format version " + std::to_string(header.version));
+        return refuseState("its sections do not have the sizes of format version " + std::to_string(header.version));
     payload.resize(size);
     const size_t got = ZSTD_decompress(payload.data(), payload.size(), header.packed.data(), header.packed.size());
     if (ZSTD_isError(got) || got != size)
-        return fail("its contents cannot be unpacked");
+        return refuseState("its contents cannot be unpacked");
     return {true, {}};
 }
 
@@ -484,9 +484,9 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
     if (StateResult checked = checkStateHeader(bytes, header); !checked.ok)
         return checked;
     if (header.romBuiltin && running.romBuiltin && header.romIdentity != running.romIdentity)
-        return fail("it was saved with another version of the built-in ROM (another release of this program)");
+        return refuseState("it was saved with another version of the built-in ROM (another release of this program)");
     if (header.romBuiltin != running.romBuiltin || header.romIdentity != running.romIdentity)
-        return fail("it was saved with another ROM set (" + describeRomSet(header.romIdentity, header.romBuiltin) +
+        return refuseState("it was saved with another ROM set (" + describeRomSet(header.romIdentity, header.romBuiltin) +
                     ") than the one running (" + describeRomSet(running.romIdentity, running.romBuiltin) + ")");
     std::vector<uint8_t> payload;
     if (StateResult unpacked = unpackStatePayload(header, payload); !unpacked.ok)
@@ -504,7 +504,7 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
         r.bytes(tag, 4);
         const uint32_t length = r.u32();
         if (std::memcmp(tag, spec.tag, 4) != 0 || length != spec.length)
-            return fail("its section " + sectionName(spec.tag) + " is missing or has the wrong size");
+            return refuseState("its section " + sectionName(spec.tag) + " is missing or has the wrong size");
         FieldReader section(r.view(length));
         switch (index) {
         case 0: readCpu(section, m.cpu, check); break;
@@ -529,12 +529,12 @@ StateResult decodeState(std::span<const uint8_t> bytes, const Mtx& running, Mtx&
         case 10: readSoundOutput(section, m, check); break;
         }
         if (section.overran() || section.left() != 0)
-            return fail("its section " + sectionName(spec.tag) + " does not hold what its size says");
+            return refuseState("its section " + sectionName(spec.tag) + " does not hold what its size says");
         if (section.badValue())
             check.require(false, "a truth value (neither 0 nor 1) in the section " + sectionName(spec.tag));
     }
     if (!check.bad.empty())
-        return fail("it holds a value the machine can never have: " + check.bad);
+        return refuseState("it holds a value the machine can never have: " + check.bad);
     // Samples waiting belong to the machine that was running, not to the one loaded.
     discardSamples(m.soundOutput);
     m.soundOutput.dropped = 0;

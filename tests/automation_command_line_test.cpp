@@ -9,7 +9,7 @@ using namespace ollendor;
 
 namespace {
 
-CommandLine parse(std::vector<const char*> arguments)
+CommandLine parseQuietly(std::vector<const char*> arguments)
 {
     arguments.insert(arguments.begin(), "ollendor");
     testing::internal::CaptureStderr();
@@ -22,20 +22,20 @@ CommandLine parse(std::vector<const char*> arguments)
 
 TEST(AutomationCommandLine, TransportsTokenAndPaused)
 {
-    CommandLine line = parse({"--headless", "--mcp-stdio", "--paused"});
+    CommandLine line = parseQuietly({"--headless", "--mcp-stdio", "--paused"});
     ASSERT_TRUE(line.run);
     EXPECT_TRUE(line.options.mcpStdio);
     EXPECT_TRUE(line.options.paused);
     EXPECT_FALSE(line.options.mcpHttpPort.has_value());
     EXPECT_TRUE(line.options.automation());
 
-    line = parse({"--mcp-http", "0", "--mcp-token", "abc"});
+    line = parseQuietly({"--mcp-http", "0", "--mcp-token", "abc"});
     ASSERT_TRUE(line.run);
     EXPECT_EQ(line.options.mcpHttpPort, 0);
     EXPECT_EQ(line.options.mcpToken, "abc");
     EXPECT_TRUE(line.options.automation());
 
-    line = parse({"--paused"});
+    line = parseQuietly({"--paused"});
     ASSERT_TRUE(line.run) << "the window can resume it";
     EXPECT_FALSE(line.options.automation());
 
@@ -46,7 +46,7 @@ TEST(AutomationCommandLine, TransportsTokenAndPaused)
              {"--mcp-token", "abc"},                      // no HTTP server to guard
              {"--mcp-http", "80", "--mcp-token", ""},     // an empty token
              {"--headless", "--paused"}}) {               // nothing could resume it
-        const CommandLine bad = parse(refused);
+        const CommandLine bad = parseQuietly(refused);
         EXPECT_FALSE(bad.run) << refused[0];
         EXPECT_EQ(bad.exitCode, exitBadCommandLine) << refused[0];
     }

@@ -92,7 +92,7 @@ TEST(AutomationCrossLayer, SoundStateAgreesWithTheFrequencyInTheWav)
     const programtest::RunResult run = programtest::runOllendor(programtest::RunSetup(
         {"--headless", "--frames", "150", "--type", "3q", "--wav", wav.string()}));
     ASSERT_EQ(run.exitCode, 0) << programtest::describe(run);
-    const std::string bytes = programtest::readFile(wav);
+    const std::string bytes = programtest::readText(wav);
     std::filesystem::remove(wav);
     ASSERT_GT(bytes.size(), wavHeaderBytes);
     const auto sample = [&](size_t i) {

@@ -2,6 +2,7 @@
 // reported and skipped, files that cannot be read, the built-in ROMs' embedded labels, and
 // (when it is installed) pasmo's own output.
 #include <gtest/gtest.h>
+#include "tests/support/scratch_files.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -61,12 +62,6 @@ public:
 private:
     fs::path path_;
 };
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 } // namespace
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-CommandLine parse(std::vector<const char*> args)
+CommandLine parseArguments(std::vector<const char*> args)
 {
     args.insert(args.begin(), "ollendor");
     return parseCommandLine(int(args.size()), args.data());
@@ -17,19 +17,19 @@ CommandLine parse(std::vector<const char*> args)
 
 TEST(SymbolsOption, EachFileInTheOrderGiven)
 {
-    const CommandLine none = parse({});
+    const CommandLine none = parseArguments({});
     ASSERT_TRUE(none.run);
     EXPECT_TRUE(none.options.symbols.empty());
-    const CommandLine two = parse({"--symbols", "a.lbl", "--symbols", "b.equ"});
+    const CommandLine two = parseArguments({"--symbols", "a.lbl", "--symbols", "b.equ"});
     ASSERT_TRUE(two.run);
     EXPECT_EQ(two.options.symbols, (std::vector<std::filesystem::path>{"a.lbl", "b.equ"}));
     // One file for each --symbols: a name after it is the tape to mount (two are too many).
-    const CommandLine tape = parse({"--symbols", "a.lbl", "game.mtx"});
+    const CommandLine tape = parseArguments({"--symbols", "a.lbl", "game.mtx"});
     ASSERT_TRUE(tape.run);
     EXPECT_EQ(tape.options.symbols, (std::vector<std::filesystem::path>{"a.lbl"}));
     EXPECT_EQ(tape.options.tape, std::filesystem::path("game.mtx"));
     for (const auto& bad : std::vector<std::vector<const char*>>{{"--symbols"}, {"--symbols", ""}, {"--symbols", "a", "b", "c"}}) {
-        const CommandLine c = parse(bad);
+        const CommandLine c = parseArguments(bad);
         EXPECT_FALSE(c.run) << bad.size();
         EXPECT_EQ(c.exitCode, exitBadCommandLine) << bad.size();
     }
@@ -39,7 +39,7 @@ TEST(SymbolsOption, AnUnusableFileStopsTheRunAndBadLinesAreListed)
 {
     programtest::ScratchDir dir;
     const auto good = dir.path() / "game.lbl";
-    programtest::writeFile(good, "player:\tequ $C100\nnot a label line\n");
+    programtest::writeText(good, "player:\tequ $C100\nnot a label line\n");
     const programtest::RunResult listed = programtest::runOllendor(programtest::RunSetup({"--headless", "--frames", "2", "--symbols", good.string()}));
     EXPECT_EQ(listed.exitCode, 0) << programtest::describe(listed);
     EXPECT_NE(listed.errors.find("game.lbl:2"), std::string::npos) << listed.errors;

@@ -95,12 +95,12 @@ TEST(CommandLine, BadValuesExitWithCode2)
 // --- Whole runs of the program, headless.
 
 const std::filesystem::path binaryDir = OLLENDOR_BINARY_DIR;
-const std::filesystem::path program = binaryDir / "ollendor";
+const std::filesystem::path cliProgram = binaryDir / "ollendor";
 const std::filesystem::path testRoms = binaryDir / "testrom";
 
 int run(const std::string& arguments, const std::string& before = "")
 {
-    const std::string command = before + " " + program.string() + " " + arguments + " 2>/dev/null";
+    const std::string command = before + " " + cliProgram.string() + " " + arguments + " 2>/dev/null";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -200,7 +200,7 @@ TEST_F(HeadlessRun, AnUnwritableOutputIsReportedWithExitCode1BeforeTheRun)
 TEST_F(HeadlessRun, AFileSizeLimitIsAFailureReported)
 {
     const auto state = folder / "big.state";
-    const std::string command = "ulimit -f 0; exec " + program.string() + " --headless --frames 3 --rom-dir " +
+    const std::string command = "ulimit -f 0; exec " + cliProgram.string() + " --headless --frames 3 --rom-dir " +
                                 testRoms.string() + " --save-state " + state.string() + " 2>/dev/null";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
@@ -211,7 +211,7 @@ TEST_F(HeadlessRun, AFileSizeLimitIsAFailureReported)
 TEST_F(HeadlessRun, BadValuesExitWithCode2AndOneLine)
 {
     const auto errors = folder / "errors.txt";
-    const std::string command = program.string() + " --frames ten 2>" + errors.string();
+    const std::string command = cliProgram.string() + " --frames ten 2>" + errors.string();
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 2);
@@ -226,7 +226,7 @@ TEST_F(HeadlessRun, SigtermEndsTheRunThroughTheQuitPath)
     ASSERT_GE(child, 0);
     if (child == 0) {
         const std::string romDir = testRoms.string(), shotFile = shot.string();
-        execl(program.c_str(), "ollendor", "--headless", "--rom-dir", romDir.c_str(), "--screenshot",
+        execl(cliProgram.c_str(), "ollendor", "--headless", "--rom-dir", romDir.c_str(), "--screenshot",
               shotFile.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -26,7 +26,7 @@ public:
     std::vector<std::string> boxes;
 };
 
-class QuietPlatform : public Platform {
+class MenuPlatform : public Platform {
 public:
     Toolkit& toolkit() override { return kit; }
     Desktop& desktop() override { return desktop_; }
@@ -84,7 +84,7 @@ protected:
     EnvironmentGuard window{"OLLENDOR_FILE_DIALOG", "window"};
     ScratchFolder scratch;
     ControlRig rig;
-    QuietPlatform platform;
+    MenuPlatform platform;
     Loop loop;
     HotkeyActions actions;
     Settings settings;

@@ -32,7 +32,7 @@ using namespace ollendor;
 
 namespace {
 
-using programtest::readFile;
+using programtest::readText;
 using programtest::testRoms;
 
 // The headless desktop, with trouble caused once a number of frames were run: at the
@@ -222,7 +222,7 @@ TEST_F(RunEnd, TheWavSizeLimitIsAnnouncedOnceAndTheFileStaysGood)
     ASSERT_NE(first, std::string::npos) << errors;
     EXPECT_EQ(errors.find(notice, first + 1), std::string::npos) << "said more than once";
     EXPECT_EQ(errors.find("could not"), std::string::npos) << errors;
-    const std::string file = readFile(wav);
+    const std::string file = readText(wav);
     ASSERT_EQ(file.size(), 44u + 20000u);
     uint32_t dataSize = 0;
     for (int i = 3; i >= 0; --i)
@@ -237,14 +237,14 @@ TEST_F(RunEnd, TheWavSizeLimitIsAnnouncedOnceAndTheFileStaysGood)
 // by hand once a few frames have run.
 TEST_F(RunEnd, ALoadedStatePlaysItsToneOnTheDeviceAtOnce)
 {
-    std::string os = readFile(std::filesystem::path(OLLENDOR_TEST_ASM_DIR) / "tone_tape.bin");
+    std::string os = readText(std::filesystem::path(OLLENDOR_TEST_ASM_DIR) / "tone_tape.bin");
     ASSERT_FALSE(os.empty());
     os.resize(8192, '\0');
     const auto roms = folder / "roms";
     std::filesystem::create_directories(roms);
-    programtest::writeFile(roms / "osrom", os);
-    programtest::writeFile(roms / "basicrom", std::string(8192, '\xB0'));
-    programtest::writeFile(roms / "assemrom", std::string(8192, '\xA0'));
+    programtest::writeText(roms / "osrom", os);
+    programtest::writeText(roms / "basicrom", std::string(8192, '\xB0'));
+    programtest::writeText(roms / "assemrom", std::string(8192, '\xA0'));
     const auto state = folder / "at23.state", whole = folder / "whole.wav";
     const std::string romDir = roms.string();
     using programtest::RunSetup;
@@ -273,7 +273,7 @@ TEST_F(RunEnd, ALoadedStatePlaysItsToneOnTheDeviceAtOnce)
 
     // Frame 23 ends at sample 23 x 133,120 / 128 = 23,920, within the second half of the
     // eighth pair of halves: that half, from sample 7 x 3,125 + 1,562, is the first made.
-    const std::string file = readFile(whole);
+    const std::string file = readText(whole);
     const size_t first = 7 * 3125 + 1562;
     ASSERT_GE(file.size(), 44 + 2 * (first + played.size()));
     std::vector<int16_t> expected(played.size());

@@ -16,20 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void writeText(const fs::path& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string joined(const std::vector<std::string>& lines)
 {
     std::string text;

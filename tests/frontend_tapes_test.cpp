@@ -39,14 +39,6 @@ std::vector<uint8_t> pixels(const fs::path& png)
     return rgb;
 }
 
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The path in single quotes for the shell (built by appending: GCC 12 warns wrongly of
 // "'" + string).
 std::string quoted(const fs::path& path)

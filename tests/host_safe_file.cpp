@@ -29,7 +29,7 @@ TEST(SafeFile, ReplacesTheTargetOnlyAtCommitKeepingItsPermissions)
 {
     ScratchDir scratch;
     const auto target = scratch.path() / "file.bin";
-    writeFile(target, "old contents");
+    writeText(target, "old contents");
     ::chmod(target.c_str(), 0604);
     const bool root = ::geteuid() == 0;
     if (root) {
@@ -40,13 +40,13 @@ TEST(SafeFile, ReplacesTheTargetOnlyAtCommitKeepingItsPermissions)
     ASSERT_TRUE(file.open(target)) << file.error();
     EXPECT_EQ(file.temporaryPath().parent_path(), scratch.path());
     ASSERT_TRUE(file.write("new ", 4));
-    EXPECT_EQ(readFile(target), "old contents") << "written in place";
+    EXPECT_EQ(readText(target), "old contents") << "written in place";
     ASSERT_TRUE(file.write("contents!", 9));
     ASSERT_TRUE(file.writeAt(0, "NEW", 3)); // a header fixed up, then appending goes on
     ASSERT_TRUE(file.write("?", 1));
     ASSERT_TRUE(file.commit()) << file.error();
     EXPECT_FALSE(file.isOpen());
-    EXPECT_EQ(readFile(target), "NEW contents!?");
+    EXPECT_EQ(readText(target), "NEW contents!?");
     EXPECT_EQ(namesIn(scratch.path()), std::vector<std::string>{"file.bin"});
     struct stat status {};
     ASSERT_EQ(::stat(target.c_str(), &status), 0);
@@ -69,7 +69,7 @@ TEST(SafeFile, AbandonedOrDestroyedUnfinishedLeavesTheTargetAndNoTemporary)
 {
     ScratchDir scratch;
     const auto target = scratch.path() / "keep.txt";
-    writeFile(target, "precious");
+    writeText(target, "precious");
     {
         SafeFile file;
         ASSERT_TRUE(file.open(target));
@@ -80,7 +80,7 @@ TEST(SafeFile, AbandonedOrDestroyedUnfinishedLeavesTheTargetAndNoTemporary)
         ASSERT_TRUE(file.open(target));
         ASSERT_TRUE(file.write("junk", 4));
     } // destroyed unfinished
-    EXPECT_EQ(readFile(target), "precious");
+    EXPECT_EQ(readText(target), "precious");
     EXPECT_EQ(namesIn(scratch.path()), std::vector<std::string>{"keep.txt"});
 }
 
@@ -117,19 +117,19 @@ TEST(SafeFile, ALinkIsFollowedAndStaysALink)
     ScratchDir scratch;
     std::filesystem::create_directory(scratch.path() / "real");
     const auto real = scratch.path() / "real" / "data.txt";
-    writeFile(real, "old");
+    writeText(real, "old");
     const auto link = scratch.path() / "link.txt";
     std::filesystem::create_symlink("real/data.txt", link);
     EXPECT_EQ(writeFileSafely(link, bytesOf("new")), "");
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(readFile(real), "new");
+    EXPECT_EQ(readText(real), "new");
 
     // A link to a file not yet there: the file appears where the link points.
     const auto dangling = scratch.path() / "dangling.txt";
     std::filesystem::create_symlink("real/later.txt", dangling);
     EXPECT_EQ(writeFileSafely(dangling, bytesOf("later")), "");
     EXPECT_TRUE(std::filesystem::is_symlink(dangling));
-    EXPECT_EQ(readFile(scratch.path() / "real" / "later.txt"), "later");
+    EXPECT_EQ(readText(scratch.path() / "real" / "later.txt"), "later");
 
     // Links in a circle name no file: refused, and left as they are.
     std::filesystem::create_symlink("loop-b", scratch.path() / "loop-a");
@@ -156,7 +156,7 @@ TEST(SafeFile, AFullDiskFailsWithTheReasonAndCostsNothing)
     EXPECT_EQ(file.error(), "No space left on device");
     EXPECT_FALSE(file.isOpen());
     EXPECT_FALSE(file.commit());
-    EXPECT_EQ(readFile(target), old);
+    EXPECT_EQ(readText(target), old);
     EXPECT_EQ(disk.leftovers(), std::vector<std::string>{"state.bin"});
 
     EXPECT_EQ(writeFileSafely(disk.path() / "new.bin", bytesOf(std::string(9000, 'n'))),

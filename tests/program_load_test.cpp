@@ -38,8 +38,8 @@ TEST(ProgramLoad, LoadedCodeRunsAtOnceOrAfterTheFramesAsked)
 {
     ScratchDir folder;
     const auto code = folder.path() / "code.bin", marker = folder.path() / "marker.bin";
-    writeFile(code, codeBytes);
-    writeFile(marker, "\x41");
+    writeText(code, codeBytes);
+    writeText(marker, "\x41");
     for (const char* startFrame : {"", "5"}) {
         SCOPED_TRACE(startFrame);
         const auto state = folder.path() / "end.state";
@@ -70,10 +70,10 @@ TEST(ProgramLoad, BadFilesAndAddressesStopTheProgramWithAMessage)
 {
     ScratchDir folder;
     const auto code = folder.path() / "code.bin", fifo = folder.path() / "fifo";
-    writeFile(code, codeBytes);
+    writeText(code, codeBytes);
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string big(0x10001, '\0');
-    writeFile(folder.path() / "big.bin", big);
+    writeText(folder.path() / "big.bin", big);
     const struct {
         std::vector<std::string> arguments;
         int exitCode;

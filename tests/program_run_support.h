@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include "tests/support/scratch_files.h"
 
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -32,20 +33,12 @@ using namespace ollendor;
 
 namespace programtest {
 
+using ollendor::readText;
+using ollendor::writeText;
+
 inline const std::filesystem::path binaryDir = OLLENDOR_BINARY_DIR;
 inline const std::filesystem::path program = binaryDir / "ollendor";
 inline const std::filesystem::path testRoms = binaryDir / "testrom";
-
-inline std::string readFile(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void writeFile(const std::filesystem::path& file, const std::string& bytes)
-{
-    std::ofstream(file, std::ios::binary) << bytes;
-}
 
 // How one run is set up.
 struct RunSetup {
@@ -116,7 +109,7 @@ inline RunResult runOllendor(const RunSetup& setup)
     else if (WIFSIGNALED(status))
         result.signal = WTERMSIG(status);
     ::close(errorsFile);
-    result.errors = readFile(errorsTemplate);
+    result.errors = readText(errorsTemplate);
     ::unlink(errorsTemplate);
     return result;
 }

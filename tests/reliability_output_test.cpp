@@ -40,7 +40,7 @@ uint64_t wavBytesForFrames(unsigned frames)
 // A WAV file whose header sizes match its length; gives its sample bytes (or fails).
 void expectCompleteWav(const std::filesystem::path& file, uint64_t expectedBytes = 0)
 {
-    const std::string wav = readFile(file);
+    const std::string wav = readText(file);
     ASSERT_GE(wav.size(), wavHeaderBytes) << file;
     EXPECT_EQ(wav.substr(0, 4), "RIFF");
     EXPECT_EQ(le32(wav, 40), wav.size() - wavHeaderBytes) << "the header's data size";
@@ -93,7 +93,7 @@ TEST(OutputFiles, AFullDiskLeavesTheOldScreenshotIntactAndSaysSo)
     OLLENDOR_NEED_TINY_DISK(disk);
     const auto old = disk.path() / "shot.png";
     ASSERT_EQ(runOllendor(RunSetup{headless(3, {"--screenshot", old.string()})}).exitCode, 0);
-    const std::string before = readFile(old);
+    const std::string before = readText(old);
     ASSERT_FALSE(before.empty());
     disk.fill();
 
@@ -105,7 +105,7 @@ TEST(OutputFiles, AFullDiskLeavesTheOldScreenshotIntactAndSaysSo)
                   std::string::npos)
             << run.errors;
     }
-    EXPECT_TRUE(readFile(old) == before) << "the old screenshot was damaged";
+    EXPECT_TRUE(readText(old) == before) << "the old screenshot was damaged";
     EXPECT_EQ(disk.leftovers(), std::vector<std::string>{"shot.png"});
 }
 
@@ -117,7 +117,7 @@ TEST(OutputFiles, AWavFailureMidRunKeepsTheOldWavAndStillWritesTheScreenshot)
     OLLENDOR_NEED_TINY_DISK(disk);
     ScratchDir elsewhere;
     const auto wav = disk.path() / "sound.wav", shot = elsewhere.path() / "shot.png";
-    writeFile(wav, "an older recording");
+    writeText(wav, "an older recording");
     disk.fill();
     disk.freePages(2); // room for the header and about two halves, not for 30 frames
 
@@ -128,7 +128,7 @@ TEST(OutputFiles, AWavFailureMidRunKeepsTheOldWavAndStillWritesTheScreenshot)
                               ": No space left on device"),
               std::string::npos)
         << run.errors;
-    EXPECT_TRUE(readFile(wav) == "an older recording") << "the old WAV file was damaged";
+    EXPECT_TRUE(readText(wav) == "an older recording") << "the old WAV file was damaged";
     EXPECT_EQ(disk.leftovers(), std::vector<std::string>{"sound.wav"});
     expectScreenshot(shot);
 }

@@ -77,12 +77,6 @@ int runProgram(const ScratchFolder& folder, unsigned frames, const std::string& 
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string readText(const std::filesystem::path& path)
-{
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 struct Picture {
     int width = 0, height = 0;
     std::vector<uint8_t> rgb; // rows from the top, 3 bytes a pixel

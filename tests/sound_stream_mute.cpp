@@ -15,7 +15,7 @@ using namespace std::chrono_literals;
 namespace {
 
 // Every sample carries channel 0's amplitude as played.
-void amplitudeFill(const ToneSettings& tones, int16_t* destination, size_t count)
+void channelZeroFill(const ToneSettings& tones, int16_t* destination, size_t count)
 {
     for (size_t i = 0; i < count; ++i)
         destination[i] = int16_t(tones.amplitude[0]);
@@ -25,7 +25,7 @@ TEST(SoundStreamMute, SilenceAtOnceWhileTheTonesStay)
 {
     FakeAudioDevice device;
     SoundStream stream;
-    stream.setFill(amplitudeFill);
+    stream.setFill(channelZeroFill);
     auto ringHolds = [&stream](int16_t value) {
         for (unsigned i = 0; i < ringSamples; ++i)
             if (stream.ringSample(i) != value)

@@ -29,7 +29,7 @@ TEST(StateProgram, AStateFileCutsARunInTwoWithoutChangingIt)
     ASSERT_EQ(first.exitCode, 0) << describe(first);
     const RunResult second = run(folder, {"--load-state", state.string(), "--frames", "180", "--screenshot", split.string()});
     ASSERT_EQ(second.exitCode, 0) << describe(second);
-    EXPECT_EQ(readFile(whole), readFile(split)) << "300 frames, or 120 + a state + 180";
+    EXPECT_EQ(readText(whole), readText(split)) << "300 frames, or 120 + a state + 180";
 }
 
 // Keys typed across the save point, carried over by a recording: the graphics page opens
@@ -46,19 +46,19 @@ TEST(StateProgram, ARecordingCarriesKeysAcrossTheSavePoint)
     ASSERT_EQ(recorded.exitCode, 0) << describe(recorded);
     const RunResult replay = run(folder, {"--replay", recording.string(), "--screenshot", replayed.string()});
     ASSERT_EQ(replay.exitCode, 0) << describe(replay);
-    EXPECT_EQ(readFile(whole), readFile(replayed)) << "the replay ends on the recorded run's last picture";
+    EXPECT_EQ(readText(whole), readText(replayed)) << "the replay ends on the recorded run's last picture";
 
     // At the save point the replayed machine is the typed one, to the byte.
     const auto typedState = folder.path() / "typed.state", replayedState = folder.path() / "replayed.state";
     ASSERT_EQ(run(folder, {"--frames", "120", "--type", typed, "--save-state", typedState.string()}).exitCode, 0);
     ASSERT_EQ(run(folder, {"--replay", recording.string(), "--frames", "120", "--save-state", replayedState.string()}).exitCode, 0);
-    EXPECT_EQ(readFile(typedState), readFile(replayedState));
+    EXPECT_EQ(readText(typedState), readText(replayedState));
 }
 
 // The sound samples of a WAV file (its header is the 44 bytes this program writes).
 std::string wavSamples(const std::filesystem::path& file)
 {
-    const std::string bytes = readFile(file);
+    const std::string bytes = readText(file);
     return bytes.size() < 44 ? std::string() : bytes.substr(44);
 }
 
@@ -86,12 +86,12 @@ TEST(StateProgram, AReplaysWavIsTheRecordedRuns)
 TEST(StateProgram, AStateSavedWhileAToneIsPlayingGivesItAtOnce)
 {
     ScratchDir folder;
-    std::string os = readFile(std::filesystem::path(OLLENDOR_TEST_ASM_DIR) / "tone_tape.bin");
+    std::string os = readText(std::filesystem::path(OLLENDOR_TEST_ASM_DIR) / "tone_tape.bin");
     ASSERT_FALSE(os.empty());
     os.resize(8192, '\0');
-    writeFile(folder.path() / "osrom", os);
-    writeFile(folder.path() / "basicrom", std::string(8192, '\xB0'));
-    writeFile(folder.path() / "assemrom", std::string(8192, '\xA0'));
+    writeText(folder.path() / "osrom", os);
+    writeText(folder.path() / "basicrom", std::string(8192, '\xB0'));
+    writeText(folder.path() / "assemrom", std::string(8192, '\xA0'));
     const auto whole = folder.path() / "whole.wav", split = folder.path() / "split.wav";
     const auto state = folder.path() / "at23.state";
     ASSERT_EQ(run(folder, {"--frames", "60", "--wav", whole.string()}).exitCode, 0);
@@ -110,8 +110,8 @@ TEST(StateProgram, UnusableFilesStopTheProgramBeforeAnythingIsWritten)
 {
     ScratchDir folder;
     const auto shot = folder.path() / "shot.png", saved = folder.path() / "saved.state";
-    writeFile(folder.path() / "noise.state", std::string(500, 'x'));
-    writeFile(folder.path() / "noise.rec", std::string("OLLRECRD\x01\x00\x00\x00\x10\x00\x00\x00", 16)); // version 1, then nothing
+    writeText(folder.path() / "noise.state", std::string(500, 'x'));
+    writeText(folder.path() / "noise.rec", std::string("OLLRECRD\x01\x00\x00\x00\x10\x00\x00\x00", 16)); // version 1, then nothing
     struct Case {
         std::vector<std::string> arguments;
         std::string says;

@@ -50,6 +50,18 @@ inline std::vector<uint8_t> readFile(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A file's whole contents as text (empty when it cannot be read), and text written as a file.
+inline std::string readText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeText(const std::filesystem::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
 // size bytes counting up from first, wrapping at 256.
 inline std::vector<uint8_t> countingBytes(size_t size, uint8_t first = 0)
 {
