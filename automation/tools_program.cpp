@@ -13,7 +13,7 @@ namespace {
 
 using namespace tool;
 
-const Shape loadedShape{{"address", outInteger()}, {"length", outInteger()}, {"start", outNullable("integer")}};
+const Shape binaryLoadedShape{{"address", outInteger()}, {"length", outInteger()}, {"start", outNullable("integer")}};
 const Shape resetShape{{"pc", outInteger()}};
 const Shape areaShape{{"first", outInteger()}, {"last", outInteger()}, {"page", outInteger()}, {"what", outString()}};
 const Shape mapShape{{"rom_page", outInteger()}, {"ram_page", outInteger()}, {"areas", outArray(areaShape.schema())}};
@@ -71,7 +71,7 @@ ToolResult loadBinary(const Json& arguments, MachineAccess& machine)
                      [&](const Control::Result& loaded) {
                          if (!loaded.ok)
                              return failure("load_binary: " + loaded.error);
-                         return success(loadedShape({{"address", address}, {"length", bytes->size()},
+                         return success(binaryLoadedShape({{"address", address}, {"length", bytes->size()},
                                                      {"start", start ? Json(*start) : Json()}}),
                                         std::to_string(bytes->size()) + " bytes loaded at " + hex4(address) +
                                             (start ? ", running from " + hex4(*start) : std::string()));
@@ -174,7 +174,7 @@ void addProgramTools(std::vector<Tool>& tools)
                              {"page", integer(0, 15, "the page to load into (default: what the CPU sees)")},
                              {"start", address("where the CPU goes on (default: it stays where it is)")}},
                             {"address"}),
-                     loadedShape.schema(), loadBinary});
+                     binaryLoadedShape.schema(), loadBinary});
     tools.push_back({"reset",
                      "Resets the machine: power-on with the same ROMs (memory cleared); breakpoints and symbols "
                      "stay, the history for going back starts afresh.",

@@ -132,7 +132,8 @@ std::optional<Condition::Term> parseTerm(std::string_view text, const Symbols* s
         } else {
             const AddressText where = readAddressText(inside, symbols);
             if (!where.value || *where.value > 0xFFFF) {
-                error = where.value ? "'" + std::string(inside) + "' is past 0xFFFF" : where.error;
+                // Appended rather than "'" + std::string(...): gcc 12 warns falsely of an overlap there.
+                error = where.value ? std::string("'").append(inside).append("' is past 0xFFFF") : where.error;
                 return std::nullopt;
             }
             term.kind = Condition::Term::Kind::memoryAt;

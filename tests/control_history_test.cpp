@@ -19,12 +19,12 @@ using namespace ollendor;
 
 namespace {
 
-const std::string program = std::string(OLLENDOR_TEST_ASM_DIR) + "/debug_steps.bin";
+const std::string stepsProgram = std::string(OLLENDOR_TEST_ASM_DIR) + "/debug_steps.bin";
 
-RomSet stepsRom()
+RomSet historyRom()
 {
     RomSet roms;
-    std::ifstream in(program, std::ios::binary);
+    std::ifstream in(stepsProgram, std::ios::binary);
     roms.os.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     roms.basic.assign(romImageSize, 0);
     roms.assem.assign(romImageSize, 0);
@@ -36,7 +36,7 @@ uint16_t addressOf(const char* label)
 {
     static Symbols symbols = [] {
         Symbols loaded;
-        loadSymbolFile(loaded, program + ".labels");
+        loadSymbolFile(loaded, stepsProgram + ".labels");
         return loaded;
     }();
     const auto address = symbols.addressOf(label);
@@ -46,7 +46,7 @@ uint16_t addressOf(const char* label)
 
 // One emulator: session, rewind history and control.
 struct Rig {
-    Session session{stepsRom()};
+    Session session{historyRom()};
     RewindBuffer rewind{400};
     Control control{session, rewind};
     Debugger& debugger() { return control.debugger(); }
@@ -224,7 +224,7 @@ TEST(ControlHistory, AtABreakpointAndAfterAReverseContinue)
 // Where the history holds less than the run: it says from which frame it is known.
 TEST(ControlHistory, SaysFromWhenTheHistoryIsKnown)
 {
-    Session session{stepsRom()};
+    Session session{historyRom()};
     RewindBuffer rewind{20};
     Control control{session, rewind};
     for (int i = 0; i < 50; ++i)
