@@ -54,13 +54,13 @@ start() {
   wait_for "the picture in the window" 30 drawn
 }
 # The window shows the picture: its border's left edge at the middle, for the largest
-# whole factor that fits (the menu bar is about 20 pixels high).
+# whole factor that fits (below the menu bar, less than 20 pixels high).
 drawn() {
   import -window "$window" "$work/shot.png" 2>/dev/null || return 1
   geometry=$(identify -format "%w %h" "$work/shot.png") || return 1
   width=${geometry% *}
   height=${geometry#* }
-  s=$((width / 320)); [ $(((height - 20) / 200)) -lt "$s" ] && s=$(((height - 20) / 200))
+  s=$((width / 320)); [ $(((height - 10) / 200)) -lt "$s" ] && s=$(((height - 10) / 200))
   [ "$s" -ge 1 ] || s=1
   [ "$(pixel $(((width - 320 * s) / 2 + 2)) $((height / 2 + 10)))" = 0000CC ]
 }

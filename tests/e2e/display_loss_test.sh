@@ -72,8 +72,9 @@ close-info)
   height=$(xdotool getwindowgeometry --shell "$main" | sed -n 's/^HEIGHT=//p')
   menu=$((height - 600))
   xdotool mousemove --window "$main" 20 8 click 1
-  shot_changed main menu "the open menu"
-  shot_settled menu "the open menu drawn"
+  # Open: its light background at its left edge, over the picture's blue border.
+  menu_drawn() { convert "$work/menu.png" -format "%[fx:p{8,$((menu + 30))}.r>0.78 && p{8,$((menu + 30))}.b>0.78]" info: | grep -q 1; }
+  shot_until menu "the open menu" 30 menu_drawn
   xdotool mousemove --window "$main" 40 $((menu + 16)) click 1
   info=""
   for i in $(seq 1 50); do

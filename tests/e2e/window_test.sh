@@ -51,9 +51,8 @@ if [ "$part" = box ]; then
   at() { convert "$work/$1.png" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
   box_shown() { [ "$(at "$1" 480 309)" != "$(at "$1" 200 150)" ]; }
   box_gone() { [ "$(at "$1" 480 309)" = "$(at "$1" 200 150)" ]; }
-  # The box, laid out and still (its first frames size it and dim the picture).
+  # The box, laid out (its first frame sizes it unseen).
   shot_until box "the box over the picture" 30 box_shown box
-  shot_settled box "the box settled"
   # OK sits at the box's lower left; the box is centred on the 960 x 619 window.
   xdotool mousemove --window "$window" 440 330 click 1
   shot_until closed "the picture without the box after OK" 30 box_gone closed
@@ -100,13 +99,14 @@ check_picture() {
     kill -0 "$pid" 2>/dev/null || fail "the program ended"
     sleep 0.1
   done
+  menu=$(($(identify -format "%h" "$work/shot.png") - 600)) # the bar's height, for what follows
 }
-# Opens the Stuff menu and waits until it is drawn whole (changed, then still).
+# Opens the Stuff menu and waits until it is drawn whole: its lower edge found, below
+# a few items.
+menu_drawn() { bottom=$(menu_bottom); [ -n "$bottom" ] && [ "$bottom" -gt $((menu + 60)) ]; }
 open_menu() {
-  capture closed_menu || fail "cannot capture the window"
   xdotool mousemove --window "$window" 20 8 click 1
-  shot_changed closed_menu open "the open menu"
-  shot_settled open "the open menu drawn"
+  shot_until open "the open menu" 30 menu_drawn
 }
 if [ "$part" = menu ]; then
 check_picture
