@@ -155,11 +155,12 @@ xdotool mousemove --window "$window" 480 8
 xdotool key F6
 wait_for "the pause after F6" 30 paused
 still paused "the paused views"
-pc=$(mcp_status pc)
-stepped_on() { [ "$(mcp_status pc)" != "$pc" ]; }
+# A step moves the cycle count on (the PC stays put on a HALT).
+cycles=$(mcp_status cycles)
+stepped_on() { [ "$(mcp_status cycles)" != "$cycles" ]; }
 xdotool key F7
 wait_for "the first step (F7)" 30 stepped_on
-pc=$(mcp_status pc)
+cycles=$(mcp_status cycles)
 xdotool key F7
 wait_for "the second step (F7)" 30 stepped_on
 still stepped "the views after two steps"
