@@ -60,7 +60,11 @@ rewound_to_oldest() { # FRAME
   last_frame=$now
   [ "$still" -ge 2 ]
 }
-shots_taken() { [ "$(ls "$shots" 2>/dev/null | wc -l)" -ge "$1" ]; }
+# N screenshots written whole (one being written is a temporary file beside them).
+shots_taken() {
+  [ "$(ls "$shots" 2>/dev/null | grep -c '\.png$' || true)" -ge "$1" ] &&
+    [ "$(ls "$shots" 2>/dev/null | grep -vc '\.png$' || true)" -eq 0 ]
+}
 
 # F2 on the welcome page (drawn by frame 75, 1.5 s of emulated time).
 wait_for "the welcome page" 60 at_frame 75
