@@ -56,7 +56,7 @@ start() {
 # The window shows the picture: its border's left edge at the middle, for the largest
 # whole factor that fits (below the menu bar, less than 20 pixels high).
 drawn() {
-  import -window "$window" "$work/shot.png" 2>/dev/null || return 1
+  timeout 10 import -window "$window" "$work/shot.png" 2>/dev/null || return 1
   geometry=$(identify -format "%w %h" "$work/shot.png") || return 1
   width=${geometry% *}
   height=${geometry#* }
@@ -83,7 +83,7 @@ stop() {
 }
 
 capture() {
-  import -window "$window" "$work/shot.png" || fail "cannot capture the window"
+  timeout 10 import -window "$window" "$work/shot.png" || fail "cannot capture the window"
   geometry=$(identify -format "%w %h" "$work/shot.png")
   width=${geometry% *}
   height=${geometry#* }

@@ -83,7 +83,7 @@ close-info)
   done
   [ -n "$info" ] || fail "the Sound window did not open"
   # Drawn: more than one colour in it.
-  info_drawn() { import -window "$info" "$work/info.png" 2>/dev/null && [ "$(identify -format %k "$work/info.png")" -gt 1 ]; }
+  info_drawn() { timeout 10 import -window "$info" "$work/info.png" 2>/dev/null && [ "$(identify -format %k "$work/info.png")" -gt 1 ]; }
   wait_for "the Sound window drawn" 30 info_drawn
   xdotool windowclose "$info"
   ;;

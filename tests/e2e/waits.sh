@@ -36,7 +36,8 @@ found_window() {
 find_window() { wait_for "window titled Ollendor" 60 found_window; }
 
 # The window to $work/NAME.png.
-capture() { import -window "$window" "$work/$1.png" 2>/dev/null; }
+# (import waits for ever on a window not yet viewable: given 10 s, then tried again)
+capture() { timeout 10 import -window "$window" "$work/$1.png" 2>/dev/null; }
 # Pixels that differ between two captures (a large number when they cannot be compared).
 differing() {
   d=$(compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 | cut -d' ' -f1 || true)
