@@ -117,6 +117,8 @@ bool Control::runFrame()
             pauseFor(StopInfo{StopReason::step, 0});
         return true;
     }
+    if (session_.heldByHost())
+        return false; // not a stop: the frame goes on once the host lets the machine go
     afterStop();
     return false;
 }

@@ -62,7 +62,8 @@ public:
 
     // One pass of the loop: while running, the machine runs to the end of its frame (over
     // the watching bus when something is armed) and the frame is kept for rewinding; a
-    // breakpoint or goal on the way pauses it. True when a frame was done.
+    // breakpoint or goal on the way pauses it; an event whose box the host holds the machine
+    // for ends the pass where it happened, without pausing. True when a frame was done.
     bool runFrame();
 
     // --- steps (from a pause) --------------------------------------------------------

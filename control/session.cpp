@@ -138,6 +138,7 @@ bool Session::advance(Advance how, Debugger* debugger)
 {
     Mtx& m = *machine_;
     const bool watched = debugger && (debugger->armed() || how == Advance::step);
+    heldByHost_ = false;
     if (debugger)
         debugger->setStop(StopInfo{});
     for (;;) {
@@ -208,6 +209,11 @@ bool Session::advance(Advance how, Debugger* debugger)
         }
         if (how == Advance::step || frameDone)
             return frameDone;
+        if (raised && !quiet_ && host_->holdsMachine()) {
+            // An event showed a box (a tape not found): the machine waits right here.
+            heldByHost_ = true;
+            return false;
+        }
         if (!raised && watched && debugger->stop().reason != StopReason::none)
             return false; // a breakpoint or a goal stopped the machine
     }

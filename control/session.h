@@ -28,9 +28,12 @@ namespace ollendor {
 class SessionHost {
 public:
     virtual ~SessionHost() = default;
-    // A modal message box ("File not found", "Unsupported mode"); the machine stands still
-    // until it returns.
+    // A message box ("File not found", "Unsupported mode"). The machine stands still while
+    // holdsMachine() says so.
     virtual void showMessage(const char* caption, const char* text) = 0;
+    // Something shown waits for the user (an open message box): a run stops right after
+    // the event that showed it, mid-frame, and the frame goes on once this is false.
+    virtual bool holdsMachine() { return false; }
     // A line about the emulated program (an unrecognised instruction), for standard output.
     virtual void diagnosticLine(const char* line) = 0;
     // A line for standard error (a tape image too long, say).
@@ -108,8 +111,11 @@ public:
 
     // Runs the machine until its next frame is done, servicing every event on the way;
     // with a debugger that is armed, over its watching bus: true when the frame was done,
-    // false when the debugger stopped the machine first.
+    // false when the debugger stopped the machine first, or the host holds it (heldByHost).
     bool runFrame(Debugger* debugger = nullptr);
+    // The last run stopped within its frame because the host holds the machine (a message
+    // box of an event waits for the user); the next runFrame goes on from there.
+    bool heldByHost() const { return heldByHost_; }
     // Exactly one instruction (and the slice end after it when one falls due), its events
     // serviced; true when a frame was done on the way.
     bool step(Debugger* debugger = nullptr);
@@ -207,6 +213,7 @@ private:
     Replay replay_;
     std::deque<RecordedInput> inputLog_;
     bool quiet_ = false; // re-executing: no word to the host, nothing logged
+    bool heldByHost_ = false; // the last run stopped for the host's box
     bool replayDiverged_ = false;
 };
 

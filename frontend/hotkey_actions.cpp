@@ -96,8 +96,7 @@ void HotkeyActions::carryOut()
         loop_.setMuted(muted_);
         tell(muted_ ? "Sound off" : "Sound on");
     }
-    // A request may show a box, whose own event loop can ask for more: those wait for the
-    // next pass.
+    // A request carried out may ask for more (a box's keys): those wait for the next pass.
     std::deque<Request> asked;
     asked.swap(asked_);
     for (const Request& request : asked) {

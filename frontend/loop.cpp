@@ -72,7 +72,8 @@ void Loop::run()
         // a view, a client), the picture and the sound follow it here, once.
         if (control_.jumps() != followedJumps_)
             followMachine();
-        if (control_.paused()) {
+        // An open message box holds the machine as a pause does; everything else goes on.
+        if (control_.paused() || desktop.messageOpen()) {
             standStill();
             continue;
         }
@@ -219,8 +220,15 @@ bool Loop::sleep(int64_t nanos)
 
 void Loop::showMessage(const char* caption, const char* text)
 {
-    platform_.desktop().showMessage(caption, text);
-    pacer_.resume(now()); // the machine stood still on purpose
+    // Also on standard error, as without a window: what went wrong stays in the log.
+    if (settings_.present)
+        std::fprintf(stderr, "ollendor: %s: %s\n", caption, text);
+    platform_.desktop().showMessage(caption, text); // returns at once; the loop waits for it
+}
+
+bool Loop::holdsMachine()
+{
+    return platform_.desktop().messageOpen();
 }
 
 void Loop::diagnosticLine(const char* line)

@@ -2,8 +2,9 @@
 //
 //   events → input → run a frame → present → pacing → (sound is published as it happens)
 //
-// Menu commands, About, full screen, the information windows and message boxes run in the
-// event step, between frames, while the machine stands still. Pacing holds the machine to
+// Menu commands, About, full screen and the information windows run in the event step,
+// between frames. A message box holds the machine as a pause does (an event that showed
+// one stops the frame where it happened) while the loop goes on around it. Pacing holds the machine to
 // 4 MHz of host time (frontend/pacer.h), waiting in 1 ms sleeps during which the window
 // stays alive; the headless loop is the same loop without presenting or pacing. --frames N
 // counts frames of emulated time only, so the same N gives the same picture either way.
@@ -92,6 +93,7 @@ public:
 
     // SessionHost
     void showMessage(const char* caption, const char* text) override;
+    bool holdsMachine() override;
     void diagnosticLine(const char* line) override;
     void warningLine(const char* line) override;
     void publishTones(const ToneSettings& tones) override;

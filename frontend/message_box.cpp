@@ -1,8 +1,23 @@
 #include "frontend/message_box.h"
 
+#include <algorithm>
+
 #include <imgui.h>
 
 namespace ollendor {
+
+float messageBoxWrapWidth(const char* text, float windowWidth)
+{
+    // As wide as the text's longest line, but never wider than the window leaves room for
+    // (its padding and the box's on both sides): longer lines wrap inside the box, and a
+    // word too long for a line (a path) is cut where the line ends.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float room = windowWidth - 2 * (style.DisplaySafeAreaPadding.x + style.WindowPadding.x +
+                                          style.WindowBorderSize + ImGui::GetFontSize());
+    const float widest = std::min(room, 40 * ImGui::GetFontSize());
+    const float natural = ImGui::CalcTextSize(text).x;
+    return std::max(std::min(natural, widest), 8 * ImGui::GetFontSize());
+}
 
 void drawMessageBox(MessageBoxState& box)
 {
@@ -15,13 +30,16 @@ void drawMessageBox(MessageBoxState& box)
         box.shown = true;
     }
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
-    ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+    // Centred whatever the window's size does meanwhile.
+    ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
     if (!ImGui::BeginPopupModal(id.c_str(), nullptr,
                                 ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove)) {
         box.shown = box.wanted = false; // ImGui closed it itself
         return;
     }
+    ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + messageBoxWrapWidth(box.text.c_str(), viewport->Size.x));
     ImGui::TextUnformatted(box.text.c_str()); // ImGui skips the \r of \r\n line ends
+    ImGui::PopTextWrapPos();
     ImGui::Spacing();
     const bool ok = ImGui::Button("OK", ImVec2(80, 0)) ||
                     ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false) ||

@@ -57,9 +57,14 @@ public:
     // Opens an information window of that kind. A window that cannot be created is reported
     // to the user and the program goes on.
     virtual void openInfoWindow(InfoWindow kind) = 0;
-    // A modal box owned by the main window with an OK button; returns once it is closed,
-    // or at once when a quit request arrives meanwhile (the next pump then reports quit).
+    // A box over the main window with an OK button. It returns at once: the box stays
+    // until OK, Enter or Escape closes it, while the pump goes on serving everything else
+    // (a quit request ends the run with the box still up). A box asked for while one shows
+    // follows it. Without a main window the message goes to standard error.
     virtual void showMessage(const char* caption, const char* text) = 0;
+    // A box shown by showMessage is up, or waiting to follow the one that is: the loop keeps
+    // the machine standing still meanwhile.
+    virtual bool messageOpen() const { return false; }
     // Asks the event pump to report quit at its next call.
     virtual void postQuit() = 0;
     // Handles every waiting event (menu commands are carried out from here) and services

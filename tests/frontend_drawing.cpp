@@ -6,6 +6,7 @@
 #include <functional>
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include "frontend/info_windows.h"
 #include "frontend/menu_bar.h"
@@ -101,6 +102,47 @@ TEST_F(FrontendWidgets, MessageBoxIgnoresOtherKeysAndGoesWhenTheDesktopClosesIt)
     frame(widgets);
     EXPECT_TRUE(box.shown);
     EXPECT_TRUE(popupOpen);
+}
+
+// A window 700 pixels wide: a message longer than the window is wide (a long path, a
+// sentence) wraps inside the box, which stays inside the window, and no word is cut off
+// at the box's edge. The box's contents are checked against the box as ImGui laid it out.
+class NarrowWidgets : public BareImGui {
+protected:
+    NarrowWidgets() : BareImGui(ImVec2(700, 440)) {}
+};
+
+TEST_F(NarrowWidgets, MessageBoxTextWrapsInsideTheBoxAndTheWindow)
+{
+    const std::string path = "/home/somebody/" + std::string(120, 'd') + "/NOSUCH.MTX";
+    for (const std::string& text :
+         {"The tape image " + path + " could not be opened: No such file or directory.",
+          std::string("Mode not supported: 2"), std::string(400, 'x')}) {
+        SCOPED_TRACE(text.size());
+        MessageBoxState box{"File not found", text, true, false};
+        ImGuiWindow* shown = nullptr;
+        auto widgets = [&] {
+            drawMessageBox(box);
+            shown = ImGui::FindWindowByName("File not found###box");
+        };
+        for (int i = 0; i < 3; ++i)
+            frame(widgets);
+        ASSERT_NE(shown, nullptr);
+        ASSERT_TRUE(box.shown);
+        const float padding = ImGui::GetStyle().WindowPadding.x;
+        EXPECT_GE(shown->Pos.x, 0);
+        EXPECT_LE(shown->Pos.x + shown->Size.x, 700);
+        // Everything drawn inside the box fits between its paddings.
+        EXPECT_LE(shown->ContentSize.x, shown->Size.x - 2 * padding + 1)
+            << "contents " << shown->ContentSize.x << " wide in a box " << shown->Size.x << " wide";
+        const float wrap = messageBoxWrapWidth(text.c_str(), 700);
+        const ImVec2 laidOut = ImGui::CalcTextSize(text.c_str(), nullptr, false, wrap);
+        EXPECT_LE(laidOut.x, shown->Size.x - 2 * padding + 1);
+        if (text.size() < 30)
+            EXPECT_FLOAT_EQ(laidOut.y, ImGui::GetTextLineHeight()) << "a short message is one line";
+        else
+            EXPECT_GT(laidOut.y, ImGui::GetTextLineHeight()) << "a long message is wrapped";
+    }
 }
 
 class SettingSource : public InfoSource {

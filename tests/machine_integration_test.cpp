@@ -4,10 +4,13 @@
 
 #include <cstring>
 
+#include "control/control.h"
 #include "control/session.h"
 #include "machine/ctc.h"
 #include "machine/rom_set.h"
 #include "machine/tape.h"
+#include "state/rewind.h"
+#include "tests/support/machine_digest.h"
 #include "tests/support/session_driver.h"
 
 using namespace ollendor;
@@ -130,6 +133,57 @@ TEST(MachineTapeRun, MissingTapeLeavesTheMachineRunning)
     EXPECT_EQ(m.memory.page[0][0xC100], 0x77) << "did not come back from the tape routine";
     EXPECT_GT(commonWord(m, 0xC102), 1000) << "stopped running after the tape routine";
     EXPECT_EQ(driver.host.framesElapsed, 2u);
+}
+
+// A host whose box waits for the user, as the window's does.
+class BoxHost : public RecordingHost {
+public:
+    explicit BoxHost(const Mtx& machine) : machine(machine) {}
+    void showMessage(const char* caption, const char* text) override
+    {
+        RecordingHost::showMessage(caption, text);
+        open = true;
+        shownAt = machinePosition(machine);
+    }
+    bool holdsMachine() override { return open; }
+
+    const Mtx& machine;
+    bool open = false;         // the box is up
+    MachinePosition shownAt{}; // where the machine was when it came up
+};
+
+// The run stops right at the tape request that met a missing file, unpaused, for as long
+// as the box is open; closed, the frame goes on from there, to the very machine of a run
+// whose box held nothing up.
+TEST(MachineTapeRun, AnOpenBoxHoldsTheRunAtTheMissingTapeUntilItCloses)
+{
+    ScratchFolder tapes;
+    SessionDriver reference(programRoms("tape_load"));
+    reference.session.setTapeFolder(tapes.path());
+    reference.run(3);
+    ASSERT_EQ(reference.host.messages.size(), 1u);
+
+    Session session(programRoms("tape_load"));
+    session.setTapeFolder(tapes.path());
+    BoxHost host(session.machine());
+    session.setHost(host);
+    RewindBuffer rewind(8);
+    Control control(session, rewind);
+    EXPECT_FALSE(control.runFrame());
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].caption, "File not found");
+    EXPECT_TRUE(session.heldByHost());
+    EXPECT_FALSE(control.paused()) << "a box is no stop of the debugger's";
+    EXPECT_EQ(machinePosition(session.machine()), host.shownAt) << "the machine went on past the box";
+    EXPECT_EQ(session.frames(), 0u);
+
+    host.open = false;
+    for (int frame = 1; frame <= 3; ++frame)
+        EXPECT_TRUE(control.runFrame()) << frame;
+    EXPECT_FALSE(session.heldByHost());
+    EXPECT_EQ(session.frames(), 3u);
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(machineDigest(session.machine()), machineDigest(reference.machine()));
 }
 
 TEST(MachineTapeRun, TapeHeaderLoadsThroughTheTrap)

@@ -15,10 +15,6 @@
 namespace ollendor {
 
 namespace {
-constexpr Uint32 boxFrameMillis = 10; // pause between frames of a box while it settles
-constexpr int boxSettleFrames = 25;    // frames drawn after an event: the toolkit's fades
-                                       // (the dimmed picture, hover) take about 0.2 s
-constexpr int boxIdleMillis = 50;      // longest sleep of an idle box: the quit signal is looked at
 
 // The window an event belongs to, or 0 for an event of no window.
 Uint32 eventWindowId(const SDL_Event& event)
@@ -152,8 +148,13 @@ void SdlDesktop::openInfoWindow(InfoWindow kind)
         SDL_Window* owner = mainWindow ? mainWindow->window() : nullptr;
         infoWindows[int(kind)] = std::make_unique<InfoWindowView>(kind, *infoSource, drawing, owner, infoWindowPlace(kind));
     } catch (const DynamicError& error) {
-        // Only this window is lost; the emulation goes on.
-        toolkit().report(error);
+        // Only this window is lost; the emulation goes on. Said in the main window's own
+        // box, which (unlike the system's) does not hold the program up.
+        std::fprintf(stderr, "ollendor: %s\n", error.what());
+        if (mainWindow)
+            mainWindow->openBox("Ollendor", error.what());
+        else
+            toolkit().report(error);
     }
 }
 
@@ -163,35 +164,10 @@ void SdlDesktop::showMessage(const char* caption, const char* text)
         std::fprintf(stderr, "%s: %s\n", caption, text);
         return;
     }
-    // The box is drawn in the main window by a loop of our own rather than by SDL's
-    // message box, whose loop would hold back a quit request until OK was pressed. The
-    // machine waits meanwhile; the other windows are served. A quit request closes the box
-    // and stays posted, so the next pump reports it.
-    // Nothing moves while the box waits, so it is drawn only for a few frames after
-    // something happened; in between the loop sleeps until the next event.
+    // The box is one of the main window's widgets, drawn in its frames by the pump, rather
+    // than SDL's message box or a loop of our own, either of which would hold up the
+    // program's loop (its requests, its keys, a quit) until OK was pressed.
     mainWindow->openBox(caption, text);
-    int framesToDraw = boxSettleFrames;
-    while (mainWindow->boxOpen()) {
-        SDL_Event event;
-        const bool happened = framesToDraw > 0 ? SDL_PollEvent(&event) == 1
-                                               : SDL_WaitEventTimeout(&event, boxIdleMillis) == 1;
-        if (happened) {
-            dispatch(event);
-            while (SDL_PollEvent(&event))
-                dispatch(event);
-            framesToDraw = boxSettleFrames;
-        }
-        if (quitPosted || quitSignalled()) {
-            mainWindow->closeBox();
-            break;
-        }
-        serviceInfoWindows();
-        if (framesToDraw > 0) {
-            mainWindow->boxFrame();
-            if (--framesToDraw > 0)
-                SDL_Delay(boxFrameMillis);
-        }
-    }
 }
 
 void SdlDesktop::destroyMainWindow()

@@ -22,6 +22,7 @@ public:
     bool infoWindowOpen(InfoWindow kind) override;
     void openInfoWindow(InfoWindow kind) override;
     void showMessage(const char* caption, const char* text) override;
+    bool messageOpen() const override { return mainWindow && mainWindow->boxOpen(); }
     void postQuit() override { quitPosted = true; }
     void destroyMainWindow() override;
 

@@ -191,8 +191,17 @@ bool MainWindow::isAccelerator(const SDL_KeyboardEvent& key)
 
 void MainWindow::handleEvent(const SDL_Event& event)
 {
-    if (event.type == SDL_KEYDOWN && commandsEnabled && !boxOpen() && isAccelerator(event.key))
+    if (event.type == SDL_KEYDOWN && commandsEnabled && isAccelerator(event.key))
         chosen.push_back(acceleratorCommand);
+    // The keys that close the box: kept from the machine until they are let go, or it
+    // would see them held as it goes on.
+    if (event.type == SDL_KEYDOWN && !event.key.repeat && box.shown) {
+        const SDL_Scancode key = event.key.keysym.scancode;
+        if (key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER || key == SDL_SCANCODE_ESCAPE)
+            boxClosingKey = key;
+    }
+    if (event.type == SDL_KEYUP && event.key.keysym.scancode == boxClosingKey)
+        boxClosingKey = SDL_SCANCODE_UNKNOWN;
     if (event.type == SDL_WINDOWEVENT)
         wholeNeeded = redrawNeeded = true; // exposed, resized, shown: the window's contents are to be drawn again
     // Escape closes an open menu or dialog; otherwise it is the machine's ESC key.
@@ -229,17 +238,27 @@ void MainWindow::menuFrame()
     // Whatever the parts say, widgets that look different are shown (a menu that closed,
     // a view that changed); ones that look the same are not drawn again.
     const uint64_t digest = menu.drawDigest();
-    if (digest != shownDigest) {
+    const bool looksDifferent = digest != shownDigest;
+    if (looksDifferent) {
         shownDigest = digest;
         redrawNeeded = true;
     }
     lastFrameTicks = SDL_GetTicks64();
     followTextInput();
     // The frame that closed the box still shows it; on a still picture nothing else would
-    // draw the window again, so one more frame is run and presented without it.
+    // draw the window again, so one more frame is run and presented without it (or with
+    // the box that waited behind it).
     if (boxWasOpen && !box.wanted && !box.shown) {
+        if (!waitingBoxes.empty()) {
+            box = std::move(waitingBoxes.front());
+            waitingBoxes.pop_front();
+        }
         menu.requestFrame();
         redrawNeeded = true;
+    } else if (box.shown && looksDifferent) {
+        // The box is laid out in its first frames and the picture under it dims over a
+        // few more: frames follow one another until it looks settled.
+        menu.requestFrame();
     }
 }
 
@@ -259,9 +278,16 @@ void MainWindow::followTextInput()
 
 void MainWindow::openBox(const char* caption, const char* text)
 {
-    box.caption = caption;
-    box.text = text;
-    box.wanted = true;
+    MessageBoxState wanted{caption, text, true, false};
+    if (box.wanted || box.shown || !waitingBoxes.empty()) {
+        const MessageBoxState& last = waitingBoxes.empty() ? box : waitingBoxes.back();
+        if ((last.caption == wanted.caption && last.text == wanted.text) || waitingBoxes.size() >= maxWaitingBoxes)
+            return;
+        waitingBoxes.push_back(std::move(wanted));
+        return;
+    }
+    box = std::move(wanted);
+    menu.requestFrame(); // shown at the next service, without waiting for input
     redrawNeeded = true;
 }
 

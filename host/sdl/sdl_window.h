@@ -2,11 +2,12 @@
 //
 // SdlWindow is a window with its renderer that presents a console texture, scaled by the
 // largest whole factor that fits its client area and centred there. MainWindow adds the
-// menu bar above the picture and the modal box over it, both in the window's ImGui context
+// menu bar above the picture and the message box over it, both in the window's ImGui context
 // and drawn by the front end's WindowDrawing, the textures the widgets' pictures are made
 // in (handed to the drawing while the window lives), and the Alt+f accelerator.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <span>
 #include <string>
@@ -79,8 +80,9 @@ public:
     // A text field of the window's widgets has the keyboard.
     // A menu (or a dialog drawn as a popup) is open.
     bool menuOpen() const { return menu.popupOpen(); }
-    // Escape that closed a menu or dialog is the window's too, until it is let go.
-    bool wantsKeyboard() const { return menu.wantsKeyboard() || escapeClosing; }
+    // Escape that closed a menu or dialog, and the key that closed the box, are the
+    // window's too until they are let go: the machine, going on, does not see them held.
+    bool wantsKeyboard() const { return menu.wantsKeyboard() || escapeClosing || boxClosingKey != 0; }
     // Runs the menu's frame when input asks for one (or now and then), then carries out the
     // commands chosen since the last call.
     void service();
@@ -94,14 +96,20 @@ public:
     // Stops menu commands and the accelerator (the accelerator table is gone).
     void disableCommands() { commandsEnabled = false; }
 
-    // The modal box drawn in this window: caption, text and an OK button over the picture.
-    // While it is open the menu and the accelerator send nothing.
+    // The box drawn in this window: caption, text and an OK button over the picture, drawn
+    // in the window's frames (service). While it is open the menu sends nothing (it cannot
+    // be clicked under the box); the accelerator and the program's keys still work. A box
+    // asked for while one is open follows it (the same message twice in a row shows once).
     void openBox(const char* caption, const char* text);
-    bool boxOpen() const { return box.wanted; }
-    // Closes the box as if OK had been pressed (a quit request arrived meanwhile).
-    void closeBox() { box.wanted = false; }
+    // A box is open or waits to follow it.
+    bool boxOpen() const { return box.wanted || box.shown || !waitingBoxes.empty(); }
+    // The message of the box open now (empty when none).
+    const std::string& boxText() const { return box.text; }
     // One frame of the box (and the menu bar under it), drawn and presented.
     void boxFrame();
+
+    // The most boxes kept waiting behind the open one; more are dropped.
+    static constexpr size_t maxWaitingBoxes = 8;
 
 private:
     void menuFrame();
@@ -127,7 +135,9 @@ private:
     Uint64 lastFrameTicks = 0;                 // SDL_GetTicks64 of the last menu frame
     bool commandsEnabled = true;               // false once shut down
     bool redrawNeeded = true;                  // the menu or the window changed since the last present
-    MessageBoxState box;                       // the modal box, open or not
+    MessageBoxState box;                       // the box, open or not
+    std::deque<MessageBoxState> waitingBoxes;  // boxes asked for while one was open, in order
+    SDL_Scancode boxClosingKey = SDL_SCANCODE_UNKNOWN; // Enter or Escape pressed over the box, held
     bool textInputStarted = false;             // SDL's text input is on for a text field
     bool escapeClosing = false;                // Escape went down over an open menu and is held
 };

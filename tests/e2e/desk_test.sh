@@ -22,6 +22,7 @@ fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 work=$(mktemp -d)
+. "$(dirname "$0")/waits.sh"
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 settings="$XDG_CONFIG_HOME/ollendor/settings.toml"
 pid=""
@@ -50,23 +51,39 @@ start() {
     sleep 0.1
   done
   [ -n "$window" ] || fail "no window titled Ollendor"
-  sleep 1.5
+  wait_for "the picture in the window" 30 drawn
+}
+# The window shows the picture: its border's left edge at the middle, for the largest
+# whole factor that fits (below the menu bar, less than 20 pixels high).
+drawn() {
+  timeout 10 import -window "$window" "$work/shot.png" 2>/dev/null || return 1
+  geometry=$(identify -format "%w %h" "$work/shot.png") || return 1
+  width=${geometry% *}
+  height=${geometry#* }
+  s=$((width / 320)); [ $(((height - 10) / 200)) -lt "$s" ] && s=$(((height - 10) / 200))
+  [ "$s" -ge 1 ] || s=1
+  [ "$(pixel $(((width - 320 * s) / 2 + 2)) $((height / 2 + 10)))" = 0000CC ]
+}
+# Waits until the window is width x height and the picture at scale s fits in it.
+fits() { # scale width height
+  ( capture && [ "$width" -eq "$2" ] && [ "$height" -eq "$3" ] && check_fit "$1" ) >/dev/null 2>&1
+}
+wait_fit() { # scale width height
+  wait_for "the picture at scale $1 in a $2 x $3 window" 30 fits "$@"
+  capture
+  check_fit "$1"
 }
 
 stop() {
   kill -TERM "$pid"
-  for i in $(seq 1 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$pid" 2>/dev/null && fail "still running 5 s after SIGTERM"
+  wait_for "the end 10 s after SIGTERM" 10 ended
   wait "$pid" && status=0 || status=$?
   pid=""
   [ "$status" -eq 0 ] || fail "exit code $status"
 }
 
 capture() {
-  import -window "$window" "$work/shot.png" || fail "cannot capture the window"
+  timeout 10 import -window "$window" "$work/shot.png" || fail "cannot capture the window"
   geometry=$(identify -format "%w %h" "$work/shot.png")
   width=${geometry% *}
   height=${geometry#* }
@@ -103,21 +120,16 @@ resize)
   # At the screen's corner, so that the larger sizes are seen whole.
   xdotool windowmove "$window" 0 0
   xdotool windowsize "$window" 1100 760
-  sleep 1
-  capture
-  [ "$width" -eq 1100 ] && [ "$height" -eq 760 ] || fail "resized to ${width}x$height, not 1100x760"
-  check_fit 3
+  wait_fit 3 1100 760
   xdotool windowsize "$window" 700 500
-  sleep 1
-  capture
-  check_fit 2
+  wait_fit 2 700 500
   xdotool windowsize "$window" 1280 1000
-  sleep 1
-  capture
-  check_fit 4
+  wait_fit 4 1280 1000
   xdotool windowsize "$window" 700 500
   xdotool windowmove "$window" 40 30
-  sleep 1
+  wait_fit 2 700 500
+  placed() { xdotool getwindowgeometry "$window" | grep -q 'Position: 40,30'; }
+  wait_for "the window at 40,30" 30 placed
   stop
   [ -f "$settings" ] || fail "no settings file written at quit"
   grep -q '^width = 700$' "$settings" && grep -q '^height = 500$' "$settings" ||

@@ -8,12 +8,12 @@
 # Each must end within 10 s with exit code 1 and the reason on standard error, never in
 # std::terminate (exit code 134), and the screenshot must still be written.
 #   display_loss_test.sh PROGRAM ROM_DIR PART
-# Needs Xvfb, xdotool and ImageMagick's identify.
+# Needs Xvfb, xdotool and ImageMagick (import, convert, compare, identify).
 set -eu
 program=$1
 romdir=$2
 part=$3
-for tool in Xvfb xdotool identify; do
+for tool in Xvfb xdotool import convert compare identify; do
   command -v $tool >/dev/null || { echo "display loss test: $tool not installed"; exit 1; }
 done
 if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
@@ -37,6 +37,7 @@ fail() {
   exit 1
 }
 
+. "$(dirname "$0")/waits.sh"
 export SDL_AUDIODRIVER=dummy
 unset WAYLAND_DISPLAY SDL_VIDEODRIVER || true
 
@@ -50,7 +51,11 @@ for i in $(seq 1 300); do
   sleep 0.1
 done
 [ -n "$main" ] || fail "no window titled Ollendor"
-sleep 1.5
+window=$main
+# The picture drawn (the test ROM's border at the left edge, at scale 3), so a frame was
+# run and the screenshot has something to show.
+border_drawn() { capture main && [ "$(pixel main 2 310)" = 0000CC ]; }
+wait_for "the picture in the window" 30 border_drawn
 
 case $part in
 server)
@@ -67,7 +72,9 @@ close-info)
   height=$(xdotool getwindowgeometry --shell "$main" | sed -n 's/^HEIGHT=//p')
   menu=$((height - 600))
   xdotool mousemove --window "$main" 20 8 click 1
-  sleep 0.7
+  # Open: its light background at its left edge, over the picture's blue border.
+  menu_drawn() { convert "$work/menu.png" -format "%[fx:p{8,$((menu + 30))}.r>0.78 && p{8,$((menu + 30))}.b>0.78]" info: | grep -q 1; }
+  shot_until menu "the open menu" 30 menu_drawn
   xdotool mousemove --window "$main" 40 $((menu + 16)) click 1
   info=""
   for i in $(seq 1 50); do
@@ -75,7 +82,9 @@ close-info)
     sleep 0.1
   done
   [ -n "$info" ] || fail "the Sound window did not open"
-  sleep 1
+  # Drawn: more than one colour in it.
+  info_drawn() { timeout 10 import -window "$info" "$work/info.png" 2>/dev/null && [ "$(identify -format %k "$work/info.png")" -gt 1 ]; }
+  wait_for "the Sound window drawn" 30 info_drawn
   xdotool windowclose "$info"
   ;;
 *)
@@ -83,11 +92,7 @@ close-info)
   ;;
 esac
 
-for i in $(seq 1 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running 10 s after the display went away"
+wait_for "the end within 10 s of the display going away" 10 ended
 wait "$pid" && status=0 || status=$?
 pid=""
 [ "$status" -eq 1 ] || fail "exit code $status, expected 1"

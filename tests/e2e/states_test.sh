@@ -6,17 +6,20 @@
 # and stays there (an F12 screenshot then is the same picture as one taken at that frame
 # after loading again), and time runs on once F4 is let go. The screenshots land in
 # $XDG_PICTURES_DIR/ollendor under names of their own.
+# Every step waits for what it brings about (a file, a line of output, the picture, the
+# frame count the automation server gives), never for a fixed time.
 #   states_test.sh PROGRAM
-# Needs Xvfb, xdotool and ImageMagick (import, compare, identify).
+# Needs Xvfb, xdotool, curl and ImageMagick (import, compare, identify).
 set -eu
 program=$1
-for tool in Xvfb xdotool import compare identify; do
+for tool in Xvfb xdotool curl import compare identify; do
   command -v $tool >/dev/null || { echo "states test: $tool not installed"; exit 1; }
 done
 if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
   OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
 fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+. "$(dirname "$0")/waits.sh"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -25,7 +28,7 @@ export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_PICTURES_DI
 slot="$work/data/ollendor/states/slot1.state"
 shots="$work/pictures/ollendor"
 
-"$program" --rom-dir "$work/roms" --no-sound >"$work/out.txt" 2>&1 &
+"$program" --rom-dir "$work/roms" --no-sound --mcp-http 0 >"$work/out.txt" 2>&1 &
 pid=$!
 
 fail() {
@@ -35,71 +38,73 @@ fail() {
   exit 1
 }
 
-window=""
-for i in $(seq 1 300); do
-  window=$(xdotool search --name '^Ollendor$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window titled Ollendor"
-sleep 1.5
+mcp_connect
+find_window
 xdotool mousemove --window "$window" 480 300 # keys go to the window under the pointer
-
-capture() { import -window "$window" "$work/$1.png" || fail "cannot capture the window"; }
-# Pixels that differ between two pictures.
-differing() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 | cut -d' ' -f1 || true; }
-# Waits up to 5 s for a file to appear.
-appears() {
-  for i in $(seq 1 50); do [ -e "$1" ] && return 0; sleep 0.1; done
-  return 1
-}
 # The clock's digits differ between two moments of one page (a few thousand pixels at
 # scale 3); another page differs nearly everywhere.
 page_limit=20000
+page_changed() { [ "$(differing "$1" "$2")" -gt $page_limit ]; }
+same_page() { [ "$(differing "$1" "$2")" -lt $page_limit ]; }
+frame() { mcp_status frame; }
+at_frame() { [ "$(frame)" -ge "$1" ]; }
+# Rewinding has come to the oldest frame held, at or before the frame given: the count
+# stays there for three looks in a row.
+rewound_to_oldest() { # FRAME
+  now=$(frame)
+  if [ "$now" -le "$1" ] && [ "$now" = "${last_frame:-}" ]; then
+    still=$((still + 1))
+  else
+    still=0
+  fi
+  last_frame=$now
+  [ "$still" -ge 2 ]
+}
+# N screenshots written whole (one being written is a temporary file beside them).
+shots_taken() {
+  [ "$(ls "$shots" 2>/dev/null | grep -c '\.png$' || true)" -ge "$1" ] &&
+    [ "$(ls "$shots" 2>/dev/null | grep -vc '\.png$' || true)" -eq 0 ]
+}
 
-# F2 on the welcome page.
-capture welcome
-xdotool key F2
-appears "$slot" || fail "F2 wrote no $slot"
-grep -q "saved the state to slot 1" "$work/out.txt" || fail "no word of the save"
+# F2 on the welcome page (drawn by frame 75, 1.5 s of emulated time).
+wait_for "the welcome page" 60 at_frame 75
+capture welcome || fail "cannot capture the window"
+hold_until F2 "F2's save" 30 said "saved the state to slot 1"
+[ -e "$slot" ] || fail "F2 wrote no $slot"
 
-# Another page (the machine reads its keys once a frame: the key is held for a while), then
-# F3: the welcome page is back.
+# Another page (the machine reads its keys once a frame: the key is held until the page
+# changed), then F3: the welcome page is back.
 xdotool keydown 4
-sleep 0.3
+shot_until graphics "the page of key 4" 30 page_changed welcome graphics
 xdotool keyup 4
-sleep 1
-capture graphics
-[ "$(differing welcome graphics)" -gt $page_limit ] || fail "key 4 did not change the page"
-xdotool key F3
-sleep 0.5
-capture loaded
-[ "$(differing welcome loaded)" -lt $page_limit ] || fail "F3 did not bring the saved page back ($(differing welcome loaded) pixels differ)"
-[ "$(differing graphics loaded)" -gt $page_limit ] || fail "F3 left the graphics page"
+hold_until F3 "F3's load" 30 said "loaded the state of slot 1"
+shot_until loaded "the saved page after F3" 30 same_page welcome loaded
+page_changed graphics loaded || fail "F3 left the graphics page"
 
 # F4 held for longer than the 2.5 s since the load: back at the loaded frame, staying there.
-sleep 2.5
-capture before_rewind
+loaded_at=$(frame)
+wait_for "2.5 s after the load" 60 at_frame $((loaded_at + 125))
+capture before_rewind || fail "cannot capture the window"
 xdotool keydown F4
-sleep 5
-capture rewound
+last_frame="" still=0
+wait_for "rewinding to the loaded frame" 60 rewound_to_oldest "$loaded_at"
+oldest=$last_frame
+capture rewound || fail "cannot capture the window"
 xdotool key F12
-appears "$shots" || fail "F12 made no folder $shots"
-sleep 0.5
+wait_for "F12's screenshot" 30 shots_taken 1
 xdotool keyup F4
-[ "$(differing before_rewind rewound)" -gt 0 ] || fail "holding F4 changed nothing"
-sleep 1.5
-capture live
-[ "$(differing rewound live)" -gt 0 ] || fail "time did not run on after F4 was let go"
+differs before_rewind rewound || fail "holding F4 changed nothing"
+shot_changed rewound live "time running on after F4 was let go"
 
 # Load again and hold F4 at once: the loaded frame again, the same picture to the pixel.
 xdotool key F3
 xdotool keydown F4
-sleep 1.5
+wait_for "the second load" 30 said "loaded the state of slot 1" 2
+last_frame="" still=0
+wait_for "rewinding to the loaded frame again" 60 rewound_to_oldest "$oldest"
 xdotool key F12
-sleep 0.5
+wait_for "the second screenshot" 30 shots_taken 2
 xdotool keyup F4
-for i in $(seq 1 50); do [ "$(ls "$shots" | wc -l)" -ge 2 ] && break; sleep 0.1; done
 set -- $(ls "$shots")
 [ $# -eq 2 ] || fail "expected two screenshots in $shots, found: $*"
 for name in "$@"; do

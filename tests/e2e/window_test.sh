@@ -6,7 +6,8 @@
 # program must still end at once with exit code 0. Part "box" runs an OS image that switches
 # to a mode the renderer does not draw: the "Unsupported mode" box shows, and once OK is
 # clicked it is gone from the window although the picture does not change. Each part has
-# an X server of its own.
+# an X server of its own. Every step waits for what it brings about in the window (or the
+# program's end), never for a fixed time.
 #   window_test.sh PROGRAM ROM_DIR menu|about|box
 # Needs Xvfb, xdotool and ImageMagick (import, convert, compare, identify).
 set -eu
@@ -25,6 +26,7 @@ fi
 # In a sanitizer build the system's X, D-Bus and GL libraries leave allocations behind at
 # exit that are not ours; the headless tests check the program's own memory.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+. "$(dirname "$0")/waits.sh"
 
 work=$(mktemp -d)
 # Settings and ROM folders of the test's own: the user's are neither read nor written.
@@ -41,31 +43,19 @@ fail() {
   exit 1
 }
 
-# The window appears (up to 30 s: the machine may be busy with other tests).
-window=""
-for i in $(seq 1 300); do
-  window=$(xdotool search --name '^Ollendor$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window titled Ollendor"
-sleep 1.5
+find_window
 
 # Part "box": the box centred on the window, then OK clicked (press and release at once, as
 # a quick click comes) and the still picture without the box.
 if [ "$part" = box ]; then
-  import -window "$window" "$work/box.png" || fail "cannot capture the window"
-  at() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
-  centre=$(at "$work/box.png" 480 309)
-  picture=$(at "$work/box.png" 200 150)
-  [ "$centre" != "$picture" ] || fail "no box over the picture (centre $centre)"
+  at() { convert "$work/$1.png" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+  box_shown() { [ "$(at "$1" 480 309)" != "$(at "$1" 200 150)" ]; }
+  box_gone() { [ "$(at "$1" 480 309)" = "$(at "$1" 200 150)" ]; }
+  # The box, laid out (its first frame sizes it unseen).
+  shot_until box "the box over the picture" 30 box_shown box
   # OK sits at the box's lower left; the box is centred on the 960 x 619 window.
   xdotool mousemove --window "$window" 440 330 click 1
-  sleep 1 # no more input: that would draw the window again anyway
-  import -window "$window" "$work/closed.png" || fail "cannot capture the window"
-  centre=$(at "$work/closed.png" 480 309)
-  picture=$(at "$work/closed.png" 200 150)
-  [ "$centre" = "$picture" ] || fail "the box still shows after OK (centre $centre, picture $picture)"
+  shot_until closed "the picture without the box after OK" 30 box_gone closed
   kill -0 "$pid" 2>/dev/null || fail "ended after OK"
   kill -TERM "$pid"
   wait "$pid" && status=0 || status=$?
@@ -79,7 +69,6 @@ fi
 # one). Quit is the last item, About the one above it; parts of the program add items
 # before them, so they are found from the bottom.
 menu_bottom() {
-  import -window "$window" "$work/open.png" || fail "cannot capture the open menu"
   convert "$work/open.png" -crop 1x600+8+0 +repage -depth 8 txt:- |
     awk -F'[(,)]' -v top="$((menu + 2))" 'NR > 1 && $2 + 0 >= top {
       if ($3 < 200 || $4 < 200 || $5 < 200) { if (++dark == 3) { print $2 - 2; exit } } else dark = 0 }'
@@ -89,16 +78,35 @@ menu_bottom() {
 pixel() { # x y -> rrggbb of the window capture
   convert "$work/shot.png" -format "%[hex:p{$1,$2}]" info: | cut -c1-6
 }
-check_picture() {
-  import -window "$window" "$work/shot.png" || fail "cannot capture the window"
+# What is wrong with the capture shot.png, or nothing.
+picture_fault() {
   geometry=$(identify -format "%w %h" "$work/shot.png")
   w=${geometry% *}; h=${geometry#* }
   menu=$((h - 600))
-  [ "$w" -eq 960 ] || fail "window is $w wide, expected 960"
-  [ "$menu" -gt 0 ] && [ "$menu" -lt 60 ] || fail "unexpected menu bar height $menu"
-  [ "$(pixel 10 $((menu + 300)))" = "0000CC" ] || fail "border is $(pixel 10 $((menu + 300))), expected 0000CC"
-  [ "$(pixel 200 $((menu + 13)))" = "FFFFFF" ] || fail "picture row 0 is $(pixel 200 $((menu + 13))), expected FFFFFF"
-  [ "$(pixel 200 $((menu + 16)))" = "5555FF" ] || fail "picture row 1 is $(pixel 200 $((menu + 16))), expected 5555FF"
+  [ "$w" -eq 960 ] || { echo "window is $w wide, expected 960"; return; }
+  [ "$menu" -gt 0 ] && [ "$menu" -lt 60 ] || { echo "unexpected menu bar height $menu"; return; }
+  [ "$(pixel 10 $((menu + 300)))" = "0000CC" ] || { echo "border is $(pixel 10 $((menu + 300))), expected 0000CC"; return; }
+  [ "$(pixel 200 $((menu + 13)))" = "FFFFFF" ] || { echo "picture row 0 is $(pixel 200 $((menu + 13))), expected FFFFFF"; return; }
+  [ "$(pixel 200 $((menu + 16)))" = "5555FF" ] || echo "picture row 1 is $(pixel 200 $((menu + 16))), expected 5555FF"
+}
+picture_right() { [ -z "$(picture_fault)" ]; }
+# Waits for the picture (up to 30 s); says what is wrong with it then.
+check_picture() {
+  tries=0
+  until capture shot && picture_right; do
+    tries=$((tries + 1))
+    [ "$tries" -le 300 ] || fail "$(picture_fault)"
+    kill -0 "$pid" 2>/dev/null || fail "the program ended"
+    sleep 0.1
+  done
+  menu=$(($(identify -format "%h" "$work/shot.png") - 600)) # the bar's height, for what follows
+}
+# Opens the Stuff menu and waits until it is drawn whole: its lower edge found, below
+# a few items.
+menu_drawn() { bottom=$(menu_bottom); [ -n "$bottom" ] && [ "$bottom" -gt $((menu + 60)) ]; }
+open_menu() {
+  xdotool mousemove --window "$window" 20 8 click 1
+  shot_until open "the open menu" 30 menu_drawn
 }
 if [ "$part" = menu ]; then
 check_picture
@@ -110,25 +118,15 @@ check_picture
 cp "$work/shot.png" "$work/windowed.png"
 xdotool mousemove --window "$window" 480 300
 xdotool key --clearmodifiers alt+f
-sleep 1
-import -window "$window" "$work/fullscreen.png" || fail "cannot capture the window"
-difference=$(compare -metric AE "$work/windowed.png" "$work/fullscreen.png" null: 2>&1 || true)
-[ "${difference%% *}" != "0" ] || fail "Alt+f changed nothing"
+shot_changed windowed fullscreen "a change from Alt+f"
 xdotool key --clearmodifiers alt+f
-sleep 1
 check_picture
 
 # Stuff -> Quit with the mouse.
-xdotool mousemove --window "$window" 20 8 click 1
-sleep 0.7
+open_menu
 quit_y=$(($(menu_bottom) - 13)) # the last item, 17 pixels high, above the menu's padding
 xdotool mousemove --window "$window" 40 "$quit_y" click 1
-
-for i in $(seq 1 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running after Quit"
+wait_for "the end after Quit" 10 ended
 wait "$pid" && status=0 || status=$?
 [ "$status" -eq 0 ] || fail "exit code $status"
 
@@ -138,25 +136,19 @@ fi
 
 # Part "about": Stuff -> About, then SIGTERM while the box is open.
 check_picture
-import -window "$window" "$work/before.png" || fail "cannot capture the window"
-xdotool mousemove --window "$window" 20 8 click 1
-sleep 0.7
+cp "$work/shot.png" "$work/before.png"
+open_menu
 about_y=$(($(menu_bottom) - 13 - 17)) # the item above Quit
 xdotool mousemove --window "$window" 40 "$about_y" click 1
-sleep 1
-# The box shows over the picture (the menu has closed again), and the program waits in it.
+# The box shows over the picture and the menu has closed again (where its items were, the
+# dimmed picture shows), and the program goes on around it.
 xdotool mousemove --window "$window" 900 590
-sleep 0.5
-import -window "$window" "$work/about.png" || fail "cannot capture the window"
-difference=$(compare -metric AE "$work/before.png" "$work/about.png" null: 2>&1 || true)
-[ "${difference%% *}" != "0" ] || fail "the About box did not show"
+at() { convert "$work/$1.png" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+about_shown() { differs before about && [ "$(at about 40 $((menu + 40)))" != "$(at open 40 $((menu + 40)))" ]; }
+shot_until about "the About box" 30 about_shown
 kill -0 "$pid" 2>/dev/null || fail "ended while the About box was open"
 kill -TERM "$pid"
-for i in $(seq 1 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running 5 s after SIGTERM with the About box open"
+wait_for "the end 10 s after SIGTERM with the About box open" 10 ended
 wait "$pid" && status=0 || status=$?
 [ "$status" -eq 0 ] || fail "exit code $status after SIGTERM with the About box open"
 echo "window test passed"
