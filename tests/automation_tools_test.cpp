@@ -327,10 +327,10 @@ TEST_F(ToolsTest, CallStackAndTraceAnswerForThePastAndAreKeptFromTheirFirstCall)
     ASSERT_EQ(rebuilt["entries"].size(), 1u);
     EXPECT_EQ(rebuilt["from_frame"], 0);
     EXPECT_GT(rebuilt["entries"][0]["cycle"].get<uint64_t>(), entries[2]["cycle"].get<uint64_t>());
-    const Json stack = m.data("get_call_stack"); // held: a loop over a temporary's member reads freed memory
-    const unsigned sp = m.data("get_registers")["sp"].get<unsigned>();
-    for (const Json& frame : stack["frames"])
-        EXPECT_GE(frame["sp"].get<unsigned>(), sp) << frame.dump();
+    const Json afterGap = m.data("get_call_stack"); // held: a loop over a temporary's member reads freed memory
+    const unsigned spNow = m.data("get_registers")["sp"].get<unsigned>();
+    for (const Json& frame : afterGap["frames"])
+        EXPECT_GE(frame["sp"].get<unsigned>(), spNow) << frame.dump();
     const Json pc = m.data("get_registers")["pc"];
     m.data("step_into");
     const Json after = m.data("get_trace", {{"count", 2}})["entries"];
