@@ -14,23 +14,11 @@
 #include "debug/symbol_file.h"
 #include "debug/symbols.h"
 #include "machine/rom_set.h"
+#include "tests/support/steps_rom.h"
 
 using namespace ollendor;
 
 namespace {
-
-const std::string stepsProgram = std::string(OLLENDOR_TEST_ASM_DIR) + "/debug_steps.bin";
-
-RomSet historyRom()
-{
-    RomSet roms;
-    std::ifstream in(stepsProgram, std::ios::binary);
-    roms.os.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    roms.basic.assign(romImageSize, 0);
-    roms.assem.assign(romImageSize, 0);
-    roms.identity = romSetIdentity(roms);
-    return roms;
-}
 
 uint16_t addressOf(const char* label)
 {
@@ -46,7 +34,7 @@ uint16_t addressOf(const char* label)
 
 // One emulator: session, rewind history and control.
 struct Rig {
-    Session session{historyRom()};
+    Session session{stepsRom()};
     RewindBuffer rewind{400};
     Control control{session, rewind};
     Debugger& debugger() { return control.debugger(); }
@@ -224,7 +212,7 @@ TEST(ControlHistory, AtABreakpointAndAfterAReverseContinue)
 // Where the history holds less than the run: it says from which frame it is known.
 TEST(ControlHistory, SaysFromWhenTheHistoryIsKnown)
 {
-    Session session{historyRom()};
+    Session session{stepsRom()};
     RewindBuffer rewind{20};
     Control control{session, rewind};
     for (int i = 0; i < 50; ++i)

@@ -11,6 +11,7 @@
 #include "debug/symbol_file.h"
 #include "debug/symbols.h"
 #include "machine/rom_set.h"
+#include "tests/support/steps_rom.h"
 #include "tests/support/machine_compare.h"
 #include "tests/support/machine_digest.h"
 
@@ -18,24 +19,11 @@ using namespace ollendor;
 
 namespace {
 
-const std::string program = std::string(OLLENDOR_TEST_ASM_DIR) + "/debug_steps.bin";
-
-RomSet stepsRom()
-{
-    RomSet roms;
-    std::ifstream in(program, std::ios::binary);
-    roms.os.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    roms.basic.assign(romImageSize, 0);
-    roms.assem.assign(romImageSize, 0);
-    roms.identity = romSetIdentity(roms);
-    return roms;
-}
-
 class ControlTest : public testing::Test {
 protected:
     ControlTest() : session(stepsRom()), rewind(600), control(session, rewind)
     {
-        const SymbolFileResult loaded = loadSymbolFile(symbols, program + ".labels");
+        const SymbolFileResult loaded = loadSymbolFile(symbols, stepsProgram + ".labels");
         EXPECT_TRUE(loaded.error.empty()) << loaded.error;
     }
 
