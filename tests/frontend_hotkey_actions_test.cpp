@@ -38,6 +38,12 @@ constexpr int f2 = 59, f3 = 60, f4 = 61, f10 = 67, f11 = 68, f12 = 69; // USB us
 class MessageDesktop : public HeadlessDesktop {
 public:
     void showMessage(const char* caption, const char* text) override { messages.push_back({caption, text}); }
+    bool pump() override
+    {
+        ++pumps;
+        return HeadlessDesktop::pump();
+    }
+    unsigned pumps = 0;
     struct Message {
         std::string caption, text;
     };
@@ -233,6 +239,38 @@ TEST_F(ShortHistoryTest, RewindStaysAtTheOldestFrameHeld)
     });
     EXPECT_EQ(session.frames(), 40u - 7) << "eight captures: seven frames back, and no further";
     EXPECT_EQ(control.rewindDepth(), 0u);
+}
+
+class PacedShortHistoryTest : public HotkeyActionsTest {
+protected:
+    PacedShortHistoryTest() : HotkeyActionsTest(true, 8) {}
+    // Desktop pumps over 10 passes of the loop from the next one on.
+    unsigned pumpsOver10Passes()
+    {
+        const unsigned before = platform.messages.pumps;
+        unsigned passes = 0;
+        runLoop([&] { return ++passes <= 10; });
+        return platform.messages.pumps - before;
+    }
+};
+
+// Held at the oldest frame, nothing moves: each pass is the paused one (a pump and a rest),
+// not a frame paced out in short waits that serve the desktop over and over.
+TEST_F(PacedShortHistoryTest, RewindHeldAtTheOldestFrameCostsWhatAPauseDoes)
+{
+    runFrames(20);
+    key(f4, true);
+    actions->carryOut();
+    unsigned passes = 0;
+    runLoop([&] { return control.rewindDepth() > 0 && ++passes < 100; });
+    ASSERT_EQ(control.rewindDepth(), 0u);
+    const uint64_t frame = session.frames();
+    const unsigned rewinding = pumpsOver10Passes();
+    EXPECT_EQ(session.frames(), frame) << "held at the oldest frame, the machine stays there";
+    key(f4, false);
+    actions->carryOut();
+    control.pause();
+    EXPECT_EQ(rewinding, pumpsOver10Passes()) << "the pass at the oldest frame is the paused one";
 }
 
 class PacedTest : public HotkeyActionsTest {
