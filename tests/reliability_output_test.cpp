@@ -5,7 +5,14 @@
 // exit code says whether one of them is bad.
 #include <stb/stb_image.h>
 
+#include <atomic>
+#include <cstddef>
+
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "files/wav_file.h"
 #include "tests/program_run_support.h"
@@ -265,6 +272,50 @@ TEST(OutputFiles, WithoutADisplayTheWindowedProgramSaysSoAndExits)
             EXPECT_NE(run.errors.find("--headless"), std::string::npos) << run.errors;
         }
     }
+}
+
+// A display server that drops every new connection unanswered, as a busy X server now and
+// then drops one: the program tries the display again before it gives up, and then says so.
+TEST(OutputFiles, ADisplayThatDropsAConnectionIsTriedAgain)
+{
+    const std::string socketName = "/tmp/.X11-unix/X32124"; // in the abstract namespace
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, socketName.data(), socketName.size());
+    const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + socketName.size());
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+        ::close(listener);
+        GTEST_SKIP() << "display :32124 is taken here";
+    }
+    ASSERT_EQ(::listen(listener, 8), 0);
+    std::atomic<int> dropped = 0;
+    std::atomic<bool> done = false;
+    std::thread server([&] {
+        while (!done) {
+            pollfd waiting{listener, POLLIN, 0};
+            if (::poll(&waiting, 1, 20) > 0) {
+                if (const int connection = ::accept(listener, nullptr, nullptr); connection >= 0) {
+                    ::close(connection);
+                    ++dropped;
+                }
+            }
+        }
+    });
+    RunSetup setup{{"--rom-dir", testRoms.string(), "--frames", "5", "--no-sound"}};
+    const char* sanitizer = std::getenv("ASAN_OPTIONS");
+    setup.environment = {{"DISPLAY", ":32124"}, {"WAYLAND_DISPLAY", std::nullopt},
+                         {"SDL_VIDEODRIVER", std::nullopt},
+                         {"ASAN_OPTIONS", std::string(sanitizer ? sanitizer : "") + ":detect_leaks=0"}};
+    setup.timeout = 30s;
+    const RunResult run = runOllendor(setup);
+    done = true;
+    server.join();
+    ::close(listener);
+    EXPECT_EQ(run.exitCode, 1) << describe(run);
+    EXPECT_NE(run.errors.find("ollendor: could not reach the display :32124"), std::string::npos) << run.errors;
+    EXPECT_EQ(dropped, 3) << "one connection for each of three tries";
 }
 
 } // namespace

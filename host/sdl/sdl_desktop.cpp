@@ -56,6 +56,30 @@ std::string noDisplayReason()
         reason = std::string("could not reach the display ") + (x ? x : wayland);
     return reason + "; use --headless to run without a window";
 }
+// Starts SDL's video on the display named. A display server that is busy may drop a new
+// connection before answering it (an X server under load does, now and then), so a display
+// that is named but could not be reached is tried three times, a quarter of a second apart,
+// before the program gives up with the reason.
+void startVideo()
+{
+    constexpr int attempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        const bool named = environment("DISPLAY") || environment("WAYLAND_DISPLAY");
+        std::string failure;
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            failure = std::string("could not create window (SDL_Init: ") + SDL_GetError() + ")";
+        } else {
+            failure = noDisplayReason();
+            if (failure.empty())
+                return;
+            // A window nobody can see would run for ever unnoticed.
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        }
+        if (!named || attempt == attempts)
+            throw DynamicError(failure);
+        SDL_Delay(250);
+    }
+}
 } // namespace
 
 SdlDesktop::~SdlDesktop()
@@ -74,13 +98,7 @@ AppWindow& SdlDesktop::createMainWindow(const char* menuTitle, std::span<const M
         // Signals are ours: SIGINT and SIGTERM take the program's own quit path.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         installX11ErrorHandlers();
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-            throw DynamicError(std::string("could not create window (SDL_Init: ") + SDL_GetError() + ")");
-        if (const std::string reason = noDisplayReason(); !reason.empty()) {
-            // A window nobody can see would run for ever unnoticed.
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
-            throw DynamicError(reason);
-        }
+        startVideo();
         videoStarted = true;
     }
     mainWindow = std::make_unique<MainWindow>(scale, menuTitle, items, std::move(onCommand), drawing,

@@ -12,32 +12,13 @@
 set -eu
 program=$1
 part=${2:-quit}
-for tool in Xvfb xdotool curl; do
-  command -v $tool >/dev/null || { echo "box test: $tool not installed"; exit 1; }
-done
-
-if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
-fi
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-. "$(dirname "$0")/waits.sh"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# Settings and state slots of the test's own: the user's are neither read nor written.
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+. "$(dirname "$0")/harness.sh"
+begin_test "box test ($part)" "Xvfb xdotool curl" "$@"
 mkdir "$work/roms" "$work/tapes" # no ROM images: the built-in ROM runs; no tapes
 
 "$program" --rom-dir "$work/roms" --tape-dir "$work/tapes" --no-sound --mcp-http 0 \
   --type 5 >"$work/out.txt" 2>&1 &
 pid=$!
-
-fail() {
-  echo "box test ($part): $*"
-  cat "$work/out.txt"
-  kill "$pid" 2>/dev/null || true
-  exit 1
-}
 
 mcp_connect
 find_window
@@ -74,7 +55,6 @@ fi
 
 # quit from the server ends the program (with the boxes up, in part "quit").
 mcp quit >/dev/null || fail "quit was not answered"
-wait_for "end after quit" 10 ended
-wait "$pid" && status=0 || status=$?
+end_of_program "end after quit"
 [ "$status" -eq 0 ] || fail "exit code $status after quit"
 echo "box test ($part) passed"

@@ -13,31 +13,12 @@
 # Needs Xvfb, xdotool, curl and ImageMagick (import, convert, compare).
 set -eu
 program=$1
-for tool in Xvfb xdotool curl import convert compare; do
-  command -v $tool >/dev/null || { echo "debugger test: $tool not installed"; exit 1; }
-done
-
-if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
-fi
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-. "$(dirname "$0")/waits.sh"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# Settings of the test's own: the user's are neither read nor written.
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+. "$(dirname "$0")/harness.sh"
+begin_test "debugger test" "Xvfb xdotool curl import convert compare" "$@"
 mkdir "$work/roms" # no ROM images: the built-in ROM runs
 
 "$program" --rom-dir "$work/roms" --no-sound --mcp-http 0 >"$work/out.txt" 2>&1 &
 pid=$!
-
-fail() {
-  echo "debugger test: $*"
-  cat "$work/out.txt"
-  kill "$pid" 2>/dev/null || true
-  exit 1
-}
 alive() { kill -0 "$pid" 2>/dev/null || fail "the program ended: $1"; }
 
 mcp_connect
@@ -197,7 +178,6 @@ alive "after running on"
 shot running
 
 kill -TERM "$pid"
-wait_for "the end 10 s after SIGTERM" 10 ended
-wait "$pid" && status=0 || status=$?
+end_of_program "the end 10 s after SIGTERM"
 [ "$status" -eq 0 ] || fail "exit code $status after SIGTERM"
 echo "debugger test passed"

@@ -13,50 +13,20 @@ set -eu
 program=$1
 romdir=$2
 part=$3
-for tool in Xvfb xdotool import convert identify; do
-  command -v $tool >/dev/null || { echo "desk test: $tool not installed"; exit 1; }
-done
-if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
-fi
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-
-work=$(mktemp -d)
-. "$(dirname "$0")/waits.sh"
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+. "$(dirname "$0")/harness.sh"
+begin_test "desk test ($part)" "Xvfb xdotool import convert identify" "$@"
 settings="$XDG_CONFIG_HOME/ollendor/settings.toml"
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "desk test ($part): $*"
-  cat "$work/out.txt" 2>/dev/null || true
-  exit 1
-}
 
 start() {
   "$program" --rom-dir "$romdir" --no-sound "$@" >"$work/out.txt" 2>&1 &
   pid=$!
-  window=""
-  for i in $(seq 1 300); do
-    window=$(xdotool search --name '^Ollendor$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "no window titled Ollendor"
+  find_window
   wait_for "the picture in the window" 30 drawn
 }
 # The window shows the picture: its border's left edge at the middle, for the largest
 # whole factor that fits (below the menu bar, less than 20 pixels high).
 drawn() {
-  timeout 10 import -window "$window" "$work/shot.png" 2>/dev/null || return 1
+  grab "$window" "$work/shot.png" || return 1
   geometry=$(identify -format "%w %h" "$work/shot.png") || return 1
   width=${geometry% *}
   height=${geometry#* }
@@ -76,14 +46,12 @@ wait_fit() { # scale width height
 
 stop() {
   kill -TERM "$pid"
-  wait_for "the end 10 s after SIGTERM" 10 ended
-  wait "$pid" && status=0 || status=$?
-  pid=""
+  end_of_program "the end 10 s after SIGTERM"
   [ "$status" -eq 0 ] || fail "exit code $status"
 }
 
 capture() {
-  timeout 10 import -window "$window" "$work/shot.png" || fail "cannot capture the window"
+  grab "$window" "$work/shot.png" || fail "cannot capture the window"
   geometry=$(identify -format "%w %h" "$work/shot.png")
   width=${geometry% *}
   height=${geometry#* }

@@ -13,45 +13,15 @@ set -eu
 program=$1
 romdir=$2
 part=$3
-for tool in Xvfb xdotool import convert compare identify; do
-  command -v $tool >/dev/null || { echo "display loss test: $tool not installed"; exit 1; }
-done
-if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
-fi
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-
-work=$(mktemp -d)
-# Settings and ROM folders of the test's own: the user's are neither read nor written.
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+. "$(dirname "$0")/harness.sh"
+begin_test "display loss test ($part)" "Xvfb xdotool import convert compare identify" "$@"
 server=${X_SERVER_PID:-}
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "display loss test ($part): $*"
-  cat "$work/out.txt" 2>/dev/null || true
-  exit 1
-}
-
-. "$(dirname "$0")/waits.sh"
 export SDL_AUDIODRIVER=dummy
-unset WAYLAND_DISPLAY SDL_VIDEODRIVER || true
 
 "$program" --rom-dir "$romdir" --screenshot "$work/shot.png" >"$work/out.txt" 2>&1 &
 pid=$!
-
-main=""
-for i in $(seq 1 300); do
-  main=$(xdotool search --name '^Ollendor$' 2>/dev/null | head -n 1) && [ -n "$main" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-  sleep 0.1
-done
-[ -n "$main" ] || fail "no window titled Ollendor"
-window=$main
+find_window
+main=$window
 # The picture drawn (the test ROM's border at the left edge, at scale 3), so a frame was
 # run and the screenshot has something to show.
 border_drawn() { capture main && [ "$(pixel main 2 310)" = 0000CC ]; }
@@ -76,14 +46,10 @@ close-info)
   menu_drawn() { convert "$work/menu.png" -format "%[fx:p{8,$((menu + 30))}.r>0.78 && p{8,$((menu + 30))}.b>0.78]" info: | grep -q 1; }
   shot_until menu "the open menu" 30 menu_drawn
   xdotool mousemove --window "$main" 40 $((menu + 16)) click 1
-  info=""
-  for i in $(seq 1 50); do
-    info=$(xdotool search --name '^Ollendor$' 2>/dev/null | grep -vx "$main" | head -n 1) && [ -n "$info" ] && break
-    sleep 0.1
-  done
-  [ -n "$info" ] || fail "the Sound window did not open"
+  found_info() { info=$(shown_windows | grep -vx "$main" | head -n 1) && [ -n "$info" ]; }
+  wait_for "the Sound window" 30 found_info
   # Drawn: more than one colour in it.
-  info_drawn() { timeout 10 import -window "$info" "$work/info.png" 2>/dev/null && [ "$(identify -format %k "$work/info.png")" -gt 1 ]; }
+  info_drawn() { grab "$info" "$work/info.png" && [ "$(identify -format %k "$work/info.png")" -gt 1 ]; }
   wait_for "the Sound window drawn" 30 info_drawn
   xdotool windowclose "$info"
   ;;
@@ -92,9 +58,7 @@ close-info)
   ;;
 esac
 
-wait_for "the end within 10 s of the display going away" 10 ended
-wait "$pid" && status=0 || status=$?
-pid=""
+end_of_program "the end within 10 s of the display going away"
 [ "$status" -eq 1 ] || fail "exit code $status, expected 1"
 case $part in
 server | kill-main) expected="the connection to the X display was lost" ;;

@@ -13,26 +13,8 @@
 set -eu
 program=$1
 part=$2
-for tool in Xvfb compare; do
-  command -v $tool >/dev/null || { echo "loop test: $tool not installed"; exit 1; }
-done
-if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
-fi
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-
-work=$(mktemp -d)
-# Settings and ROM folders of the test's own: the user's are neither read nor written.
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-cleanup() {
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "loop test ($part): $*"
-  cat "$work/out.txt" 2>/dev/null || true
-  exit 1
-}
+. "$(dirname "$0")/harness.sh"
+begin_test "loop test ($part)" "Xvfb compare" "$@"
 
 case $part in
 frames) text=2 ;;
@@ -43,8 +25,6 @@ esac
 # over and the page drawn by then.
 frames=100
 mkdir "$work/roms"
-
-unset WAYLAND_DISPLAY SDL_VIDEODRIVER || true
 
 "$program" --rom-dir "$work/roms" --no-sound --type "$text" --frames $frames \
   --screenshot "$work/window.png" >"$work/out.txt" 2>&1 || fail "the windowed run failed"

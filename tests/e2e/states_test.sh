@@ -12,31 +12,15 @@
 # Needs Xvfb, xdotool, curl and ImageMagick (import, compare, identify).
 set -eu
 program=$1
-for tool in Xvfb xdotool curl import compare identify; do
-  command -v $tool >/dev/null || { echo "states test: $tool not installed"; exit 1; }
-done
-if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
-fi
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-. "$(dirname "$0")/waits.sh"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/harness.sh"
+begin_test "states test" "Xvfb xdotool curl import compare identify" "$@"
 mkdir "$work/roms" # no ROM images: the built-in ROM runs
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_PICTURES_DIR="$work/pictures"
+export XDG_PICTURES_DIR="$work/pictures"
 slot="$work/data/ollendor/states/slot1.state"
 shots="$work/pictures/ollendor"
 
 "$program" --rom-dir "$work/roms" --no-sound --mcp-http 0 >"$work/out.txt" 2>&1 &
 pid=$!
-
-fail() {
-  echo "states test: $*"
-  cat "$work/out.txt"
-  kill "$pid" 2>/dev/null || true
-  exit 1
-}
 
 mcp_connect
 find_window
@@ -117,6 +101,6 @@ grep -q "screenshot saved to $shots/" "$work/out.txt" || fail "no word of where 
 
 kill -0 "$pid" 2>/dev/null || fail "the program ended"
 kill -TERM "$pid"
-wait "$pid" && status=0 || status=$?
+end_of_program "the end 10 s after SIGTERM"
 [ "$status" -eq 0 ] || fail "exit code $status after SIGTERM"
 echo "states test passed"

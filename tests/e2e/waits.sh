@@ -2,21 +2,24 @@
 # up to a generous limit, never sleeping a fixed time, so a test is as quick as the program
 # and still passes when the machine is busy with other work.
 #
+# E2E_TRACE=1 in the environment traces every command of the test on standard error.
+[ -z "${E2E_TRACE:-}" ] || set -x
+#
 # The test sets: work (its folder; the program's output in $work/out.txt), pid (the
 # program's process, or empty), window (once found) and fail (reports and exits).
 
-# Polls COMMAND every tenth of a second until it holds; fails after LIMIT seconds, or as
-# soon as the program has ended (when pid is set).
+# Polls COMMAND every tenth of a second until it holds; fails once LIMIT seconds have
+# passed (however long each try takes), or as soon as the program has ended (when pid is
+# set).
 wait_for() { # WHAT LIMIT COMMAND...
   wait_what=$1 wait_limit=$2
   shift 2
-  wait_tries=0
+  wait_deadline=$(($(date +%s) + wait_limit))
   until "$@"; do
     if [ -n "${pid:-}" ] && ! kill -0 "$pid" 2>/dev/null; then
       fail "the program ended while waiting for $wait_what"
     fi
-    wait_tries=$((wait_tries + 1))
-    [ "$wait_tries" -le $((wait_limit * 10)) ] || fail "no $wait_what within $wait_limit s"
+    [ "$(date +%s)" -lt "$wait_deadline" ] || fail "no $wait_what within $wait_limit s"
     sleep 0.1
   done
 }
@@ -29,15 +32,24 @@ said() { # TEXT [COUNT]
 # The program ended.
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
-# Sets window to the program's main window, titled Ollendor, once it is there.
+# Windows titled Ollendor that are on the screen. A window not yet mapped is left out: the
+# program may still replace it (SDL makes the window again when its renderer needs other
+# properties), and a capture of it would wait for ever (see grab).
+shown_windows() { timeout 10 xdotool search --onlyvisible --name '^Ollendor$' 2>/dev/null; }
+# Sets window to the program's main window once it is on the screen.
 found_window() {
-  window=$(xdotool search --name '^Ollendor$' 2>/dev/null | head -n 1) && [ -n "$window" ]
+  window=$(shown_windows | head -n 1) && [ -n "$window" ]
 }
 find_window() { wait_for "window titled Ollendor" 60 found_window; }
 
-# The window to $work/NAME.png.
-# (import waits for ever on a window not yet viewable: given 10 s, then tried again)
-capture() { timeout 10 import -window "$window" "$work/$1.png" 2>/dev/null; }
+# WINDOW to FILE, if it is on the screen. import holds the X server while it waits for a
+# window it cannot see to be drawn, which never happens while the server is held: so it is
+# only asked for a window on the screen, and given 10 s at most.
+grab() { # WINDOW FILE
+  shown_windows | grep -qx "$1" && timeout 10 import -window "$1" "$2" 2>/dev/null
+}
+# The main window to $work/NAME.png.
+capture() { grab "$window" "$work/$1.png"; }
 # Pixels that differ between two captures (a large number when they cannot be compared).
 differing() {
   d=$(compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 | cut -d' ' -f1 || true)
@@ -49,17 +61,14 @@ pixel() { convert "$work/$1.png" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 shot_until() { # NAME WHAT LIMIT COMMAND...
   shot_name=$1
   shift
-  wait_what=$1 wait_limit=$2
+  shot_what=$1 shot_limit=$2
   shift 2
-  wait_tries=0
-  until capture "$shot_name" && "$@"; do
-    if [ -n "${pid:-}" ] && ! kill -0 "$pid" 2>/dev/null; then
-      fail "the program ended while waiting for $wait_what"
-    fi
-    wait_tries=$((wait_tries + 1))
-    [ "$wait_tries" -le $((wait_limit * 10)) ] || fail "no $wait_what within $wait_limit s"
-    sleep 0.1
-  done
+  wait_for "$shot_what" "$shot_limit" captured_and "$shot_name" "$@"
+}
+captured_and() { # NAME COMMAND...
+  captured_name=$1
+  shift
+  capture "$captured_name" && "$@"
 }
 differs() { [ "$(differing "$1" "$2")" -gt 0 ]; }
 same() { [ "$(differing "$1" "$2")" -eq 0 ]; }

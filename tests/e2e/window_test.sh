@@ -14,34 +14,12 @@ set -eu
 program=$1
 romdir=$2
 part=${3:-menu}
-for tool in Xvfb xdotool import convert compare identify; do
-  command -v $tool >/dev/null || { echo "window test: $tool not installed"; exit 1; }
-done
-
 # Each part runs under an X server of its own, which picks its display itself.
-if [ -z "${OLLENDOR_IN_XVFB:-}" ]; then
-  OLLENDOR_IN_XVFB=1 exec "$(dirname "$0")/with_x_server.sh" "$0" "$@"
-fi
-
-# In a sanitizer build the system's X, D-Bus and GL libraries leave allocations behind at
-# exit that are not ours; the headless tests check the program's own memory.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-. "$(dirname "$0")/waits.sh"
-
-work=$(mktemp -d)
-# Settings and ROM folders of the test's own: the user's are neither read nor written.
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/harness.sh"
+begin_test "window test" "Xvfb xdotool import convert compare identify" "$@"
 
 "$program" --rom-dir "$romdir" --no-sound >"$work/out.txt" 2>&1 &
 pid=$!
-
-fail() {
-  echo "window test: $*"
-  cat "$work/out.txt"
-  kill "$pid" 2>/dev/null || true
-  exit 1
-}
 
 find_window
 
@@ -58,7 +36,7 @@ if [ "$part" = box ]; then
   shot_until closed "the picture without the box after OK" 30 box_gone closed
   kill -0 "$pid" 2>/dev/null || fail "ended after OK"
   kill -TERM "$pid"
-  wait "$pid" && status=0 || status=$?
+  end_of_program "the end 10 s after SIGTERM"
   [ "$status" -eq 0 ] || fail "exit code $status after SIGTERM"
   echo "window test passed"
   exit 0
@@ -126,8 +104,7 @@ check_picture
 open_menu
 quit_y=$(($(menu_bottom) - 13)) # the last item, 17 pixels high, above the menu's padding
 xdotool mousemove --window "$window" 40 "$quit_y" click 1
-wait_for "the end after Quit" 10 ended
-wait "$pid" && status=0 || status=$?
+end_of_program "the end after Quit"
 [ "$status" -eq 0 ] || fail "exit code $status"
 
 echo "window test passed"
@@ -148,7 +125,6 @@ about_shown() { differs before about && [ "$(at about 40 $((menu + 40)))" != "$(
 shot_until about "the About box" 30 about_shown
 kill -0 "$pid" 2>/dev/null || fail "ended while the About box was open"
 kill -TERM "$pid"
-wait_for "the end 10 s after SIGTERM with the About box open" 10 ended
-wait "$pid" && status=0 || status=$?
+end_of_program "the end 10 s after SIGTERM with the About box open"
 [ "$status" -eq 0 ] || fail "exit code $status after SIGTERM with the About box open"
 echo "window test passed"
