@@ -28,11 +28,15 @@ for tool in xdotool compare Xvfb; do
 done
 
 dir=$(mktemp -d "${TMPDIR:-/tmp}/ollendor-retroarch.XXXXXX")
-retroarch_pid=
+retroarch_pid= bus_pid=
 cleanup() {
   if [ -n "$retroarch_pid" ]; then
     kill "$retroarch_pid" 2>/dev/null
     wait "$retroarch_pid" 2>/dev/null
+  fi
+  if [ -n "$bus_pid" ]; then
+    kill "$bus_pid" 2>/dev/null
+    wait "$bus_pid" 2>/dev/null
   fi
   [ -n "${OLLENDOR_KEEP:-}" ] && cp -r "$dir" "$OLLENDOR_KEEP"; rm -rf "$dir"
 }
@@ -73,10 +77,21 @@ notification_show_refresh_rate = "false"
 vrr_runloop_enable = "true"
 EOF
 
-# RetroArch gives up at start without a session bus.
+# RetroArch gives up at start without a session bus: one of the test's own, ended with it
+# (dbus-run-session would leave its bus behind whenever RetroArch is ended from outside).
 export DBUS_FATAL_WARNINGS=0
+dbus-daemon --session --nofork --print-address=3 3>"$dir/bus-address" &
+bus_pid=$!
+for _ in $(seq 1 100); do
+  [ -s "$dir/bus-address" ] && break
+  kill -0 "$bus_pid" 2>/dev/null || break
+  sleep 0.1
+done
+[ -s "$dir/bus-address" ] || { echo "FAILED: no session bus for RetroArch"; exit 1; }
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$dir/bus-address")
+export DBUS_SESSION_BUS_ADDRESS
 run_retroarch() { # ARGS...: in the background, its log in retroarch.log
-  dbus-run-session -- retroarch --config "$dir/retroarch.cfg" -L "$dir/cores/ollendor_libretro.so" --verbose "$@" \
+  retroarch --config "$dir/retroarch.cfg" -L "$dir/cores/ollendor_libretro.so" --verbose "$@" \
     >"$dir/retroarch.log" 2>&1 &
   retroarch_pid=$!
 }
