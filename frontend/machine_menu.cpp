@@ -70,7 +70,7 @@ void MachineMenu::drawMenus()
         ImGui::EndMenu();
     }
     ImGui::Separator();
-    if (ImGui::MenuItem("ROM folder..."))
+    if (ImGui::MenuItem(romFolderItem))
         chooser_.start(ChooserKind::folder, "The folder with the MTX ROM images (osrom, basicrom, assemrom)",
                        settings_.romFolder.value_or(fs::path()), [this](const fs::path& folder) { useRomFolder(folder); });
     if (ImGui::MenuItem("Load binary..."))

@@ -22,6 +22,10 @@
 
 namespace ollendor {
 
+// The Machine menu's item that chooses the ROM folder (the built-in ROM's welcome page names
+// it too).
+inline constexpr const char* romFolderItem = "ROM folder...";
+
 class MachineMenu final : public MainWindowPart {
 public:
     // Everything given must outlive the menu.

@@ -143,6 +143,9 @@ void Run::start()
         std::fprintf(stderr, "%s\n", warning.c_str());
     if (!roms.ok)
         throw DynamicError(roms.error);
+    // In the window the built-in ROM's welcome page says where another folder is chosen.
+    if (!options.headless)
+        roms.roms.folderHint = {std::string("or choose it: Machine > ") + romFolderItem};
     session = std::make_unique<Session>(roms.roms);
     session->setTapeFolder(options.tapeDir ? *options.tapeDir : defaultTapeFolder(runningProgramFile()));
     rewind = std::make_unique<RewindBuffer>();

@@ -30,22 +30,40 @@ RomSet builtinRomSet()
     return roms;
 }
 
+namespace {
+
+// A line as the ROM can print it: its end after "..." when too long, '?' for characters its
+// font lacks.
+std::string printableLine(std::string line)
+{
+    if (line.size() > searchedFolderColumns)
+        line = "..." + line.substr(line.size() - (searchedFolderColumns - 3));
+    for (char& c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
+            c = '?';
+    return line + '\n';
+}
+
+} // namespace
+
 void layOutSearchedFolders(MemoryPages& memory, const RomSet& roms)
 {
     if (!roms.builtin)
         return;
+    // The hint is kept whole: the folders fill what room it leaves.
+    std::string hint;
+    for (const std::string& line : roms.folderHint)
+        hint += printableLine(line);
+    if (hint.size() + 1 > searchedFoldersSize)
+        hint.clear();
     std::string text;
     for (const std::string& folder : roms.searchedFolders) {
-        std::string line = folder;
-        if (line.size() > searchedFolderColumns)
-            line = "..." + line.substr(line.size() - (searchedFolderColumns - 3));
-        for (char& c : line)
-            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
-                c = '?';
-        if (text.size() + line.size() + 2 > searchedFoldersSize)
+        const std::string line = printableLine(folder);
+        if (text.size() + line.size() + hint.size() + 1 > searchedFoldersSize)
             break;
-        text += line + '\n';
+        text += line;
     }
+    text += hint;
     for (size_t i = 0; i < text.size(); ++i)
         memWrite(memory, uint16_t(searchedFoldersAddress + i), uint8_t(text[i]));
     memWrite(memory, uint16_t(searchedFoldersAddress + text.size()), 0);

@@ -20,6 +20,9 @@ struct RomSet {
     // The folders the images were looked for in, in order; the built-in ROM's welcome page
     // shows them (not part of the identity: the same ROM whoever looked where).
     std::vector<std::string> searchedFolders;
+    // Lines the welcome page shows after the folders: how this host is given another folder
+    // (the desktop window's menu item), or none.
+    std::vector<std::string> folderHint;
 };
 
 // The built-in set.
@@ -31,10 +34,10 @@ inline constexpr uint16_t searchedFoldersAddress = 0xE000;
 inline constexpr unsigned searchedFoldersSize = 256;
 inline constexpr unsigned searchedFolderColumns = 38;
 
-// Writes the built-in set's searched folders into common RAM for its welcome page (a real
-// set gets nothing: its RAM stays as at power-on). A name too long for a line keeps its
-// end, after "..."; characters the ROM's font lacks show as '?'; lines that do not fit
-// are left out.
+// Writes the built-in set's searched folders, then its folder hint, into common RAM for its
+// welcome page (a real set gets nothing: its RAM stays as at power-on). A line too long
+// keeps its end, after "..."; characters the ROM's font lacks show as '?'; lines that do not
+// fit are left out.
 void layOutSearchedFolders(MemoryPages& memory, const RomSet& roms);
 
 // The identity of a set: a 64-bit FNV-1a hash over each image's length and bytes, so two

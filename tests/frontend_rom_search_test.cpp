@@ -167,6 +167,16 @@ TEST(RomSearchText, FolderLinesFitTheScreenAndOnlyTheBuiltinSetGetsThem)
     EXPECT_LT(length, searchedFoldersSize);
     EXPECT_EQ(length % 39, 0u);
 
+    // The hint after the folders, whole however many folders there are.
+    roms.folderHint = {"or choose it: Machine > ROM folder..."};
+    auto hinted = std::make_unique<MemoryPages>();
+    layOutSearchedFolders(*hinted, roms);
+    std::string withHint;
+    for (uint16_t a = searchedFoldersAddress; memRead(*hinted, a) != 0; ++a)
+        withHint += char(memRead(*hinted, a));
+    EXPECT_LT(withHint.size(), searchedFoldersSize);
+    EXPECT_TRUE(withHint.ends_with("b\nor choose it: Machine > ROM folder...\n")) << withHint;
+
     // A real set's RAM stays as at power-on.
     RomSet files = roms;
     files.builtin = false;
