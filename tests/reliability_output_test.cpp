@@ -274,48 +274,98 @@ TEST(OutputFiles, WithoutADisplayTheWindowedProgramSaysSoAndExits)
     }
 }
 
-// A display server that drops every new connection unanswered, as a busy X server now and
-// then drops one: the program tries the display again before it gives up, and then says so.
-TEST(OutputFiles, ADisplayThatDropsAConnectionIsTriedAgain)
-{
-    const std::string socketName = "/tmp/.X11-unix/X32124"; // in the abstract namespace
-    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path + 1, socketName.data(), socketName.size());
-    const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + socketName.size());
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0) {
-        ::close(listener);
-        GTEST_SKIP() << "display :32124 is taken here";
+// A display server of the test's own on X display :32124 (an abstract socket) that does
+// what `keep` says with each connection it accepts: closes it at once (false) or keeps it,
+// never answering (true). Counts the connections.
+class FakeDisplay {
+public:
+    explicit FakeDisplay(bool keep) : keep_(keep)
+    {
+        const std::string socketName = "/tmp/.X11-unix/X32124";
+        listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + 1, socketName.data(), socketName.size());
+        const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + socketName.size());
+        bound_ = listener_ >= 0 && ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                 ::listen(listener_, 8) == 0;
+        if (bound_)
+            server_ = std::thread([this] { serve(); });
     }
-    ASSERT_EQ(::listen(listener, 8), 0);
-    std::atomic<int> dropped = 0;
-    std::atomic<bool> done = false;
-    std::thread server([&] {
-        while (!done) {
-            pollfd waiting{listener, POLLIN, 0};
-            if (::poll(&waiting, 1, 20) > 0) {
-                if (const int connection = ::accept(listener, nullptr, nullptr); connection >= 0) {
-                    ::close(connection);
-                    ++dropped;
-                }
-            }
+    ~FakeDisplay()
+    {
+        done_ = true;
+        if (server_.joinable())
+            server_.join();
+        for (const int connection : kept_)
+            ::close(connection);
+        if (listener_ >= 0)
+            ::close(listener_);
+    }
+    bool bound() const { return bound_; }
+    int connections() const { return connections_; }
+
+private:
+    void serve()
+    {
+        while (!done_) {
+            pollfd waiting{listener_, POLLIN, 0};
+            if (::poll(&waiting, 1, 20) <= 0)
+                continue;
+            const int connection = ::accept(listener_, nullptr, nullptr);
+            if (connection < 0)
+                continue;
+            ++connections_;
+            if (keep_)
+                kept_.push_back(connection);
+            else
+                ::close(connection);
         }
-    });
+    }
+    bool keep_;
+    int listener_ = -1;
+    bool bound_ = false;
+    std::atomic<bool> done_ = false;
+    std::atomic<int> connections_ = 0;
+    std::vector<int> kept_;
+    std::thread server_;
+};
+
+RunResult runOnFakeDisplay()
+{
     RunSetup setup{{"--rom-dir", testRoms.string(), "--frames", "5", "--no-sound"}};
     const char* sanitizer = std::getenv("ASAN_OPTIONS");
     setup.environment = {{"DISPLAY", ":32124"}, {"WAYLAND_DISPLAY", std::nullopt},
                          {"SDL_VIDEODRIVER", std::nullopt},
                          {"ASAN_OPTIONS", std::string(sanitizer ? sanitizer : "") + ":detect_leaks=0"}};
-    setup.timeout = 30s;
-    const RunResult run = runOllendor(setup);
-    done = true;
-    server.join();
-    ::close(listener);
+    setup.timeout = 40s;
+    return runOllendor(setup);
+}
+
+// A busy X server now and then drops a new connection unanswered: the program tries the
+// display again before it gives up, and then says so.
+TEST(OutputFiles, ADisplayThatDropsAConnectionIsTriedAgain)
+{
+    FakeDisplay display(false);
+    if (!display.bound())
+        GTEST_SKIP() << "display :32124 is taken here";
+    const RunResult run = runOnFakeDisplay();
     EXPECT_EQ(run.exitCode, 1) << describe(run);
     EXPECT_NE(run.errors.find("ollendor: could not reach the display :32124"), std::string::npos) << run.errors;
-    EXPECT_EQ(dropped, 3) << "one connection for each of three tries";
+    EXPECT_EQ(display.connections(), 4) << "the first question, then one connection for each of three tries";
+}
+
+// A display that takes the connection and never answers: the program says so and ends,
+// instead of waiting inside Xlib for ever.
+TEST(OutputFiles, ADisplayThatNeverAnswersIsSaidToAndTheProgramEnds)
+{
+    FakeDisplay display(true);
+    if (!display.bound())
+        GTEST_SKIP() << "display :32124 is taken here";
+    const RunResult run = runOnFakeDisplay();
+    EXPECT_EQ(run.exitCode, 1) << describe(run);
+    EXPECT_NE(run.errors.find("ollendor: the display :32124 does not answer"), std::string::npos) << run.errors;
+    EXPECT_EQ(display.connections(), 1);
 }
 
 } // namespace

@@ -3,12 +3,14 @@
 #include "host/side_by_side.h"
 #include "host/sdl/sdl_keys.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "host/quit_signal.h"
+#include "host/sdl/x11_answer.h"
 #include "host/sdl/x11_errors.h"
 #include "host/toolkit.h"
 
@@ -62,6 +64,14 @@ std::string noDisplayReason()
 // before the program gives up with the reason.
 void startVideo()
 {
+    // An X display that takes a connection and never answers: said, instead of waiting in
+    // Xlib for ever. (Another driver asked for by name is left to SDL.)
+    const char* x = environment("DISPLAY");
+    const char* driver = environment("SDL_VIDEODRIVER");
+    if (x && (!driver || std::strcmp(driver, "x11") == 0) &&
+        askX11Display(x, std::chrono::seconds(10)) == DisplayAnswer::silent)
+        throw DynamicError(std::string("the display ") + x +
+                           " does not answer (waited 10 s); use --headless to run without a window");
     constexpr int attempts = 3;
     for (int attempt = 1;; ++attempt) {
         const bool named = environment("DISPLAY") || environment("WAYLAND_DISPLAY");
