@@ -14,8 +14,11 @@ constexpr Uint64 idleMenuFrameMillis = 100; // menu frames without input: ten a 
 
 SdlWindow::SdlWindow(const std::string& title, int clientWidth, int clientHeight)
 {
+    // Hidden until it has its renderer: a renderer that needs other window properties (GL)
+    // makes SDL destroy the window and make it again, which would show as a window that
+    // comes, goes and comes back.
     sdlWindow = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                 clientWidth, clientHeight, SDL_WINDOW_RESIZABLE);
+                                 clientWidth, clientHeight, SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
     if (!sdlWindow)
         throw DynamicError(std::string("could not create window (SDL_CreateWindow: ") +
                            SDL_GetError() + ")");
@@ -25,6 +28,7 @@ SdlWindow::SdlWindow(const std::string& title, int clientWidth, int clientHeight
         SDL_DestroyWindow(sdlWindow);
         throw DynamicError("could not create window (SDL_CreateRenderer: " + reason + ")");
     }
+    SDL_ShowWindow(sdlWindow);
 }
 
 SdlWindow::~SdlWindow()
