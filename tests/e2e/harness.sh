@@ -29,18 +29,9 @@ begin_test() { # NAME TOOLS SCRIPT-ARGUMENTS...
   trap end_test EXIT
 }
 
-# At exit: the program ended (SIGTERM, then SIGKILL if it does not go within 10 s, so a
-# hung program never holds the test up) and the folder removed.
+# At exit: the program ended (end_process) and the folder removed.
 end_test() {
-  if [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; then
-    end_tries=0
-    while kill -0 "$pid" 2>/dev/null && [ "$end_tries" -lt 100 ]; do
-      end_tries=$((end_tries + 1))
-      sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  fi
+  [ -z "${pid:-}" ] || end_process "$pid"
   rm -rf "$work"
 }
 
@@ -58,3 +49,4 @@ end_of_program() { # WHAT
 }
 
 . "$(dirname "$0")/waits.sh"
+. "$(dirname "$0")/end_process.sh"

@@ -10,18 +10,10 @@ command -v Xvfb >/dev/null || { echo "with_x_server: Xvfb not installed"; exit 1
 dir=$(mktemp -d)
 Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$dir/display" 2>"$dir/xvfb.txt" &
 server=$!
-# At exit the server is ended: SIGTERM, then SIGKILL if it has not gone within 10 s, so a
-# server that stopped answering never holds the test up.
+# At exit the server is ended, even one that stopped answering.
+. "$(dirname "$0")/end_process.sh"
 stop() {
-  if kill "$server" 2>/dev/null; then
-    tries=0
-    while kill -0 "$server" 2>/dev/null && [ "$tries" -lt 100 ]; do
-      tries=$((tries + 1))
-      sleep 0.1
-    done
-    kill -KILL "$server" 2>/dev/null || true
-  fi
-  wait "$server" 2>/dev/null || true
+  end_process "$server"
   rm -rf "$dir"
 }
 trap stop EXIT
